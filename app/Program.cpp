@@ -1,0 +1,17 @@
+#include "app/Program.h"
+
+TProgram::TProgram(const QString& AppFolder)
+    : DM(std::make_unique<TfrmDM>()),
+      giris(std::make_unique<Tfrmgiris>(AppFolder)),
+      yeni(std::make_unique<Tfrmyeni>()),
+      zil(std::make_unique<Tfrmzil>()),
+      Enrol(std::make_unique<TfrmEnrol>()) {}
+
+// The windows go before the data module whose queries they show.
+TProgram::~TProgram() {
+  Enrol.reset();
+  zil.reset();
+  yeni.reset();
+  giris.reset();
+  DM.reset();
+}

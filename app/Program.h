@@ -1,0 +1,26 @@
+// The program's windows, created at start in their order and kept to exit:
+// the data module, the main window (whose creation opens the databases),
+// then the terminal editor, the bell window and the enrollment window, hidden.
+#pragma once
+#include <QString>
+#include <memory>
+
+#include "app/giris.h"
+#include "bells/zil.h"
+#include "data/DM.h"
+#include "enrol/Enrol.h"
+#include "terminals/yeni.h"
+
+class TProgram {
+ public:
+  // AppFolder: where Data.mdb, Log.mdb and Settings.ini are; empty for the
+  // program file's folder.
+  explicit TProgram(const QString& AppFolder = {});
+  ~TProgram();
+
+  std::unique_ptr<TfrmDM> DM;
+  std::unique_ptr<Tfrmgiris> giris;
+  std::unique_ptr<Tfrmyeni> yeni;
+  std::unique_ptr<Tfrmzil> zil;
+  std::unique_ptr<TfrmEnrol> Enrol;
+};

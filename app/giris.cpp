@@ -1,0 +1,308 @@
+#include "app/giris.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QStyle>
+
+#include "bells/zil.h"
+#include "common/ActionGuard.h"
+#include "common/Cleanup.h"
+#include "common/Formats.h"
+#include "data/DM.h"
+#include "data/IniFile.h"
+#include "enrol/Enrol.h"
+
+Tfrmgiris* frmgiris = nullptr;
+
+namespace {
+
+const QString kTitle = QStringLiteral("MERIDOX Kart/Parmakizi/Yüztanıma v1.0 [Tesra Nova]");
+const QString kConnect = QStringLiteral("BAGLAN");
+const QString kDisconnect = QStringLiteral("BAGLANTI_KES");
+
+QPushButton* MakeButton(const QString& Name, const QString& Caption, QWidget* Parent,
+                        const QRect& Geometry) {
+  auto* b = new QPushButton(Caption, Parent);
+  b->setObjectName(Name);
+  b->setGeometry(Geometry);
+  return b;
+}
+
+QPlainTextEdit* MakeMemo(const QString& Name, QWidget* Parent, const QRect& Geometry) {
+  auto* m = new QPlainTextEdit(Parent);
+  m->setObjectName(Name);
+  m->setReadOnly(true);
+  m->setGeometry(Geometry);
+  return m;
+}
+
+QLabel* MakeLabel(const QString& Name, const QString& Caption, QWidget* Parent, QPoint At) {
+  auto* l = new QLabel(Caption, Parent);
+  l->setObjectName(Name);
+  l->move(At);
+  l->adjustSize();
+  return l;
+}
+
+void BoldPicture(QPushButton* Button, QStyle::StandardPixmap Picture) {
+  QFont f = Button->font();
+  f.setBold(true);
+  f.setPointSize(10);
+  Button->setFont(f);
+  Button->setIcon(Button->style()->standardIcon(Picture));
+  Button->setIconSize(QSize(32, 32));
+}
+
+}  // namespace
+
+Tfrmgiris::Tfrmgiris(const QString& AppFolder) : appFolder_(AppFolder) {
+  setObjectName(QStringLiteral("frmgiris"));
+  frmgiris = this;
+  BuildControls();
+  ConnectAction(BitBtn4, &QPushButton::clicked, this, &Tfrmgiris::BitBtn4Click);
+  ConnectAction(BitBtn9, &QPushButton::clicked, this, &Tfrmgiris::BitBtn9Click);
+  ConnectAction(BitBtn10, &QPushButton::clicked, this, &Tfrmgiris::BitBtn10Click);
+  ConnectAction(Button2, &QPushButton::clicked, this, &Tfrmgiris::Button2Click);
+  FormCreate();
+}
+
+Tfrmgiris::~Tfrmgiris() {
+  if (TerminalSdk) FormClose();
+  if (frmgiris == this) frmgiris = nullptr;
+}
+
+void Tfrmgiris::BuildControls() {
+  setFixedSize(932, 527);
+  setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+
+  DBGrid1 = new TDBGrid(QStringLiteral("DBGrid1"), this);
+  DBGrid1->setGeometry(8, 8, 393, 353);
+  DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  mnuParmakizleriniSil = PopupMenu1->addAction(QStringLiteral("Terminalde Tanımlı Tüm Parmakizlerini Sil"));
+  PopupMenu1->addSeparator();
+  mnuTumVerileriAl = PopupMenu1->addAction(QStringLiteral("Tüm Verileri Al (silmez)"));
+  mnuTumVerileriAlSil =
+      PopupMenu1->addAction(QStringLiteral("Tüm Verileri Al(aldıktan sonra cihazdan sil)"));
+  mnuParmakYuzSil = PopupMenu1->addAction(QStringLiteral("Cihazda Tanımlı tüm parmak/yüz'leri sil"));
+  connect(DBGrid1, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& At) { PopupMenu1->popup(DBGrid1->viewport()->mapToGlobal(At)); });
+
+  BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), QStringLiteral("Ekle"), this, {8, 376, 121, 33});
+  BitBtn2 = MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Değiştir"), this, {144, 376, 121, 33});
+  BitBtn3 = MakeButton(QStringLiteral("BitBtn3"), QStringLiteral("Sil"), this, {280, 376, 121, 33});
+
+  PageControl1 = new QTabWidget(this);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  PageControl1->setGeometry(408, 0, 313, 361);
+  TabSheet1 = new QWidget;
+  TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+  TabSheet2 = new QWidget;
+  TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+  PageControl1->addTab(TabSheet1, QStringLiteral("Standart Veri Aktarımı"));
+  PageControl1->addTab(TabSheet2, QStringLiteral("Toplu Veri Aktarımı"));
+
+  BitBtn4 = MakeButton(QStringLiteral("BitBtn4"), kConnect, TabSheet1, {32, 24, 209, 81});
+  BoldPicture(BitBtn4, QStyle::SP_DriveNetIcon);
+  BitBtn5 = MakeButton(QStringLiteral("BitBtn5"), QStringLiteral("Verileri Aktar"), TabSheet1,
+                       {24, 184, 209, 65});
+  BoldPicture(BitBtn5, QStyle::SP_ArrowDown);
+  ProgressBar1 = new QProgressBar(TabSheet1);
+  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+  ProgressBar1->setGeometry(28, 257, 205, 16);
+  ProgressBar1->setValue(0);
+  ProgressBar1->setTextVisible(false);
+
+  // The second page's controls are inert: nothing is wired to them.
+  Label4 = MakeLabel(QStringLiteral("Label4"), QStringLiteral("Sadece Modülü pdks olanlardan veri alır"),
+                     TabSheet2, {46, 8});
+  Label4->setStyleSheet(QStringLiteral("color: red"));
+  Label4->hide();
+  BitBtn11 = MakeButton(QStringLiteral("BitBtn11"), QStringLiteral("Bağlanıp Verileri Aktar"),
+                        TabSheet2, {46, 35, 203, 105});
+  BitBtn11->setIcon(BitBtn11->style()->standardIcon(QStyle::SP_BrowserReload));
+  Memo3 = MakeMemo(QStringLiteral("Memo3"), TabSheet2, {0, 146, 297, 143});
+  Memo3->setFrameShape(QFrame::NoFrame);
+  BitBtn13 = MakeButton(QStringLiteral("BitBtn13"), QStringLiteral("işlemi iptal et"), TabSheet2,
+                        {40, 300, 201, 25});
+
+  Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Aktarılan Kayıt Sayısı:"), this, {416, 368});
+  Label1->hide();
+  LabelTotal = MakeLabel(QStringLiteral("LabelTotal"), QStringLiteral("0"), this, {568, 368});
+  LabelTotal->hide();
+
+  BitBtn7 = MakeButton(QStringLiteral("BitBtn7"), QStringLiteral("Tarih-Saat Oku"), this, {8, 464, 113, 41});
+  BitBtn6 = MakeButton(QStringLiteral("BitBtn6"), QStringLiteral("Tarih-Saat Ayarla"), this,
+                       {128, 464, 113, 41});
+  BitBtn8 = MakeButton(QStringLiteral("BitBtn8"), QStringLiteral("Admin İptal"), this, {248, 464, 113, 41});
+  BitBtn9 = MakeButton(QStringLiteral("BitBtn9"), QStringLiteral("Zil Saatleri(24)"), this,
+                       {376, 464, 105, 41});
+  BitBtn10 = MakeButton(QStringLiteral("BitBtn10"), QStringLiteral("Parmakizi"), this, {488, 464, 81, 41});
+
+  Memo4 = MakeMemo(QStringLiteral("Memo4"), this, {574, 390, 353, 121});
+  Memo4->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo4->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+  GroupBox1 = new QGroupBox(this);
+  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+  GroupBox1->setGeometry(768, 8, 153, 121);
+  CheckBox2 = new QCheckBox(QStringLiteral("aldıktan sonra veri sil"), GroupBox1);
+  CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+  CheckBox2->setGeometry(8, 12, 140, 17);
+  CheckBox2->hide();
+  CheckBox1 = new QCheckBox(QStringLiteral("2. veri dosyası kaydet"), GroupBox1);
+  CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+  CheckBox1->setGeometry(8, 40, 140, 17);
+  Button2 = MakeButton(QStringLiteral("Button2"), QStringLiteral("kaydet"), GroupBox1, {8, 80, 137, 25});
+
+  GroupBox2 = new QGroupBox(this);
+  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+  GroupBox2->setGeometry(752, 160, 169, 105);
+  RadioButton1 = new QRadioButton(GroupBox2);
+  RadioButton2 = new QRadioButton(GroupBox2);
+  RadioButton3 = new QRadioButton(GroupBox2);
+  int top = 8;
+  for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3}) {
+    r->setGeometry(8, top, 150, 17);
+    r->hide();
+    top += 20;
+  }
+  RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
+  RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
+  RadioButton3->setObjectName(QStringLiteral("RadioButton3"));
+  Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("sdkart->text (veri.txt)"), GroupBox2,
+                       {8, 70, 153, 25});
+
+  // Work controls placed beyond the visible client area.
+  Memo1 = MakeMemo(QStringLiteral("Memo1"), this, {936, 8, 185, 89});
+  Memo2 = MakeMemo(QStringLiteral("Memo2"), this, {936, 104, 185, 89});
+  Edit1 = new QLineEdit(this);
+  Edit1->setObjectName(QStringLiteral("Edit1"));
+  Edit1->setGeometry(936, 200, 121, 21);
+  SpeedButton1 = new QToolButton(this);
+  SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+  SpeedButton1->setText(QStringLiteral("Time Zone"));
+  SpeedButton1->setGeometry(936, 232, 81, 22);
+}
+
+void Tfrmgiris::SetTerminalButtonsEnabled(bool Enabled) {
+  for (QPushButton* b : {BitBtn5, BitBtn6, BitBtn7, BitBtn8, BitBtn9, BitBtn10}) b->setEnabled(Enabled);
+}
+
+void Tfrmgiris::FormCreate() {
+  TerminalSdk = std::make_unique<TFKAttendObject>();
+  setWindowTitle(kTitle);
+  PageControl1->setCurrentIndex(0);
+  AppPath = appFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : appFolder_;
+  if (!AppPath.endsWith(QLatin1Char('/'))) AppPath += QLatin1Char('/');
+  SetTerminalButtonsEnabled(false);
+  FormatSettings.ShortDateFormat = QStringLiteral("dd.mm.yyyy");
+  FormatSettings.LongDateFormat = QStringLiteral("dddd, dd mmmm yyyy");
+  frmDM->DataSource3.SetColumns({{QStringLiteral("Terminal"), QStringLiteral("Terminal"), 150},
+                                 {QStringLiteral("Tip"), QStringLiteral("Tip"), 70},
+                                 {QStringLiteral("Ip"), QStringLiteral("IP"), 130}});
+  DBGrid1->SetDataSource(&frmDM->DataSource3);
+  // A database or settings error ends the start-up here; the window still opens.
+  RunGuarded([this] {
+    frmDM->OpenLocalDatabases(AppPath);
+    ReadDownloadOptions();
+  });
+}
+
+void Tfrmgiris::ReadDownloadOptions() {
+  const TIniFile ini(AppPath + QStringLiteral("Settings.ini"));
+  CheckBox1->setChecked(ini.ReadString(QStringLiteral("Options"), QStringLiteral("veriDosya2"), {}) ==
+                        QLatin1String("1"));
+  CheckBox2->setChecked(ini.ReadString(QStringLiteral("Options"), QStringLiteral("veriSil"), {}) ==
+                        QLatin1String("1"));
+}
+
+void Tfrmgiris::Button2Click() {
+  TIniFile ini(AppPath + QStringLiteral("Settings.ini"));
+  ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriDosya2"),
+                  CheckBox1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+  ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriSil"),
+                  CheckBox2->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void Tfrmgiris::BitBtn4Click() {
+  TDataSet& row = frmDM->qrycihaz;
+  ConnectedMachineNumber = row.FieldByName(QStringLiteral("TerminalNo")).AsInteger();
+  const QString ip = row.FieldByName(QStringLiteral("Ip")).AsString();
+  const int netPort = row.FieldByName(QStringLiteral("NetPort")).AsInteger();
+  const int password = row.FieldByName(QStringLiteral("Sifre")).AsInteger();
+  const QString comPort = row.FieldByName(QStringLiteral("ComPort")).AsString();
+  const QString comBaud = row.FieldByName(QStringLiteral("ComBaud")).AsString();
+  const int baudRate =
+      comBaud.isEmpty() ? 9600 : row.FieldByName(QStringLiteral("ComBaud")).AsInteger();
+  const QString tip = row.FieldByName(QStringLiteral("Tip")).AsString();
+
+  TConnInfo info;
+  info.MachineNumber = ConnectedMachineNumber;
+
+  if (BitBtn4->text() == kConnect) {
+    SetTerminalButtonsEnabled(false);
+    if (tip == QLatin1String("usb")) {
+      info.Kind = QStringLiteral("USB");
+    } else if (tip == QLatin1String("com")) {
+      info.Kind = QStringLiteral("RS232/485");
+      info.SerialPort = comPort;
+      info.BaudRate = baudRate;
+      info.CommTimeout = 5000;
+    } else {
+      info.Kind = QStringLiteral("LAN");
+      info.IpAddress = ip;
+      info.TcpPort = netPort;
+      info.NetPassword = password;
+      info.NetTimeout = 5000;
+      info.NetOption = 0;
+    }
+    {
+      TBusyState busy(nullptr);  // the connect may wait for the SDK's time-out
+      TerminalConnected = TerminalSdk->Connect(info);
+    }
+    if (TerminalConnected) {
+      ConnectedTerminalName = row.FieldByName(QStringLiteral("Terminal")).AsString();
+      BitBtn4->setText(kDisconnect);
+      SetTerminalButtonsEnabled(true);
+    } else {
+      TFKAttendObject::ShowTerminalMessage(TerminalSdk->LastErrorText(), MB_OK | MB_ICONWARNING);
+    }
+  } else if (BitBtn4->text() == kDisconnect) {
+    BitBtn4->setText(kConnect);
+    if (TerminalConnected) {
+      TerminalSdk->Disconnect();
+      TerminalConnected = false;
+    }
+    SetTerminalButtonsEnabled(false);
+  }
+}
+
+void Tfrmgiris::BitBtn9Click() {
+  hide();
+  TScopeExit showAgain([this] { show(); });
+  Dlg().ShowModal(*frmzil);
+}
+
+void Tfrmgiris::BitBtn10Click() {
+  hide();
+  TScopeExit showAgain([this] { show(); });
+  frmEnrol->Label3->setText(ConnectedTerminalName);
+  Dlg().ShowModal(*frmEnrol);
+}
+
+void Tfrmgiris::FormClose() {
+  if (TerminalSdk) {
+    TerminalSdk->Disconnect();
+    TerminalSdk.reset();
+  }
+}
+
+void Tfrmgiris::closeEvent(QCloseEvent* Event) {
+  RunGuarded([this] { FormClose(); });
+  Event->accept();
+}

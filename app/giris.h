@@ -1,0 +1,98 @@
+// The main window: terminal list, connection, attendance download, memory-
+// card conversion, maintenance commands and the download options.
+#pragma once
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QWidget>
+#include <memory>
+
+#include "data/DataSource.h"
+#include "sdk/FKDefine.h"
+
+class Tfrmgiris : public QWidget {
+  Q_OBJECT
+ public:
+  // AppFolder: the program's folder; empty for the folder of the program file.
+  explicit Tfrmgiris(const QString& AppFolder = {});
+  ~Tfrmgiris() override;
+
+  // State kept by the main window and reached by the other windows.
+  std::unique_ptr<TFKAttendObject> TerminalSdk;
+  bool TerminalConnected = false;
+  int ConnectedMachineNumber = 0;
+  QString ConnectedTerminalName;
+  QString AppPath;
+
+  // Controls.
+  TDBGrid* DBGrid1;
+  QMenu* PopupMenu1;
+  QAction* mnuParmakizleriniSil;   // "Terminalde Tanımlı Tüm Parmakizlerini Sil"
+  QAction* mnuTumVerileriAl;       // "Tüm Verileri Al (silmez)", inert
+  QAction* mnuTumVerileriAlSil;    // "Tüm Verileri Al(aldıktan sonra cihazdan sil)", inert
+  QAction* mnuParmakYuzSil;        // "Cihazda Tanımlı tüm parmak/yüz'leri sil"
+  QPushButton* BitBtn1;
+  QPushButton* BitBtn2;
+  QPushButton* BitBtn3;
+  QTabWidget* PageControl1;
+  QWidget* TabSheet1;
+  QWidget* TabSheet2;
+  QPushButton* BitBtn4;
+  QPushButton* BitBtn5;
+  QProgressBar* ProgressBar1;
+  QLabel* Label4;
+  QPushButton* BitBtn11;
+  QPlainTextEdit* Memo3;
+  QPushButton* BitBtn13;
+  QLabel* Label1;
+  QLabel* LabelTotal;
+  QPushButton* BitBtn7;
+  QPushButton* BitBtn6;
+  QPushButton* BitBtn8;
+  QPushButton* BitBtn9;
+  QPushButton* BitBtn10;
+  QPlainTextEdit* Memo4;
+  QGroupBox* GroupBox1;
+  QCheckBox* CheckBox2;
+  QCheckBox* CheckBox1;
+  QPushButton* Button2;
+  QGroupBox* GroupBox2;
+  QRadioButton* RadioButton1;
+  QRadioButton* RadioButton2;
+  QRadioButton* RadioButton3;
+  QPushButton* Button1;
+  QPlainTextEdit* Memo1;
+  QPlainTextEdit* Memo2;
+  QLineEdit* Edit1;
+  QToolButton* SpeedButton1;
+
+  // The six buttons that need an open connection, in their order.
+  void SetTerminalButtonsEnabled(bool Enabled);
+
+  // Handlers.
+  void FormCreate();
+  void FormClose();
+  void BitBtn4Click();
+  void BitBtn9Click();
+  void BitBtn10Click();
+  void Button2Click();
+
+ protected:
+  void closeEvent(QCloseEvent* Event) override;
+
+ private:
+  void BuildControls();
+  void ReadDownloadOptions();
+  QString appFolder_;
+};
+
+// The one main window, set while it exists.
+extern Tfrmgiris* frmgiris;

@@ -1,0 +1,54 @@
+// The one seam through which the program talks to the operator: message
+// boxes, plain messages, confirmations, the file-open dialog, modal windows
+// and letting pending window messages run. The program uses the Qt dialogs;
+// tests install a scripted implementation that records and answers.
+#pragma once
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+// Message-box flags and answers, with their Windows values.
+enum : int {
+  MB_OK = 0,
+  MB_OKCANCEL = 1,
+  MB_YESNOCANCEL = 3,
+  MB_YESNO = 4,
+  MB_ICONERROR = 16,
+  MB_ICONQUESTION = 32,
+  MB_ICONWARNING = 48,
+  MB_ICONINFORMATION = 64,
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // Message box with text, title and flags; returns the button pressed.
+  virtual int MessageBox(const QString& Text, const QString& Title, int Flags) = 0;
+  // Plain message: the text, an OK button and the application's title.
+  virtual void ShowMessage(const QString& Text) = 0;
+  // OK / Cancel question; true for OK.
+  virtual bool Confirm(const QString& Text) = 0;
+  // File-open dialog; empty when the operator cancels.
+  virtual QString OpenFileName(QWidget* Parent, const QString& Filter) = 0;
+  // Shows a window modally and returns when it closes.
+  virtual int ShowModal(QDialog& Window) = 0;
+  // Lets pending window messages run (repaint, other controls).
+  virtual void ProcessMessages() = 0;
+};
+
+// The dialogs in use; the Qt ones unless a test installed others.
+Dialogs& Dlg();
+// Installs Replacement (not owned); nullptr returns to the Qt dialogs.
+void SetDialogs(Dialogs* Replacement);
+
+// The program file's name up to its first full stop, every letter after the
+// first in lower case ("Meridox").
+QString ApplicationTitle();
+
+// Appends a full stop when the last character sorts after '.'.
+QString WithFullStop(const QString& Text);
+
+// The standard error box: application title, OK, error icon.
+void ShowErrorBox(const QString& Text);

@@ -1,0 +1,50 @@
+#include "common/ScriptedDialogs.h"
+
+#include <QDialog>
+
+int ScriptedDialogs::MessageBox(const QString& Text, const QString& Title, int Flags) {
+  Shown.append({QStringLiteral("MessageBox"), Text, Title, Flags});
+  if (!Answers.isEmpty()) return Answers.takeFirst();
+  switch (Flags & 0x0F) {
+    case MB_YESNO: return IDNO;
+    case MB_YESNOCANCEL:
+    case MB_OKCANCEL: return IDCANCEL;
+    default: return IDOK;
+  }
+}
+
+void ScriptedDialogs::ShowMessage(const QString& Text) {
+  Shown.append({QStringLiteral("ShowMessage"), Text, ApplicationTitle(), MB_OK});
+}
+
+bool ScriptedDialogs::Confirm(const QString& Text) {
+  Shown.append({QStringLiteral("Confirm"), Text, ApplicationTitle(), MB_OKCANCEL});
+  return !Answers.isEmpty() && Answers.takeFirst() == IDOK;
+}
+
+QString ScriptedDialogs::OpenFileName(QWidget*, const QString& Filter) {
+  Shown.append({QStringLiteral("OpenFile"), Filter, QString(), 0});
+  return FileNames.isEmpty() ? QString() : FileNames.takeFirst();
+}
+
+int ScriptedDialogs::ShowModal(QDialog& Window) {
+  Shown.append({QStringLiteral("Modal"), Window.objectName(), Window.windowTitle(), 0});
+  return OnModal ? OnModal(Window) : QDialog::Rejected;
+}
+
+void ScriptedDialogs::ProcessMessages() {
+  ++ProcessMessagesCalls;
+  if (OnProcessMessages) OnProcessMessages();
+}
+
+QStringList ScriptedDialogs::Texts() const {
+  QStringList texts;
+  for (const ShownDialog& d : Shown) texts << d.Text;
+  return texts;
+}
+
+void ScriptedDialogs::Clear() {
+  Shown.clear();
+  Answers.clear();
+  FileNames.clear();
+}

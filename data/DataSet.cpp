@@ -1,0 +1,404 @@
+#include "data/DataSet.h"
+
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "common/Errors.h"
+
+namespace {
+
+const QString kRowId = QStringLiteral("__rowid__");
+
+// The statements are written in the Jet dialect; SQLite needs one rewrite.
+QString ToEngineDialect(const QString& Statement) {
+  static const QRegularExpression deleteStar(QStringLiteral("^\\s*delete\\s+\\*\\s+from\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+  QString text = Statement;
+  return text.replace(deleteStar, QStringLiteral("delete from"));
+}
+
+// A plain "select * from Table ..." can be written back to: it is read with
+// the table's rowid as a hidden first column, the row's identity.
+const QRegularExpression& SelectAllFrom() {
+  static const QRegularExpression re(QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+(\\w+)"),
+                                     QRegularExpression::CaseInsensitiveOption);
+  return re;
+}
+
+QString Quoted(const QString& Identifier) {
+  return QLatin1Char('"') + QString(Identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+         QLatin1Char('"');
+}
+
+}  // namespace
+
+// ---- TField ----------------------------------------------------------------
+
+QString TField::FieldName() const { return ds_->fields_.at(index_); }
+QVariant TField::Value() const { return ds_->CurrentValue(index_); }
+bool TField::IsNull() const { return Value().isNull(); }
+
+QString TField::AsString() const {
+  const QVariant v = Value();
+  if (v.isNull()) return QString();
+  if (v.typeId() == QMetaType::QByteArray) return QString::fromLatin1(v.toByteArray());
+  return v.toString();
+}
+
+int TField::AsInteger() const {
+  const QVariant v = Value();
+  if (v.isNull()) return 0;
+  switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong: return v.toInt();
+    case QMetaType::Double: return static_cast<int>(v.toDouble());
+    default: return StrToInt(AsString());
+  }
+}
+
+QByteArray TField::AsBytes() const {
+  const QVariant v = Value();
+  if (v.typeId() == QMetaType::QByteArray) return v.toByteArray();
+  return AsString().toLatin1();
+}
+
+void TField::SetAsString(const QString& Value) { SetValue(Value); }
+void TField::SetAsInteger(int Value) { SetValue(Value); }
+void TField::SetAsBytes(const QByteArray& Value) { SetValue(Value); }
+void TField::SetValue(const QVariant& Value) { ds_->SetCurrentValue(index_, Value); }
+
+// ---- TDataSet --------------------------------------------------------------
+
+TDataSet::TDataSet(const QString& Name, QString ConnectionName, QObject* Parent)
+    : QObject(Parent), connection_(std::move(ConnectionName)) {
+  setObjectName(Name);
+}
+
+void TDataSet::Fail(const QString& Text) const {
+  throw EDatabaseError(objectName().isEmpty() ? Text : objectName() + QStringLiteral(": ") + Text);
+}
+
+void TDataSet::SetSQL(const QString& Statement, const QVariantList& Params) {
+  Close();
+  sql_ = Statement;
+  params_ = Params;
+}
+
+void TDataSet::OpenSQL(const QString& Statement, const QVariantList& Params) {
+  SetSQL(Statement, Params);
+  Open();
+}
+
+void TDataSet::ExecuteSQL(const QString& Statement, const QVariantList& Params) {
+  SetSQL(Statement, Params);
+  ExecSQL();
+}
+
+static QSqlQuery Run(const QString& Connection, const QString& Text, const QVariantList& Params,
+                     QString& Error) {
+  QSqlDatabase db = QSqlDatabase::database(Connection, false);
+  QSqlQuery q(db);
+  if (!db.isOpen()) {
+    Error = QStringLiteral("Operation is not allowed when the object is closed");
+    return q;
+  }
+  q.setForwardOnly(true);
+  if (!q.prepare(Text)) {
+    Error = q.lastError().text();
+    return q;
+  }
+  for (const QVariant& p : Params) q.addBindValue(p);
+  if (!q.exec()) Error = q.lastError().text();
+  return q;
+}
+
+void TDataSet::Open() {
+  if (Active()) Close();
+  QString text = ToEngineDialect(sql_);
+  table_.clear();
+  const QRegularExpressionMatch m = SelectAllFrom().match(text);
+  if (m.hasMatch()) {
+    table_ = m.captured(1);
+    text = QStringLiteral("SELECT rowid AS ") + kRowId + QStringLiteral(", * FROM ") +
+           text.mid(m.capturedEnd(1) - table_.size());
+  }
+  QString error;
+  QSqlQuery q = Run(connection_, text, params_, error);
+  if (!error.isEmpty()) Fail(error);
+
+  const QSqlRecord record = q.record();
+  fields_.clear();
+  rowIdColumn_ = -1;
+  for (int i = 0; i < record.count(); ++i) {
+    if (!table_.isEmpty() && record.fieldName(i) == kRowId) {
+      rowIdColumn_ = i;
+    } else {
+      fields_ << record.fieldName(i);
+    }
+  }
+  rows_.clear();
+  while (q.next()) {
+    QVector<QVariant> row(record.count());
+    for (int i = 0; i < record.count(); ++i) row[i] = q.value(i);
+    rows_.append(std::move(row));
+  }
+  // Keep the rowid last so visible columns keep their indexes.
+  if (rowIdColumn_ >= 0) {
+    for (auto& row : rows_) {
+      const QVariant id = row.takeAt(rowIdColumn_);
+      row.append(id);
+    }
+    rowIdColumn_ = fields_.size();
+  }
+  state_ = TState::Browse;
+  recNo_ = rows_.isEmpty() ? -1 : 0;
+  bof_ = true;
+  eof_ = rows_.isEmpty();
+  emit DataChanged();
+  emit AfterScroll();
+}
+
+void TDataSet::Close() {
+  if (!Active()) return;
+  state_ = TState::Inactive;
+  rows_.clear();
+  fields_.clear();
+  rowIdColumn_ = -1;
+  recNo_ = -1;
+  bof_ = eof_ = true;
+  emit DataChanged();
+}
+
+void TDataSet::ExecSQL() {
+  Close();
+  QString error;
+  Run(connection_, ToEngineDialect(sql_), params_, error);
+  if (!error.isEmpty()) Fail(error);
+}
+
+void TDataSet::Requery() {
+  CheckActive();
+  CheckBrowse();
+  Open();
+}
+
+void TDataSet::CheckActive() const {
+  if (!Active()) Fail(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void TDataSet::CheckBrowse() const {
+  // A pending insert or edit is written before the cursor moves.
+  if (state_ == TState::Edit || state_ == TState::Insert) const_cast<TDataSet*>(this)->Post();
+}
+
+void TDataSet::MoveTo(int Row) {
+  CheckActive();
+  CheckBrowse();
+  if (rows_.isEmpty()) return;
+  Row = qBound(0, Row, static_cast<int>(rows_.size()) - 1);
+  const bool moved = Row != recNo_;
+  recNo_ = Row;
+  if (moved) emit AfterScroll();
+}
+
+void TDataSet::First() {
+  MoveTo(0);
+  bof_ = true;
+  eof_ = rows_.isEmpty();
+}
+
+void TDataSet::Last() {
+  MoveTo(rows_.size() - 1);
+  eof_ = true;
+  bof_ = rows_.isEmpty();
+}
+
+void TDataSet::Next() {
+  CheckActive();
+  if (recNo_ + 1 < rows_.size()) {
+    MoveTo(recNo_ + 1);
+    bof_ = eof_ = false;
+  } else {
+    CheckBrowse();
+    eof_ = true;
+  }
+}
+
+void TDataSet::Prior() {
+  CheckActive();
+  if (recNo_ > 0) {
+    MoveTo(recNo_ - 1);
+    bof_ = eof_ = false;
+  } else {
+    CheckBrowse();
+    bof_ = true;
+  }
+}
+
+void TDataSet::SetRecNo(int Row) {
+  MoveTo(Row);
+  bof_ = eof_ = rows_.isEmpty();
+}
+
+TDataSet::TBookmark TDataSet::GetBookmark() const {
+  if (rowIdColumn_ < 0 || recNo_ < 0) return 0;
+  return rows_[recNo_][rowIdColumn_].toLongLong();
+}
+
+bool TDataSet::GotoBookmark(TBookmark Bookmark) {
+  if (rowIdColumn_ < 0 || Bookmark == 0) return false;
+  for (int r = 0; r < rows_.size(); ++r) {
+    if (rows_[r][rowIdColumn_].toLongLong() == Bookmark) {
+      SetRecNo(r);
+      return true;
+    }
+  }
+  return false;
+}
+
+int TDataSet::FieldIndex(const QString& Name) const {
+  for (int i = 0; i < fields_.size(); ++i)
+    if (fields_[i].compare(Name, Qt::CaseInsensitive) == 0) return i;
+  return -1;
+}
+
+TField TDataSet::FieldByName(const QString& Name) {
+  CheckActive();
+  const int index = FieldIndex(Name);
+  if (index < 0) Fail(QStringLiteral("Field '%1' not found").arg(Name));
+  return TField(this, index);
+}
+
+QVariant TDataSet::ValueAt(int Row, int Column) const {
+  if (Row < 0 || Row >= rows_.size() || Column < 0 || Column >= fields_.size()) return {};
+  if (Row == recNo_ && (state_ == TState::Edit)) return buffer_[Column];
+  return rows_[Row][Column];
+}
+
+const QVariant& TDataSet::CurrentValue(int Index) const {
+  static const QVariant null;
+  if (state_ == TState::Edit || state_ == TState::Insert) return buffer_[Index];
+  if (recNo_ < 0) return null;
+  return rows_[recNo_][Index];
+}
+
+void TDataSet::SetCurrentValue(int Index, const QVariant& Value) {
+  if (state_ != TState::Edit && state_ != TState::Insert)
+    Fail(QStringLiteral("Dataset not in edit or insert mode"));
+  buffer_[Index] = Value;
+  modified_[Index] = true;
+}
+
+void TDataSet::Insert() {
+  CheckActive();
+  CheckBrowse();
+  if (table_.isEmpty() || rowIdColumn_ < 0) Fail(QStringLiteral("Cannot modify a read-only dataset"));
+  buffer_ = QVector<QVariant>(fields_.size() + 1);
+  modified_ = QVector<bool>(fields_.size(), false);
+  insertAt_ = recNo_ < 0 ? 0 : recNo_;
+  state_ = TState::Insert;
+}
+
+void TDataSet::Append() {
+  Insert();
+  insertAt_ = rows_.size();
+}
+
+void TDataSet::Edit() {
+  CheckActive();
+  if (state_ == TState::Edit || state_ == TState::Insert) return;
+  if (table_.isEmpty() || rowIdColumn_ < 0) Fail(QStringLiteral("Cannot modify a read-only dataset"));
+  if (recNo_ < 0) Fail(QStringLiteral("Cannot perform this operation on an empty dataset"));
+  buffer_ = rows_[recNo_];
+  modified_ = QVector<bool>(fields_.size(), false);
+  state_ = TState::Edit;
+}
+
+void TDataSet::Cancel() {
+  if (state_ == TState::Edit || state_ == TState::Insert) state_ = TState::Browse;
+  buffer_.clear();
+}
+
+void TDataSet::ReadRow(qint64 RowId, QVector<QVariant>& Into) {
+  QString error;
+  QSqlQuery q = Run(connection_, QStringLiteral("SELECT * FROM ") + Quoted(table_) +
+                                     QStringLiteral(" WHERE rowid=?"),
+                    {RowId}, error);
+  if (!error.isEmpty()) Fail(error);
+  if (!q.next()) return;
+  const QSqlRecord record = q.record();
+  for (int i = 0; i < fields_.size(); ++i) {
+    const int c = record.indexOf(fields_[i]);
+    if (c >= 0) Into[i] = q.value(c);
+  }
+  Into[rowIdColumn_] = RowId;
+}
+
+void TDataSet::Post() {
+  if (state_ != TState::Edit && state_ != TState::Insert) return;
+  QStringList columns;
+  QVariantList values;
+  for (int i = 0; i < fields_.size(); ++i) {
+    if (!modified_[i]) continue;
+    columns << Quoted(fields_[i]);
+    values << buffer_[i];
+  }
+  QString error;
+  if (state_ == TState::Insert) {
+    QString text = QStringLiteral("INSERT INTO ") + Quoted(table_);
+    if (columns.isEmpty()) {
+      text += QStringLiteral(" DEFAULT VALUES");
+    } else {
+      text += QStringLiteral(" (") + columns.join(QLatin1Char(',')) + QStringLiteral(") VALUES (") +
+              QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
+              QLatin1Char(')');
+    }
+    QSqlQuery q = Run(connection_, text, values, error);
+    if (!error.isEmpty()) Fail(error);  // the row stays in insert state, unsaved
+    const qint64 rowId = q.lastInsertId().toLongLong();
+    ReadRow(rowId, buffer_);
+    rows_.insert(insertAt_, buffer_);
+    recNo_ = insertAt_;
+  } else {
+    if (!columns.isEmpty()) {
+      values << rows_[recNo_][rowIdColumn_];
+      Run(connection_,
+          QStringLiteral("UPDATE ") + Quoted(table_) + QStringLiteral(" SET ") +
+              columns.join(QStringLiteral("=?,")) + QStringLiteral("=? WHERE rowid=?"),
+          values, error);
+      if (!error.isEmpty()) Fail(error);
+      ReadRow(rows_[recNo_][rowIdColumn_].toLongLong(), buffer_);
+    }
+    rows_[recNo_] = buffer_;
+  }
+  state_ = TState::Browse;
+  buffer_.clear();
+  bof_ = eof_ = false;
+  emit DataChanged();
+  emit AfterScroll();
+}
+
+void TDataSet::Delete() {
+  CheckActive();
+  if (state_ == TState::Insert) {
+    Cancel();
+    return;
+  }
+  Cancel();
+  if (recNo_ < 0) Fail(QStringLiteral("Cannot perform this operation on an empty dataset"));
+  if (table_.isEmpty() || rowIdColumn_ < 0) Fail(QStringLiteral("Cannot modify a read-only dataset"));
+  QString error;
+  Run(connection_, QStringLiteral("DELETE FROM ") + Quoted(table_) + QStringLiteral(" WHERE rowid=?"),
+      {rows_[recNo_][rowIdColumn_]}, error);
+  if (!error.isEmpty()) Fail(error);
+  rows_.removeAt(recNo_);
+  if (recNo_ >= rows_.size()) recNo_ = rows_.size() - 1;
+  bof_ = eof_ = rows_.isEmpty();
+  emit DataChanged();
+  emit AfterScroll();
+}

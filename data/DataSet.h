@@ -1,0 +1,122 @@
+// The dataset layer: a statement, its rows read into memory, a current row,
+// columns by name, and row changes written back to the table. What the
+// windows use in place of query objects.
+#pragma once
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+class TDataSet;
+
+// One column of the current row. Names are matched without regard to case.
+class TField {
+ public:
+  TField(TDataSet* DataSet, int Index) : ds_(DataSet), index_(Index) {}
+  QString FieldName() const;
+  bool IsNull() const;
+  QString AsString() const;
+  int AsInteger() const;  // text that is no whole number throws EConvertError
+  QByteArray AsBytes() const;
+  QVariant Value() const;
+  void SetAsString(const QString& Value);
+  void SetAsInteger(int Value);
+  void SetAsBytes(const QByteArray& Value);
+  void SetValue(const QVariant& Value);
+
+ private:
+  TDataSet* ds_;
+  int index_;
+};
+
+class TDataSet : public QObject {
+  Q_OBJECT
+ public:
+  enum class TState { Inactive, Browse, Edit, Insert };
+  using TBookmark = qint64;  // the row's identity in its table; 0 for none
+
+  // ConnectionName names a QSqlDatabase connection.
+  TDataSet(const QString& Name, QString ConnectionName, QObject* Parent = nullptr);
+
+  QString ConnectionName() const { return connection_; }
+  void SetConnectionName(const QString& Name) { connection_ = Name; }
+
+  // Statement text and its bound values (positional, for each '?').
+  const QString& SQL() const { return sql_; }
+  void SetSQL(const QString& Statement, const QVariantList& Params = {});
+
+  void Open();     // runs the statement, reads all rows, goes to the first
+  void Close();
+  void ExecSQL();  // runs the statement for its effect; returns nothing
+  void Requery();  // runs the same statement again; back on the first row
+  // Close, replace the statement, then open or execute: how every action
+  // runs a statement.
+  void OpenSQL(const QString& Statement, const QVariantList& Params = {});
+  void ExecuteSQL(const QString& Statement, const QVariantList& Params = {});
+
+  bool Active() const { return state_ != TState::Inactive; }
+  TState State() const { return state_; }
+
+  // Navigation over the rows in memory.
+  int RecordCount() const { return rows_.size(); }
+  bool IsEmpty() const { return rows_.isEmpty(); }
+  bool Eof() const { return eof_; }
+  bool Bof() const { return bof_; }
+  void First();
+  void Last();
+  void Next();
+  void Prior();
+  int RecNo() const { return recNo_; }  // 0-based; -1 with no rows
+  void SetRecNo(int Row);
+  TBookmark GetBookmark() const;
+  bool GotoBookmark(TBookmark Bookmark);  // false when the row is gone
+
+  // Columns of the current row.
+  int FieldCount() const { return fields_.size(); }
+  const QStringList& FieldNames() const { return fields_; }
+  int FieldIndex(const QString& Name) const;  // -1 when absent
+  TField FieldByName(const QString& Name);
+  QVariant ValueAt(int Row, int Column) const;
+
+  // Row changes: Insert/Append start a new row, Edit the current one; Post
+  // writes it to the table, Cancel drops it; Delete removes the current row.
+  void Insert();
+  void Append();
+  void Edit();
+  void Post();
+  void Cancel();
+  void Delete();
+
+  QString TableName() const { return table_; }
+
+ signals:
+  void AfterScroll();  // the current row moved
+  void DataChanged();  // rows were read again, added or removed
+
+ private:
+  friend class TField;
+  const QVariant& CurrentValue(int Index) const;
+  void SetCurrentValue(int Index, const QVariant& Value);
+  void CheckActive() const;
+  void CheckBrowse() const;
+  void MoveTo(int Row);
+  void ReadRow(qint64 RowId, QVector<QVariant>& Into);
+  [[noreturn]] void Fail(const QString& Text) const;
+
+  QString connection_;
+  QString sql_;
+  QVariantList params_;
+  QString table_;          // single table the statement reads, when known
+  QStringList fields_;     // visible columns
+  int rowIdColumn_ = -1;   // hidden column holding the table's rowid
+  QVector<QVector<QVariant>> rows_;
+  int recNo_ = -1;
+  bool eof_ = true;
+  bool bof_ = true;
+  TState state_ = TState::Inactive;
+  QVector<QVariant> buffer_;       // row being inserted or edited
+  QVector<bool> modified_;
+  int insertAt_ = -1;
+};

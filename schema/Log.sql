@@ -1,0 +1,8 @@
+-- Log.mdb: the working list of card numbers and names.
+PRAGMA journal_mode=WAL;
+
+CREATE TABLE temp (
+  kartno TEXT,
+  isim TEXT
+);
+CREATE INDEX temp_kartno ON temp (kartno);

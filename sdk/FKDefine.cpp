@@ -1,0 +1,262 @@
+#include "sdk/FKDefine.h"
+
+#include <QApplication>
+#include <QLibrary>
+#include <QWidget>
+#include <cstring>
+
+#include "common/Dialogs.h"
+#include "common/Encoding.h"
+#include "common/Errors.h"
+
+namespace {
+
+struct SlotInfo {
+  const char* name;
+  SdkLibrary library;
+};
+
+constexpr SdkLibrary A = SdkLibrary::FK623Attend;
+constexpr SdkLibrary B = SdkLibrary::FKAttend;
+constexpr SlotInfo kSlots[] = {
+#define FK_SLOT_INFO(name, lib) {#name, lib},
+    FK_ENTRY_POINTS(FK_SLOT_INFO)
+#undef FK_SLOT_INFO
+};
+static_assert(std::size(kSlots) == FK_SLOT_COUNT);
+
+class LibraryLoader final : public SdkLoader {
+ public:
+  bool Load(SdkLibrary Library) override {
+    QLibrary& lib = Of(Library);
+    lib.setFileName(Library == A ? QStringLiteral("FK623Attend") : QStringLiteral("FKAttend"));
+    return lib.load();
+  }
+  void* Resolve(SdkLibrary Library, const char* Name) override {
+    return reinterpret_cast<void*>(Of(Library).resolve(Name));
+  }
+  void Unload(SdkLibrary Library) override { Of(Library).unload(); }
+
+ private:
+  QLibrary& Of(SdkLibrary Library) { return Library == A ? first_ : second_; }
+  QLibrary first_;
+  QLibrary second_;
+};
+
+}  // namespace
+
+const char* SlotName(FKSlot Slot) { return kSlots[static_cast<int>(Slot)].name; }
+SdkLibrary SlotLibrary(FKSlot Slot) { return kSlots[static_cast<int>(Slot)].library; }
+
+std::unique_ptr<SdkLoader> MakeLibraryLoader() { return std::make_unique<LibraryLoader>(); }
+
+static SdkLoaderFactory loaderFactory = nullptr;
+void SetSdkLoaderFactory(SdkLoaderFactory Factory) { loaderFactory = Factory; }
+std::unique_ptr<SdkLoader> MakeSdkLoader() {
+  return loaderFactory ? loaderFactory() : MakeLibraryLoader();
+}
+
+QString ResultText(int Code) {
+  switch (Code) {
+    case 1: return QStringLiteral("Successful");
+    case 0: return QStringLiteral("No support");
+    case -1: return QStringLiteral("Unknown error");
+    case -2: return QStringLiteral("No Open Comm");
+    case -3: return QStringLiteral("Write Error");
+    case -4: return QStringLiteral("Read Error");
+    case -5: return QStringLiteral("Parameter Error");
+    case -6: return QStringLiteral("execution of command failed.");
+    case -7: return QStringLiteral("End of data array");
+    case -8: return QStringLiteral("None of data array");
+    case -9: return QStringLiteral("Memory Allocating Error");
+    case -10: return QStringLiteral("mistake password");
+    case -11: return QStringLiteral("full enrolldata & can`t put enrolldata");
+    case -12: return QStringLiteral("this ID is already  existed.");
+    case -14: return QStringLiteral("full manager & can`t put manager");
+    case -15: return QStringLiteral("mistake fp data version.");
+    case -16: return QStringLiteral("mistake logdata In/Out mode.");
+    default: return QStringLiteral("Unknown");
+  }
+}
+
+TFKAttendObject::TFKAttendObject(std::unique_ptr<SdkLoader> Loader) : loader_(std::move(Loader)) {
+  firstLoaded_ = loader_->Load(A);
+  if (firstLoaded_) {
+    for (int i = 0; i < FK_SLOT_COUNT; ++i)
+      if (kSlots[i].library == A) slots_[i] = loader_->Resolve(A, kSlots[i].name);
+  }
+  secondLoaded_ = loader_->Load(B);
+  // The second library's names are looked up only when the first one loaded.
+  if (firstLoaded_ && secondLoaded_) {
+    for (int i = 0; i < FK_SLOT_COUNT; ++i)
+      if (kSlots[i].library == B) slots_[i] = loader_->Resolve(B, kSlots[i].name);
+  }
+}
+
+TFKAttendObject::~TFKAttendObject() {
+  if (firstLoaded_) loader_->Unload(A);
+  if (secondLoaded_) loader_->Unload(B);
+}
+
+bool TFKAttendObject::Connect(const TConnInfo& Info) {
+  if (Info.Kind == QLatin1String("USB")) {
+    ConnectionHandle = 0;
+    auto fn = reinterpret_cast<FK_ConnectUSB_t>(Slot(FKSlot::FK_ConnectUSB));
+    SdkResult = fn ? fn(Info.MachineNumber) : -1;
+  } else if (Info.Kind == QLatin1String("RS232/485")) {
+    const int port = StrToIntDef(Info.SerialPort.left(4), 0);
+    ConnectionHandle = 0;
+    auto fn = reinterpret_cast<FK_ConnectComm_t>(Slot(FKSlot::FK_ConnectComm));
+    const QByteArray commText = ToWin1254(Info.CommText);
+    SdkResult = fn ? fn(Info.MachineNumber, port, Info.BaudRate, commText.constData(),
+                        Info.CommOption, Info.CommTimeout)
+                   : -1;
+  } else if (Info.Kind == QLatin1String("LAN")) {
+    ConnectionHandle = 0;
+    auto fn = reinterpret_cast<FK_ConnectNet_t>(Slot(FKSlot::FK_ConnectNet));
+    const QByteArray ip = ToWin1254(Info.IpAddress);
+    SdkResult = fn ? fn(Info.MachineNumber, ip.constData(), Info.TcpPort, Info.NetTimeout,
+                        Info.NetOption, Info.NetPassword)
+                   : -1;
+  } else {
+    // No such kind: nothing is called and the last result stands.
+    return false;
+  }
+  if (SdkResult > 0) {
+    ConnectionHandle = SdkResult;
+    SdkResult = 1;
+    return true;
+  }
+  return false;
+}
+
+void TFKAttendObject::Disconnect() {
+  auto fn = reinterpret_cast<FK_DisConnect_t>(Slot(FKSlot::FK_DisConnect));
+  if (fn && ConnectionHandle != 0) {
+    fn(ConnectionHandle);
+    ConnectionHandle = 0;
+  }
+}
+
+bool TFKAttendObject::FK_EnableDevice(int EnableFlag) {
+  return Invoke<FK_EnableDevice_t>(FKSlot::FK_EnableDevice, EnableFlag);
+}
+
+bool TFKAttendObject::FK_GetDeviceTime(double& DateTime) {
+  return Invoke<FK_GetDeviceTime_t>(FKSlot::FK_GetDeviceTime, &DateTime);
+}
+
+bool TFKAttendObject::FK_SetDeviceTime(double DateTime) {
+  return Invoke<FK_SetDeviceTime_t>(FKSlot::FK_SetDeviceTime, DateTime);
+}
+
+bool TFKAttendObject::FK_LoadGeneralLogData(int ReadMark) {
+  return Invoke<FK_LoadGeneralLogData_t>(FKSlot::FK_LoadGeneralLogData, ReadMark);
+}
+
+bool TFKAttendObject::FK_GetGeneralLogData_1(int& EnrollNumber, int& VerifyMode, int& InOutMode,
+                                             int& Year, int& Month, int& Day, int& Hour,
+                                             int& Minute, int& Second) {
+  return Invoke<FK_GetGeneralLogData_1_t>(FKSlot::FK_GetGeneralLogData_1, &EnrollNumber,
+                                          &VerifyMode, &InOutMode, &Year, &Month, &Day, &Hour,
+                                          &Minute, &Second);
+}
+
+bool TFKAttendObject::FK_GetBellTime(int& BellCount, unsigned char* BellBlock) {
+  return Invoke<FK_GetBellTime_t>(FKSlot::FK_GetBellTime, &BellCount, BellBlock);
+}
+
+bool TFKAttendObject::FK_SetBellTime(int BellCount, unsigned char* BellBlock) {
+  return Invoke<FK_SetBellTime_t>(FKSlot::FK_SetBellTime, BellCount, BellBlock);
+}
+
+bool TFKAttendObject::FK_GetEnrollData(int EnrollNumber, int BackupNumber, int& Privilege,
+                                       unsigned char* EnrollData, int& PasswordValue) {
+  return Invoke<FK_GetEnrollData_t>(FKSlot::FK_GetEnrollData, EnrollNumber, BackupNumber,
+                                    &Privilege, EnrollData, &PasswordValue);
+}
+
+bool TFKAttendObject::FK_PutEnrollData(int EnrollNumber, int BackupNumber, int Privilege,
+                                       unsigned char* EnrollData, int PasswordValue) {
+  return Invoke<FK_PutEnrollData_t>(FKSlot::FK_PutEnrollData, EnrollNumber, BackupNumber,
+                                    Privilege, EnrollData, PasswordValue);
+}
+
+bool TFKAttendObject::FK_SaveEnrollData() {
+  return Invoke<FK_SaveEnrollData_t>(FKSlot::FK_SaveEnrollData);
+}
+
+bool TFKAttendObject::FK_DeleteEnrollData(int EnrollNumber, int BackupNumber) {
+  return Invoke<FK_DeleteEnrollData_t>(FKSlot::FK_DeleteEnrollData, EnrollNumber, BackupNumber);
+}
+
+bool TFKAttendObject::FK_EnableUser(int EnrollNumber, int BackupNumber, int EnableFlag) {
+  return Invoke<FK_EnableUser_t>(FKSlot::FK_EnableUser, EnrollNumber, BackupNumber, EnableFlag);
+}
+
+bool TFKAttendObject::FK_ModifyPrivilege(int EnrollNumber, int BackupNumber, int Privilege) {
+  return Invoke<FK_ModifyPrivilege_t>(FKSlot::FK_ModifyPrivilege, EnrollNumber, BackupNumber,
+                                      Privilege);
+}
+
+bool TFKAttendObject::FK_BenumbAllManager() {
+  return Invoke<FK_BenumbAllManager_t>(FKSlot::FK_BenumbAllManager);
+}
+
+bool TFKAttendObject::FK_ReadAllUserID() {
+  return Invoke<FK_ReadAllUserID_t>(FKSlot::FK_ReadAllUserID);
+}
+
+bool TFKAttendObject::FK_GetAllUserID(int& EnrollNumber, int& BackupNumber, int& Privilege,
+                                      int& EnableFlag) {
+  return Invoke<FK_GetAllUserID_t>(FKSlot::FK_GetAllUserID, &EnrollNumber, &BackupNumber,
+                                   &Privilege, &EnableFlag);
+}
+
+bool TFKAttendObject::FK_GetUserName(int EnrollNumber, QString& UserName) {
+  UserName.clear();
+  // 256 blanks the SDK may overwrite, with a terminator of our own behind
+  // them so a name that fills the buffer is still read safely.
+  char buffer[FK_USER_NAME_BUFFER + 1];
+  std::memset(buffer, ' ', FK_USER_NAME_BUFFER);
+  buffer[FK_USER_NAME_BUFFER] = '\0';
+  char* text = buffer;
+  if (!Invoke<FK_GetUserName_t>(FKSlot::FK_GetUserName, EnrollNumber, &text)) return false;
+  if (text) UserName = FromWin1254(text);
+  return true;
+}
+
+bool TFKAttendObject::FK_SetUserName(int EnrollNumber, const QString& UserName) {
+  const QByteArray bytes = ToWin1254(UserName);
+  return Invoke<FK_SetUserName_t>(FKSlot::FK_SetUserName, EnrollNumber, bytes.constData());
+}
+
+bool TFKAttendObject::FK_EmptyEnrollData() {
+  return Invoke<FK_EmptyEnrollData_t>(FKSlot::FK_EmptyEnrollData);
+}
+
+bool TFKAttendObject::FK_ClearKeeperData() {
+  return Invoke<FK_ClearKeeperData_t>(FKSlot::FK_ClearKeeperData);
+}
+
+bool TFKAttendObject::FK_IsSupportedEnrollData(int BackupNumber, bool& Supported) {
+  Supported = false;
+  int supported = 0;
+  if (!Slot(FKSlot::FK_IsSupportedEnrollData)) return false;
+  const bool ok =
+      Invoke<FK_IsSupportedEnrollData_t>(FKSlot::FK_IsSupportedEnrollData, BackupNumber, &supported);
+  Supported = supported != 0;
+  return ok;
+}
+
+int TFKAttendObject::ShowTerminalMessage(const QString& Text, int Flags) {
+  QString title;
+  if (QWidget* active = QApplication::activeWindow()) {
+    title = active->windowTitle().left(259);
+    auto isBlank = [](QChar c) { return c.unicode() <= 0x20; };
+    while (!title.isEmpty() && isBlank(title.front())) title.remove(0, 1);
+    while (!title.isEmpty() && isBlank(title.back())) title.chop(1);
+  }
+  if (title.isEmpty()) title = ApplicationTitle();
+  return Dlg().MessageBox(Text, title, Flags);
+}

@@ -1,0 +1,130 @@
+// The terminal SDK binding: loads the vendor's libraries by name, keeps one
+// slot per entry point, holds the one open connection and wraps every call
+// the program makes.
+#pragma once
+#include <QString>
+#include <array>
+#include <memory>
+
+#include "sdk/FKEntryPoints.h"
+
+// The connection request handed to Connect. Fields a kind does not use stay
+// zero or empty.
+struct TConnInfo {
+  int MachineNumber = 0;
+  QString Kind;        // "USB", "RS232/485" or "LAN", compared exactly
+  QString SerialPort;  // only its first four characters are used
+  int BaudRate = 0;
+  QString CommText;
+  int CommOption = 0;
+  int CommTimeout = 0;
+  QString IpAddress;
+  int TcpPort = 0;
+  int NetPassword = 0;
+  int NetTimeout = 0;
+  int NetOption = 0;
+};
+
+// Slots, in the order of the entry-point list.
+enum class FKSlot : int {
+#define FK_SLOT_ENUM(name, lib) name,
+  FK_ENTRY_POINTS(FK_SLOT_ENUM)
+#undef FK_SLOT_ENUM
+      Count
+};
+constexpr int FK_SLOT_COUNT = static_cast<int>(FKSlot::Count);
+
+enum class SdkLibrary { FK623Attend, FKAttend };
+
+// Slot names in slot order, and the library each comes from.
+const char* SlotName(FKSlot Slot);
+SdkLibrary SlotLibrary(FKSlot Slot);
+
+// How the binding finds its libraries and entry points. The program loads the
+// real files by name; tests hand in fake entry points.
+class SdkLoader {
+ public:
+  virtual ~SdkLoader() = default;
+  virtual bool Load(SdkLibrary Library) = 0;
+  virtual void* Resolve(SdkLibrary Library, const char* Name) = 0;
+  virtual void Unload(SdkLibrary Library) = 0;
+};
+
+// Loads libFK623Attend / libFKAttend (FK623Attend.dll / FKAttend.dll on
+// Windows) through the platform's library search.
+std::unique_ptr<SdkLoader> MakeLibraryLoader();
+
+// The loader a new binding uses: the library loader unless a test installed
+// a factory of its own (nullptr restores the library loader).
+using SdkLoaderFactory = std::unique_ptr<SdkLoader> (*)();
+void SetSdkLoaderFactory(SdkLoaderFactory Factory);
+std::unique_ptr<SdkLoader> MakeSdkLoader();
+
+// English text of an SDK result code; "Unknown" for codes without one.
+QString ResultText(int Code);
+
+class TFKAttendObject {
+ public:
+  explicit TFKAttendObject(std::unique_ptr<SdkLoader> Loader = MakeSdkLoader());
+  virtual ~TFKAttendObject();
+  TFKAttendObject(const TFKAttendObject&) = delete;
+  TFKAttendObject& operator=(const TFKAttendObject&) = delete;
+
+  bool FirstLibraryLoaded() const { return firstLoaded_; }
+  bool SecondLibraryLoaded() const { return secondLoaded_; }
+  void* Slot(FKSlot S) const { return slots_[static_cast<int>(S)]; }
+
+  int ConnectionHandle = 0;  // 0: no connection
+  int SdkResult = 0;         // code of the last entry point actually called
+
+  bool Connect(const TConnInfo& Info);
+  void Disconnect();
+
+  bool FK_EnableDevice(int EnableFlag);
+  bool FK_GetDeviceTime(double& DateTime);
+  bool FK_SetDeviceTime(double DateTime);
+  bool FK_LoadGeneralLogData(int ReadMark);
+  bool FK_GetGeneralLogData_1(int& EnrollNumber, int& VerifyMode, int& InOutMode, int& Year,
+                              int& Month, int& Day, int& Hour, int& Minute, int& Second);
+  bool FK_GetBellTime(int& BellCount, unsigned char* BellBlock);
+  bool FK_SetBellTime(int BellCount, unsigned char* BellBlock);
+  bool FK_GetEnrollData(int EnrollNumber, int BackupNumber, int& Privilege,
+                        unsigned char* EnrollData, int& PasswordValue);
+  bool FK_PutEnrollData(int EnrollNumber, int BackupNumber, int Privilege,
+                        unsigned char* EnrollData, int PasswordValue);
+  bool FK_SaveEnrollData();
+  bool FK_DeleteEnrollData(int EnrollNumber, int BackupNumber);
+  bool FK_EnableUser(int EnrollNumber, int BackupNumber, int EnableFlag);
+  bool FK_ModifyPrivilege(int EnrollNumber, int BackupNumber, int Privilege);
+  bool FK_BenumbAllManager();
+  bool FK_ReadAllUserID();
+  bool FK_GetAllUserID(int& EnrollNumber, int& BackupNumber, int& Privilege, int& EnableFlag);
+  // UserName is emptied first and filled only on success.
+  bool FK_GetUserName(int EnrollNumber, QString& UserName);
+  bool FK_SetUserName(int EnrollNumber, const QString& UserName);
+  bool FK_EmptyEnrollData();
+  bool FK_ClearKeeperData();
+  // Supported is false unless the entry point was called and said otherwise.
+  bool FK_IsSupportedEnrollData(int BackupNumber, bool& Supported);
+
+  QString LastErrorText() const { return ResultText(SdkResult); }
+
+  // Message box titled with the active window's title (or the application's).
+  static int ShowTerminalMessage(const QString& Text, int Flags);
+
+ private:
+  // The common rule: no call when the slot is empty; otherwise the handle
+  // first, the result kept, success exactly when it is 1.
+  template <class Fn, class... Args>
+  bool Invoke(FKSlot S, Args... args) {
+    auto fn = reinterpret_cast<Fn>(Slot(S));
+    if (!fn) return false;
+    SdkResult = fn(ConnectionHandle, args...);
+    return SdkResult == 1;
+  }
+
+  std::unique_ptr<SdkLoader> loader_;
+  bool firstLoaded_ = false;
+  bool secondLoaded_ = false;
+  std::array<void*, FK_SLOT_COUNT> slots_{};
+};
