@@ -73,7 +73,7 @@ QString ApplicationTitle() {
   QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
   name = name.section(QLatin1Char('.'), 0, 0);
   if (name.isEmpty()) return name;
-  return name.left(1) + name.mid(1).toLower();
+  return name.left(1).toUpper() + name.mid(1).toLower();
 }
 
 QString WithFullStop(const QString& Text) {

@@ -43,8 +43,8 @@ Dialogs& Dlg();
 // Installs Replacement (not owned); nullptr returns to the Qt dialogs.
 void SetDialogs(Dialogs* Replacement);
 
-// The program file's name up to its first full stop, every letter after the
-// first in lower case ("Meridox").
+// The program file's name up to its first full stop, the first letter in
+// capitals and every letter after it in lower case ("meridox" gives "Meridox").
 QString ApplicationTitle();
 
 // Appends a full stop when the last character sorts after '.'.

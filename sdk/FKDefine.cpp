@@ -27,11 +27,11 @@ static_assert(std::size(kSlots) == FK_SLOT_COUNT);
 
 class LibraryLoader final : public SdkLoader {
  public:
-  bool Load(SdkLibrary Library) override {
-    QLibrary& lib = Of(Library);
-    lib.setFileName(Library == A ? QStringLiteral("FK623Attend") : QStringLiteral("FKAttend"));
-    return lib.load();
+  LibraryLoader(const QString& FirstName, const QString& SecondName) {
+    first_.setFileName(FirstName);
+    second_.setFileName(SecondName);
   }
+  bool Load(SdkLibrary Library) override { return Of(Library).load(); }
   void* Resolve(SdkLibrary Library, const char* Name) override {
     return reinterpret_cast<void*>(Of(Library).resolve(Name));
   }
@@ -48,7 +48,9 @@ class LibraryLoader final : public SdkLoader {
 const char* SlotName(FKSlot Slot) { return kSlots[static_cast<int>(Slot)].name; }
 SdkLibrary SlotLibrary(FKSlot Slot) { return kSlots[static_cast<int>(Slot)].library; }
 
-std::unique_ptr<SdkLoader> MakeLibraryLoader() { return std::make_unique<LibraryLoader>(); }
+std::unique_ptr<SdkLoader> MakeLibraryLoader(const QString& FirstName, const QString& SecondName) {
+  return std::make_unique<LibraryLoader>(FirstName, SecondName);
+}
 
 static SdkLoaderFactory loaderFactory = nullptr;
 void SetSdkLoaderFactory(SdkLoaderFactory Factory) { loaderFactory = Factory; }

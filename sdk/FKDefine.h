@@ -50,9 +50,11 @@ class SdkLoader {
   virtual void Unload(SdkLibrary Library) = 0;
 };
 
-// Loads libFK623Attend / libFKAttend (FK623Attend.dll / FKAttend.dll on
-// Windows) through the platform's library search.
-std::unique_ptr<SdkLoader> MakeLibraryLoader();
+// Loads the two libraries by name through the platform's library search:
+// libFK623Attend.so and libFKAttend.so here, FK623Attend.dll and
+// FKAttend.dll on Windows.
+std::unique_ptr<SdkLoader> MakeLibraryLoader(const QString& FirstName = QStringLiteral("FK623Attend"),
+                                             const QString& SecondName = QStringLiteral("FKAttend"));
 
 // The loader a new binding uses: the library loader unless a test installed
 // a factory of its own (nullptr restores the library loader).

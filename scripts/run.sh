@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts demo virtual terminals and then the
+# program. Closing the program stops the terminals again.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh"
+
+bin="$root/build/bin"
+demo="$root/build/demo"
+mkdir -p "$demo"
+pids="$demo/pids"
+stop_demo() {
+  [ -f "$pids" ] && xargs -r kill 2>/dev/null <"$pids" || true
+  rm -f "$pids"
+}
+trap stop_demo EXIT
+if [ -x "$root/simulator/start-demo.sh" ]; then
+  "$root/simulator/start-demo.sh" "$bin" "$demo" "$bin/Data.mdb" "$pids"
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "No display found: starting without a visible window (QT_QPA_PLATFORM=offscreen)."
+  export QT_QPA_PLATFORM=offscreen
+fi
+"$bin/meridox"

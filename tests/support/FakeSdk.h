@@ -1,0 +1,54 @@
+// Fake terminal SDK entry points for exact unit tests: every call is
+// recorded with its arguments, and results are scripted per entry point.
+#pragma once
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QStringList>
+#include <array>
+#include <memory>
+
+#include "sdk/FKDefine.h"
+
+struct FakeSdkState {
+  // Calls in order, as "FK_ConnectNet(7,10.0.0.5,5005,5000,0,731856)".
+  QStringList Calls;
+  // Results per entry point: queued ones first, then the standing one, then
+  // 1 (a connect entry point gives handle 17 by default).
+  QHash<QString, QList<int>> Queued;
+  QHash<QString, int> Results;
+  // Names the libraries do not export, and libraries that fail to load.
+  QSet<QString> Missing;
+  bool FirstLibraryMissing = false;
+  bool SecondLibraryMissing = false;
+  QStringList Resolved;  // "FK623Attend:FK_ConnectUSB", in lookup order
+
+  // What the output entry points deliver.
+  QList<std::array<int, 9>> LogRecords;  // one per FK_GetGeneralLogData_1
+  QList<std::array<int, 4>> UserIds;     // one per FK_GetAllUserID
+  double DeviceTime = 0;
+  int BellCount = 0;
+  QByteArray BellBlock = QByteArray(FK_BELL_BLOCK_SIZE, '\0');
+  QByteArray UserName;         // written into the caller's name buffer
+  bool ReplaceNamePointer = false;  // point the caller's pointer at our own text instead
+  int Supported = 1;
+
+  void Reset() { *this = FakeSdkState(); }
+  int CallCount(const QString& EntryPoint) const;
+  int NextResult(const QString& EntryPoint, int Default = 1);
+};
+
+extern FakeSdkState FakeSdk;
+
+std::unique_ptr<SdkLoader> MakeFakeSdkLoader();
+
+// Makes every new binding use the fakes, with fresh state, while it lives.
+class ScopedFakeSdk {
+ public:
+  ScopedFakeSdk() {
+    FakeSdk.Reset();
+    SetSdkLoaderFactory(&MakeFakeSdkLoader);
+  }
+  ~ScopedFakeSdk() { SetSdkLoaderFactory(nullptr); }
+};

@@ -1,0 +1,149 @@
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QTest>
+
+#include "common/ActionGuard.h"
+#include "common/Cleanup.h"
+#include "common/Encoding.h"
+#include "common/LibFunctions.h"
+#include "common/ScriptedDialogs.h"
+
+class TestCommon : public QObject {
+  Q_OBJECT
+ private slots:
+  void zeroFill_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("short") << "42" << 5 << "00042";
+    QTest::newRow("exact") << "12345" << 5 << "12345";
+    QTest::newRow("longer kept") << "1234567" << 5 << "1234567";
+    QTest::newRow("empty") << "" << 3 << "000";
+  }
+  void zeroFill() {
+    QFETCH(QString, text);
+    QFETCH(int, width);
+    QFETCH(QString, expected);
+    QCOMPARE(ZeroFill(text, width), expected);
+  }
+
+  void padOrCut_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("fill");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("right");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("front") << "42" << "0" << 5 << false << "00042";
+    QTest::newRow("behind") << "42" << "0" << 5 << true << "42000";
+    QTest::newRow("cut to first") << "1234567" << "0" << 5 << false << "12345";
+    QTest::newRow("exact") << "abcde" << "0" << 5 << false << "abcde";
+    QTest::newRow("fill text repeated") << "x" << "ab" << 3 << false << "ababx";
+  }
+  void padOrCut() {
+    QFETCH(QString, text);
+    QFETCH(QString, fill);
+    QFETCH(int, width);
+    QFETCH(bool, right);
+    QFETCH(QString, expected);
+    QCOMPARE(PadOrCut(text, fill, width, right), expected);
+  }
+
+  void win1254_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("turkish letters") << QStringLiteral("ĞğİıŞş") << QByteArray("\xD0\xF0\xDD\xFD\xDE\xFE");
+    QTest::newRow("shared with latin-1") << QStringLiteral("ÇçÖöÜü") << QByteArray("\xC7\xE7\xD6\xF6\xDC\xFC");
+    QTest::newRow("ascii") << QStringLiteral("Ali Veli 42") << QByteArray("Ali Veli 42");
+    QTest::newRow("euro and quotes") << QStringLiteral("€‘’") << QByteArray("\x80\x91\x92");
+  }
+  void win1254() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(ToWin1254(text), bytes);
+    QCOMPARE(FromWin1254(bytes), text);
+  }
+  void win1254UnmappableBecomesQuestionMark() {
+    QCOMPARE(ToWin1254(QStringLiteral("a\u4E2Db")), QByteArray("a?b"));
+  }
+
+  void strToInt_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<int>("value");
+    QTest::newRow("plain") << "5005" << true << 5005;
+    QTest::newRow("negative") << "-12" << true << -12;
+    QTest::newRow("leading blanks") << "  7" << true << 7;
+    QTest::newRow("max") << "2147483647" << true << 2147483647;
+    QTest::newRow("min") << "-2147483648" << true << int(-2147483648LL);
+    QTest::newRow("overflow") << "2147483648" << false << 0;
+    QTest::newRow("trailing blank") << "7 " << false << 0;
+    QTest::newRow("letters") << "abc" << false << 0;
+    QTest::newRow("empty") << "" << false << 0;
+    QTest::newRow("sign only") << "-" << false << 0;
+  }
+  void strToInt() {
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(int, value);
+    if (valid) {
+      QCOMPARE(StrToInt(text), value);
+    } else {
+      try {
+        StrToInt(text);
+        QFAIL("no error");
+      } catch (const EConvertError& e) {
+        QCOMPARE(e.Text(), QStringLiteral("'%1' is not a valid integer value").arg(text));
+      }
+    }
+  }
+
+  void fullStop_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "Hata" << "Hata.";
+    QTest::newRow("digit") << "kod 5" << "kod 5.";
+    QTest::newRow("question") << "neden?" << "neden?.";
+    QTest::newRow("full stop") << "Bitti." << "Bitti.";
+    QTest::newRow("exclamation") << "Dur!" << "Dur!";
+    QTest::newRow("parenthesis") << "(x)" << "(x)";
+    QTest::newRow("blank") << "son " << "son ";
+    QTest::newRow("empty") << "" << "";
+  }
+  void fullStop() {
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(WithFullStop(text), shown);
+  }
+
+  // The guard ends the action at the error and shows the standard error
+  // box; a silent abort shows nothing; clean-up runs on every path.
+  void guardShowsErrorAndRunsCleanup() {
+    ScopedScriptedDialogs dialogs;
+    QPushButton button;
+    bool reachedEnd = false;
+    RunGuarded([&] {
+      TBusyState busy(&button);
+      QVERIFY(!button.isEnabled());
+      StrToInt(QStringLiteral("12a"));
+      reachedEnd = true;
+    });
+    QVERIFY(!reachedEnd);
+    QVERIFY(button.isEnabled());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QCOMPARE(dialogs->Shown.size(), 1);
+    QCOMPARE(dialogs->Shown[0].Text, QStringLiteral("'12a' is not a valid integer value."));
+    QCOMPARE(dialogs->Shown[0].Title, ApplicationTitle());
+    QCOMPARE(dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
+
+    RunGuarded([] { throw EAbort(); });
+    QCOMPARE(dialogs->Shown.size(), 1);
+  }
+
+  void applicationTitleIsProgramNameCapitalised() {
+    // The test program's file is "tst_common".
+    QCOMPARE(ApplicationTitle(), QStringLiteral("Tst_common"));
+  }
+};
+
+QTEST_MAIN(TestCommon)
+#include "tst_common.moc"

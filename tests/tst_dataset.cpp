@@ -1,0 +1,179 @@
+#include <QFile>
+#include <QTest>
+
+#include "TestProgram.h"
+#include "common/Errors.h"
+#include "data/DM.h"
+
+namespace {
+QString ErrorOf(const std::function<void()>& Action) {
+  try {
+    Action();
+  } catch (const EAppError& e) {
+    return e.Text();
+  }
+  return {};
+}
+}  // namespace
+
+class TestDataSet : public QObject {
+  Q_OBJECT
+  std::unique_ptr<TestFolder> folder;
+  std::unique_ptr<TADOConnection> data;
+  std::unique_ptr<TADOConnection> log;
+
+ private slots:
+  void init() {
+    folder = std::make_unique<TestFolder>();
+    folder->CreateDatabases();
+    data = std::make_unique<TADOConnection>(QStringLiteral("data"));
+    data->Open(folder->File(QStringLiteral("Data.mdb")));
+    log = std::make_unique<TADOConnection>(QStringLiteral("log"));
+    log->Open(folder->File(QStringLiteral("Log.mdb")));
+  }
+  void cleanup() {
+    data.reset();
+    log.reset();
+    folder.reset();
+  }
+
+  // A new row gets its id from the database, text is stored as typed
+  // (apostrophes included) and columns are found whatever their case.
+  void insertPostAndColumnsByName() {
+    TDataSet q(QStringLiteral("ADOQuery1"), data->Name());
+    q.OpenSQL(QStringLiteral("select * from Terminal "));
+    for (const QString& name : {QStringLiteral("Ahmet'in Kapısı"), QStringLiteral("Bina B")}) {
+      q.Insert();
+      q.FieldByName(QStringLiteral("terminal")).SetAsString(name);
+      q.FieldByName(QStringLiteral("TERMINALNO")).SetAsString(QStringLiteral("3"));
+      q.Post();
+      QVERIFY(q.FieldByName(QStringLiteral("ID")).AsInteger() > 0);
+    }
+    TDataSet list(QStringLiteral("qrycihaz"), data->Name());
+    list.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
+    QCOMPARE(list.RecordCount(), 2);
+    QCOMPARE(list.FieldByName(QStringLiteral("Terminal")).AsString(), QStringLiteral("Ahmet'in Kapısı"));
+    QCOMPARE(list.FieldByName(QStringLiteral("terminalno")).AsInteger(), 3);
+    QVERIFY(list.FieldByName(QStringLiteral("Ip")).IsNull());
+    QCOMPARE(list.FieldByName(QStringLiteral("Ip")).AsString(), QString());
+    QCOMPARE(list.FieldByName(QStringLiteral("NetPort")).AsInteger(), 0);
+    QCOMPARE(ErrorOf([&] { list.FieldByName(QStringLiteral("Nope")); }),
+             QStringLiteral("qrycihaz: Field 'Nope' not found"));
+  }
+
+  void textThatIsNoNumberFailsAsInteger() {
+    folder->AddTerminal(QStringLiteral("T"), QStringLiteral("abc"), QStringLiteral("ethernet"));
+    TDataSet q(QStringLiteral("qrycihaz"), data->Name());
+    q.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
+    QCOMPARE(ErrorOf([&] { q.FieldByName(QStringLiteral("TerminalNo")).AsInteger(); }),
+             QStringLiteral("'abc' is not a valid integer value"));
+  }
+
+  void likeOnEnrollNumberMatchesItsDecimalText() {
+    TDataSet q(QStringLiteral("qryenroll"), data->Name());
+    for (int n : {21, 123, 1, 12})
+      ExecOn(folder->File(QStringLiteral("Data.mdb")),
+             QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber) values (?, 0)"), {n});
+    q.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber like ? order by EnrollNumber"),
+              {QStringLiteral("12%")});
+    QList<int> found;
+    for (q.First(); !q.Eof(); q.Next()) found << q.FieldByName(QStringLiteral("EnrollNumber")).AsInteger();
+    QCOMPARE(found, (QList<int>{12, 123}));
+  }
+
+  void jetDeleteStarEmptiesTable() {
+    ExecOn(folder->File(QStringLiteral("Data.mdb")),
+           QStringLiteral("insert into tblEnroll (EnrollNumber) values (1), (2)"));
+    TDataSet q(QStringLiteral("ADOEnroll"), data->Name());
+    q.ExecuteSQL(QStringLiteral("delete * from tblEnroll"));
+    q.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll"));
+    QVERIFY(q.IsEmpty());
+    QVERIFY(q.Eof());
+  }
+
+  // Names with apostrophes go in and are found again through bound values.
+  void boundTextValuesKeepApostrophes() {
+    TDataSet ins(QStringLiteral("ADOQuery2"), log->Name());
+    ins.ExecuteSQL(QStringLiteral("insert into temp(kartno,isim) values (?,?)"),
+                   {QStringLiteral("00042"), QStringLiteral("D'Souza Ömer")});
+    TDataSet upd(QStringLiteral("qry3"), log->Name());
+    upd.ExecuteSQL(QStringLiteral("update temp set isim=? where kartno=?"),
+                   {QStringLiteral("O'Neil Şükrü"), QStringLiteral("00042")});
+    TDataSet q(QStringLiteral("qryisim"), log->Name());
+    q.OpenSQL(QStringLiteral("select * from temp where isim like ? order by kartno"),
+              {QStringLiteral("O'N%")});
+    QCOMPARE(q.RecordCount(), 1);
+    QCOMPARE(q.FieldByName(QStringLiteral("kartno")).AsString(), QStringLiteral("00042"));
+    QCOMPARE(q.FieldByName(QStringLiteral("isim")).AsString(), QStringLiteral("O'Neil Şükrü"));
+  }
+
+  void templateBytesRoundTrip() {
+    QByteArray bytes(20080, '\0');
+    for (int i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 7);
+    TDataSet ads(QStringLiteral("ads"), data->Name());
+    ads.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll"));
+    ads.Append();
+    ads.FieldByName(QStringLiteral("EnrollNumber")).SetAsInteger(42);
+    ads.FieldByName(QStringLiteral("FingerNumber")).SetAsInteger(12);
+    ads.FieldByName(QStringLiteral("FPdata")).SetAsBytes(bytes);
+    ads.Post();
+    TDataSet again(QStringLiteral("ADOEnroll"), data->Name());
+    again.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber=42"));
+    QCOMPARE(again.FieldByName(QStringLiteral("FPdata")).AsBytes(), bytes);
+  }
+
+  // Editing the selected row, re-querying and returning to it by bookmark.
+  void editRequeryAndReturnToRow() {
+    for (const char* name : {"Alfa", "Bravo", "Charlie"})
+      folder->AddTerminal(QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("ethernet"));
+    TDataSet q(QStringLiteral("qrycihaz"), data->Name());
+    q.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
+    q.SetRecNo(1);
+    const TDataSet::TBookmark mark = q.GetBookmark();
+    q.Edit();
+    q.FieldByName(QStringLiteral("Terminal")).SetAsString(QStringLiteral("Zulu"));
+    q.Post();
+    q.Requery();
+    QCOMPARE(q.RecNo(), 0);
+    QVERIFY(q.GotoBookmark(mark));
+    QCOMPARE(q.RecNo(), 2);
+    QCOMPARE(q.FieldByName(QStringLiteral("Terminal")).AsString(), QStringLiteral("Zulu"));
+  }
+
+  // Deleting moves to the row that followed, or the one before the last.
+  void deleteMovesToNeighbour() {
+    for (const char* name : {"A", "B", "C"})
+      folder->AddTerminal(QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("usb"));
+    TDataSet q(QStringLiteral("qrycihaz"), data->Name());
+    q.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
+    q.SetRecNo(1);
+    const TDataSet::TBookmark gone = q.GetBookmark();
+    q.Delete();
+    QCOMPARE(q.FieldByName(QStringLiteral("Terminal")).AsString(), QStringLiteral("C"));
+    q.Delete();
+    QCOMPARE(q.FieldByName(QStringLiteral("Terminal")).AsString(), QStringLiteral("A"));
+    q.Requery();
+    QCOMPARE(q.RecordCount(), 1);
+    QVERIFY(!q.GotoBookmark(gone));
+  }
+
+  void databaseErrorsCarryDriverText() {
+    TDataSet q(QStringLiteral("ADOQuery1"), data->Name());
+    QVERIFY(ErrorOf([&] { q.OpenSQL(QStringLiteral("select * from Nowhere")); })
+                .contains(QStringLiteral("no such table")));
+    TADOConnection closed(QStringLiteral("closed"));
+    TDataSet c(QStringLiteral("qrycihaz"), closed.Name());
+    QVERIFY(!ErrorOf([&] { c.OpenSQL(QStringLiteral("select * from Terminal")); }).isEmpty());
+    QVERIFY(!ErrorOf([&] { c.FieldByName(QStringLiteral("Terminal")); }).isEmpty());
+  }
+
+  void openingMissingFileCreatesNothing() {
+    TADOConnection c(QStringLiteral("missing"));
+    const QString file = folder->File(QStringLiteral("Yok.mdb"));
+    QVERIFY(!ErrorOf([&] { c.Open(file); }).isEmpty());
+    QVERIFY(!QFile::exists(file));
+  }
+};
+
+QTEST_MAIN(TestDataSet)
+#include "tst_dataset.moc"

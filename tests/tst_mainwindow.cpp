@@ -1,0 +1,222 @@
+#include <QTest>
+
+#include "TestProgram.h"
+
+namespace {
+const QString kBaglan = QStringLiteral("BAGLAN");
+const QString kKes = QStringLiteral("BAGLANTI_KES");
+
+QList<QPushButton*> TerminalButtons(Tfrmgiris& w) {
+  return {w.BitBtn5, w.BitBtn6, w.BitBtn7, w.BitBtn8, w.BitBtn9, w.BitBtn10};
+}
+bool AllEnabled(Tfrmgiris& w, bool Enabled) {
+  for (QPushButton* b : TerminalButtons(w))
+    if (b->isEnabled() != Enabled) return false;
+  return true;
+}
+}  // namespace
+
+class TestMainWindow : public QObject {
+  Q_OBJECT
+ private slots:
+  void startState() {
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("Bina B"), QStringLiteral("2"), QStringLiteral("usb"));
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"),
+                         {}, {}, QStringLiteral("10.0.0.5"));
+    t.Start();
+    Tfrmgiris& w = t.Main();
+    QCOMPARE(w.windowTitle(), QStringLiteral("MERIDOX Kart/Parmakizi/Yüztanıma v1.0 [Tesra Nova]"));
+    QCOMPARE(w.BitBtn4->text(), kBaglan);
+    QVERIFY(AllEnabled(w, false));
+    QVERIFY(w.BitBtn1->isEnabled() && w.BitBtn4->isEnabled() && w.Button2->isEnabled());
+    QCOMPARE(w.PageControl1->currentIndex(), 0);
+    QCOMPARE(w.AppPath, t.Folder.Path());
+    QVERIFY(t.Shown().isEmpty());
+    // The list, ordered by name, with its three columns.
+    auto* model = w.DBGrid1->model();
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->columnCount(), 3);
+    QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("IP"));
+    QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("Ana Kapı"));
+    QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("10.0.0.5"));
+    QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("usb"));
+    const QList<QAction*> items = w.PopupMenu1->actions();
+    QCOMPARE(items.size(), 5);
+    QVERIFY(items[1]->isSeparator());
+    QCOMPARE(items[4]->text(), QStringLiteral("Cihazda Tanımlı tüm parmak/yüz'leri sil"));
+  }
+
+  void missingDataFile() {
+    TestProgram t(false);
+    t.Folder.CreateDatabases(false, true);
+    t.Folder.WriteFile(QStringLiteral("Settings.ini"), "[Options]\r\nveriDosya2=1\r\n");
+    t.Start();
+    const auto& shown = t.Dialogs->Shown;
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0].Text, QStringLiteral("Data dosyası bulunamadı....."));
+    QCOMPARE(shown[0].Title, QStringLiteral("UYARI"));
+    QCOMPARE(shown[0].Flags, MB_OK | MB_ICONINFORMATION);
+    QCOMPARE(shown[1].Flags, MB_OK | MB_ICONERROR);  // the database layer's error
+    QCOMPARE(t.Main().DBGrid1->model()->rowCount(), 0);
+    QVERIFY(!t.Main().CheckBox1->isChecked());  // start-up ended before the options
+    QVERIFY(t.Main().TerminalSdk);
+    QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("Data.mdb"))));
+  }
+
+  void missingLogFile() {
+    TestProgram t(false);
+    t.Folder.CreateDatabases(true, false);
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"));
+    t.Start();
+    QCOMPARE(t.Shown(), QStringList{QStringLiteral("Log dosyası bulunamadı.....")});
+    QCOMPARE(t.Dialogs->Shown[0].Title, QStringLiteral("UYARI"));
+    QCOMPARE(t.Main().DBGrid1->model()->rowCount(), 1);
+  }
+
+  void connectChoosesKindByTip_data() {
+    QTest::addColumn<QString>("tip");
+    QTest::addColumn<QString>("comBaud");
+    QTest::addColumn<QString>("call");
+    QTest::newRow("ethernet") << "ethernet" << "9600" << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
+    QTest::newRow("tcp/ip is network") << "tcp/ip" << "9600" << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
+    QTest::newRow("empty is network") << "" << "9600" << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
+    QTest::newRow("USB upper case is network") << "USB" << "" << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
+    QTest::newRow("usb") << "usb" << "9600" << "FK_ConnectUSB(4)";
+    QTest::newRow("com") << "com" << "19200" << "FK_ConnectComm(4,0,19200,,0,5000)";
+    QTest::newRow("com empty baud is 9600") << "com" << "" << "FK_ConnectComm(4,0,9600,,0,5000)";
+  }
+  void connectChoosesKindByTip() {
+    QFETCH(QString, tip);
+    QFETCH(QString, comBaud);
+    QFETCH(QString, call);
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("4"), tip, QStringLiteral("COM3"),
+                         comBaud, QStringLiteral("10.0.0.9"), QStringLiteral("5005"),
+                         QStringLiteral("731856"));
+    t.Start();
+    t.Main().BitBtn4->click();
+    QCOMPARE(FakeSdk.Calls, QStringList{call});
+    QCOMPARE(t.Main().BitBtn4->text(), kKes);
+    QVERIFY(t.Main().TerminalConnected);
+    QCOMPARE(t.Main().ConnectedMachineNumber, 4);
+  }
+
+  // Connect, disconnect, close: the SDK's disconnect runs exactly once.
+  void connectDisconnectClose() {
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"));
+    t.Start();
+    Tfrmgiris& w = t.Main();
+    w.BitBtn4->click();
+    QCOMPARE(w.BitBtn4->text(), kKes);
+    QVERIFY(AllEnabled(w, true));
+    QCOMPARE(w.ConnectedTerminalName, QStringLiteral("Ana Kapı"));
+    w.BitBtn4->click();
+    QCOMPARE(w.BitBtn4->text(), kBaglan);
+    QVERIFY(AllEnabled(w, false));
+    QVERIFY(!w.TerminalConnected);
+    w.close();
+    QCOMPARE(FakeSdk.Calls, (QStringList{"FK_ConnectNet(1,192.168.0.100,5005,5000,0,0)",
+                                         "FK_DisConnect(17)"}));
+    QVERIFY(!w.TerminalSdk);
+  }
+
+  void closingWhileConnectedDisconnects() {
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("usb"));
+    t.Start();
+    t.Main().BitBtn4->click();
+    t.Main().close();
+    QCOMPARE(FakeSdk.Calls.last(), QStringLiteral("FK_DisConnect(17)"));
+    QVERIFY(!t.Main().TerminalSdk);
+  }
+
+  void failedConnect_data() {
+    QTest::addColumn<bool>("libraryMissing");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("nothing listening") << false << -2 << "No Open Comm";
+    QTest::newRow("wrong password") << false << -10 << "mistake password";
+    QTest::newRow("no library") << true << 0 << "Unknown error";
+  }
+  void failedConnect() {
+    QFETCH(bool, libraryMissing);
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    TestProgram t;
+    FakeSdk.FirstLibraryMissing = libraryMissing;
+    FakeSdk.Results[QStringLiteral("FK_ConnectNet")] = code;
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"));
+    t.Start();
+    t.Main().BitBtn4->click();
+    QCOMPARE(t.Shown(), QStringList{text});
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONWARNING);
+    QCOMPARE(t.Main().BitBtn4->text(), kBaglan);
+    QVERIFY(AllEnabled(t.Main(), false));
+    QVERIFY(!t.Main().TerminalConnected);
+  }
+
+  // The selected row is read on every press, the disconnect included: a
+  // bad number stops the press and the connection stays open.
+  void badNumberOnDisconnectPressKeepsConnection() {
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("A Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"));
+    t.Folder.AddTerminal(QStringLiteral("B Kapı"), QStringLiteral("2"), QStringLiteral("ethernet"),
+                         {}, {}, {}, QStringLiteral("50o5"));
+    t.Start();
+    t.SelectTerminalRow(0);
+    t.Main().BitBtn4->click();
+    t.SelectTerminalRow(1);
+    t.Main().BitBtn4->click();
+    QCOMPARE(t.Shown(), QStringList{QStringLiteral("'50o5' is not a valid integer value.")});
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
+    QCOMPARE(t.Main().BitBtn4->text(), kKes);
+    QVERIFY(AllEnabled(t.Main(), true));
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_DisConnect")), 0);
+  }
+
+  void connectUsesSelectedRow() {
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("A Kapı"), QStringLiteral("1"), QStringLiteral("usb"));
+    t.Folder.AddTerminal(QStringLiteral("B Kapı"), QStringLiteral("9"), QStringLiteral("usb"));
+    t.Start();
+    t.SelectTerminalRow(1);
+    t.Main().BitBtn4->click();
+    QCOMPARE(FakeSdk.Calls, QStringList{QStringLiteral("FK_ConnectUSB(9)")});
+    QCOMPARE(t.Main().ConnectedTerminalName, QStringLiteral("B Kapı"));
+  }
+
+  // The bell and enrollment windows are shown modally while the main
+  // window hides; the enrollment window names the connected terminal.
+  void modalWindowsHideMainWindow_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("window");
+    QTest::newRow("bells") << "BitBtn9" << "frmzil";
+    QTest::newRow("enrollment") << "BitBtn10" << "frmEnrol";
+  }
+  void modalWindowsHideMainWindow() {
+    QFETCH(QString, button);
+    QFETCH(QString, window);
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("usb"));
+    t.Start();
+    t.Main().show();
+    t.Main().BitBtn4->click();
+    bool hiddenMeanwhile = false;
+    t.Dialogs->OnModal = [&](QDialog&) {
+      hiddenMeanwhile = !t.Main().isVisible();
+      return 0;
+    };
+    t.Main().findChild<QPushButton*>(button)->click();
+    QVERIFY(hiddenMeanwhile);
+    QVERIFY(t.Main().isVisible());
+    QCOMPARE(t.Dialogs->Shown.last().Kind, QStringLiteral("Modal"));
+    QCOMPARE(t.Dialogs->Shown.last().Text, window);
+    QCOMPARE(t.Program->Enrol->Label3->text(),
+             window == QLatin1String("frmEnrol") ? QStringLiteral("Ana Kapı") : QString());
+  }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

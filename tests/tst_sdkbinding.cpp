@@ -1,0 +1,263 @@
+#include <QTest>
+
+#include "FakeSdk.h"
+#include "sdk/FKDefine.h"
+
+class TestSdkBinding : public QObject {
+  Q_OBJECT
+ private slots:
+  void init() { FakeSdk.Reset(); }
+
+  void connectPassesArgumentsOfEachKind_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("serialPort");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<QString>("call");
+    QTest::newRow("usb") << "USB" << "" << 0 << "FK_ConnectUSB(7)";
+    QTest::newRow("serial COM1 is port 0") << "RS232/485" << "COM1" << 9600
+                                           << "FK_ConnectComm(7,0,9600,,0,5000)";
+    QTest::newRow("serial first four chars") << "RS232/485" << "12345" << 19200
+                                             << "FK_ConnectComm(7,1234,19200,,0,5000)";
+    QTest::newRow("serial empty port") << "RS232/485" << "" << 9600
+                                       << "FK_ConnectComm(7,0,9600,,0,5000)";
+    QTest::newRow("lan") << "LAN" << "" << 0 << "FK_ConnectNet(7,10.1.2.3,5005,5000,0,731856)";
+  }
+  void connectPassesArgumentsOfEachKind() {
+    QFETCH(QString, kind);
+    QFETCH(QString, serialPort);
+    QFETCH(int, baud);
+    QFETCH(QString, call);
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    TConnInfo info;
+    info.MachineNumber = 7;
+    info.Kind = kind;
+    if (kind == QLatin1String("RS232/485")) {
+      info.SerialPort = serialPort;
+      info.BaudRate = baud;
+      info.CommTimeout = 5000;
+    } else if (kind == QLatin1String("LAN")) {
+      info.IpAddress = QStringLiteral("10.1.2.3");
+      info.TcpPort = 5005;
+      info.NetPassword = 731856;
+      info.NetTimeout = 5000;
+    }
+    QVERIFY(sdk.Connect(info));
+    QCOMPARE(FakeSdk.Calls, QStringList{call});
+    QCOMPARE(sdk.ConnectionHandle, 17);
+    QCOMPARE(sdk.SdkResult, 1);
+  }
+
+  void failedConnectKeepsCode_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0") << 0 << "No support";
+    QTest::newRow("-2") << -2 << "No Open Comm";
+    QTest::newRow("-10") << -10 << "mistake password";
+  }
+  void failedConnectKeepsCode() {
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    FakeSdk.Results[QStringLiteral("FK_ConnectNet")] = code;
+    sdk.ConnectionHandle = 99;  // a held handle is dropped, not closed
+    TConnInfo info;
+    info.Kind = QStringLiteral("LAN");
+    QVERIFY(!sdk.Connect(info));
+    QCOMPARE(sdk.ConnectionHandle, 0);
+    QCOMPARE(sdk.SdkResult, code);
+    QCOMPARE(sdk.LastErrorText(), text);
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_DisConnect")), 0);
+  }
+
+  void resultTexts_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    const QList<QPair<int, const char*>> table = {
+        {1, "Successful"},
+        {0, "No support"},
+        {-1, "Unknown error"},
+        {-2, "No Open Comm"},
+        {-3, "Write Error"},
+        {-4, "Read Error"},
+        {-5, "Parameter Error"},
+        {-6, "execution of command failed."},
+        {-7, "End of data array"},
+        {-8, "None of data array"},
+        {-9, "Memory Allocating Error"},
+        {-10, "mistake password"},
+        {-11, "full enrolldata & can`t put enrolldata"},
+        {-12, "this ID is already  existed."},
+        {-14, "full manager & can`t put manager"},
+        {-15, "mistake fp data version."},
+        {-16, "mistake logdata In/Out mode."},
+        {2, "Unknown"},
+        {-13, "Unknown"},
+        {-17, "Unknown"}};
+    for (const auto& [code, text] : table) QTest::newRow(qPrintable(QString::number(code))) << code << text;
+  }
+  void resultTexts() {
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    QCOMPARE(ResultText(code), text);
+  }
+
+  void disconnectCallsOnlyWithOpenConnection() {
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    sdk.Disconnect();
+    QCOMPARE(FakeSdk.Calls.size(), 0);
+    TConnInfo info;
+    info.Kind = QStringLiteral("USB");
+    FakeSdk.Results[QStringLiteral("FK_ConnectUSB")] = 5;
+    QVERIFY(sdk.Connect(info));
+    FakeSdk.Results[QStringLiteral("FK_DisConnect")] = -4;  // not looked at
+    sdk.Disconnect();
+    sdk.Disconnect();
+    QCOMPARE(FakeSdk.Calls, (QStringList{"FK_ConnectUSB(0)", "FK_DisConnect(5)"}));
+    QCOMPARE(sdk.ConnectionHandle, 0);
+    QCOMPARE(sdk.SdkResult, 1);
+  }
+
+  void wrappersPassHandleFirstAndSucceedOnlyOnOne() {
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    sdk.ConnectionHandle = 3;
+    QVERIFY(sdk.FK_EnableDevice(0));
+    FakeSdk.Results[QStringLiteral("FK_EnableUser")] = 2;
+    QVERIFY(!sdk.FK_EnableUser(42, 11, 1));
+    QCOMPARE(sdk.SdkResult, 2);
+    QVERIFY(sdk.FK_ModifyPrivilege(42, 0, 1));
+    QVERIFY(sdk.FK_SetDeviceTime(46000.5));
+    QCOMPARE(FakeSdk.Calls, (QStringList{"FK_EnableDevice(3,0)", "FK_EnableUser(3,42,11,1)",
+                                         "FK_ModifyPrivilege(3,42,0,1)",
+                                         "FK_SetDeviceTime(3,46000.5)"}));
+  }
+
+  // Without the first library nothing can be called: connect reports
+  // "Unknown error" and every operation is false without a call.
+  void missingFirstLibrary() {
+    FakeSdk.FirstLibraryMissing = true;
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    QVERIFY(FakeSdk.Resolved.isEmpty());  // FKAttend's names are not looked up either
+    TConnInfo info;
+    info.Kind = QStringLiteral("LAN");
+    QVERIFY(!sdk.Connect(info));
+    QCOMPARE(sdk.LastErrorText(), QStringLiteral("Unknown error"));
+    sdk.SdkResult = 55;
+    double dt = 0;
+    int count = 0;
+    QVERIFY(!sdk.FK_EnableDevice(0));
+    QVERIFY(!sdk.FK_GetDeviceTime(dt));
+    QVERIFY(!sdk.FK_ReadAllUserID());
+    QVERIFY(!sdk.FK_GetBellTime(count, nullptr));
+    QCOMPARE(sdk.SdkResult, 55);
+    QVERIFY(FakeSdk.Calls.isEmpty());
+  }
+
+  void slotsResolvedInOrderFromTheirLibraries() {
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    QCOMPARE(FakeSdk.Resolved.size(), 88);
+    QCOMPARE(FakeSdk.Resolved.first(), QStringLiteral("FK623Attend:FK_ConnectUSB"));
+    QCOMPARE(FakeSdk.Resolved.at(85), QStringLiteral("FK623Attend:FK_IsSupportedEnrollData"));
+    QCOMPARE(FakeSdk.Resolved.mid(86),
+             (QStringList{"FKAttend:FK_SetUDiskFileFKModel", "FKAttend:FK_ConnectGetIP"}));
+    QCOMPARE(QString(SlotName(FKSlot::FK_ConnectGetIP)), QStringLiteral("FK_ConnectGetIP"));
+    QCOMPARE(static_cast<int>(FKSlot::FK_IsSupportedEnrollData), 87);
+  }
+
+  void missingSecondLibraryChangesNothing() {
+    FakeSdk.SecondLibraryMissing = true;
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    QVERIFY(!sdk.Slot(FKSlot::FK_ConnectGetIP));
+    QVERIFY(!sdk.Slot(FKSlot::FK_SetUDiskFileFKModel));
+    TConnInfo info;
+    info.Kind = QStringLiteral("LAN");
+    QVERIFY(sdk.Connect(info));
+  }
+
+  void getUserName() {
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    QString name = QStringLiteral("old");
+    FakeSdk.UserName = QByteArray("\xDE\x65n\xFD\x6C Ya\xFE\x61r");  // Şenıl Yaşar
+    QVERIFY(sdk.FK_GetUserName(42, name));
+    QCOMPARE(name, QStringLiteral("Şenıl Yaşar"));
+
+    // The SDK may point the caller's pointer at a text of its own.
+    FakeSdk.ReplaceNamePointer = true;
+    FakeSdk.UserName = QByteArray("Ali");
+    QVERIFY(sdk.FK_GetUserName(43, name));
+    QCOMPARE(name, QStringLiteral("Ali"));
+    FakeSdk.ReplaceNamePointer = false;
+
+    // A name that fills all 256 characters is read without overrunning.
+    FakeSdk.UserName = QByteArray(256, 'x');
+    QVERIFY(sdk.FK_GetUserName(44, name));
+    QCOMPARE(name.size(), 256);
+
+    FakeSdk.UserName = QByteArray("Veli");
+    FakeSdk.Results[QStringLiteral("FK_GetUserName")] = -8;
+    QVERIFY(!sdk.FK_GetUserName(45, name));
+    QVERIFY(name.isEmpty());
+
+    FakeSdk.Missing << QStringLiteral("FK_GetUserName");
+    TFKAttendObject without(MakeFakeSdkLoader());
+    name = QStringLiteral("old");
+    QVERIFY(!without.FK_GetUserName(42, name));
+    QVERIFY(name.isEmpty());
+  }
+
+  void isSupportedEnrollData_data() {
+    QTest::addColumn<bool>("missing");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("outValue");
+    QTest::addColumn<bool>("returned");
+    QTest::addColumn<bool>("supported");
+    QTest::newRow("supported") << false << 1 << 1 << true << true;
+    QTest::newRow("not supported") << false << 1 << 0 << true << false;
+    QTest::newRow("failed call still sets output") << false << -2 << 1 << false << true;
+    QTest::newRow("missing entry point") << true << 1 << 1 << false << false;
+  }
+  void isSupportedEnrollData() {
+    QFETCH(bool, missing);
+    QFETCH(int, result);
+    QFETCH(int, outValue);
+    QFETCH(bool, returned);
+    QFETCH(bool, supported);
+    if (missing) FakeSdk.Missing << QStringLiteral("FK_IsSupportedEnrollData");
+    FakeSdk.Results[QStringLiteral("FK_IsSupportedEnrollData")] = result;
+    FakeSdk.Supported = outValue;
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    bool out = !supported;
+    QCOMPARE(sdk.FK_IsSupportedEnrollData(12, out), returned);
+    QCOMPARE(out, supported);
+  }
+
+  // The real loading path: a library built beside this test, found by name.
+  void loadsLibraryByNameFromBesideTheProgram() {
+    TFKAttendObject sdk(
+        MakeLibraryLoader(QStringLiteral("FKPartialTest"), QStringLiteral("FKNoSuchLibrary")));
+    QVERIFY(sdk.FirstLibraryLoaded());
+    QVERIFY(!sdk.SecondLibraryLoaded());
+    for (int i = 0; i < FK_SLOT_COUNT; ++i) {
+      const auto slot = static_cast<FKSlot>(i);
+      const bool exported = slot == FKSlot::FK_ConnectNet || slot == FKSlot::FK_DisConnect ||
+                            slot == FKSlot::FK_EnableDevice;
+      QVERIFY2(bool(sdk.Slot(slot)) == exported, SlotName(slot));
+    }
+    TConnInfo info;
+    info.Kind = QStringLiteral("LAN");
+    info.MachineNumber = 2;
+    info.TcpPort = 5005;
+    QVERIFY(sdk.Connect(info));
+    QCOMPARE(sdk.ConnectionHandle, 2005);
+    QVERIFY(sdk.FK_EnableDevice(0));
+    QVERIFY(!sdk.FK_EnableDevice(1));
+    QCOMPARE(sdk.SdkResult, 2);
+    double dt;
+    QVERIFY(!sdk.FK_GetDeviceTime(dt));  // not exported: nothing called
+    QCOMPARE(sdk.SdkResult, 2);
+    sdk.Disconnect();
+    QCOMPARE(sdk.ConnectionHandle, 0);
+  }
+};
+
+QTEST_MAIN(TestSdkBinding)
+#include "tst_sdkbinding.moc"

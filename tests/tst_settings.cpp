@@ -1,0 +1,125 @@
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include "TestProgram.h"
+#include "common/Errors.h"
+#include "data/IniFile.h"
+
+class TestSettings : public QObject {
+  Q_OBJECT
+ private slots:
+  void readingRules_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << QByteArray("[Options]\r\nveriDosya2=1\r\n") << "Options" << "veriDosya2" << "1";
+    QTest::newRow("names ignore case") << QByteArray("[OPTIONS]\r\nVERIDOSYA2=1\r\n") << "options" << "veriDosya2" << "1";
+    QTest::newRow("blanks around") << QByteArray("[Options]\r\n  veriDosya2  =  1  \r\n") << "Options" << "veriDosya2" << "1";
+    QTest::newRow("quoted") << QByteArray("[Login]\nServer=\" db1 \"\n") << "Login" << "Server" << " db1 ";
+    QTest::newRow("missing key") << QByteArray("[Options]\r\nveriSil=1\r\n") << "Options" << "veriDosya2" << "default";
+    QTest::newRow("key of another section") << QByteArray("[Other]\r\nveriDosya2=1\r\n[Options]\r\n") << "Options" << "veriDosya2" << "default";
+    QTest::newRow("empty value") << QByteArray("[MySql]\r\nPort=\r\n") << "MySql" << "Port" << "";
+    QTest::newRow("turkish bytes") << QByteArray("[System]\r\nProgramTipi=Varnok \xDE\x75\x62\x65\r\n") << "System" << "ProgramTipi" << "Varnok Şube";
+    QTest::newRow("long value cut") << QByteArray("[A]\r\nk=" + QByteArray(3000, 'x') + "\r\n") << "A" << "k" << QString(2047, QLatin1Char('x'));
+  }
+  void readingRules() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    TestFolder folder;
+    folder.WriteFile(QStringLiteral("Settings.ini"), file);
+    const TIniFile ini(folder.File(QStringLiteral("Settings.ini")));
+    QCOMPARE(ini.ReadString(section, key, QStringLiteral("default")), expected);
+  }
+
+  void missingFileGivesDefaults() {
+    TestFolder folder;
+    const TIniFile ini(folder.File(QStringLiteral("Settings.ini")));
+    QCOMPARE(ini.ReadString(QStringLiteral("MySql"), QStringLiteral("Port"), QStringLiteral("3306")),
+             QStringLiteral("3306"));
+  }
+
+  // Writing replaces or adds one key and leaves every other line alone.
+  void writingKeepsOtherLines() {
+    TestFolder folder;
+    folder.WriteFile(QStringLiteral("Settings.ini"),
+                     "; operator notes\r\n[options]\r\nVERIDOSYA2 = 0\r\nother=x\r\n\r\n"
+                     "[MySql]\r\nPort=3307\r\n");
+    TIniFile ini(folder.File(QStringLiteral("Settings.ini")));
+    ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriDosya2"), QStringLiteral("1"));
+    ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriSil"), QStringLiteral("0"));
+    ini.WriteString(QStringLiteral("System"), QStringLiteral("ProgramTipi"), QStringLiteral("Şube"));
+    QCOMPARE(folder.ReadFile(QStringLiteral("Settings.ini")),
+             QByteArray("; operator notes\r\n[options]\r\nVERIDOSYA2=1\r\nother=x\r\nveriSil=0\r\n\r\n"
+                        "[MySql]\r\nPort=3307\r\n[System]\r\nProgramTipi=\xDE\x75\x62\x65\r\n"));
+  }
+
+  void writeErrorNamesTheFile() {
+    TestFolder folder;
+    const QString path = folder.File(QStringLiteral("nofolder/Settings.ini"));
+    TIniFile ini(path);
+    try {
+      ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriSil"), QStringLiteral("0"));
+      QFAIL("no error");
+    } catch (const EIniFileError& e) {
+      QCOMPARE(e.Text(), QStringLiteral("Unable to write to %1").arg(path));
+    }
+  }
+
+  // The main window's options: read at start, saved by "kaydet".
+  void downloadOptionsAtStart_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("second");
+    QTest::addColumn<bool>("erase");
+    QTest::newRow("no file") << QByteArray() << false << false;
+    QTest::newRow("ones") << QByteArray("[Options]\r\nveriDosya2=1\r\nveriSil=1\r\n") << true << true;
+    QTest::newRow("only 1 ticks") << QByteArray("[Options]\r\nveriDosya2=yes\r\nveriSil=true\r\n") << false << false;
+    QTest::newRow("blanks around") << QByteArray("[Options]\r\nveriDosya2 = 1\r\n") << true << false;
+  }
+  void downloadOptionsAtStart() {
+    QFETCH(QByteArray, file);
+    QFETCH(bool, second);
+    QFETCH(bool, erase);
+    TestProgram t;
+    if (!file.isEmpty()) t.Folder.WriteFile(QStringLiteral("Settings.ini"), file);
+    t.Start();
+    QCOMPARE(t.Main().CheckBox1->isChecked(), second);
+    QCOMPARE(t.Main().CheckBox2->isChecked(), erase);
+  }
+
+  void kaydetCreatesFileAndKeepsOtherLines() {
+    TestProgram t;
+    t.Start();
+    t.Main().CheckBox1->setChecked(true);
+    t.Main().Button2->click();
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("Settings.ini")),
+             QByteArray("[Options]\r\nveriDosya2=1\r\nveriSil=0\r\n"));
+    QVERIFY(t.Shown().isEmpty());
+
+    t.Folder.WriteFile(QStringLiteral("Settings.ini"),
+                       "[Login]\r\nServer=db\r\n[Options]\r\nveriSil=1\r\nveriDosya2=1\r\n");
+    t.Main().CheckBox1->setChecked(false);
+    t.Main().Button2->click();
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("Settings.ini")),
+             QByteArray("[Login]\r\nServer=db\r\n[Options]\r\nveriSil=0\r\nveriDosya2=0\r\n"));
+  }
+
+  // Tests run as root in CI, where file permissions do not stop a write:
+  // a folder in the file's place does.
+  void kaydetWriteFailureShowsErrorBox() {
+    TestProgram t;
+    t.Start();
+    QVERIFY(QDir(t.Folder.Path()).mkdir(QStringLiteral("Settings.ini")));
+    t.Main().Button2->click();
+    QCOMPARE(t.Dialogs->Shown.size(), 1);
+    QCOMPARE(t.Dialogs->Shown[0].Text,
+             QStringLiteral("Unable to write to %1.").arg(t.Folder.File(QStringLiteral("Settings.ini"))));
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
+  }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
