@@ -73,6 +73,9 @@ Tfrmgiris::~Tfrmgiris() {
 
 void Tfrmgiris::BuildControls() {
   setFixedSize(932, 527);
+  QFont small = font();
+  small.setPointSize(8);
+  setFont(small);
   setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -152,11 +155,11 @@ void Tfrmgiris::BuildControls() {
   GroupBox1->setGeometry(768, 8, 153, 121);
   CheckBox2 = new QCheckBox(QStringLiteral("aldıktan sonra veri sil"), GroupBox1);
   CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
-  CheckBox2->setGeometry(8, 12, 140, 17);
+  CheckBox2->setGeometry(8, 12, 143, 17);
   CheckBox2->hide();
   CheckBox1 = new QCheckBox(QStringLiteral("2. veri dosyası kaydet"), GroupBox1);
   CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-  CheckBox1->setGeometry(8, 40, 140, 17);
+  CheckBox1->setGeometry(8, 40, 143, 17);
   Button2 = MakeButton(QStringLiteral("Button2"), QStringLiteral("kaydet"), GroupBox1, {8, 80, 137, 25});
 
   GroupBox2 = new QGroupBox(this);
