@@ -65,22 +65,22 @@ TfrmDM::~TfrmDM() {
   if (frmDM == this) frmDM = nullptr;
 }
 
+// Opens one file when it exists; otherwise says so and leaves the
+// connection unopened.
+static void OpenIfPresent(TADOConnection& Connection, const QString& FileName,
+                          const QString& MissingText) {
+  if (QFile::exists(FileName)) {
+    Connection.Close();
+    Connection.Open(FileName);
+  } else {
+    Dlg().MessageBox(MissingText, QStringLiteral("UYARI"), MB_OK | MB_ICONINFORMATION);
+  }
+}
+
 void TfrmDM::OpenLocalDatabases(const QString& AppPath) {
-  const QString dataFile = AppPath + QStringLiteral("Data.mdb");
-  if (QFile::exists(dataFile)) {
-    ADOConnection1.Close();
-    ADOConnection1.Open(dataFile);
-  } else {
-    Dlg().MessageBox(QStringLiteral("Data dosyası bulunamadı....."), QStringLiteral("UYARI"),
-                     MB_OK | MB_ICONINFORMATION);
-  }
-  const QString logFile = AppPath + QStringLiteral("Log.mdb");
-  if (QFile::exists(logFile)) {
-    ADOConnection2.Close();
-    ADOConnection2.Open(logFile);
-  } else {
-    Dlg().MessageBox(QStringLiteral("Log dosyası bulunamadı....."), QStringLiteral("UYARI"),
-                     MB_OK | MB_ICONINFORMATION);
-  }
+  OpenIfPresent(ADOConnection1, AppPath + QStringLiteral("Data.mdb"),
+                QStringLiteral("Data dosyası bulunamadı....."));
+  OpenIfPresent(ADOConnection2, AppPath + QStringLiteral("Log.mdb"),
+                QStringLiteral("Log dosyası bulunamadı....."));
   qrycihaz.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
 }
