@@ -1,0 +1,177 @@
+// Wire protocol between the stand-in terminal libraries and vterminal.
+// Plain C++ (no Qt): the libraries include it too. PROTOCOL.md describes it.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+static_assert(std::endian::native == std::endian::little,
+              "the wire format is the host's little-endian layout");
+
+namespace vt {
+
+// First word of every hello; a peer speaking another revision is refused.
+constexpr int32_t kMagic = 0x56540001;
+// Upper bound of one frame's payload; a larger length means a broken peer.
+constexpr uint32_t kMaxFrame = 64u << 20;
+
+constexpr int kRecordInts = 9;  // enroll, verify, in/out, year, month, day, hour, minute, second
+constexpr int kUserInts = 4;    // enroll, backup, privilege, enabled
+constexpr int kBellBlockSize = 360;
+constexpr int kUserNameMax = 255;  // bytes, without the closing NUL
+
+// Result codes, as the terminal reports them.
+namespace rc {
+constexpr int32_t Ok = 1;
+constexpr int32_t NoSupport = 0;
+constexpr int32_t Unknown = -1;  // also: wrong machine number
+constexpr int32_t NoOpenComm = -2;
+constexpr int32_t ReadError = -4;  // connection lost or timed out during a call
+constexpr int32_t Parameter = -5;
+constexpr int32_t EndOfData = -7;
+constexpr int32_t NoData = -8;
+constexpr int32_t WrongPassword = -10;
+constexpr int32_t Full = -11;
+}  // namespace rc
+
+enum class Kind : uint8_t { Lan = 0, Usb = 1, Comm = 2 };
+
+enum class Op : uint8_t {
+  Hello = 1,
+  Disconnect,
+  EnableDevice,
+  GetDeviceTime,
+  SetDeviceTime,
+  LoadGeneralLog,
+  FetchGeneralLog,
+  GetBellTime,
+  SetBellTime,
+  GetEnrollData,
+  PutEnrollData,
+  SaveEnrollData,
+  DeleteEnrollData,
+  EnableUser,
+  ModifyPrivilege,
+  BenumbAllManager,
+  ReadAllUserId,
+  FetchUserIds,
+  GetUserName,
+  SetUserName,
+  EmptyEnrollData,
+  ClearKeeperData,
+  IsSupportedEnrollData,
+};
+
+// Template bytes the terminal keeps for one enroll item, by backup number.
+constexpr int templateSize(int backupNumber) {
+  switch (backupNumber) {
+    case 10:
+    case 11:
+      return 40;
+    case 12:
+      return 20080;
+    case 20:
+      return 3080;
+    default:
+      return 1680;
+  }
+}
+
+// Backup numbers the terminal accepts: fingerprints 0-9, password 10, card 11,
+// face 12, vein 13, second password 15, palm 20.
+constexpr bool isSupportedBackup(int backupNumber) {
+  return (backupNumber >= 0 && backupNumber <= 13) || backupNumber == 15 || backupNumber == 20;
+}
+
+// Builds one frame: a 4-byte payload length, then the payload.
+class Writer {
+ public:
+  Writer() { buf_.resize(4); }
+  explicit Writer(Op op) : Writer() { u8(static_cast<uint8_t>(op)); }
+  void u8(uint8_t v) { buf_.push_back(static_cast<char>(v)); }
+  void i32(int32_t v) { raw(&v, 4); }
+  void u32(uint32_t v) { raw(&v, 4); }
+  void f64(double v) { raw(&v, 8); }
+  void raw(const void* p, size_t n) { buf_.append(static_cast<const char*>(p), n); }
+  void bytes(const void* p, size_t n) {  // length-prefixed
+    u32(static_cast<uint32_t>(n));
+    raw(p, n);
+  }
+  void bytes(std::string_view s) { bytes(s.data(), s.size()); }
+  // Reserves room for n bytes at the end and returns where they start.
+  char* grow(size_t n) {
+    size_t at = buf_.size();
+    buf_.resize(at + n);
+    return buf_.data() + at;
+  }
+  // The finished frame with its length word filled in.
+  const std::string& frame() {
+    uint32_t n = static_cast<uint32_t>(buf_.size() - 4);
+    std::memcpy(buf_.data(), &n, 4);
+    return buf_;
+  }
+
+ private:
+  std::string buf_;
+};
+
+// Reads a payload; a read past the end clears ok() and yields zeros.
+class Reader {
+ public:
+  Reader() = default;
+  Reader(const char* p, size_t n) : p_(p), end_(p + n) {}
+  bool ok() const { return ok_; }
+  size_t left() const { return static_cast<size_t>(end_ - p_); }
+  uint8_t u8() {
+    uint8_t v = 0;
+    take(&v, 1);
+    return v;
+  }
+  int32_t i32() {
+    int32_t v = 0;
+    take(&v, 4);
+    return v;
+  }
+  uint32_t u32() {
+    uint32_t v = 0;
+    take(&v, 4);
+    return v;
+  }
+  double f64() {
+    double v = 0;
+    take(&v, 8);
+    return v;
+  }
+  // A length-prefixed byte string, viewed in place.
+  std::string_view bytes() {
+    uint32_t n = u32();
+    return raw(n);
+  }
+  std::string_view raw(size_t n) {
+    if (!ok_ || left() < n) {
+      ok_ = false;
+      return {};
+    }
+    std::string_view v(p_, n);
+    p_ += n;
+    return v;
+  }
+
+ private:
+  void take(void* out, size_t n) {
+    if (!ok_ || left() < n) {
+      ok_ = false;
+      return;
+    }
+    std::memcpy(out, p_, n);
+    p_ += n;
+  }
+  const char* p_ = nullptr;
+  const char* end_ = nullptr;
+  bool ok_ = true;
+};
+
+}  // namespace vt
