@@ -24,15 +24,15 @@ bool isCalledEntryPoint(const std::string& name) {
 
 }  // namespace
 
-bool Faults::add(const std::string& spec, std::string& error) {
-  size_t a = spec.find(':');
-  size_t b = a == std::string::npos ? a : spec.find(':', a + 1);
-  std::string name = spec.substr(0, a);
-  std::string what = a == std::string::npos ? "" : spec.substr(a + 1, b - a - 1);
+bool Faults::add(const std::string& rule, std::string& error) {
+  size_t a = rule.find(':');
+  size_t b = a == std::string::npos ? a : rule.find(':', a + 1);
+  std::string name = rule.substr(0, a);
+  std::string what = a == std::string::npos ? "" : rule.substr(a + 1, b - a - 1);
   Fault f;
   int64_t v = 0;
   if (!isCalledEntryPoint(name)) {
-    error = "--fail " + spec + ": unknown entry point " + name;
+    error = "--fail " + rule + ": unknown entry point " + name;
     return false;
   }
   if (what == "drop") {
@@ -40,12 +40,12 @@ bool Faults::add(const std::string& spec, std::string& error) {
   } else if (parseInt(what, v)) {
     f.code = static_cast<int32_t>(v);
   } else {
-    error = "--fail " + spec + ": expected a result code or 'drop' after the name";
+    error = "--fail " + rule + ": expected a result code or 'drop' after the name";
     return false;
   }
   if (b != std::string::npos) {
-    if (!parseInt(spec.substr(b + 1), f.left) || f.left < 1) {
-      error = "--fail " + spec + ": the call count must be a positive number";
+    if (!parseInt(rule.substr(b + 1), f.left) || f.left < 1) {
+      error = "--fail " + rule + ": the call count must be a positive number";
       return false;
     }
   }

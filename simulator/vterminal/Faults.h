@@ -18,7 +18,7 @@ struct Fault {
 class Faults {
  public:
   // "NAME:CODE[:K]" or "NAME:drop[:K]"; false with error set when malformed.
-  bool add(const std::string& spec, std::string& error);
+  bool add(const std::string& rule, std::string& error);
   // The fault for this call of the entry point, counting it down.
   std::optional<Fault> take(const std::string& entryPoint);
 

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
       {"port-file", "Write the port number to FILE once listening.", "FILE"},
       {"fail", "Fault: NAME:CODE answers entry point NAME with CODE; NAME:drop hangs up "
                "instead. A third part :K limits it to the next K calls. Repeatable.",
-       "SPEC"},
+       "RULE"},
       {"drop-walk-after", "Hang up after K records of every attendance walk.", "K"},
       {"latency", "Wait MS milliseconds before every answer.", "MS"},
   };
@@ -116,8 +116,8 @@ int main(int argc, char** argv) {
   }
 
   vt::Faults faults;
-  for (const QString& spec : p.values("fail"))
-    if (!faults.add(spec.toStdString(), error)) return fail(error);
+  for (const QString& rule : p.values("fail"))
+    if (!faults.add(rule.toStdString(), error)) return fail(error);
   if (p.isSet("drop-walk-after")) {
     if (!intOption("drop-walk-after", 0, INT64_MAX, v)) return fail("--drop-walk-after: not a count");
     faults.dropWalkAfter = v;
