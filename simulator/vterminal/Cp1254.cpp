@@ -1,89 +1,21 @@
 #include "vterminal/Cp1254.h"
 
-#include <array>
-#include <cstdint>
+#include <QByteArray>
+#include <QString>
 
+#include "common/Encoding.h"
+
+// The program's own code-page table, seen through UTF-8 strings.
 namespace vt {
-namespace {
-
-// Code points of bytes 0x80-0xFF.
-constexpr std::array<char16_t, 128> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x008E, 0x008F,  // 88
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x009E, 0x0178,  // 98
-    0x00A0, 0x00A1, 0x00A2, 0x00A3, 0x00A4, 0x00A5, 0x00A6, 0x00A7,  // A0
-    0x00A8, 0x00A9, 0x00AA, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x00AF,  // A8
-    0x00B0, 0x00B1, 0x00B2, 0x00B3, 0x00B4, 0x00B5, 0x00B6, 0x00B7,  // B0
-    0x00B8, 0x00B9, 0x00BA, 0x00BB, 0x00BC, 0x00BD, 0x00BE, 0x00BF,  // B8
-    0x00C0, 0x00C1, 0x00C2, 0x00C3, 0x00C4, 0x00C5, 0x00C6, 0x00C7,  // C0
-    0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x00CC, 0x00CD, 0x00CE, 0x00CF,  // C8
-    0x011E, 0x00D1, 0x00D2, 0x00D3, 0x00D4, 0x00D5, 0x00D6, 0x00D7,  // D0
-    0x00D8, 0x00D9, 0x00DA, 0x00DB, 0x00DC, 0x0130, 0x015E, 0x00DF,  // D8
-    0x00E0, 0x00E1, 0x00E2, 0x00E3, 0x00E4, 0x00E5, 0x00E6, 0x00E7,  // E0
-    0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,  // E8
-    0x011F, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x00F7,  // F0
-    0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x0131, 0x015F, 0x00FF,  // F8
-};
-
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// Decodes one UTF-8 sequence at s[i]; malformed bytes decode as U+FFFD.
-char32_t nextCodePoint(std::string_view s, size_t& i) {
-  auto b = static_cast<uint8_t>(s[i++]);
-  if (b < 0x80) return b;
-  int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : -1;
-  if (extra < 0) return 0xFFFD;
-  char32_t c = b & (0x3F >> extra);
-  for (int k = 0; k < extra; ++k) {
-    if (i >= s.size() || (static_cast<uint8_t>(s[i]) & 0xC0) != 0x80) return 0xFFFD;
-    c = (c << 6) | (static_cast<uint8_t>(s[i++]) & 0x3F);
-  }
-  return c;
-}
-
-}  // namespace
 
 std::string cp1254ToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (char ch : bytes) {
-    auto b = static_cast<uint8_t>(ch);
-    appendUtf8(out, b < 0x80 ? char32_t(b) : char32_t(kHigh[b - 0x80]));
-  }
-  return out;
+  return FromWin1254(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())))
+      .toStdString();
 }
 
 std::string utf8ToCp1254(std::string_view utf8) {
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    char32_t c = nextCodePoint(utf8, i);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-      continue;
-    }
-    char byte = '?';
-    for (size_t k = 0; k < kHigh.size(); ++k)
-      if (kHigh[k] == c) byte = static_cast<char>(0x80 + k);
-    out += byte;
-  }
-  return out;
+  return ToWin1254(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())))
+      .toStdString();
 }
 
 }  // namespace vt
