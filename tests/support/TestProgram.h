@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 #include "FakeSdk.h"
 #include "app/Program.h"
@@ -35,15 +36,20 @@ class TestFolder {
   QTemporaryDir dir_;
 };
 
+// Which terminal SDK the program talks to: the fake entry points, or the
+// libraries found beside the test program (the stand-ins and vterminal).
+enum class TSdk { Fake, Library };
+
 class TestProgram {
  public:
-  explicit TestProgram(bool WithDatabases = true) {
+  explicit TestProgram(bool WithDatabases = true, TSdk Sdk = TSdk::Fake) {
+    if (Sdk == TSdk::Fake) FakeSdkInUse.emplace();
     if (WithDatabases) Folder.CreateDatabases();
   }
   ~TestProgram() { Program.reset(); }
 
   ScopedScriptedDialogs Dialogs;
-  ScopedFakeSdk Sdk;
+  std::optional<ScopedFakeSdk> FakeSdkInUse;
   TestFolder Folder;
   std::unique_ptr<TProgram> Program;
 
