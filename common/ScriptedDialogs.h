@@ -45,6 +45,7 @@ class ScopedScriptedDialogs {
   ScopedScriptedDialogs() { SetDialogs(&dialogs); }
   ~ScopedScriptedDialogs() { SetDialogs(nullptr); }
   ScriptedDialogs* operator->() { return &dialogs; }
+  const ScriptedDialogs* operator->() const { return &dialogs; }
   ScriptedDialogs& operator*() { return dialogs; }
 
  private:

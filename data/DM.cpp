@@ -43,13 +43,14 @@ void TADOConnection::Close() {
 
 bool TADOConnection::Connected() const { return QSqlDatabase::database(name_, false).isOpen(); }
 
-static QString ConnectionName(const char* Base) {
-  return QStringLiteral("%1#%2").arg(QLatin1String(Base)).arg(instances);
+// Each data module gets connection names of its own.
+static QString ConnectionName(const char* Base, int Instance) {
+  return QStringLiteral("%1#%2").arg(QLatin1String(Base)).arg(Instance);
 }
 
 TfrmDM::TfrmDM()
-    : ADOConnection1((++instances, ConnectionName("Data.mdb"))),
-      ADOConnection2(ConnectionName("Log.mdb")),
+    : ADOConnection1(ConnectionName("Data.mdb", ++instances)),
+      ADOConnection2(ConnectionName("Log.mdb", instances)),
       qrycihaz(QStringLiteral("qrycihaz"), ADOConnection1.Name(), this),
       DataSource3(QStringLiteral("DataSource3"), &qrycihaz, this),
       ADOQuery1(QStringLiteral("ADOQuery1"), ADOConnection1.Name(), this),

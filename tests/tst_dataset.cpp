@@ -22,6 +22,13 @@ class TestDataSet : public QObject {
   std::unique_ptr<TADOConnection> data;
   std::unique_ptr<TADOConnection> log;
 
+  // The terminal list over rows with these names, as the main window opens it.
+  void OpenTerminalList(TDataSet& q, const QStringList& names) {
+    for (const QString& name : names)
+      folder->AddTerminal(name, QStringLiteral("1"), QStringLiteral("ethernet"));
+    q.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
+  }
+
  private slots:
   void init() {
     folder = std::make_unique<TestFolder>();
@@ -124,10 +131,8 @@ class TestDataSet : public QObject {
 
   // Editing the selected row, re-querying and returning to it by bookmark.
   void editRequeryAndReturnToRow() {
-    for (const char* name : {"Alfa", "Bravo", "Charlie"})
-      folder->AddTerminal(QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("ethernet"));
     TDataSet q(QStringLiteral("qrycihaz"), data->Name());
-    q.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
+    OpenTerminalList(q, {"Alfa", "Bravo", "Charlie"});
     q.SetRecNo(1);
     const TDataSet::TBookmark mark = q.GetBookmark();
     q.Edit();
@@ -142,10 +147,8 @@ class TestDataSet : public QObject {
 
   // Deleting moves to the row that followed, or the one before the last.
   void deleteMovesToNeighbour() {
-    for (const char* name : {"A", "B", "C"})
-      folder->AddTerminal(QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("usb"));
     TDataSet q(QStringLiteral("qrycihaz"), data->Name());
-    q.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
+    OpenTerminalList(q, {"A", "B", "C"});
     q.SetRecNo(1);
     const TDataSet::TBookmark gone = q.GetBookmark();
     q.Delete();

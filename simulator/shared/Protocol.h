@@ -125,26 +125,10 @@ class Reader {
   Reader(const char* p, size_t n) : p_(p), end_(p + n) {}
   bool ok() const { return ok_; }
   size_t left() const { return static_cast<size_t>(end_ - p_); }
-  uint8_t u8() {
-    uint8_t v = 0;
-    take(&v, 1);
-    return v;
-  }
-  int32_t i32() {
-    int32_t v = 0;
-    take(&v, 4);
-    return v;
-  }
-  uint32_t u32() {
-    uint32_t v = 0;
-    take(&v, 4);
-    return v;
-  }
-  double f64() {
-    double v = 0;
-    take(&v, 8);
-    return v;
-  }
+  uint8_t u8() { return take<uint8_t>(); }
+  int32_t i32() { return take<int32_t>(); }
+  uint32_t u32() { return take<uint32_t>(); }
+  double f64() { return take<double>(); }
   // A length-prefixed byte string, viewed in place.
   std::string_view bytes() {
     uint32_t n = u32();
@@ -161,13 +145,17 @@ class Reader {
   }
 
  private:
-  void take(void* out, size_t n) {
-    if (!ok_ || left() < n) {
+  // One little-endian scalar; zero once the payload is exhausted.
+  template <class T>
+  T take() {
+    T v{};
+    if (!ok_ || left() < sizeof v) {
       ok_ = false;
-      return;
+      return v;
     }
-    std::memcpy(out, p_, n);
-    p_ += n;
+    std::memcpy(&v, p_, sizeof v);
+    p_ += sizeof v;
+    return v;
   }
   const char* p_ = nullptr;
   const char* end_ = nullptr;

@@ -58,5 +58,5 @@ class TestProgram {
   Tfrmgiris& Main() { return *Program->giris; }
   void SelectTerminalRow(int Row) { Main().DBGrid1->SelectRow(Row); }
   // Texts the dialogs showed so far.
-  QStringList Shown() const { return const_cast<ScopedScriptedDialogs&>(Dialogs)->Texts(); }
+  QStringList Shown() const { return Dialogs->Texts(); }
 };
