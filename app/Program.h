@@ -1,6 +1,7 @@
-// The program's windows, created at start in their order and kept to exit:
-// the data module, the main window (whose creation opens the databases),
-// then the terminal editor, the bell window and the enrollment window, hidden.
+// The program: its terminal session, then its windows, created at start in
+// their order and kept to exit: the data module, the main window (whose
+// creation opens the session and the databases), then the terminal editor,
+// the bell window and the enrollment window, hidden.
 #pragma once
 #include <QString>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "bells/zil.h"
 #include "data/DM.h"
 #include "enrol/Enrol.h"
+#include "session/TerminalSession.h"
 #include "terminals/yeni.h"
 
 class TProgram {
@@ -18,6 +20,7 @@ class TProgram {
   explicit TProgram(const QString& AppFolder = {});
   ~TProgram();
 
+  std::unique_ptr<TTerminalSession> Session;
   std::unique_ptr<TfrmDM> DM;
   std::unique_ptr<Tfrmgiris> giris;
   std::unique_ptr<Tfrmyeni> yeni;

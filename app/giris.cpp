@@ -1,11 +1,12 @@
 #include "app/giris.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QStyle>
 
 #include "bells/zil.h"
 #include "common/ActionGuard.h"
+#include "common/BusyControls.h"
+#include "common/BusyState.h"
 #include "common/Cleanup.h"
 #include "common/Formats.h"
 #include "data/DM.h"
@@ -55,10 +56,16 @@ void BoldPicture(QPushButton* Button, QStyle::StandardPixmap Picture) {
 
 }  // namespace
 
-Tfrmgiris::Tfrmgiris(const QString& AppFolder) : appFolder_(AppFolder) {
+Tfrmgiris::Tfrmgiris() {
   setObjectName(QStringLiteral("frmgiris"));
   frmgiris = this;
   BuildControls();
+  // While a terminal action runs, nothing may connect, disconnect, start
+  // another terminal command, open another window or delete a terminal row.
+  LockWhileBusy(this,
+                {DBGrid1, BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn7, BitBtn8,
+                 BitBtn9, BitBtn10, BitBtn11, Button1},
+                {mnuParmakizleriniSil, mnuTumVerileriAl, mnuTumVerileriAlSil, mnuParmakYuzSil});
   ConnectAction(BitBtn4, &QPushButton::clicked, this, &Tfrmgiris::BitBtn4Click);
   ConnectAction(BitBtn9, &QPushButton::clicked, this, &Tfrmgiris::BitBtn9Click);
   ConnectAction(BitBtn10, &QPushButton::clicked, this, &Tfrmgiris::BitBtn10Click);
@@ -67,7 +74,7 @@ Tfrmgiris::Tfrmgiris(const QString& AppFolder) : appFolder_(AppFolder) {
 }
 
 Tfrmgiris::~Tfrmgiris() {
-  if (TerminalSdk) FormClose();
+  if (HasSession() && Session().TerminalSdk) FormClose();
   if (frmgiris == this) frmgiris = nullptr;
 }
 
@@ -197,11 +204,9 @@ void Tfrmgiris::SetTerminalButtonsEnabled(bool Enabled) {
 }
 
 void Tfrmgiris::FormCreate() {
-  TerminalSdk = std::make_unique<TFKAttendObject>();
+  Session().Start();
   setWindowTitle(kTitle);
   PageControl1->setCurrentIndex(0);
-  AppPath = appFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : appFolder_;
-  if (!AppPath.endsWith(QLatin1Char('/'))) AppPath += QLatin1Char('/');
   SetTerminalButtonsEnabled(false);
   FormatSettings.ShortDateFormat = QStringLiteral("dd.mm.yyyy");
   FormatSettings.LongDateFormat = QStringLiteral("dddd, dd mmmm yyyy");
@@ -211,21 +216,19 @@ void Tfrmgiris::FormCreate() {
   DBGrid1->SetDataSource(&frmDM->DataSource3);
   // A database or settings error ends the start-up here; the window still opens.
   RunGuarded([this] {
-    frmDM->OpenLocalDatabases(AppPath);
+    Session().OpenDatabases(*frmDM);
     ReadDownloadOptions();
   });
 }
 
 void Tfrmgiris::ReadDownloadOptions() {
-  const TIniFile ini(AppPath + QStringLiteral("Settings.ini"));
-  CheckBox1->setChecked(ini.ReadString(QStringLiteral("Options"), QStringLiteral("veriDosya2"), {}) ==
-                        QLatin1String("1"));
-  CheckBox2->setChecked(ini.ReadString(QStringLiteral("Options"), QStringLiteral("veriSil"), {}) ==
-                        QLatin1String("1"));
+  const TDownloadOptions options = Session().ReadDownloadOptions();
+  CheckBox1->setChecked(options.SecondDataFile);
+  CheckBox2->setChecked(options.DeleteAfterRead);
 }
 
 void Tfrmgiris::Button2Click() {
-  TIniFile ini(AppPath + QStringLiteral("Settings.ini"));
+  TIniFile ini(Session().SettingsFile());
   ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriDosya2"),
                   CheckBox1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
   ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriSil"),
@@ -233,8 +236,9 @@ void Tfrmgiris::Button2Click() {
 }
 
 void Tfrmgiris::BitBtn4Click() {
+  TTerminalSession& session = Session();
   TDataSet& row = frmDM->qrycihaz;
-  ConnectedMachineNumber = row.FieldByName(QStringLiteral("TerminalNo")).AsInteger();
+  const int machineNumber = row.FieldByName(QStringLiteral("TerminalNo")).AsInteger();
   const QString ip = row.FieldByName(QStringLiteral("Ip")).AsString();
   const int netPort = row.FieldByName(QStringLiteral("NetPort")).AsInteger();
   const int password = row.FieldByName(QStringLiteral("Sifre")).AsInteger();
@@ -245,7 +249,7 @@ void Tfrmgiris::BitBtn4Click() {
   const QString tip = row.FieldByName(QStringLiteral("Tip")).AsString();
 
   TConnInfo info;
-  info.MachineNumber = ConnectedMachineNumber;
+  info.MachineNumber = machineNumber;
 
   if (BitBtn4->text() == kConnect) {
     SetTerminalButtonsEnabled(false);
@@ -264,48 +268,47 @@ void Tfrmgiris::BitBtn4Click() {
       info.NetTimeout = 5000;
       info.NetOption = 0;
     }
+    bool connected = false;
     {
       TBusyState busy(nullptr);  // the connect may wait for the SDK's time-out
-      TerminalConnected = TerminalSdk->Connect(info);
+      connected = session.Connect(info, row.FieldByName(QStringLiteral("Terminal")).AsString());
     }
-    if (TerminalConnected) {
-      ConnectedTerminalName = row.FieldByName(QStringLiteral("Terminal")).AsString();
+    if (connected) {
       BitBtn4->setText(kDisconnect);
       SetTerminalButtonsEnabled(true);
     } else {
-      TFKAttendObject::ShowTerminalMessage(TerminalSdk->LastErrorText(), MB_OK | MB_ICONWARNING);
+      TFKAttendObject::ShowTerminalMessage(session.TerminalSdk->LastErrorText(),
+                                           MB_OK | MB_ICONWARNING);
     }
   } else if (BitBtn4->text() == kDisconnect) {
     BitBtn4->setText(kConnect);
-    if (TerminalConnected) {
-      TerminalSdk->Disconnect();
-      TerminalConnected = false;
-    }
+    session.Disconnect();
     SetTerminalButtonsEnabled(false);
   }
 }
 
-void Tfrmgiris::BitBtn9Click() {
+void Tfrmgiris::ShowModalHidden(QDialog& Window) {
   hide();
   TScopeExit showAgain([this] { show(); });
-  Dlg().ShowModal(*frmzil);
+  Dlg().ShowModal(Window);
 }
+
+void Tfrmgiris::BitBtn9Click() { ShowModalHidden(*frmzil); }
 
 void Tfrmgiris::BitBtn10Click() {
-  hide();
-  TScopeExit showAgain([this] { show(); });
-  frmEnrol->Label3->setText(ConnectedTerminalName);
-  Dlg().ShowModal(*frmEnrol);
+  frmEnrol->Label3->setText(Session().ConnectedTerminalName);
+  ShowModalHidden(*frmEnrol);
 }
 
-void Tfrmgiris::FormClose() {
-  if (TerminalSdk) {
-    TerminalSdk->Disconnect();
-    TerminalSdk.reset();
-  }
-}
+void Tfrmgiris::FormClose() { Session().Close(); }
 
+// The window stays open while a terminal action runs: closing it would
+// release the connection the action is using.
 void Tfrmgiris::closeEvent(QCloseEvent* Event) {
+  if (Session().Busy()) {
+    Event->ignore();
+    return;
+  }
   RunGuarded([this] { FormClose(); });
   Event->accept();
 }

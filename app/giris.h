@@ -1,5 +1,6 @@
 // The main window: terminal list, connection, attendance download, memory-
-// card conversion, maintenance commands and the download options.
+// card conversion, maintenance commands and the download options. The
+// connection itself belongs to the terminal session; the window reads it.
 #pragma once
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,24 +14,18 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QWidget>
-#include <memory>
+#include <QDialog>
 
-#include "data/DataSource.h"
+#include "data/DBGrid.h"
 #include "sdk/FKDefine.h"
+#include "session/TerminalSession.h"
 
 class Tfrmgiris : public QWidget {
   Q_OBJECT
  public:
-  // AppFolder: the program's folder; empty for the folder of the program file.
-  explicit Tfrmgiris(const QString& AppFolder = {});
+  // The terminal session (Session()) must exist first.
+  Tfrmgiris();
   ~Tfrmgiris() override;
-
-  // State kept by the main window and reached by the other windows.
-  std::unique_ptr<TFKAttendObject> TerminalSdk;
-  bool TerminalConnected = false;
-  int ConnectedMachineNumber = 0;
-  QString ConnectedTerminalName;
-  QString AppPath;
 
   // Controls.
   TDBGrid* DBGrid1;
@@ -76,6 +71,8 @@ class Tfrmgiris : public QWidget {
 
   // The six buttons that need an open connection, in their order.
   void SetTerminalButtonsEnabled(bool Enabled);
+  // Shows Window modally with the main window hidden meanwhile.
+  void ShowModalHidden(QDialog& Window);
 
   // Handlers.
   void FormCreate();
@@ -91,7 +88,6 @@ class Tfrmgiris : public QWidget {
  private:
   void BuildControls();
   void ReadDownloadOptions();
-  QString appFolder_;
 };
 
 // The one main window, set while it exists.

@@ -2,8 +2,6 @@
 #pragma once
 #include <utility>
 
-class QWidget;
-
 // Runs a function when the scope ends.
 template <class F>
 class TScopeExit {
@@ -15,17 +13,4 @@ class TScopeExit {
 
  private:
   F f_;
-};
-
-// Busy state of a long action: the pressed button is disabled and the
-// hourglass cursor shown; both are restored when the scope ends.
-class TBusyState {
- public:
-  explicit TBusyState(QWidget* Button);
-  ~TBusyState();
-  TBusyState(const TBusyState&) = delete;
-  TBusyState& operator=(const TBusyState&) = delete;
-
- private:
-  QWidget* button_;
 };

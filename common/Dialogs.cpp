@@ -1,73 +1,51 @@
 #include "common/Dialogs.h"
 
-#include <QApplication>
-#include <QDialog>
-#include <QFileDialog>
+#include <QCoreApplication>
 #include <QFileInfo>
-#include <QMessageBox>
+#include <cstdio>
 
 namespace {
 
-class QtDialogs final : public Dialogs {
+// Without windows: every message goes to standard error and every question
+// gets its safe answer (No, Cancel), so nothing waits for an operator.
+class ConsoleDialogs final : public Dialogs {
  public:
   int MessageBox(const QString& Text, const QString& Title, int Flags) override {
-    QMessageBox box(IconOf(Flags), Title, Text, QMessageBox::NoButton, QApplication::activeWindow());
+    Print(Title, Text);
     switch (Flags & 0x0F) {
-      case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+      case MB_YESNO: return IDNO;
       case MB_YESNOCANCEL:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        break;
-      case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-      default: box.setStandardButtons(QMessageBox::Ok); break;
-    }
-    switch (box.exec()) {
-      case QMessageBox::Yes: return IDYES;
-      case QMessageBox::No: return IDNO;
-      case QMessageBox::Cancel: return IDCANCEL;
+      case MB_OKCANCEL: return IDCANCEL;
       default: return IDOK;
     }
   }
-
-  void ShowMessage(const QString& Text) override {
-    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), Text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
-  }
-
+  void ShowMessage(const QString& Text) override { Print(ApplicationTitle(), Text); }
   bool Confirm(const QString& Text) override {
-    QMessageBox box(QMessageBox::Question, ApplicationTitle(), Text,
-                    QMessageBox::Ok | QMessageBox::Cancel, QApplication::activeWindow());
-    return box.exec() == QMessageBox::Ok;
+    Print(ApplicationTitle(), Text);
+    return false;
   }
-
-  QString OpenFileName(QWidget* Parent, const QString& Filter) override {
-    return QFileDialog::getOpenFileName(Parent, QString(), QString(), Filter);
-  }
-
-  int ShowModal(QDialog& Window) override { return Window.exec(); }
-
+  QString OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
+  int ShowModal(QDialog&) override { return 0; }
   void ProcessMessages() override { QCoreApplication::processEvents(); }
+  QString ActiveWindowTitle() override { return {}; }
 
  private:
-  static QMessageBox::Icon IconOf(int Flags) {
-    switch (Flags & 0xF0) {
-      case MB_ICONERROR: return QMessageBox::Critical;
-      case MB_ICONQUESTION: return QMessageBox::Question;
-      case MB_ICONWARNING: return QMessageBox::Warning;
-      case MB_ICONINFORMATION: return QMessageBox::Information;
-      default: return QMessageBox::NoIcon;
-    }
+  static void Print(const QString& Title, const QString& Text) {
+    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(Title), qUtf8Printable(Text));
   }
 };
 
-QtDialogs qtDialogs;
-Dialogs* current = &qtDialogs;
+ConsoleDialogs consoleDialogs;
+Dialogs* defaultDialogs = &consoleDialogs;
+Dialogs* installed = nullptr;
 
 }  // namespace
 
-Dialogs& Dlg() { return *current; }
+Dialogs& Dlg() { return installed ? *installed : *defaultDialogs; }
 
-void SetDialogs(Dialogs* Replacement) { current = Replacement ? Replacement : &qtDialogs; }
+void SetDialogs(Dialogs* Replacement) { installed = Replacement; }
+
+void SetDefaultDialogs(Dialogs* Default) { defaultDialogs = Default ? Default : &consoleDialogs; }
 
 QString ApplicationTitle() {
   QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();

@@ -1,7 +1,9 @@
 // The one seam through which the program talks to the operator: message
 // boxes, plain messages, confirmations, the file-open dialog, modal windows
-// and letting pending window messages run. The program uses the Qt dialogs;
-// tests install a scripted implementation that records and answers.
+// and letting pending window messages run. The windowed program installs the
+// Qt dialogs (common/QtDialogs.h); without them the core writes to standard
+// error and gives the safe answer, so it runs without a display. Tests
+// install a scripted implementation that records and answers.
 #pragma once
 #include <QString>
 
@@ -30,18 +32,24 @@ class Dialogs {
   virtual void ShowMessage(const QString& Text) = 0;
   // OK / Cancel question; true for OK.
   virtual bool Confirm(const QString& Text) = 0;
-  // File-open dialog; empty when the operator cancels.
-  virtual QString OpenFileName(QWidget* Parent, const QString& Filter) = 0;
+  // File-open dialog opened at StartFolder; empty when the operator cancels.
+  virtual QString OpenFileName(QWidget* Parent, const QString& Filter,
+                               const QString& StartFolder = {}) = 0;
   // Shows a window modally and returns when it closes.
   virtual int ShowModal(QDialog& Window) = 0;
   // Lets pending window messages run (repaint, other controls).
   virtual void ProcessMessages() = 0;
+  // Title of the active window, blanks trimmed; empty when there is none.
+  virtual QString ActiveWindowTitle() = 0;
 };
 
-// The dialogs in use; the Qt ones unless a test installed others.
+// The dialogs in use: the installed ones, else the default ones.
 Dialogs& Dlg();
-// Installs Replacement (not owned); nullptr returns to the Qt dialogs.
+// Installs Replacement (not owned); nullptr returns to the default dialogs.
 void SetDialogs(Dialogs* Replacement);
+// The dialogs used when none are installed (not owned); nullptr returns to
+// the console dialogs of the core. The windowed program sets the Qt ones.
+void SetDefaultDialogs(Dialogs* Default);
 
 // The program file's name up to its first full stop, the first letter in
 // capitals and every letter after it in lower case ("meridox" gives "Meridox").

@@ -22,8 +22,8 @@ bool ScriptedDialogs::Confirm(const QString& Text) {
   return !Answers.isEmpty() && Answers.takeFirst() == IDOK;
 }
 
-QString ScriptedDialogs::OpenFileName(QWidget*, const QString& Filter) {
-  Shown.append({QStringLiteral("OpenFile"), Filter, QString(), 0});
+QString ScriptedDialogs::OpenFileName(QWidget*, const QString& Filter, const QString& StartFolder) {
+  Shown.append({QStringLiteral("OpenFile"), Filter, StartFolder, 0});
   return FileNames.isEmpty() ? QString() : FileNames.takeFirst();
 }
 

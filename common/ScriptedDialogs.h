@@ -11,7 +11,7 @@
 struct ShownDialog {
   QString Kind;  // "MessageBox", "ShowMessage", "Confirm", "OpenFile", "Modal"
   QString Text;  // message text, filter, or the window's object name
-  QString Title;
+  QString Title;  // the file-open dialog: its starting folder
   int Flags = 0;
 };
 
@@ -26,13 +26,16 @@ class ScriptedDialogs final : public Dialogs {
   std::function<int(QDialog&)> OnModal;    // runs while a window is "shown"
   std::function<void()> OnProcessMessages; // runs at each message pump
   int ProcessMessagesCalls = 0;
+  QString ActiveTitle;                     // what ActiveWindowTitle answers
 
   int MessageBox(const QString& Text, const QString& Title, int Flags) override;
   void ShowMessage(const QString& Text) override;
   bool Confirm(const QString& Text) override;
-  QString OpenFileName(QWidget* Parent, const QString& Filter) override;
+  QString OpenFileName(QWidget* Parent, const QString& Filter,
+                       const QString& StartFolder = {}) override;
   int ShowModal(QDialog& Window) override;
   void ProcessMessages() override;
+  QString ActiveWindowTitle() override { return ActiveTitle; }
 
   // Texts of everything shown, in order.
   QStringList Texts() const;

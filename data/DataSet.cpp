@@ -159,8 +159,28 @@ void TDataSet::Open() {
   recNo_ = rows_.isEmpty() ? -1 : 0;
   bof_ = true;
   eof_ = rows_.isEmpty();
-  emit DataChanged();
-  emit AfterScroll();
+  Notify(TChange::Rows);
+  Notify(TChange::Scroll);
+  if (AfterOpen) AfterOpen();
+  if (AfterScroll) AfterScroll();
+}
+
+void TDataSet::AddView(QObject* Owner, std::function<void(TChange)> Follow) {
+  views_.append({Owner, std::move(Follow)});
+  QObject::connect(Owner, &QObject::destroyed, this, [this, Owner] {
+    views_.removeIf([Owner](const TView& v) { return v.Owner == Owner; });
+  });
+}
+
+void TDataSet::Notify(TChange Change) {
+  // A copy: a view may add or drop views while it follows.
+  const QVector<TView> views = views_;
+  for (const TView& v : views) v.Follow(Change);
+}
+
+void TDataSet::Scrolled() {
+  Notify(TChange::Scroll);
+  if (AfterScroll) AfterScroll();
 }
 
 void TDataSet::Close() {
@@ -171,7 +191,7 @@ void TDataSet::Close() {
   rowIdColumn_ = -1;
   recNo_ = -1;
   bof_ = eof_ = true;
-  emit DataChanged();
+  Notify(TChange::Rows);
 }
 
 void TDataSet::ExecSQL() {
@@ -196,33 +216,31 @@ void TDataSet::CheckBrowse() const {
   if (state_ == TState::Edit || state_ == TState::Insert) const_cast<TDataSet*>(this)->Post();
 }
 
-void TDataSet::MoveTo(int Row) {
+// Moves to Row (bounded) and sets the end flags before the views and the
+// AfterScroll event see the new row.
+void TDataSet::MoveTo(int Row, bool AtBof, bool AtEof) {
   CheckActive();
   CheckBrowse();
-  if (rows_.isEmpty()) return;
+  if (rows_.isEmpty()) {
+    bof_ = eof_ = true;
+    return;
+  }
   Row = qBound(0, Row, static_cast<int>(rows_.size()) - 1);
   const bool moved = Row != recNo_;
   recNo_ = Row;
-  if (moved) emit AfterScroll();
+  bof_ = AtBof;
+  eof_ = AtEof;
+  if (moved) Scrolled();
 }
 
-void TDataSet::First() {
-  MoveTo(0);
-  bof_ = true;
-  eof_ = rows_.isEmpty();
-}
+void TDataSet::First() { MoveTo(0, true, false); }
 
-void TDataSet::Last() {
-  MoveTo(rows_.size() - 1);
-  eof_ = true;
-  bof_ = rows_.isEmpty();
-}
+void TDataSet::Last() { MoveTo(rows_.size() - 1, false, true); }
 
 void TDataSet::Next() {
   CheckActive();
   if (recNo_ + 1 < rows_.size()) {
-    MoveTo(recNo_ + 1);
-    bof_ = eof_ = false;
+    MoveTo(recNo_ + 1, false, false);
   } else {
     CheckBrowse();
     eof_ = true;
@@ -232,18 +250,14 @@ void TDataSet::Next() {
 void TDataSet::Prior() {
   CheckActive();
   if (recNo_ > 0) {
-    MoveTo(recNo_ - 1);
-    bof_ = eof_ = false;
+    MoveTo(recNo_ - 1, false, false);
   } else {
     CheckBrowse();
     bof_ = true;
   }
 }
 
-void TDataSet::SetRecNo(int Row) {
-  MoveTo(Row);
-  bof_ = eof_ = rows_.isEmpty();
-}
+void TDataSet::SetRecNo(int Row) { MoveTo(Row, false, false); }
 
 TDataSet::TBookmark TDataSet::GetBookmark() const {
   if (rowIdColumn_ < 0 || recNo_ < 0) return 0;
@@ -379,8 +393,8 @@ void TDataSet::Post() {
   state_ = TState::Browse;
   buffer_.clear();
   bof_ = eof_ = false;
-  emit DataChanged();
-  emit AfterScroll();
+  Notify(TChange::Rows);
+  Scrolled();
 }
 
 void TDataSet::Delete() {
@@ -399,6 +413,6 @@ void TDataSet::Delete() {
   rows_.removeAt(recNo_);
   if (recNo_ >= rows_.size()) recNo_ = rows_.size() - 1;
   bof_ = eof_ = rows_.isEmpty();
-  emit DataChanged();
-  emit AfterScroll();
+  Notify(TChange::Rows);
+  Scrolled();
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 
 class TDataSet;
 
@@ -32,7 +33,6 @@ class TField {
 };
 
 class TDataSet : public QObject {
-  Q_OBJECT
  public:
   enum class TState { Inactive, Browse, Edit, Insert };
   using TBookmark = qint64;  // the row's identity in its table; 0 for none
@@ -91,17 +91,27 @@ class TDataSet : public QObject {
 
   QString TableName() const { return table_; }
 
- signals:
-  void AfterScroll();  // the current row moved
-  void DataChanged();  // rows were read again, added or removed
+  // Events, as plain callbacks called inside Open, the moves, Post and
+  // Delete, after the dataset is consistent: an error a handler throws leaves
+  // that call and ends the action through its guard.
+  std::function<void()> AfterOpen;    // after Open and Requery
+  std::function<void()> AfterScroll;  // the current row moved
+
+  // Views that show the rows (table models, grids) and follow them. A view
+  // is dropped when Owner is destroyed.
+  enum class TChange { Rows, Scroll };
+  void AddView(QObject* Owner, std::function<void(TChange)> Follow);
 
  private:
+  void Notify(TChange Change);
+  void Scrolled();  // views, then the AfterScroll event
+
   friend class TField;
   const QVariant& CurrentValue(int Index) const;
   void SetCurrentValue(int Index, const QVariant& Value);
   void CheckActive() const;
   void CheckBrowse() const;
-  void MoveTo(int Row);
+  void MoveTo(int Row, bool AtBof, bool AtEof);
   void ReadRow(qint64 RowId, QVector<QVariant>& Into);
   [[noreturn]] void Fail(const QString& Text) const;
 
@@ -119,4 +129,9 @@ class TDataSet : public QObject {
   QVector<QVariant> buffer_;       // row being inserted or edited
   QVector<bool> modified_;
   int insertAt_ = -1;
+  struct TView {
+    QObject* Owner;
+    std::function<void(TChange)> Follow;
+  };
+  QVector<TView> views_;
 };

@@ -1,9 +1,9 @@
-// A dataset shown in a grid: the table model (the design's data-source link)
-// and the grid whose selection is the dataset's current row.
+// A dataset as a table model: what a grid shows (the data-source link of a
+// query). Qt Core only, so the data module can own it; the grid itself is
+// data/DBGrid.h.
 #pragma once
 #include <QAbstractTableModel>
 #include <QList>
-#include <QTableView>
 
 #include "data/DataSet.h"
 
@@ -33,27 +33,4 @@ class TDataSource : public QAbstractTableModel {
   TDataSet* ds_;
   QList<TGridColumn> columns_;
   QVector<int> fieldIndex_;  // dataset column of each shown column, -1 if absent
-};
-
-// Whole-row, read-only grid over a data source; moving the selection moves
-// the dataset's current row and the other way round.
-class TDBGrid : public QTableView {
-  Q_OBJECT
- public:
-  explicit TDBGrid(const QString& Name, QWidget* Parent = nullptr);
-  void SetDataSource(TDataSource* Source);
-  TDataSource* DataSource() const { return source_; }
-  // Selects the row (as the operator's click would).
-  void SelectRow(int Row);
-
- signals:
-  void CtrlDeletePressed();
-
- protected:
-  void keyPressEvent(QKeyEvent* Event) override;
-
- private:
-  void FollowDataSet();
-  TDataSource* source_ = nullptr;
-  bool syncing_ = false;
 };

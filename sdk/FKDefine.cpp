@@ -1,8 +1,6 @@
 #include "sdk/FKDefine.h"
 
-#include <QApplication>
 #include <QLibrary>
-#include <QWidget>
 #include <cstring>
 
 #include "common/Dialogs.h"
@@ -252,13 +250,10 @@ bool TFKAttendObject::FK_IsSupportedEnrollData(int BackupNumber, bool& Supported
 }
 
 int TFKAttendObject::ShowTerminalMessage(const QString& Text, int Flags) {
-  QString title;
-  if (QWidget* active = QApplication::activeWindow()) {
-    title = active->windowTitle().left(259);
-    auto isBlank = [](QChar c) { return c.unicode() <= 0x20; };
-    while (!title.isEmpty() && isBlank(title.front())) title.remove(0, 1);
-    while (!title.isEmpty() && isBlank(title.back())) title.chop(1);
-  }
+  QString title = Dlg().ActiveWindowTitle().left(259);
+  auto isBlank = [](QChar c) { return c.unicode() <= 0x20; };
+  while (!title.isEmpty() && isBlank(title.front())) title.remove(0, 1);
+  while (!title.isEmpty() && isBlank(title.back())) title.chop(1);
   if (title.isEmpty()) title = ApplicationTitle();
   return Dlg().MessageBox(Text, title, Flags);
 }

@@ -111,7 +111,8 @@ class TFKAttendObject {
 
   QString LastErrorText() const { return ResultText(SdkResult); }
 
-  // Message box titled with the active window's title (or the application's).
+  // Message box titled with the active window's title (or the application's),
+  // through the dialogs seam.
   static int ShowTerminalMessage(const QString& Text, int Flags);
 
  private:

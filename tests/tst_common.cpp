@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "common/ActionGuard.h"
+#include "common/BusyState.h"
 #include "common/Cleanup.h"
 #include "common/Encoding.h"
 #include "common/LibFunctions.h"

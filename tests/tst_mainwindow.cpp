@@ -31,7 +31,7 @@ class TestMainWindow : public QObject {
     QVERIFY(AllEnabled(w, false));
     QVERIFY(w.BitBtn1->isEnabled() && w.BitBtn4->isEnabled() && w.Button2->isEnabled());
     QCOMPARE(w.PageControl1->currentIndex(), 0);
-    QCOMPARE(w.AppPath, t.Folder.Path());
+    QCOMPARE(Session().AppPath, t.Folder.Path());
     QVERIFY(t.Shown().isEmpty());
     // The list, ordered by name, with its three columns.
     auto* model = w.DBGrid1->model();
@@ -60,7 +60,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(shown[1].Flags, MB_OK | MB_ICONERROR);  // the database layer's error
     QCOMPARE(t.Main().DBGrid1->model()->rowCount(), 0);
     QVERIFY(!t.Main().CheckBox1->isChecked());  // start-up ended before the options
-    QVERIFY(t.Main().TerminalSdk);
+    QVERIFY(Session().TerminalSdk);
     QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("Data.mdb"))));
   }
 
@@ -98,8 +98,8 @@ class TestMainWindow : public QObject {
     t.Main().BitBtn4->click();
     QCOMPARE(FakeSdk.Calls, QStringList{call});
     QCOMPARE(t.Main().BitBtn4->text(), kKes);
-    QVERIFY(t.Main().TerminalConnected);
-    QCOMPARE(t.Main().ConnectedMachineNumber, 4);
+    QVERIFY(Session().TerminalConnected);
+    QCOMPARE(Session().ConnectedMachineNumber, 4);
   }
 
   // Connect, disconnect, close: the SDK's disconnect runs exactly once.
@@ -111,15 +111,15 @@ class TestMainWindow : public QObject {
     w.BitBtn4->click();
     QCOMPARE(w.BitBtn4->text(), kKes);
     QVERIFY(AllEnabled(w, true));
-    QCOMPARE(w.ConnectedTerminalName, QStringLiteral("Ana Kapı"));
+    QCOMPARE(Session().ConnectedTerminalName, QStringLiteral("Ana Kapı"));
     w.BitBtn4->click();
     QCOMPARE(w.BitBtn4->text(), kBaglan);
     QVERIFY(AllEnabled(w, false));
-    QVERIFY(!w.TerminalConnected);
+    QVERIFY(!Session().TerminalConnected);
     w.close();
     QCOMPARE(FakeSdk.Calls, (QStringList{"FK_ConnectNet(1,192.168.0.100,5005,5000,0,0)",
                                          "FK_DisConnect(17)"}));
-    QVERIFY(!w.TerminalSdk);
+    QVERIFY(!Session().TerminalSdk);
   }
 
   void closingWhileConnectedDisconnects() {
@@ -129,7 +129,7 @@ class TestMainWindow : public QObject {
     t.Main().BitBtn4->click();
     t.Main().close();
     QCOMPARE(FakeSdk.Calls.last(), QStringLiteral("FK_DisConnect(17)"));
-    QVERIFY(!t.Main().TerminalSdk);
+    QVERIFY(!Session().TerminalSdk);
   }
 
   void failedConnect_data() {
@@ -154,7 +154,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONWARNING);
     QCOMPARE(t.Main().BitBtn4->text(), kBaglan);
     QVERIFY(AllEnabled(t.Main(), false));
-    QVERIFY(!t.Main().TerminalConnected);
+    QVERIFY(!Session().TerminalConnected);
   }
 
   // The selected row is read on every press, the disconnect included: a
@@ -184,7 +184,7 @@ class TestMainWindow : public QObject {
     t.SelectTerminalRow(1);
     t.Main().BitBtn4->click();
     QCOMPARE(FakeSdk.Calls, QStringList{QStringLiteral("FK_ConnectUSB(9)")});
-    QCOMPARE(t.Main().ConnectedTerminalName, QStringLiteral("B Kapı"));
+    QCOMPARE(Session().ConnectedTerminalName, QStringLiteral("B Kapı"));
   }
 
   // The bell and enrollment windows are shown modally while the main

@@ -21,7 +21,7 @@ class TestE2EConnect : public QObject {
                          {}, {}, QStringLiteral("127.0.0.1"), QString::number(vt.port()),
                          QStringLiteral("731856"));
     t.Start();
-    QVERIFY(t.Main().TerminalSdk->FirstLibraryLoaded());
+    QVERIFY(Session().TerminalSdk->FirstLibraryLoaded());
     t.Main().BitBtn4->click();
     QVERIFY2(t.Shown().isEmpty(), qPrintable(t.Shown().join('|')));
     QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLANTI_KES"));

@@ -1,4 +1,4 @@
-#include "common/Cleanup.h"
+#include "common/BusyState.h"
 
 #include <QGuiApplication>
 #include <QWidget>

@@ -1,0 +1,85 @@
+// The program's terminal session: the SDK binding, the one open connection
+// and the program folder, with the start-up steps that are not about
+// windows. The windowed program and a front end without windows open the
+// same session.
+#pragma once
+#include <QObject>
+#include <QString>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+#include "sdk/FKDefine.h"
+
+class TfrmDM;
+
+// The download options of Settings.ini's [Options] section.
+struct TDownloadOptions {
+  bool SecondDataFile = false;   // veriDosya2: also write veri2.txt
+  bool DeleteAfterRead = false;  // veriSil
+};
+
+class TTerminalSession {
+ public:
+  // AppFolder: where Data.mdb, Log.mdb and Settings.ini are; empty for the
+  // program file's folder.
+  explicit TTerminalSession(const QString& AppFolder = {});
+  ~TTerminalSession();
+  TTerminalSession(const TTerminalSession&) = delete;
+  TTerminalSession& operator=(const TTerminalSession&) = delete;
+
+  std::unique_ptr<TFKAttendObject> TerminalSdk;
+  bool TerminalConnected = false;
+  int ConnectedMachineNumber = 0;
+  QString ConnectedTerminalName;
+  QString AppPath;  // with a trailing separator
+
+  // Start-up: loads the SDK binding and sets AppPath.
+  void Start();
+  // Opens Data.mdb, Log.mdb and the terminal list of the data module.
+  void OpenDatabases(TfrmDM& DM) const;
+  // Reads the download options; missing keys give false.
+  TDownloadOptions ReadDownloadOptions() const;
+  QString SettingsFile() const { return AppPath + QStringLiteral("Settings.ini"); }
+
+  // Opens the connection; on success the session is connected to the
+  // terminal of that machine number and name.
+  bool Connect(const TConnInfo& Info, const QString& TerminalName);
+  // Closes the connection if one is open.
+  void Disconnect();
+  // Disconnects and releases the SDK binding (the program's end).
+  void Close();
+
+  // Busy: a terminal action is running (see TTerminalBusy). Windows watch
+  // it to lock their controls and refuse to close meanwhile.
+  bool Busy() const { return busy_ > 0; }
+  void AddBusyWatcher(QObject* Owner, std::function<void(bool Busy)> Watch);
+
+ private:
+  friend class TTerminalBusy;
+  void SetBusy(bool Busy);
+  QString appFolder_;
+  int busy_ = 0;
+  struct TWatcher {
+    QObject* Owner;
+    std::function<void(bool)> Watch;
+  };
+  QVector<TWatcher> watchers_;
+  QObject watchContext_;  // ends the watchers' clean-up with the session
+};
+
+// The program's one session, set while it exists.
+TTerminalSession& Session();
+bool HasSession();
+
+// Marks the session busy for as long as it lives: every watching window
+// disables what could connect, disconnect, start another terminal command,
+// open another window or delete a terminal row, and refuses to close; all of
+// it comes back when the last guard ends, on every path. Guards nest.
+class TTerminalBusy {
+ public:
+  TTerminalBusy();
+  ~TTerminalBusy();
+  TTerminalBusy(const TTerminalBusy&) = delete;
+  TTerminalBusy& operator=(const TTerminalBusy&) = delete;
+};
