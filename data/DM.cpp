@@ -8,6 +8,7 @@
 
 #include "common/Dialogs.h"
 #include "common/Errors.h"
+#include "data/TurkishText.h"
 
 TfrmDM* frmDM = nullptr;
 
@@ -33,6 +34,7 @@ void TADOConnection::Open(const QString& FileName) {
                      QStringLiteral("?mode=rw"));
   db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
   if (!db.open()) throw EDatabaseError(db.lastError().text());
+  RegisterTurkishText(db);
   QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
 }
 

@@ -3,7 +3,7 @@ PRAGMA journal_mode=WAL;
 
 CREATE TABLE Terminal (
   id INTEGER PRIMARY KEY AUTOINCREMENT,
-  Terminal TEXT COLLATE NOCASE,
+  Terminal TEXT COLLATE TURKISH,
   TerminalNo TEXT,
   Tip TEXT,
   ComPort TEXT,
@@ -17,7 +17,7 @@ CREATE TABLE tblEnroll (
   EnrollNumber INTEGER,
   FingerNumber INTEGER,
   Privilige INTEGER,
-  Name TEXT,
+  Name TEXT COLLATE TURKISH,
   FPdata BLOB,
   Password INTEGER
 );

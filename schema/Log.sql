@@ -3,6 +3,6 @@ PRAGMA journal_mode=WAL;
 
 CREATE TABLE temp (
   kartno TEXT,
-  isim TEXT
+  isim TEXT COLLATE TURKISH
 );
 CREATE INDEX temp_kartno ON temp (kartno);

@@ -44,6 +44,43 @@ class TestDataSet : public QObject {
     folder.reset();
   }
 
+  // Names sort in the Turkish alphabet without regard to case, and LIKE
+  // matches Turkish case pairs, with the statements as the windows write them.
+  void turkishOrderAndLike_data() {
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("order by name")
+        << "select * from temp order by isim"
+        << QStringList{"Ana", "bina", "Çatı", "çay", "ılık", "Irmak", "İdare", "inci", "Öykü", "Şube",
+                       "Şükrü", "Ümit", "Zemin"};
+    QTest::newRow("like ş%") << "select * from temp where isim like 'ş%' order by isim"
+                             << QStringList{"Şube", "Şükrü"};
+    QTest::newRow("like dotted İ") << "select * from temp where isim like 'İ%' order by isim"
+                                   << QStringList{"İdare", "inci"};
+    QTest::newRow("like dotless I") << "select * from temp where isim like '%ı%' order by isim"
+                                    << QStringList{"Çatı", "ılık", "Irmak"};
+    QTest::newRow("like inner, one char") << "select * from temp where isim like '_Ü%' order by isim"
+                                          << QStringList{"Şükrü"};
+    QTest::newRow("bound pattern") << "select * from temp where isim like ? order by isim"
+                                   << QStringList{"Öykü"};
+  }
+  void turkishOrderAndLike() {
+    QFETCH(QString, statement);
+    QFETCH(QStringList, expected);
+    const QStringList names = {"Zemin", "Şükrü", "İdare", "bina", "Ümit", "Çatı", "Ana",
+                               "ılık",  "inci",  "Irmak", "Öykü", "çay",  "Şube"};
+    TDataSet add(QStringLiteral("ADOQuery2"), log->Name());
+    add.ExecuteSQL(QStringLiteral("insert into temp (kartno,isim) values ") +
+                       QStringList(names.size(), QStringLiteral("('1',?)")).join(QLatin1Char(',')),
+                   QVariantList(names.begin(), names.end()));
+    TDataSet q(QStringLiteral("qryisim"), log->Name());
+    q.OpenSQL(statement, statement.contains(QLatin1Char('?')) ? QVariantList{QStringLiteral("öY%")}
+                                                              : QVariantList{});
+    QStringList found;
+    for (q.First(); !q.Eof(); q.Next()) found << q.FieldByName(QStringLiteral("isim")).AsString();
+    QCOMPARE(found, expected);
+  }
+
   // A new row gets its id from the database, text is stored as typed
   // (apostrophes included) and columns are found whatever their case.
   void insertPostAndColumnsByName() {
@@ -146,6 +183,24 @@ class TestDataSet : public QObject {
   }
 
   // Deleting moves to the row that followed, or the one before the last.
+  // Events run inside the call that moved the row, after the dataset is
+  // consistent; an error a handler throws leaves that call to the caller.
+  void eventErrorsReachTheCaller() {
+    TDataSet q(QStringLiteral("qrycihaz"), data->Name());
+    QStringList seen;
+    q.AfterOpen = [&] { seen << QStringLiteral("open"); };
+    q.AfterScroll = [&] {
+      seen << q.FieldByName(QStringLiteral("Terminal")).AsString() + (q.Eof() ? "+eof" : "");
+      if (q.RecNo() == 1) q.FieldByName(QStringLiteral("Terminal")).AsInteger();
+    };
+    OpenTerminalList(q, {QStringLiteral("A"), QStringLiteral("B")});
+    QCOMPARE(ErrorOf([&] { q.Next(); }), QStringLiteral("'B' is not a valid integer value"));
+    QCOMPARE(q.RecNo(), 1);
+    q.Next();  // already on the last row: no move, no event
+    QVERIFY(q.Eof());
+    QCOMPARE(seen, (QStringList{"open", "A", "B"}));
+  }
+
   void deleteMovesToNeighbour() {
     TDataSet q(QStringLiteral("qrycihaz"), data->Name());
     OpenTerminalList(q, {"A", "B", "C"});

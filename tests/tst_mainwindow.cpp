@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "TestProgram.h"
+#include "common/ActionGuard.h"
 
 namespace {
 const QString kBaglan = QStringLiteral("BAGLAN");
@@ -120,6 +121,50 @@ class TestMainWindow : public QObject {
     QCOMPARE(FakeSdk.Calls, (QStringList{"FK_ConnectNet(1,192.168.0.100,5005,5000,0,0)",
                                          "FK_DisConnect(17)"}));
     QVERIFY(!Session().TerminalSdk);
+  }
+
+  // While a terminal action runs and lets messages through, closing the
+  // window and pressing "BAGLANTI_KES" are both refused; the action ends
+  // normally and every control is back as it was.
+  void busyActionRefusesCloseAndDisconnect() {
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("usb"));
+    t.Start();
+    Tfrmgiris& w = t.Main();
+    w.show();
+    w.BitBtn4->click();
+    QCOMPARE(w.BitBtn4->text(), kKes);
+    w.BitBtn6->setEnabled(false);  // a control off before the action stays off
+    const QList<QWidget*> controls = w.findChildren<QWidget*>();
+    QList<bool> before;
+    for (QWidget* c : controls) before << c->isEnabled();
+
+    bool ranInside = false;
+    t.Dialogs->OnProcessMessages = [&] {
+      ranInside = true;
+      QVERIFY(Session().Busy());
+      QVERIFY(!w.BitBtn4->isEnabled() && !w.BitBtn5->isEnabled() && !w.BitBtn10->isEnabled());
+      QVERIFY(!w.mnuParmakYuzSil->isEnabled());
+      QVERIFY(!w.close());
+      w.BitBtn4->click();
+    };
+    bool finished = false;
+    RunGuarded([&] {
+      TTerminalBusy busy;
+      Dlg().ProcessMessages();
+      finished = true;
+    });
+    QVERIFY(ranInside && finished);
+    QVERIFY(w.isVisible());
+    QCOMPARE(w.BitBtn4->text(), kKes);
+    QVERIFY(Session().TerminalConnected);
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_DisConnect")), 0);
+    QVERIFY(!Session().Busy());
+    for (int i = 0; i < controls.size(); ++i)
+      QVERIFY2(controls[i]->isEnabled() == before[i], qPrintable(controls[i]->objectName()));
+    QVERIFY(w.mnuParmakYuzSil->isEnabled());
+    QVERIFY(w.close());
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_DisConnect")), 1);
   }
 
   void closingWhileConnectedDisconnects() {

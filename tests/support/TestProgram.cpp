@@ -6,6 +6,8 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include "data/TurkishText.h"
+
 namespace {
 
 // Runs Work on a connection of its own to FileName, then drops it.
@@ -16,6 +18,7 @@ void WithConnection(const QString& FileName, F Work) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(FileName);
     if (!db.open()) qFatal("cannot open %s", qPrintable(FileName));
+    RegisterTurkishText(db);
     Work(db);
     db.close();
   }
