@@ -12,10 +12,23 @@ namespace {
 
 constexpr int kMaxValue = 2047;
 
-QStringList ReadLines(const QString& FileName) {
+// The file's lines; none for a missing file. Readable is set to false when
+// the file is there but cannot be read (a folder, no permission, an error
+// while reading): a writer must not then replace it by a file holding only
+// its own key.
+QStringList ReadLines(const QString& FileName, bool* Readable = nullptr) {
+  if (Readable) *Readable = true;
   QFile f(FileName);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  QStringList lines = FromWin1254(f.readAll()).split(QLatin1Char('\n'));
+  if (!f.open(QIODevice::ReadOnly)) {
+    if (Readable) *Readable = !QFileInfo::exists(FileName);
+    return {};
+  }
+  const QByteArray bytes = f.readAll();
+  if (f.error() != QFileDevice::NoError) {
+    if (Readable) *Readable = false;
+    return {};
+  }
+  QStringList lines = FromWin1254(bytes).split(QLatin1Char('\n'));
   for (QString& line : lines)
     if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
   if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
@@ -64,7 +77,9 @@ QString TIniFile::ReadString(const QString& Section, const QString& Key,
 }
 
 void TIniFile::WriteString(const QString& Section, const QString& Key, const QString& Value) {
-  QStringList lines = ReadLines(fileName_);
+  bool readable = true;
+  QStringList lines = ReadLines(fileName_, &readable);
+  if (!readable) throw EIniFileError(QStringLiteral("Unable to write to %1").arg(fileName_));
   const QString entry = Key + QLatin1Char('=') + Value;
   const int header = FindSection(lines, Section);
   if (header < 0) {

@@ -14,7 +14,9 @@ class TIniFile {
 
   QString ReadString(const QString& Section, const QString& Key, const QString& Default) const;
   // Replaces or adds the key, creating the section or the file when missing.
-  // Throws EIniFileError "Unable to write to <path>" when it cannot.
+  // Throws EIniFileError "Unable to write to <path>" when it cannot, and
+  // also when the file is there but cannot be read: writing it then would
+  // drop every other key.
   void WriteString(const QString& Section, const QString& Key, const QString& Value);
 
  private:

@@ -1,25 +1,47 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the program and the tests need,
-# only those missing. Run as root or with sudo available.
+# Installs the Debian 12 packages that building, testing and running need,
+# only those missing. As root it runs apt-get itself, otherwise through sudo;
+# without sudo it prints the command to run as root and fails.
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
-  libqt6sql6-sqlite libqt6sql6-mysql
-  sqlite3 python3
-  mariadb-server mariadb-client
-  binutils
+  # build: compiler, CMake with Ninja, Qt with its code generator (moc)
+  cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools
+  # run: Qt's SQLite driver (Data.mdb, Log.mdb), its MySQL driver (the
+  # personnel database), the window-system plugins for a visible window
+  libqt6sql6-sqlite libqt6sql6-mysql qt6-qpa-plugins
+  # run.sh: simulator/start-demo.sh adds the demo terminal rows with sqlite3
+  sqlite3
+  # tests: nm -D reads the stand-in libraries' exported names; MariaDB tests
+  # start mariadbd (server-core, no system service) in a temporary folder,
+  # and its mariadb-install-db needs my_print_defaults from client-core
+  binutils mariadb-server-core mariadb-client-core
 )
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
+command="apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
+  echo "Missing Debian packages: ${missing[*]}" >&2
+  echo "sudo is not available; run this as root, then start again:" >&2
+  echo "  $command" >&2
+  exit 1
+fi
+
 echo "Installing: ${missing[*]}"
-$sudo apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+if ! { "${as_root[@]}" apt-get update &&
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y --no-install-recommends "${missing[@]}"; }; then
+  echo "Installing failed; run this as root, then start again:" >&2
+  echo "  $command" >&2
+  exit 1
+fi

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts demo virtual terminals and then the
-# program. Closing the program stops the terminals again.
+# program. Closing the program stops the terminals again. Everything it
+# writes (program, databases, demo terminal state) stays in the build folder
+# (see build.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(realpath -m -- "${MERIDOX_BUILD_DIR:-$root/build}")"
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
+MERIDOX_BUILD_DIR="$build" "$root/scripts/build.sh"
 
-bin="$root/build/bin"
-demo="$root/build/demo"
+bin="$build/bin"
+demo="$build/demo"
 mkdir -p "$demo"
 pids="$demo/pids"
 stop_demo() {

@@ -1,10 +1,41 @@
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
+#include <thread>
 
 #include "TestProgram.h"
 #include "common/Errors.h"
 #include "data/IniFile.h"
+
+namespace {
+
+// Runs Work on a thread of its own without root's right to read and write
+// any file, so that file permissions stop it as they stop any user (tests
+// run as root in CI). Capabilities belong to a thread: the test's own
+// thread keeps them. False when they could not be given up.
+template <class F>
+bool WithoutFileRights(F Work) {
+  bool dropped = false;
+  std::thread worker([&] {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2]{};
+    if (syscall(SYS_capget, &header, caps) != 0) return;
+    for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
+      caps[cap / 32].effective &= ~(1u << (cap % 32));
+    if (syscall(SYS_capset, &header, caps) != 0) return;
+    dropped = true;
+    Work();
+  });
+  worker.join();
+  return dropped;
+}
+
+}  // namespace
 
 class TestSettings : public QObject {
   Q_OBJECT
@@ -57,16 +88,45 @@ class TestSettings : public QObject {
                         "[MySql]\r\nPort=3307\r\n[System]\r\nProgramTipi=\xDE\x75\x62\x65\r\n"));
   }
 
-  void writeErrorNamesTheFile() {
+  // A file that is there but cannot be read is not replaced by one holding
+  // only the new key: the write is refused and the file stays as it was.
+  void writeRefusedLeavesFileAsItWas_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("setup");
+    QTest::newRow("folder missing") << "nofolder/Settings.ini" << "";
+    QTest::newRow("folder in its place") << "Settings.ini" << "folder";
+    QTest::newRow("file it may not read") << "Settings.ini" << "write-only";
+  }
+  void writeRefusedLeavesFileAsItWas() {
+    QFETCH(QString, name);
+    QFETCH(QString, setup);
     TestFolder folder;
-    const QString path = folder.File(QStringLiteral("nofolder/Settings.ini"));
-    TIniFile ini(path);
-    try {
-      ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriSil"), QStringLiteral("0"));
-      QFAIL("no error");
-    } catch (const EIniFileError& e) {
-      QCOMPARE(e.Text(), QStringLiteral("Unable to write to %1").arg(path));
+    const QString path = folder.File(name);
+    if (setup == QLatin1String("folder")) QVERIFY(QDir().mkdir(path));
+    if (setup == QLatin1String("write-only")) {
+      folder.WriteFile(name, "[Login]\r\nServer=db\r\n[Options]\r\nveriSil=1\r\n");
+      QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
     }
+    const QByteArray before = folder.ReadFile(name);
+    const bool wasFolder = QFileInfo(path).isDir();
+
+    bool readable = false;
+    QString error = QStringLiteral("no error");
+    const bool asUser = WithoutFileRights([&] {
+      QFile probe(path);
+      readable = probe.open(QIODevice::ReadOnly);
+      try {
+        TIniFile(path).WriteString(QStringLiteral("Options"), QStringLiteral("veriSil"),
+                                   QStringLiteral("0"));
+      } catch (const EIniFileError& e) {
+        error = e.Text();
+      }
+    });
+    if (!asUser) QSKIP("the test thread cannot give up its file rights here");
+    QVERIFY2(!readable, "the file can be read");
+    QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
+    QCOMPARE(folder.ReadFile(name), before);
+    QCOMPARE(QFileInfo(path).isDir(), wasFolder);
   }
 
   // The main window's options: read at start, saved by "kaydet".

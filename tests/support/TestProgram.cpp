@@ -28,18 +28,15 @@ void WithConnection(const QString& FileName, F Work) {
 }  // namespace
 
 void CreateDatabase(const QString& FileName, const QString& SchemaName) {
-  QFile schema(QStringLiteral(MERIDOX_SCHEMA_DIR "/") + SchemaName + QStringLiteral(".sql"));
-  if (!schema.open(QIODevice::ReadOnly)) qFatal("no schema %s", qPrintable(SchemaName));
-  QString script;
-  for (const QString& line : QString::fromUtf8(schema.readAll()).split(QLatin1Char('\n')))
-    if (!line.trimmed().startsWith(QStringLiteral("--"))) script += line + QLatin1Char('\n');
-  WithConnection(FileName, [&](QSqlDatabase& db) {
-    for (const QString& statement : script.split(QLatin1Char(';'))) {
-      if (statement.trimmed().isEmpty()) continue;
-      QSqlQuery q(db);
-      if (!q.exec(statement)) qFatal("schema: %s", qPrintable(q.lastError().text()));
-    }
-  });
+  // The routine the build's mkdatabases runs (data/Schema.h), so the tests
+  // get exactly the tables of a fresh program folder.
+  void CreateDatabaseFromSchema(const QString&, const QString&);
+  try {
+    CreateDatabaseFromSchema(FileName, QStringLiteral(MERIDOX_SCHEMA_DIR "/") + SchemaName +
+                                           QStringLiteral(".sql"));
+  } catch (const std::exception& e) {
+    qFatal("%s", e.what());
+  }
 }
 
 void ExecOn(const QString& FileName, const QString& Statement, const QVariantList& Params) {
