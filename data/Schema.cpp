@@ -10,6 +10,7 @@
 
 #include "common/Cleanup.h"
 #include "common/Errors.h"
+#include "data/TurkishText.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ void RunStatements(const QString& FileName, const QString& DbFile, const QString
   QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
   db.setDatabaseName(DbFile);
   if (!db.open()) Fail(FileName, db.lastError().text());
+  RegisterTurkishText(db);  // the text columns declare the Turkish collation
   TScopeExit close([&] { db.close(); });
   for (const QString& statement : Statements) {
     QSqlQuery q(db);

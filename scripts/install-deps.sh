@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   # build: compiler, CMake with Ninja, Qt with its code generator (moc)
   cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools
+  # the core registers the Turkish collation through SQLite's C interface
+  libsqlite3-dev
   # run: Qt's SQLite driver (Data.mdb, Log.mdb), its MySQL driver (the
   # personnel database), the window-system plugins for a visible window
   libqt6sql6-sqlite libqt6sql6-mysql qt6-qpa-plugins

@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include "data/Schema.h"
 #include "data/TurkishText.h"
 
 namespace {
@@ -30,7 +31,6 @@ void WithConnection(const QString& FileName, F Work) {
 void CreateDatabase(const QString& FileName, const QString& SchemaName) {
   // The routine the build's mkdatabases runs (data/Schema.h), so the tests
   // get exactly the tables of a fresh program folder.
-  void CreateDatabaseFromSchema(const QString&, const QString&);
   try {
     CreateDatabaseFromSchema(FileName, QStringLiteral(MERIDOX_SCHEMA_DIR "/") + SchemaName +
                                            QStringLiteral(".sql"));
