@@ -5,6 +5,7 @@
 #include <QStyle>
 
 #include "common/ActionGuard.h"
+#include "common/BusyControls.h"
 #include "common/BusyState.h"
 #include "common/Cleanup.h"
 #include "common/Errors.h"
@@ -42,6 +43,8 @@ Tfrmzil::Tfrmzil(QWidget* Parent) : QDialog(Parent) {
   setObjectName(QStringLiteral("frmzil"));
   frmzil = this;
   BuildControls();
+  // Nothing may start a bell command while another terminal action runs.
+  LockWhileBusy(this, {Button1, Button2, BitBtn1});
   ConnectAction(Button1, &QPushButton::clicked, this, &Tfrmzil::Button1Click);
   ConnectAction(Button2, &QPushButton::clicked, this, &Tfrmzil::Button2Click);
   ConnectAction(BitBtn1, &QPushButton::clicked, this, &Tfrmzil::BitBtn1Click);
@@ -160,7 +163,8 @@ void Tfrmzil::Button1Click() {
   BellCount = count;
   BellBlock = block;
   Refresh();
-  if (sdk.FK_EnableDevice(1)) Dlg().ShowMessage(QStringLiteral("Terminalden Zil Saatleri Alındı.."));
+  if (sdk.FK_EnableDevice(1))
+    Dlg().ShowMessage(QStringLiteral("Terminalden Zil Saatleri Alındı.."));
 }
 
 void Tfrmzil::Button2Click() {
@@ -178,7 +182,9 @@ void Tfrmzil::Button2Click() {
   TScopeExit enableAgain([&sdk] { sdk.FK_EnableDevice(1); });
   const int count = Collect();
   Dlg().ShowMessage(sdk.FK_SetBellTime(count, BellBlock.data()) ? QStringLiteral("Gönderildi.")
-                                                               : kFailed);
+                                                                : kFailed);
 }
 
-void Tfrmzil::BitBtn1Click() { close(); }
+void Tfrmzil::BitBtn1Click() {
+  close();
+}

@@ -17,12 +17,12 @@ class Tfrmzil : public QDialog {
   ~Tfrmzil() override;
 
   // Controls.
-  QPushButton* Button1;    // "<--- Terminalden Zil Saatlerini Oku"
-  QPushButton* Button2;    // "--->Terminale Zİl Saatlerini Gönder"
-  QPushButton* BitBtn1;    // "Kapat"
-  QLineEdit* txtBellCount; // hidden: BellCount as decimal text
-  QGroupBox* GroupBox1;    // rows 0-11
-  QGroupBox* GroupBox3;    // rows 12-23
+  QPushButton* Button1;     // "<--- Terminalden Zil Saatlerini Oku"
+  QPushButton* Button2;     // "--->Terminale Zİl Saatlerini Gönder"
+  QPushButton* BitBtn1;     // "Kapat"
+  QLineEdit* txtBellCount;  // hidden: BellCount as decimal text
+  QGroupBox* GroupBox1;     // rows 0-11
+  QGroupBox* GroupBox3;     // rows 12-23
   // Row i's controls, named _chkValid_i, _txtHour_i and _txtMinute_i.
   std::array<QCheckBox*, BellRowCount> chkValid{};
   std::array<QLineEdit*, BellRowCount> txtHour{};

@@ -110,16 +110,19 @@ void Tfrmyeni::BuildControls() {
   MakeLabel(QStringLiteral("passsword"), GroupBox2, 16, 92);
   Edit6 = MakeEdit(QStringLiteral("Edit6"), QStringLiteral("731856"), GroupBox2, {88, 88, 97, 21});
 
-  BitBtn2 = MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Kaydet"), this, {8, 256, 177, 57});
+  BitBtn2 =
+      MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Kaydet"), this, {8, 256, 177, 57});
   QFont large = BitBtn2->font();
   large.setBold(true);
   large.setPointSize(12);
   BitBtn2->setFont(large);
   BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-  Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("Kapat"), this, {192, 256, 89, 57});
+  Button1 =
+      MakeButton(QStringLiteral("Button1"), QStringLiteral("Kapat"), this, {192, 256, 89, 57});
   BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), QStringLiteral("Kaydet"), this, {8, 296, 75, 25});
   BitBtn1->hide();
-  BitBtn3 = MakeButton(QStringLiteral("BitBtn3"), QStringLiteral("guncelle"), this, {96, 296, 75, 25});
+  BitBtn3 =
+      MakeButton(QStringLiteral("BitBtn3"), QStringLiteral("guncelle"), this, {96, 296, 75, 25});
   BitBtn3->hide();
 }
 
@@ -151,7 +154,8 @@ void Tfrmyeni::ComboBox1Change() {
       GroupBox2->hide();
       Edit6->setText(QStringLiteral("0"));
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -218,4 +222,6 @@ void Tfrmyeni::BitBtn3Click() {
   close();
 }
 
-void Tfrmyeni::Button1Click() { close(); }
+void Tfrmyeni::Button1Click() {
+  close();
+}

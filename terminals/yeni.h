@@ -11,7 +11,7 @@ class TDataSet;
 
 // The connection-type list and the Tip stored for each item, by index:
 // "comport" "com", "tcp/ip" "ethernet", "usb" "usb".
-QString TipOfConnectionType(int Index);  // empty for no item
+QString TipOfConnectionType(int Index);       // empty for no item
 int ConnectionTypeOfTip(const QString& Tip);  // -1 for any other Tip
 
 class Tfrmyeni : public QDialog {
@@ -24,20 +24,20 @@ class Tfrmyeni : public QDialog {
   QString EditMode;
 
   // Controls.
-  QLineEdit* Edit1;       // terminal name
-  QLineEdit* Edit7;       // machine number
-  QComboBox* ComboBox1;   // "comport", "tcp/ip", "usb"
-  QGroupBox* GroupBox1;   // "com port"
-  QLineEdit* Edit2;       // serial port
-  QLineEdit* Edit3;       // baud
-  QGroupBox* GroupBox2;   // "tcp/ip", on the same place as GroupBox1
-  QLineEdit* Edit4;       // network address
-  QLineEdit* Edit5;       // TCP port
-  QLineEdit* Edit6;       // communication password
-  QPushButton* BitBtn2;   // "Kaydet"
-  QPushButton* Button1;   // "Kapat"
-  QPushButton* BitBtn1;   // hidden "Kaydet": save as a new row
-  QPushButton* BitBtn3;   // hidden "guncelle": save into the selected row
+  QLineEdit* Edit1;      // terminal name
+  QLineEdit* Edit7;      // machine number
+  QComboBox* ComboBox1;  // "comport", "tcp/ip", "usb"
+  QGroupBox* GroupBox1;  // "com port"
+  QLineEdit* Edit2;      // serial port
+  QLineEdit* Edit3;      // baud
+  QGroupBox* GroupBox2;  // "tcp/ip", on the same place as GroupBox1
+  QLineEdit* Edit4;      // network address
+  QLineEdit* Edit5;      // TCP port
+  QLineEdit* Edit6;      // communication password
+  QPushButton* BitBtn2;  // "Kaydet"
+  QPushButton* Button1;  // "Kapat"
+  QPushButton* BitBtn1;  // hidden "Kaydet": save as a new row
+  QPushButton* BitBtn3;  // hidden "guncelle": save into the selected row
 
   // Handlers.
   void FormShow();

@@ -43,7 +43,9 @@ void SeedFakeTerminal() {
   row(23, 1, 18, 45);
 }
 
-QByteArray Block() { return QByteArray(reinterpret_cast<const char*>(BellBlock.data()), FK_BELL_BLOCK_SIZE); }
+QByteArray Block() {
+  return QByteArray(reinterpret_cast<const char*>(BellBlock.data()), FK_BELL_BLOCK_SIZE);
+}
 
 // The label on the same line as a row's hour edit.
 QString RowCaption(Tfrmzil& w, int Row) {
@@ -141,13 +143,12 @@ class TestBells : public QObject {
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<bool>("rowsRead");
-    QTest::newRow("disable fails") << QList<int>{-2} << 1 << QStringList{kDisable}
-                                   << QStringList{kNotFound} << false;
+    QTest::newRow("disable fails")
+        << QList<int>{-2} << 1 << QStringList{kDisable} << QStringList{kNotFound} << false;
     QTest::newRow("read fails") << QList<int>{} << -4 << QStringList{kDisable, kGet, kEnable}
                                 << QStringList{kNotFound} << false;
-    QTest::newRow("enable after read fails") << QList<int>{1, -2} << 1
-                                             << QStringList{kDisable, kGet, kEnable}
-                                             << QStringList{} << true;
+    QTest::newRow("enable after read fails")
+        << QList<int>{1, -2} << 1 << QStringList{kDisable, kGet, kEnable} << QStringList{} << true;
   }
   void readFailures() {
     QFETCH(QList<int>, enableResults);
@@ -178,8 +179,8 @@ class TestBells : public QObject {
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<QString>("outcome");
     QTest::newRow("No") << int(IDNO) << QList<int>{} << 1 << QStringList{} << QString();
-    QTest::newRow("disable fails") << int(IDYES) << QList<int>{-2} << 1 << QStringList{kDisable}
-                                   << "hata";
+    QTest::newRow("disable fails")
+        << int(IDYES) << QList<int>{-2} << 1 << QStringList{kDisable} << "hata";
     QTest::newRow("send fails") << int(IDYES) << QList<int>{} << -2
                                 << QStringList{kDisable, kSet24, kEnable} << "hata";
     QTest::newRow("sent") << int(IDYES) << QList<int>{} << 1

@@ -56,7 +56,9 @@ void Pick(Tfrmyeni& Editor, int Index) {
   emit Editor.ComboBox1->activated(Index);
 }
 
-QString CurrentName() { return frmDM->qrycihaz.FieldByName(QStringLiteral("Terminal")).AsString(); }
+QString CurrentName() {
+  return frmDM->qrycihaz.FieldByName(QStringLiteral("Terminal")).AsString();
+}
 
 }  // namespace
 
@@ -69,18 +71,16 @@ class TestEditor : public QObject {
     QTest::addColumn<int>("pick");  // -1: keep the item "Ekle" selected
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("stored");
-    QTest::newRow("usb") << 2 << " Depo 2 "
-                         << QStringList{"Depo 2", "7", "usb", "COM2", "19200", "10.0.0.7", "5006",
-                                        "1234"};
-    QTest::newRow("tcp/ip as prepared") << -1 << "Kapı"
-                                        << QStringList{"Kapı", "7", "ethernet", "COM2", "19200",
-                                                       "10.0.0.7", "5006", "1234"};
-    QTest::newRow("comport") << 0 << "Kapı"
-                             << QStringList{"Kapı", "7", "com", "COM2", "19200", "10.0.0.7",
-                                            "5006", "1234"};
-    QTest::newRow("three blanks are a name") << 1 << "   "
-                                             << QStringList{"", "7", "ethernet", "COM2", "19200",
-                                                            "10.0.0.7", "5006", "1234"};
+    QTest::newRow("usb") << 2 << " Depo 2 " << QStringList{"Depo 2", "7",        "usb",  "COM2",
+                                                           "19200",  "10.0.0.7", "5006", "1234"};
+    QTest::newRow("tcp/ip as prepared")
+        << -1 << "Kapı"
+        << QStringList{"Kapı", "7", "ethernet", "COM2", "19200", "10.0.0.7", "5006", "1234"};
+    QTest::newRow("comport") << 0 << "Kapı" << QStringList{"Kapı",  "7",        "com",  "COM2",
+                                                           "19200", "10.0.0.7", "5006", "1234"};
+    QTest::newRow("three blanks are a name")
+        << 1 << "   "
+        << QStringList{"", "7", "ethernet", "COM2", "19200", "10.0.0.7", "5006", "1234"};
   }
   void addStoresTrimmedFields() {
     QFETCH(int, pick);
@@ -229,8 +229,8 @@ class TestEditor : public QObject {
     e.Edit1->setText(QStringLiteral("Zemin"));
     e.Edit5->setText(QStringLiteral("6000"));
     e.BitBtn2->click();
-    QCOMPARE(Stored(t.Folder)[1], (QStringList{"Zemin", "1", "ethernet", "1", "9600", "10.0.0.5",
-                                               "6000", "5678"}));
+    QCOMPARE(Stored(t.Folder)[1],
+             (QStringList{"Zemin", "1", "ethernet", "1", "9600", "10.0.0.5", "6000", "5678"}));
     QCOMPARE(StoredNames(t.Folder), (QStringList{"Bina", "Zemin", "Depo"}));
     QVERIFY(!e.isVisible());
     QCOMPARE(CurrentName(), QStringLiteral("Zemin"));
@@ -279,10 +279,10 @@ class TestEditor : public QObject {
     const QStringList all{"Bina", "Ana", "Depo"};
     QTest::newRow("Sil, Yes") << false << 1 << int(IDYES) << QStringList{"Ana", "Depo"} << "Ana";
     QTest::newRow("Sil, No") << false << 1 << int(IDNO) << all << "Bina";
-    QTest::newRow("Ctrl+Delete, OK") << true << 1 << int(IDOK) << QStringList{"Ana", "Depo"}
-                                     << "Depo";
-    QTest::newRow("Ctrl+Delete last row, OK") << true << 2 << int(IDOK)
-                                              << QStringList{"Bina", "Ana"} << "Bina";
+    QTest::newRow("Ctrl+Delete, OK")
+        << true << 1 << int(IDOK) << QStringList{"Ana", "Depo"} << "Depo";
+    QTest::newRow("Ctrl+Delete last row, OK")
+        << true << 2 << int(IDOK) << QStringList{"Bina", "Ana"} << "Bina";
     QTest::newRow("Ctrl+Delete, Cancel") << true << 1 << int(IDCANCEL) << all << "Bina";
   }
   void deleteRow() {

@@ -15,9 +15,9 @@ class TestE2EBells : public QObject {
     VTerminal vt(dir.path());
     QVERIFY2(vt.start({"--seed-users", "3"}), qPrintable(vt.error()));
     TestProgram t(true, TSdk::Library);
-    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"),
-                         {}, {}, QStringLiteral("127.0.0.1"), QString::number(vt.port()),
-                         QStringLiteral("0"));
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"),
+                         QStringLiteral("ethernet"), {}, {}, QStringLiteral("127.0.0.1"),
+                         QString::number(vt.port()), QStringLiteral("0"));
     t.Start();
     t.Main().BitBtn4->click();
     QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLANTI_KES"));
@@ -50,9 +50,9 @@ class TestE2EBells : public QObject {
       w.Button2->click();
     };
     t.Main().BitBtn9->click();
-    QCOMPARE(t.Shown().mid(1), (QStringList{"Terminalden Zil Saatleri Alındı..",
-                                            "Zil saatleri terminale gönderilsin mi...?",
-                                            "Gönderildi."}));
+    QCOMPARE(t.Shown().mid(1),
+             (QStringList{"Terminalden Zil Saatleri Alındı..",
+                          "Zil saatleri terminale gönderilsin mi...?", "Gönderildi."}));
 
     t.Dialogs->Clear();
     step = [&] {
@@ -76,7 +76,8 @@ class TestE2EBells : public QObject {
     const QStringList journal = vt.journal();
     const QStringList sends = journal.filter(QStringLiteral("FK_SetBellTime("));
     QCOMPARE(sends.size(), 2);
-    for (const QString& line : sends) QVERIFY2(line.startsWith("FK_SetBellTime(24, "), qPrintable(line));
+    for (const QString& line : sends)
+      QVERIFY2(line.startsWith("FK_SetBellTime(24, "), qPrintable(line));
     QCOMPARE(journal.filter(QStringLiteral("FK_GetBellTime() = 1 count=72 ")).size(), 2);
     QCOMPARE(journal.filter(QStringLiteral("FK_EnableDevice(0) = 1")).size(), 4);
     QCOMPARE(journal.filter(QStringLiteral("FK_EnableDevice(1) = 1")).size(), 4);
