@@ -12,6 +12,7 @@
 #include "data/DM.h"
 #include "data/IniFile.h"
 #include "enrol/Enrol.h"
+#include "terminals/yeni.h"
 
 Tfrmgiris* frmgiris = nullptr;
 
@@ -70,6 +71,10 @@ Tfrmgiris::Tfrmgiris() {
   ConnectAction(BitBtn9, &QPushButton::clicked, this, &Tfrmgiris::BitBtn9Click);
   ConnectAction(BitBtn10, &QPushButton::clicked, this, &Tfrmgiris::BitBtn10Click);
   ConnectAction(Button2, &QPushButton::clicked, this, &Tfrmgiris::Button2Click);
+  ConnectAction(BitBtn1, &QPushButton::clicked, this, &Tfrmgiris::BitBtn1Click);
+  ConnectAction(BitBtn2, &QPushButton::clicked, this, &Tfrmgiris::BitBtn2Click);
+  ConnectAction(BitBtn3, &QPushButton::clicked, this, &Tfrmgiris::BitBtn3Click);
+  ConnectAction(DBGrid1, &TDBGrid::CtrlDeletePressed, this, &Tfrmgiris::DBGrid1CtrlDeletePressed);
   FormCreate();
 }
 
@@ -311,4 +316,73 @@ void Tfrmgiris::closeEvent(QCloseEvent* Event) {
   }
   RunGuarded([this] { FormClose(); });
   Event->accept();
+}
+
+// ---- The terminal list -----------------------------------------------------
+
+namespace {
+const QString kTerminalById = QStringLiteral("select * from Terminal where ID=?");
+}
+
+// Prepares the editor for a new terminal; fields other than the name and the
+// password keep what the editor last held. Selecting the item from here does
+// not run the editor's reaction to the operator's pick.
+void Tfrmgiris::BitBtn1Click() {
+  Tfrmyeni& editor = *frmyeni;
+  editor.ComboBox1->setCurrentIndex(1);
+  editor.GroupBox1->hide();
+  editor.GroupBox2->show();
+  editor.Edit6->setText(QStringLiteral("0"));
+  editor.Edit1->clear();
+  editor.EditMode = QStringLiteral("yeni");
+  Dlg().ShowModal(editor);
+}
+
+void Tfrmgiris::BitBtn2Click() {
+  TDataSet& list = frmDM->qrycihaz;
+  if (list.IsEmpty()) return;
+  Tfrmyeni& editor = *frmyeni;
+  editor.EditMode = QStringLiteral("guncelle");
+  editor.GroupBox1->hide();
+  editor.GroupBox2->hide();
+  TDataSet& query = frmDM->ADOQuery1;
+  query.OpenSQL(kTerminalById, {list.FieldByName(QStringLiteral("id")).AsString()});
+  if (!query.IsEmpty()) {
+    auto load = [&list](QLineEdit* Edit, const char* Column) {
+      Edit->setText(list.FieldByName(QLatin1String(Column)).AsString());
+    };
+    load(editor.Edit1, "Terminal");
+    load(editor.Edit7, "TerminalNo");
+    load(editor.Edit2, "ComPort");
+    load(editor.Edit3, "ComBaud");
+    load(editor.Edit4, "Ip");
+    load(editor.Edit5, "NetPort");
+    load(editor.Edit6, "Sifre");
+    const int type = ConnectionTypeOfTip(list.FieldByName(QStringLiteral("Tip")).AsString());
+    if (type >= 0) editor.ComboBox1->setCurrentIndex(type);
+    editor.GroupBox1->setVisible(type == 0);
+    editor.GroupBox2->setVisible(type == 1);
+  }
+  Dlg().ShowModal(editor);
+}
+
+void Tfrmgiris::BitBtn3Click() {
+  TDataSet& list = frmDM->qrycihaz;
+  if (list.IsEmpty()) return;
+  if (Dlg().MessageBox(QStringLiteral("Seçili kaydı Silmek İstiyor musunuz...?"),
+                       QStringLiteral("UYARI"), MB_YESNO) == IDNO)
+    return;
+  TDataSet& query = frmDM->ADOQuery1;
+  query.OpenSQL(kTerminalById, {list.FieldByName(QStringLiteral("id")).AsString()});
+  if (!query.IsEmpty()) query.Delete();
+  list.Requery();
+}
+
+// Deletes through the list itself: the grid keeps its place on the row that
+// followed, or the one before when the last row went.
+void Tfrmgiris::DBGrid1CtrlDeletePressed() {
+  TDataSet& list = frmDM->qrycihaz;
+  if (list.IsEmpty()) return;
+  if (!Dlg().Confirm(QStringLiteral("Delete record?"))) return;
+  list.Delete();
 }

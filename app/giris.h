@@ -81,6 +81,11 @@ class Tfrmgiris : public QWidget {
   void BitBtn9Click();
   void BitBtn10Click();
   void Button2Click();
+  // The terminal list: add, change, delete, and Ctrl+Delete in the grid.
+  void BitBtn1Click();
+  void BitBtn2Click();
+  void BitBtn3Click();
+  void DBGrid1CtrlDeletePressed();
 
  protected:
   void closeEvent(QCloseEvent* Event) override;

@@ -101,8 +101,12 @@ int32_t Terminal::fetchLog(size_t max, const LogRecord*& first, size_t& n) {
   return n ? rc::Ok : rc::Parameter;
 }
 
+// The count is reported as three per bell entry and a count sent is stored
+// as the number of entries, so a program that sends the read count over
+// three keeps the schedule stable however often it reads and sends.
 int32_t Terminal::bells(int32_t& count, std::array<uint8_t, kBellBlockSize>& block) const {
-  count = s.bellCount;
+  const int64_t reported = int64_t{s.bellCount} * 3;
+  count = static_cast<int32_t>(std::clamp<int64_t>(reported, INT32_MIN, INT32_MAX));
   block = s.bellBlock;
   return rc::Ok;
 }

@@ -37,7 +37,7 @@ struct TerminalState {
   std::map<int32_t, std::string> names;  // Windows-1254 bytes
   std::vector<LogRecord> records;
   int64_t delivered = 0;  // records [0, delivered) went out in a complete walk
-  int32_t bellCount = 0;
+  int32_t bellCount = 0;  // bell entries; reported as three times this
   std::array<uint8_t, kBellBlockSize> bellBlock{};
 };
 

@@ -118,7 +118,7 @@ class TestSimContract : public QObject {
     unsigned char bells[FK_BELL_BLOCK_SIZE + 8];
     std::memset(bells, 0xEE, sizeof bells);
     QCOMPARE(fk_.FK_GetBellTime(h, &bellCount, bells), 1);
-    QCOMPARE(bellCount, 24);
+    QCOMPARE(bellCount, 72);  // three per bell entry
     QCOMPARE(bells[288], 1);  // first bell valid, 08:00
     QCOMPARE(bells[312], 8);
     QCOMPARE(bells[FK_BELL_BLOCK_SIZE], 0xEE);
@@ -128,11 +128,11 @@ class TestSimContract : public QObject {
     const QByteArray sentBells = bytesOf(bells, FK_BELL_BLOCK_SIZE);
     std::memset(bells, 0, sizeof bells);
     QCOMPARE(fk_.FK_GetBellTime(h, &bellCount, bells), 1);
-    QCOMPARE(bellCount, 8);
+    QCOMPARE(bellCount, 24);  // 8 entries stored
     QCOMPARE(bytesOf(bells, FK_BELL_BLOCK_SIZE), sentBells);
-    expected << "FK_GetBellTime() = 1 count=24 block=" + blob(seededBells)
+    expected << "FK_GetBellTime() = 1 count=72 block=" + blob(seededBells)
              << "FK_SetBellTime(8, " + blob(sentBells) + ") = 1"
-             << "FK_GetBellTime() = 1 count=8 block=" + blob(sentBells);
+             << "FK_GetBellTime() = 1 count=24 block=" + blob(sentBells);
 
     QCOMPARE(fk_.FK_ReadAllUserID(h), 1);
     int n = 0, b = 0, p = 0, e = 0, items = 0;
