@@ -167,7 +167,7 @@ int32_t Connection::call(vt::Writer& request, vt::Reader& reply) {
   int64_t deadline = nowMs() + timeoutMs_;
   uint32_t len = 0;
   if (!sendAll(request.frame(), deadline) || !recvAll(reinterpret_cast<char*>(&len), 4, deadline) ||
-      len < 4 || len > vt::kMaxFrame) {
+      len < 4 || len > vt::kMaxAnswer) {
     close();
     return vt::rc::ReadError;
   }

@@ -247,7 +247,8 @@ class TestSimContract : public QObject {
            })
         << -1;
     QTest::newRow("nothing listening") << QStringList{} << Scenario([](FkApi& fk, int) {
-      return fk.connectLocal(deadPort());
+      DeadPort dead;
+      return fk.connectLocal(dead.port());
     }) << -2;
     QTest::newRow("second client") << QStringList{} << Scenario([](FkApi& fk, int port) {
       return fk.connectLocal(port) > 0 ? fk.connectLocal(port) : 99;
