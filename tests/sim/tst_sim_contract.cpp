@@ -77,20 +77,15 @@ class TestSimContract : public QObject {
     const int port = vt_->port();
     QStringList expected;
 
+    // USB and serial connects carry no password, and every kind is held to it.
     qputenv("MERIDOX_USB_ENDPOINT", QByteArray::number(port));
-    int h = fk_.FK_ConnectUSB(7);
-    QVERIFY(h > 0);
-    QCOMPARE(fk_.FK_DisConnect(h), 1);
+    QCOMPARE(fk_.FK_ConnectUSB(7), -10);
     qputenv("MERIDOX_COM3_ENDPOINT", "127.0.0.1:" + QByteArray::number(port));
-    h = fk_.FK_ConnectComm(7, 3, 9600, "", 0, 5000);
-    QVERIFY(h > 0);
-    QCOMPARE(fk_.FK_DisConnect(h), 1);
-    expected << "FK_ConnectUSB(7) = 1" << "FK_DisConnect() = 1"
-             << "FK_ConnectComm(7, 3, 9600, \"\", 0, 5000) = 1" << "FK_DisConnect() = 1";
+    QCOMPARE(fk_.FK_ConnectComm(7, 3, 9600, "", 0, 5000), -10);
+    expected << "FK_ConnectUSB(7) = -10" << "FK_ConnectComm(7, 3, 9600, \"\", 0, 5000) = -10";
 
-    const int first = h;
-    h = fk_.FK_ConnectNet(7, "127.0.0.1", port, 5000, 0, 4321);
-    QVERIFY(h > first);
+    int h = fk_.FK_ConnectNet(7, "127.0.0.1", port, 5000, 0, 4321);
+    QVERIFY(h > 0);
     QCOMPARE(fk_.FK_EnableDevice(h, 0), 1);
     expected << QStringLiteral("FK_ConnectNet(7, \"127.0.0.1\", %1, 5000, 0, 4321) = 1").arg(port)
              << "FK_EnableDevice(0) = 1";
@@ -246,6 +241,12 @@ class TestSimContract : public QObject {
              return fk.FK_ConnectUSB(1);
            })
         << -1;
+    QTest::newRow("wrong password over USB")
+        << QStringList{"--password", "5"} << Scenario([](FkApi& fk, int port) {
+             qputenv("MERIDOX_USB_ENDPOINT", "127.0.0.1:" + QByteArray::number(port));
+             return fk.FK_ConnectUSB(1);
+           })
+        << -10;
     QTest::newRow("nothing listening") << QStringList{} << Scenario([](FkApi& fk, int) {
       DeadPort dead;
       return fk.connectLocal(dead.port());
