@@ -251,6 +251,11 @@ class TestSimContract : public QObject {
       DeadPort dead;
       return fk.connectLocal(dead.port());
     }) << -2;
+    QTest::newRow("connect answered with another positive number")
+        << QStringList{"--fail", "FK_ConnectNet:5"} << Scenario([](FkApi& fk, int port) {
+             return fk.connectLocal(port);
+           })
+        << -2;
     QTest::newRow("second client") << QStringList{} << Scenario([](FkApi& fk, int port) {
       return fk.connectLocal(port) > 0 ? fk.connectLocal(port) : 99;
     }) << -2;
@@ -366,6 +371,61 @@ class TestSimContract : public QObject {
     QCOMPARE(countWalk(fk_, h, 1), 0);
     QCOMPARE(countWalk(fk_, h, 0), 15);
     QCOMPARE(vt_->state().value("records").toObject().value("delivered").toInt(), 15);
+  }
+
+  // An answer of 1 without the values it promises (injected: the code
+  // alone) is broken: -4, nothing written for the caller, the connection
+  // closed. Each call writes into a buffer that must stay as it was.
+  void incompleteAnswer_data() {
+    using Call = std::function<int(FkApi&, int, char*)>;
+    QTest::addColumn<QString>("entryPoint");
+    QTest::addColumn<Scenario>("call");
+    auto row = [](const char* name, Call call) {
+      QTest::newRow(name) << QString(name) << Scenario([call](FkApi& fk, int h) {
+        QByteArray out(4096, char(0x5A));
+        int code = call(fk, h, out.data());
+        return out == QByteArray(4096, char(0x5A)) ? code : 99;
+      });
+    };
+    row("FK_GetDeviceTime", [](FkApi& fk, int h, char* out) {
+      return fk.FK_GetDeviceTime(h, reinterpret_cast<double*>(out));
+    });
+    row("FK_IsSupportedEnrollData", [](FkApi& fk, int h, char* out) {
+      return fk.FK_IsSupportedEnrollData(h, 0, reinterpret_cast<int*>(out));
+    });
+    row("FK_GetBellTime", [](FkApi& fk, int h, char* out) {
+      return fk.FK_GetBellTime(h, reinterpret_cast<int*>(out),
+                               reinterpret_cast<unsigned char*>(out + 8));
+    });
+    row("FK_GetEnrollData", [](FkApi& fk, int h, char* out) {
+      int* v = reinterpret_cast<int*>(out);
+      return fk.FK_GetEnrollData(h, 1, 0, v, reinterpret_cast<unsigned char*>(out + 8), v + 1);
+    });
+    row("FK_GetUserName", [](FkApi& fk, int h, char* out) {
+      char* at = out;
+      return fk.FK_GetUserName(h, 1, &at);
+    });
+    row("FK_GetGeneralLogData_1", [](FkApi& fk, int h, char* out) {
+      int* v = reinterpret_cast<int*>(out);
+      if (fk.FK_LoadGeneralLogData(h, 0) != 1) return 98;
+      return fk.FK_GetGeneralLogData_1(h, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7,
+                                       v + 8);
+    });
+    row("FK_GetAllUserID", [](FkApi& fk, int h, char* out) {
+      int* v = reinterpret_cast<int*>(out);
+      if (fk.FK_ReadAllUserID(h) != 1) return 98;
+      return fk.FK_GetAllUserID(h, v, v + 1, v + 2, v + 3);
+    });
+  }
+
+  void incompleteAnswer() {
+    QFETCH(QString, entryPoint);
+    QFETCH(Scenario, call);
+    QVERIFY(vt_->start({"--seed-users", "2", "--seed-records", "3", "--fail", entryPoint + ":1"}));
+    int h = fk_.connectLocal(vt_->port());
+    QVERIFY(h > 0);
+    QCOMPARE(call(fk_, h), -4);
+    QCOMPARE(fk_.FK_EnableDevice(h, 1), -2);
   }
 
   // The name goes into the caller's 256-byte buffer, NUL-terminated, never past it.
