@@ -7,6 +7,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -256,9 +257,6 @@ class TestSimContract : public QObject {
              return fk.connectLocal(port);
            })
         << -2;
-    QTest::newRow("second client") << QStringList{} << Scenario([](FkApi& fk, int port) {
-      return fk.connectLocal(port) > 0 ? fk.connectLocal(port) : 99;
-    }) << -2;
     QTest::newRow("answer slower than the time-out")
         << QStringList{"--latency", "10000"} << Scenario([](FkApi& fk, int port) {
              return fk.connectLocal(port, 1, 0, 200);
@@ -291,12 +289,6 @@ class TestSimContract : public QObject {
              return fk.FK_PutEnrollData(fk.connectLocal(port), 2, 0, 0, tpl, 0);
            })
         << -11;
-    QTest::newRow("attendance read while another client holds the terminal")
-        << QStringList{} << Scenario([](FkApi& fk, int port) {
-             fk.connectLocal(port);
-             return fk.FK_LoadGeneralLogData(fk.connectLocal(port), 1);
-           })
-        << -2;
     QTest::newRow("injected result code")
         << QStringList{"--fail", "FK_EnableDevice:-6:1"} << Scenario([](FkApi& fk, int port) {
              int h = fk.connectLocal(port);
@@ -371,6 +363,30 @@ class TestSimContract : public QObject {
     QCOMPARE(countWalk(fk_, h, 1), 0);
     QCOMPARE(countWalk(fk_, h, 0), 15);
     QCOMPARE(vt_->state().value("records").toObject().value("delivered").toInt(), 15);
+  }
+
+  // A second client is refused while the first one walks the records; the
+  // first walk goes on where it was, ends with -7 and counts as delivered.
+  void secondClientLeavesTheWalkAlone() {
+    const int total = 20000;  // more than one fetch: the walk goes back to the terminal
+    QVERIFY(vt_->start({"--seed-records", QString::number(total)}));
+    const int port = vt_->port();
+    int h = fk_.connectLocal(port);
+    QCOMPARE(fk_.FK_LoadGeneralLogData(h, 1), 1);
+    QList<Record> interrupted;
+    QCOMPARE(walk(fk_, h, &interrupted, 10), 1);
+    QCOMPARE(fk_.connectLocal(port), -2);
+    QCOMPARE(walk(fk_, h, &interrupted), -7);
+    QCOMPARE(vt_->state().value("records").toObject().value("delivered").toInt(), total);
+
+    QCOMPARE(fk_.FK_LoadGeneralLogData(h, 0), 1);
+    QList<Record> all;
+    QCOMPARE(walk(fk_, h, &all), -7);
+    QCOMPARE(interrupted.size(), total);
+    for (int i = 0; i < total; ++i)
+      QVERIFY2(std::equal(all[i].v, all[i].v + 9, interrupted[i].v), qPrintable(QString::number(i)));
+    QVERIFY(vt_->journal().contains(
+        QStringLiteral("FK_ConnectNet(1, \"127.0.0.1\", %1, 5000, 0, 0) = -2 busy").arg(port)));
   }
 
   // An answer of 1 without the values it promises (injected: the code
