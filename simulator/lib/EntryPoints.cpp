@@ -26,9 +26,9 @@ int32_t withConnection(int handle, F&& f) {
   return f(*c);
 }
 
-// The answer's code, once the values read from a successful answer proved to
-// be exactly what it held. A short or overlong answer is a broken peer: the
-// connection is closed and nothing is handed to the caller.
+// The code of an answer whose values have been read: a successful answer must
+// hold exactly those values. A short or overlong one comes from a broken peer:
+// the connection is closed and the caller gets -4 and nothing else.
 int32_t checked(fk::Connection& c, const Reader& r, int32_t code) {
   if (code != rc::Ok || (r.ok() && r.left() == 0)) return code;
   c.close();
