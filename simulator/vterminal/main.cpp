@@ -65,8 +65,11 @@ int main(int argc, char** argv) {
               "It never waits on a client: a connection that sends no hello, no next request\n"
               "or does not take its answer within the limits below is dropped, and so is one\n"
               "whose length word exceeds the largest request (%1 bytes). A connection beyond\n"
-              "--max-waiting, or one that cannot get a file descriptor, is closed at once.")
-          .arg(vt::kMaxRequest));
+              "--max-waiting, or one that cannot get a file descriptor, is closed at once.\n"
+              "A walk fetch hands over at most %2 entries; a name keeps at most %3 bytes.")
+          .arg(vt::kMaxRequest)
+          .arg(vt::kMaxFetch)
+          .arg(vt::kUserNameMax));
   p.addHelpOption();
   const QList<QCommandLineOption> options = {
       {"port", "TCP port to listen on; 0 picks a free one. Default 5005.", "P", "5005"},
