@@ -7,37 +7,16 @@
 // Without --connect it starts its own vterminal (from beside this program) on
 // a free loopback port in a temporary folder and stops it at the end.
 #include "sdk/FKEntryPoints.h"
+#include "tests/sim/VTerminal.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLibrary>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-
-int startTerminal(QProcess& vt, const QString& dir, int records) {
-  vt.setProgram(QCoreApplication::applicationDirPath() + "/vterminal");
-  vt.setArguments({"--port", "0", "--state", dir + "/bench.json", "--seed-users", "50",
-                   "--seed-records", QString::number(records)});
-  vt.start();
-  static const QRegularExpression listening("listening on [0-9.]+:(\\d+)");
-  QByteArray out;
-  for (int i = 0; i < 600; ++i) {
-    if (!vt.waitForReadyRead(100) && vt.state() == QProcess::NotRunning) break;
-    out += vt.readAllStandardOutput();
-    auto m = listening.match(QString::fromUtf8(out));
-    if (m.hasMatch()) return m.captured(1).toInt();
-  }
-  return 0;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
@@ -68,15 +47,15 @@ int main(int argc, char** argv) {
   }
 
   QTemporaryDir dir;
-  QProcess vt;
+  VTerminal vt(dir.path(), false);  // no journal: the bare loop is timed
   if (port == 0) {
     QElapsedTimer seeding;
     seeding.start();
-    port = startTerminal(vt, dir.path(), records);
-    if (port == 0) {
-      std::fprintf(stderr, "vterminal did not start: %s\n", vt.readAllStandardError().constData());
+    if (!vt.start({"--seed-users", "50", "--seed-records", QString::number(records)})) {
+      std::fprintf(stderr, "vterminal did not start: %s\n", qPrintable(vt.error()));
       return 1;
     }
+    port = vt.port();
     std::printf("vterminal seeded with %d records in %lld ms\n", records, seeding.elapsed());
   }
 
@@ -103,9 +82,6 @@ int main(int argc, char** argv) {
   disconnect(h);
   std::sort(rates.begin(), rates.end());
   std::printf("median: %.0f records/s\n", rates[rates.size() / 2]);
-  if (vt.state() != QProcess::NotRunning) {
-    vt.terminate();
-    vt.waitForFinished(5000);
-  }
+  vt.stop();
   return 0;
 }

@@ -119,11 +119,14 @@ int32_t Connection::open(const Endpoint& ep, int timeoutMs, vt::Writer& hello,
   std::shared_ptr<Connection> c(new Connection(fd, timeoutMs));
   vt::Reader reply;
   int32_t code = c->call(hello, reply);
-  // A terminal that hangs up before answering refuses the connection.
-  if (code == vt::rc::ReadError) return vt::rc::NoOpenComm;
-  if (code != vt::rc::Ok) return code;
-  out = std::move(c);
-  return vt::rc::Ok;
+  if (code == vt::rc::Ok && reply.left() == 0) {
+    out = std::move(c);
+    return vt::rc::Ok;
+  }
+  // Anything but a bare 1 refuses the connection. A terminal that hangs up
+  // before answering, or answers with another positive number (which the
+  // caller would take for a handle), has opened nothing: -2.
+  return code == vt::rc::ReadError || code > 0 ? vt::rc::NoOpenComm : code;
 }
 
 bool Connection::sendAll(const std::string& data, int64_t deadline) {
@@ -167,7 +170,7 @@ int32_t Connection::call(vt::Writer& request, vt::Reader& reply) {
   int64_t deadline = nowMs() + timeoutMs_;
   uint32_t len = 0;
   if (!sendAll(request.frame(), deadline) || !recvAll(reinterpret_cast<char*>(&len), 4, deadline) ||
-      len < 4 || len > vt::kMaxFrame) {
+      len < 4 || len > vt::kMaxAnswer) {
     close();
     return vt::rc::ReadError;
   }

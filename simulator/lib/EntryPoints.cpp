@@ -26,15 +26,37 @@ int32_t withConnection(int handle, F&& f) {
   return f(*c);
 }
 
+// The code of an answer whose values have been read: a successful answer must
+// hold exactly those values. A short or overlong one comes from a broken peer:
+// the connection is closed and the caller gets -4 and nothing else.
+int32_t checked(fk::Connection& c, const Reader& r, int32_t code) {
+  if (code != rc::Ok || (r.ok() && r.left() == 0)) return code;
+  c.close();
+  return rc::ReadError;
+}
+
+// Sends a request and reads an answer that holds the result code only.
+int32_t codeOnly(fk::Connection& c, Writer& w) {
+  Reader r;
+  int32_t code = c.call(w, r);
+  return checked(c, r, code);
+}
+
 // A request without out values: the result code is all.
 template <class... Args>
 int32_t simpleCall(int handle, Op op, Args... args) {
   return withConnection(handle, [&](fk::Connection& c) {
     Writer w(op);
     (w.i32(args), ...);
-    Reader r;
-    return c.call(w, r);
+    return codeOnly(c, w);
   });
+}
+
+// At most n bytes of text: the terminal keeps no more, and a request must
+// stay within the largest one the terminal accepts.
+std::string_view upTo(const char* text, size_t n) {
+  std::string_view v = text ? std::string_view(text) : std::string_view();
+  return v.substr(0, n);
 }
 
 int32_t connectTo(const fk::Endpoint& ep, int timeoutMs, vt::Kind kind, int machine, int password,
@@ -48,7 +70,7 @@ int32_t connectTo(const fk::Endpoint& ep, int timeoutMs, vt::Kind kind, int mach
   w.i32(b);
   w.i32(timeoutMs);
   w.i32(option);
-  w.bytes(text ? std::string_view(text) : std::string_view());
+  w.bytes(upTo(text, vt::kTextMax));
   std::shared_ptr<fk::Connection> c;
   int32_t code = fk::Connection::open(ep, timeoutMs, w, c);
   return code == rc::Ok ? fk::registerConnection(std::move(c)) : code;
@@ -59,15 +81,15 @@ int32_t connectTo(const fk::Endpoint& ep, int timeoutMs, vt::Kind kind, int mach
 int32_t nextFromWalk(fk::Connection& c, Op fetchOp, std::vector<int32_t>& buf, size_t& pos,
                      size_t width, int32_t* const* outs) {
   if (pos >= buf.size()) {
-    constexpr int32_t kChunk = 16384;
     Writer w(fetchOp);
-    w.i32(kChunk);
+    w.i32(vt::kMaxFetch);
     Reader r;
     int32_t code = c.call(w, r);
     if (code != rc::Ok) return code;
     uint32_t n = r.u32();
     std::string_view data = r.raw(size_t(n) * width * 4);
-    if (!r.ok() || n == 0) {
+    if (checked(c, r, code) != rc::Ok) return rc::ReadError;
+    if (n == 0 || n > uint32_t(vt::kMaxFetch)) {
       c.close();
       return rc::ReadError;
     }
@@ -107,8 +129,7 @@ FK_EXPORT int FK_API FK_DisConnect(int Handle) {
   std::lock_guard lock(c->mutex);
   if (c->isOpen()) {
     Writer w(Op::Disconnect);
-    Reader r;
-    c->call(w, r);
+    codeOnly(*c, w);
     c->close();
   }
   return rc::Ok;
@@ -124,7 +145,9 @@ FK_EXPORT int FK_API FK_GetDeviceTime(int Handle, double* DateTime) {
     Writer w(Op::GetDeviceTime);
     Reader r;
     int32_t code = c.call(w, r);
-    if (code == rc::Ok) *DateTime = r.f64();
+    double time = r.f64();
+    code = checked(c, r, code);
+    if (code == rc::Ok) *DateTime = time;
     return code;
   });
 }
@@ -133,8 +156,7 @@ FK_EXPORT int FK_API FK_SetDeviceTime(int Handle, double DateTime) {
   return withConnection(Handle, [&](fk::Connection& c) {
     Writer w(Op::SetDeviceTime);
     w.f64(DateTime);
-    Reader r;
-    return c.call(w, r);
+    return codeOnly(c, w);
   });
 }
 
@@ -144,8 +166,7 @@ FK_EXPORT int FK_API FK_LoadGeneralLogData(int Handle, int ReadMark) {
     c.logPos = 0;
     Writer w(Op::LoadGeneralLog);
     w.i32(ReadMark);
-    Reader r;
-    return c.call(w, r);
+    return codeOnly(c, w);
   });
 }
 
@@ -168,7 +189,11 @@ FK_EXPORT int FK_API FK_GetBellTime(int Handle, int* BellCount, unsigned char* B
     if (code != rc::Ok) return code;
     int32_t count = r.i32();
     std::string_view block = r.bytes();
-    if (!r.ok() || block.size() != size_t(vt::kBellBlockSize)) return rc::ReadError;
+    if (checked(c, r, code) != rc::Ok) return rc::ReadError;
+    if (block.size() != size_t(vt::kBellBlockSize)) {
+      c.close();
+      return rc::ReadError;
+    }
     *BellCount = count;
     std::memcpy(BellBlock, block.data(), block.size());
     return code;
@@ -181,8 +206,7 @@ FK_EXPORT int FK_API FK_SetBellTime(int Handle, int BellCount, unsigned char* Be
     Writer w(Op::SetBellTime);
     w.i32(BellCount);
     w.bytes(BellBlock, vt::kBellBlockSize);
-    Reader r;
-    return c.call(w, r);
+    return codeOnly(c, w);
   });
 }
 
@@ -200,10 +224,14 @@ FK_EXPORT int FK_API FK_GetEnrollData(int Handle, int EnrollNumber, int BackupNu
     int32_t privilege = r.i32();
     int32_t password = r.i32();
     std::string_view data = r.bytes();
-    if (!r.ok()) return rc::ReadError;
-    // The caller's buffer holds templateSize(backup) bytes, never more.
-    size_t n = std::min(data.size(), size_t(vt::templateSize(BackupNumber)));
-    std::memcpy(EnrollData, data.data(), n);
+    if (checked(c, r, code) != rc::Ok) return rc::ReadError;
+    // The caller's buffer holds templateSize(backup) bytes: a template of
+    // another size would overrun it or leave part of it stale.
+    if (data.size() != size_t(vt::templateSize(BackupNumber))) {
+      c.close();
+      return rc::ReadError;
+    }
+    std::memcpy(EnrollData, data.data(), data.size());
     if (Privilege) *Privilege = privilege;
     if (PasswordValue) *PasswordValue = password;
     return code;
@@ -221,8 +249,7 @@ FK_EXPORT int FK_API FK_PutEnrollData(int Handle, int EnrollNumber, int BackupNu
     w.i32(Privilege);
     w.i32(PasswordValue);
     w.bytes(EnrollData, size_t(vt::templateSize(BackupNumber)));
-    Reader r;
-    return c.call(w, r);
+    return codeOnly(c, w);
   });
 }
 
@@ -253,8 +280,7 @@ FK_EXPORT int FK_API FK_ReadAllUserID(int Handle) {
     c.users.clear();
     c.userPos = 0;
     Writer w(Op::ReadAllUserId);
-    Reader r;
-    return c.call(w, r);
+    return codeOnly(c, w);
   });
 }
 
@@ -275,7 +301,7 @@ FK_EXPORT int FK_API FK_GetUserName(int Handle, int EnrollNumber, char** UserNam
     int32_t code = c.call(w, r);
     if (code != rc::Ok) return code;
     std::string_view name = r.bytes();
-    if (!r.ok()) return rc::ReadError;
+    if (checked(c, r, code) != rc::Ok) return rc::ReadError;
     // The caller's buffer is FK_USER_NAME_BUFFER bytes; keep room for the NUL.
     size_t n = std::min(name.size(), size_t(FK_USER_NAME_BUFFER - 1));
     std::memcpy(*UserName, name.data(), n);
@@ -289,9 +315,8 @@ FK_EXPORT int FK_API FK_SetUserName(int Handle, int EnrollNumber, const char* Us
   return withConnection(Handle, [&](fk::Connection& c) {
     Writer w(Op::SetUserName);
     w.i32(EnrollNumber);
-    w.bytes(std::string_view(UserName));
-    Reader r;
-    return c.call(w, r);
+    w.bytes(upTo(UserName, vt::kUserNameMax));
+    return codeOnly(c, w);
   });
 }
 
@@ -310,7 +335,9 @@ FK_EXPORT int FK_API FK_IsSupportedEnrollData(int Handle, int BackupNumber, int*
     w.i32(BackupNumber);
     Reader r;
     int32_t code = c.call(w, r);
-    if (code == rc::Ok) *Supported = r.i32();
+    int32_t supported = r.i32();
+    code = checked(c, r, code);
+    if (code == rc::Ok) *Supported = supported;
     return code;
   });
 }

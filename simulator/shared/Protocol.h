@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 static_assert(std::endian::native == std::endian::little,
               "the wire format is the host's little-endian layout");
@@ -15,13 +16,12 @@ namespace vt {
 
 // First word of every hello; a peer speaking another revision is refused.
 constexpr int32_t kMagic = 0x56540001;
-// Upper bound of one frame's payload; a larger length means a broken peer.
-constexpr uint32_t kMaxFrame = 64u << 20;
-
 constexpr int kRecordInts = 9;  // enroll, verify, in/out, year, month, day, hour, minute, second
 constexpr int kUserInts = 4;    // enroll, backup, privilege, enabled
 constexpr int kBellBlockSize = 360;
 constexpr int kUserNameMax = 255;  // bytes, without the closing NUL
+constexpr int kTextMax = 255;      // bytes of the hello's address or serial text
+constexpr int kMaxFetch = 16384;   // entries one bulk fetch hands over at most
 
 // Result codes, as the terminal reports them.
 namespace rc {
@@ -38,6 +38,9 @@ constexpr int32_t Full = -11;
 }  // namespace rc
 
 enum class Kind : uint8_t { Lan = 0, Usb = 1, Comm = 2 };
+constexpr bool isKnownKind(Kind k) {
+  return k == Kind::Lan || k == Kind::Usb || k == Kind::Comm;
+}
 
 enum class Op : uint8_t {
   Hello = 1,
@@ -86,6 +89,15 @@ constexpr bool isSupportedBackup(int backupNumber) {
   return (backupNumber >= 0 && backupNumber <= 13) || backupNumber == 15 || backupNumber == 20;
 }
 
+// The largest payloads. A peer's length word above them means a broken or
+// hostile peer, so nothing larger is ever buffered: the largest request is
+// FK_PutEnrollData with a face template, the largest answer a full walk fetch.
+constexpr uint32_t kMaxRequest = 1 + 4 * 4 + 4 + templateSize(12);
+constexpr uint32_t kMaxAnswer = 4 + 4 + kMaxFetch * kRecordInts * 4;
+static_assert(kMaxRequest >= 1 + 4 + 1 + 6 * 4 + 4 + kTextMax, "a hello fits");
+static_assert(kMaxRequest >= 1 + 4 + 4 + kUserNameMax, "a name fits");
+static_assert(kMaxRequest >= 1 + 4 + 4 + kBellBlockSize, "a bell block fits");
+
 // Builds one frame: a 4-byte payload length, then the payload.
 class Writer {
  public:
@@ -112,6 +124,11 @@ class Writer {
     uint32_t n = static_cast<uint32_t>(buf_.size() - 4);
     std::memcpy(buf_.data(), &n, 4);
     return buf_;
+  }
+  // The finished frame, moved out (a walk answer is large; no copy).
+  std::string release() {
+    frame();
+    return std::move(buf_);
   }
 
  private:

@@ -1,175 +1,46 @@
 #include "vterminal/Server.h"
 
-#include "vterminal/Cp1254.h"
+#include "vterminal/Dispatch.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <charconv>
+#include <chrono>
+#include <climits>
 #include <cstring>
-#include <ctime>
 
 namespace vt {
 namespace {
 
-uint32_t fnv1a(std::string_view data) {
-  uint32_t h = 2166136261u;
-  for (char c : data) {
-    h ^= static_cast<uint8_t>(c);
-    h *= 16777619u;
-  }
-  return h;
+constexpr int64_t kNever = INT64_MAX;
+// How long accepting rests when even the spare descriptor cannot be had back.
+constexpr int64_t kAcceptRestMs = 100;
+
+int64_t nowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Byte blocks appear in the journal as <size:fnv1a-32 in hex>.
-std::string blob(std::string_view data) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "<%zu:%08x>", data.size(), fnv1a(data));
-  return buf;
+int64_t after(int ms) {
+  return ms > 0 ? nowMs() + ms : kNever;
 }
 
-// Windows-1254 text as a quoted UTF-8 string; '"', '\' and controls escaped.
-std::string quote(std::string_view cp1254) {
-  std::string out = "\"";
-  for (char ch : cp1254ToUtf8(cp1254)) {
-    auto c = static_cast<unsigned char>(ch);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (c < 0x20 || c == 0x7F) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02x", c);
-      out += buf;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
+std::string ms(int v) {
+  return std::to_string(v) + " ms";
 }
 
-std::string number(double v) {
-  char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, res.ptr);
-}
-
-template <class... Args>
-std::string list(Args... args) {
-  std::string out;
-  ((out += (out.empty() ? "" : ", ") + std::string(args)), ...);
-  return out;
-}
-
-std::string str(int32_t v) { return std::to_string(v); }
-
-struct Call {
-  std::string name;
-  std::string text;  // name(arguments)
-  Kind kind = Kind::Lan;
-};
-
-// Names the entry point behind a request and formats its arguments.
-Call describe(Op op, Reader& r) {
-  Call c;
-  auto set = [&](const char* name, const std::string& args = {}) {
-    c.name = name;
-    c.text = c.name + "(" + args + ")";
-  };
-  switch (op) {
-    case Op::Hello: {
-      r.i32();  // magic
-      c.kind = static_cast<Kind>(r.u8());
-      int32_t machine = r.i32(), password = r.i32(), a = r.i32(), b = r.i32();
-      int32_t timeout = r.i32(), option = r.i32();
-      std::string_view text = r.bytes();
-      if (c.kind == Kind::Usb)
-        set("FK_ConnectUSB", str(machine));
-      else if (c.kind == Kind::Comm)
-        set("FK_ConnectComm", list(str(machine), str(a), str(b), quote(text), str(option),
-                                   str(timeout)));
-      else
-        set("FK_ConnectNet", list(str(machine), quote(text), str(a), str(timeout), str(option),
-                                  str(password)));
-      break;
-    }
-    case Op::Disconnect: set("FK_DisConnect"); break;
-    case Op::EnableDevice: set("FK_EnableDevice", str(r.i32())); break;
-    case Op::GetDeviceTime: set("FK_GetDeviceTime"); break;
-    case Op::SetDeviceTime: set("FK_SetDeviceTime", number(r.f64())); break;
-    case Op::LoadGeneralLog: set("FK_LoadGeneralLogData", str(r.i32())); break;
-    case Op::FetchGeneralLog: set("FK_GetGeneralLogData_1"); break;
-    case Op::GetBellTime: set("FK_GetBellTime"); break;
-    case Op::SetBellTime: {
-      int32_t count = r.i32();
-      set("FK_SetBellTime", list(str(count), blob(r.bytes())));
-      break;
-    }
-    case Op::GetEnrollData: {
-      int32_t n = r.i32(), b = r.i32();
-      set("FK_GetEnrollData", list(str(n), str(b)));
-      break;
-    }
-    case Op::PutEnrollData: {
-      int32_t n = r.i32(), b = r.i32(), p = r.i32(), pw = r.i32();
-      set("FK_PutEnrollData", list(str(n), str(b), str(p), blob(r.bytes()), str(pw)));
-      break;
-    }
-    case Op::SaveEnrollData: set("FK_SaveEnrollData"); break;
-    case Op::DeleteEnrollData: {
-      int32_t n = r.i32(), b = r.i32();
-      set("FK_DeleteEnrollData", list(str(n), str(b)));
-      break;
-    }
-    case Op::EnableUser: {
-      int32_t n = r.i32(), b = r.i32(), f = r.i32();
-      set("FK_EnableUser", list(str(n), str(b), str(f)));
-      break;
-    }
-    case Op::ModifyPrivilege: {
-      int32_t n = r.i32(), b = r.i32(), p = r.i32();
-      set("FK_ModifyPrivilege", list(str(n), str(b), str(p)));
-      break;
-    }
-    case Op::BenumbAllManager: set("FK_BenumbAllManager"); break;
-    case Op::ReadAllUserId: set("FK_ReadAllUserID"); break;
-    case Op::FetchUserIds: set("FK_GetAllUserID"); break;
-    case Op::GetUserName: set("FK_GetUserName", str(r.i32())); break;
-    case Op::SetUserName: {
-      int32_t n = r.i32();
-      set("FK_SetUserName", list(str(n), quote(r.bytes())));
-      break;
-    }
-    case Op::EmptyEnrollData: set("FK_EmptyEnrollData"); break;
-    case Op::ClearKeeperData: set("FK_ClearKeeperData"); break;
-    case Op::IsSupportedEnrollData: set("FK_IsSupportedEnrollData", str(r.i32())); break;
-  }
-  return c;
-}
-
-bool sendAll(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::send(fd, data.data() + done, data.size() - done, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
+// The length word of the frame starting at buf[at], when it is all there.
+bool lengthAt(const std::string& buf, size_t at, uint32_t& len) {
+  if (buf.size() < at + 4) return false;
+  std::memcpy(&len, buf.data() + at, 4);
   return true;
-}
-
-// The payload of the first complete frame in buf, or nullopt.
-std::optional<std::string_view> frameIn(const std::string& buf, size_t& used) {
-  if (buf.size() < 4) return std::nullopt;
-  uint32_t len = 0;
-  std::memcpy(&len, buf.data(), 4);
-  if (buf.size() < 4 + size_t(len)) return std::nullopt;
-  used = 4 + len;
-  return std::string_view(buf.data() + 4, len);
 }
 
 }  // namespace
@@ -192,9 +63,10 @@ void Journal::line(const std::string& text) {
 }
 
 Server::~Server() {
-  if (clientFd_ >= 0) ::close(clientFd_);
+  if (client_.fd >= 0) ::close(client_.fd);
   for (auto& w : waiting_) ::close(w.fd);
   if (listenFd_ >= 0) ::close(listenFd_);
+  if (spareFd_ >= 0) ::close(spareFd_);
 }
 
 bool Server::listen(const std::string& address, int port, std::string& error) {
@@ -205,72 +77,145 @@ bool Server::listen(const std::string& address, int port, std::string& error) {
     error = "not an IPv4 address: " + address;
     return false;
   }
-  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   int one = 1;
   ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
       ::listen(listenFd_, 8) != 0) {
-    error = "cannot listen on " + address + ":" + std::to_string(port) + ": " +
-            std::strerror(errno);
+    error =
+        "cannot listen on " + address + ":" + std::to_string(port) + ": " + std::strerror(errno);
     return false;
   }
   socklen_t len = sizeof sa;
   ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&sa), &len);
   port_ = ntohs(sa.sin_port);
+  spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
   return true;
 }
 
-void Server::run(volatile std::sig_atomic_t& stop) {
+void Server::run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
   stop_ = &stop;
+  waitMask_ = &waitMask;
   std::vector<pollfd> fds;
   while (!stop) {
+    expire();
     fds.clear();
-    fds.push_back({listenFd_, POLLIN, 0});
-    const bool hadClient = clientFd_ >= 0;
-    if (hadClient) fds.push_back({clientFd_, POLLIN, 0});
+    // A negative descriptor is skipped by ppoll: no client, or accepting rests.
+    fds.push_back({nowMs() >= acceptPausedUntil_ ? listenFd_ : -1, POLLIN, 0});
+    fds.push_back({client_.fd, static_cast<short>(client_.sending() ? POLLOUT : POLLIN), 0});
     for (auto& w : waiting_) fds.push_back({w.fd, POLLIN, 0});
-    if (::poll(fds.data(), fds.size(), -1) < 0) continue;  // EINTR: look at stop
-    size_t i = hadClient ? 2 : 1;
-    if (hadClient && fds[1].revents) readClient();
-    // Refused clients are only marked here and dropped after the walk.
-    for (size_t k = i; k < fds.size(); ++k)
-      if (fds[k].revents) readWaiting(waiting_[k - i]);
-    std::erase_if(waiting_, [](const Waiting& w) { return w.fd < 0; });
+    int64_t wake = nextDeadline();
+    timespec wait{};
+    if (wake != kNever) {
+      int64_t left = std::max<int64_t>(0, wake - nowMs());
+      wait = {static_cast<time_t>(left / 1000), static_cast<long>(left % 1000) * 1000000L};
+    }
+    if (::ppoll(fds.data(), fds.size(), wake == kNever ? nullptr : &wait, &waitMask) <= 0)
+      continue;  // a signal (look at stop) or a deadline (expire)
+    if (fds[1].revents && !client_.sending()) {
+      readClient();
+    } else if (fds[1].revents) {
+      sendAnswer();
+      if (client_.fd >= 0 && !client_.sending()) handleInput();  // requests already received
+    }
+    for (size_t k = 2; k < fds.size(); ++k)
+      if (fds[k].revents) readWaiting(waiting_[k - 2]);
+    std::erase_if(waiting_, [](const Peer& w) { return w.fd < 0; });
     if (fds[0].revents) accept();
   }
-  if (clientFd_ >= 0) closeClient("terminal stopped");
+  if (client_.fd >= 0) closeClient("# terminal stopped");
+}
+
+int64_t Server::nextDeadline() const {
+  int64_t next = acceptPausedUntil_ > nowMs() ? acceptPausedUntil_ : kNever;
+  if (client_.fd >= 0) next = std::min(next, client_.deadline);
+  for (const auto& w : waiting_) next = std::min(next, w.deadline);
+  return next;
+}
+
+// Drops whoever let its deadline pass: the client without a hello, without
+// taking its answer or without a next request; a waiting connection without
+// its hello.
+void Server::expire() {
+  const int64_t now = nowMs();
+  if (client_.fd >= 0 && now >= client_.deadline) {
+    if (client_.sending())
+      closeClient("# answer not taken within " + ms(limits_.sendTimeoutMs));
+    else if (!client_.greeted)
+      closeClient("# no hello within " + ms(limits_.helloTimeoutMs));
+    else
+      closeClient("# idle for " + ms(limits_.idleTimeoutMs));
+  }
+  for (auto& w : waiting_) {
+    if (now < w.deadline) continue;
+    ::close(w.fd);
+    w.fd = -1;
+  }
+  std::erase_if(waiting_, [](const Peer& w) { return w.fd < 0; });
 }
 
 void Server::accept() {
-  int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-  if (fd < 0) return;
+  int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+  if (fd < 0) {
+    if (errno == EMFILE || errno == ENFILE) {
+      refuseWithoutDescriptor();
+    } else if (errno == ENOBUFS || errno == ENOMEM) {
+      acceptPausedUntil_ = nowMs() + kAcceptRestMs;
+    }
+    return;  // anything else (the peer gave up, a signal): the next wake-up tries again
+  }
   int one = 1;
   ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  if (clientFd_ < 0) {
-    clientFd_ = fd;
-    greeted_ = false;
-    in_.clear();
+  Peer peer;
+  peer.fd = fd;
+  peer.deadline = after(limits_.helloTimeoutMs);
+  if (client_.fd < 0) {
+    client_ = std::move(peer);
+  } else if (waiting_.size() < limits_.maxWaiting) {
+    waiting_.push_back(std::move(peer));
   } else {
-    waiting_.push_back({fd, {}});
+    journal_.line("# connection refused: " + std::to_string(waiting_.size()) +
+                  " connections already waiting");
+    ::close(fd);
   }
 }
 
-void Server::readWaiting(Waiting& w) {
+// Out of descriptors the pending connection cannot be accepted, and left in
+// the backlog it would wake every wait at once. The spare descriptor is given
+// up to accept it and hang up; without one, accepting rests a while.
+void Server::refuseWithoutDescriptor() {
+  journal_.line("# connection refused: out of file descriptors");
+  if (spareFd_ >= 0) {
+    ::close(spareFd_);
+    int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+    spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  }
+  if (spareFd_ < 0) acceptPausedUntil_ = nowMs() + kAcceptRestMs;
+}
+
+// A connection behind the client: its hello is answered -2 (busy), then it
+// is closed; anything else closes it without an answer.
+void Server::readWaiting(Peer& w) {
   char buf[4096];
-  ssize_t n = ::recv(w.fd, buf, sizeof buf, MSG_DONTWAIT);
+  ssize_t n = ::recv(w.fd, buf, sizeof buf, 0);
+  if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
   if (n > 0) w.in.append(buf, static_cast<size_t>(n));
-  size_t used = 0;
-  auto payload = frameIn(w.in, used);
-  if (payload) {
-    Reader r(payload->data(), payload->size());
-    if (static_cast<Op>(r.u8()) == Op::Hello) {
-      journal_.line(describe(Op::Hello, r).text + " = -2 busy");
+  uint32_t len = 0;
+  bool whole = lengthAt(w.in, 0, len) && len <= kMaxRequest && w.in.size() - 4 >= len;
+  if (whole) {
+    Reader r(w.in.data() + 4, len);
+    Call call;
+    if (static_cast<Op>(r.u8()) == Op::Hello) call = describe(Op::Hello, r);
+    if (!call.name.empty() && r.ok() && isKnownKind(call.kind)) {
+      journal_.line(call.text + " = -2 busy");
       Writer reply;
       reply.i32(rc::NoOpenComm);
-      sendAll(w.fd, reply.frame());
+      const std::string& frame = reply.frame();
+      ::send(w.fd, frame.data(), frame.size(), MSG_NOSIGNAL);  // 8 bytes: never waits
     }
   }
-  if (payload || n == 0 || w.in.size() > 65536 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+  if (n <= 0 || whole || len > kMaxRequest) {
     ::close(w.fd);
     w.fd = -1;
   }
@@ -278,267 +223,74 @@ void Server::readWaiting(Waiting& w) {
 
 void Server::readClient() {
   char buf[65536];
-  ssize_t n = ::recv(clientFd_, buf, sizeof buf, MSG_DONTWAIT);
+  ssize_t n = ::recv(client_.fd, buf, sizeof buf, 0);
   if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
   if (n <= 0) {
-    closeClient("connection closed by the client");
+    closeClient("# connection closed by the client");
     return;
   }
-  in_.append(buf, static_cast<size_t>(n));
+  client_.in.append(buf, static_cast<size_t>(n));
+  handleInput();
+}
+
+// Handles the whole requests received, one at a time: the next only once the
+// client has taken the answer to the one before.
+void Server::handleInput() {
+  Peer& c = client_;
   size_t start = 0;
-  while (in_.size() - start >= 4) {
-    uint32_t len = 0;
-    std::memcpy(&len, in_.data() + start, 4);
-    if (len > kMaxFrame) {
-      closeClient("oversized request");
+  uint32_t len = 0;
+  while (c.fd >= 0 && !c.sending() && !c.closing && lengthAt(c.in, start, len)) {
+    if (len > kMaxRequest) {
+      closeClient("# oversized request");
       return;
     }
-    if (in_.size() - start < 4 + size_t(len)) break;
-    bool keep = handle(std::string_view(in_.data() + start + 4, len));
+    if (c.in.size() - start - 4 < len) break;
+    bool keep = handle(std::string_view(c.in.data() + start + 4, len));
     start += 4 + size_t(len);
-    if (!keep) {
-      closeClient(nullptr);
+    if (!keep) c.closing = true;
+    sendAnswer();
+  }
+  if (c.fd >= 0) c.in.erase(0, start);
+}
+
+void Server::queue(Writer& reply) {
+  client_.out = reply.release();
+  client_.sent = 0;
+  client_.deadline = after(limits_.sendTimeoutMs);
+}
+
+// Sends what the socket takes now. Once the answer is all gone the idle
+// deadline starts, or the connection closes when that was the last answer.
+void Server::sendAnswer() {
+  Peer& c = client_;
+  while (c.sending()) {
+    ssize_t n = ::send(c.fd, c.out.data() + c.sent, c.out.size() - c.sent, MSG_NOSIGNAL);
+    if (n > 0) {
+      c.sent += static_cast<size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      return;  // the rest when the socket is writable again
+    } else {
+      closeClient("# connection closed by the client");
       return;
     }
   }
-  in_.erase(0, start);
+  c.out.clear();
+  c.sent = 0;
+  if (c.closing) {
+    closeClient({});
+    return;
+  }
+  c.deadline = after(limits_.idleTimeoutMs);
 }
 
-void Server::closeClient(const char* why) {
-  if (why) journal_.line(std::string("# ") + why);
-  ::close(clientFd_);
-  clientFd_ = -1;
-  greeted_ = false;
-  in_.clear();
+void Server::closeClient(const std::string& why) {
+  if (!why.empty()) journal_.line(why);
+  ::close(client_.fd);
+  client_ = Peer{};
   t_.endSession();
   persist();
-}
-
-void Server::persist() {
-  if (!file_ || !t_.changes.any()) return;
-  std::string error;
-  if (!file_->save(t_.s, t_.changes, error)) {
-    std::fprintf(stderr, "vterminal: %s\n", error.c_str());
-    journal_.line("# state not saved: " + error);
-  }
-}
-
-void Server::pause(volatile std::sig_atomic_t& stop) const {
-  timespec left{faults_.latencyMs / 1000, (faults_.latencyMs % 1000) * 1000000L};
-  while (!stop && (left.tv_sec > 0 || left.tv_nsec > 0) && nanosleep(&left, &left) != 0) {
-  }
-}
-
-bool Server::answer(const std::string& call, int32_t code, Writer& reply, const std::string& outs) {
-  persist();
-  journal_.line(call + " = " + std::to_string(code) + (outs.empty() ? "" : " " + outs));
-  return sendAll(clientFd_, reply.frame());
-}
-
-bool Server::handle(std::string_view payload) {
-  Reader r(payload.data(), payload.size());
-  Op op = static_cast<Op>(r.u8());
-  if (op < Op::Hello || op > Op::IsSupportedEnrollData) {
-    journal_.line("# unknown request");
-    return false;
-  }
-  if (!greeted_ && op != Op::Hello) {
-    journal_.line("# request before the connect");
-    return false;
-  }
-  Reader args = r;
-  Call call = describe(op, args);
-  if (!args.ok()) {
-    journal_.line("# malformed " + call.name + " request");
-    return false;
-  }
-  if (faults_.latencyMs > 0) pause(*stop_);
-
-  Writer reply;
-  if (auto f = faults_.take(call.name)) {
-    if (f->drop) {
-      journal_.line(call.text + " = dropped");
-      return false;
-    }
-    reply.i32(f->code);
-    greeted_ = op == Op::Hello ? f->code == rc::Ok : greeted_;
-    return answer(call.text, f->code, reply) && greeted_ && op != Op::Disconnect;
-  }
-
-  int32_t code = rc::Ok;
-  std::string outs;
-  switch (op) {
-    case Op::Hello: {
-      int32_t magic = r.i32();
-      auto kind = static_cast<Kind>(r.u8());
-      int32_t machine = r.i32(), password = r.i32();
-      code = magic != kMagic ? rc::Unknown : t_.hello(kind, machine, password);
-      greeted_ = code == rc::Ok;
-      reply.i32(code);
-      return answer(call.text, code, reply) && greeted_;
-    }
-    case Op::Disconnect:
-      reply.i32(code);
-      answer(call.text, code, reply);
-      return false;
-    case Op::EnableDevice:
-      code = t_.enableDevice(r.i32());
-      reply.i32(code);
-      break;
-    case Op::GetDeviceTime: {
-      double now = t_.deviceTime();
-      reply.i32(code);
-      reply.f64(now);
-      outs = "time=" + number(now);
-      break;
-    }
-    case Op::SetDeviceTime:
-      code = t_.setDeviceTime(r.f64());
-      reply.i32(code);
-      break;
-    case Op::LoadGeneralLog: {
-      size_t available = 0;
-      code = t_.loadLog(r.i32(), available);
-      reply.i32(code);
-      outs = "records=" + std::to_string(available);
-      break;
-    }
-    case Op::FetchGeneralLog: {
-      size_t max = static_cast<size_t>(std::max(1, r.i32()));
-      if (faults_.dropWalkAfter >= 0) {
-        size_t sent = t_.logWalkSent();
-        if (sent >= static_cast<size_t>(faults_.dropWalkAfter)) {
-          journal_.line(call.text + " = dropped");
-          return false;
-        }
-        max = std::min(max, static_cast<size_t>(faults_.dropWalkAfter) - sent);
-      }
-      const LogRecord* first = nullptr;
-      size_t n = 0;
-      code = t_.fetchLog(max, first, n);
-      reply.i32(code);
-      if (code == rc::Ok) {
-        reply.u32(static_cast<uint32_t>(n));
-        reply.raw(first, n * sizeof(LogRecord));
-        outs = "records=" + std::to_string(n);
-      }
-      break;
-    }
-    case Op::GetBellTime: {
-      int32_t count = 0;
-      std::array<uint8_t, kBellBlockSize> block{};
-      code = t_.bells(count, block);
-      reply.i32(code);
-      reply.i32(count);
-      reply.bytes(block.data(), block.size());
-      outs = "count=" + str(count) + " block=" +
-             blob(std::string_view(reinterpret_cast<const char*>(block.data()), block.size()));
-      break;
-    }
-    case Op::SetBellTime: {
-      int32_t count = r.i32();
-      std::string_view block = r.bytes();
-      code = block.size() == size_t(kBellBlockSize)
-                 ? t_.setBells(count, reinterpret_cast<const uint8_t*>(block.data()))
-                 : rc::Parameter;
-      reply.i32(code);
-      break;
-    }
-    case Op::GetEnrollData: {
-      int32_t n = r.i32(), b = r.i32(), privilege = 0, password = 0;
-      const std::vector<uint8_t>* tpl = nullptr;
-      code = t_.getEnroll(n, b, privilege, password, tpl);
-      reply.i32(code);
-      if (code == rc::Ok) {
-        std::string_view data(reinterpret_cast<const char*>(tpl->data()), tpl->size());
-        reply.i32(privilege);
-        reply.i32(password);
-        reply.bytes(data);
-        outs = "privilege=" + str(privilege) + " password=" + str(password) + " data=" + blob(data);
-      }
-      break;
-    }
-    case Op::PutEnrollData: {
-      int32_t n = r.i32(), b = r.i32(), p = r.i32(), pw = r.i32();
-      code = t_.putEnroll(n, b, p, pw, r.bytes());
-      reply.i32(code);
-      break;
-    }
-    case Op::SaveEnrollData:  // every change is kept at once
-      reply.i32(code);
-      break;
-    case Op::DeleteEnrollData: {
-      int32_t n = r.i32(), b = r.i32();
-      code = t_.deleteEnroll(n, b);
-      reply.i32(code);
-      break;
-    }
-    case Op::EnableUser: {
-      int32_t n = r.i32(), b = r.i32(), f = r.i32();
-      code = t_.enableUser(n, b, f);
-      reply.i32(code);
-      break;
-    }
-    case Op::ModifyPrivilege: {
-      int32_t n = r.i32(), b = r.i32(), p = r.i32();
-      code = t_.modifyPrivilege(n, b, p);
-      reply.i32(code);
-      break;
-    }
-    case Op::BenumbAllManager:
-      code = t_.benumbAllManager();
-      reply.i32(code);
-      break;
-    case Op::ReadAllUserId: {
-      size_t count = 0;
-      code = t_.readAllUserIds(count);
-      reply.i32(code);
-      outs = "entries=" + std::to_string(count);
-      break;
-    }
-    case Op::FetchUserIds: {
-      const int32_t* first = nullptr;
-      size_t n = 0;
-      code = t_.fetchUserIds(static_cast<size_t>(std::max(1, r.i32())), first, n);
-      reply.i32(code);
-      if (code == rc::Ok) {
-        reply.u32(static_cast<uint32_t>(n));
-        reply.raw(first, n * kUserInts * 4);
-        outs = "entries=" + std::to_string(n);
-      }
-      break;
-    }
-    case Op::GetUserName: {
-      std::string name;
-      code = t_.userName(r.i32(), name);
-      reply.i32(code);
-      if (code == rc::Ok) {
-        reply.bytes(name);
-        outs = "name=" + quote(name);
-      }
-      break;
-    }
-    case Op::SetUserName: {
-      int32_t n = r.i32();
-      code = t_.setUserName(n, r.bytes());
-      reply.i32(code);
-      break;
-    }
-    case Op::EmptyEnrollData:
-    case Op::ClearKeeperData:  // both clear users, templates and names; records stay
-      code = t_.emptyEnrollData();
-      reply.i32(code);
-      break;
-    case Op::IsSupportedEnrollData: {
-      int32_t supported = 0;
-      code = t_.isSupported(r.i32(), supported);
-      reply.i32(code);
-      reply.i32(supported);
-      outs = "supported=" + str(supported);
-      break;
-    }
-  }
-  return answer(call.text, code, reply, outs);
 }
 
 }  // namespace vt

@@ -1,6 +1,7 @@
 // The terminal's network side: one client at a time on a TCP port, requests
 // decoded and answered, every call written to the journal, the state saved
-// before each answer that follows a change.
+// before each answer that follows a change. No socket call ever waits: a
+// client that does not send or does not read is dropped at its deadline.
 #pragma once
 
 #include "shared/Protocol.h"
@@ -25,44 +26,68 @@ class Journal {
   FILE* f_ = nullptr;
 };
 
+// What the terminal puts up with from a client (PROTOCOL.md, "Limits").
+struct Limits {
+  int helloTimeoutMs = 5000;    // from accepting a connection to its whole hello
+  int idleTimeoutMs = 1800000;  // between two requests of a session; 0: no limit
+  int sendTimeoutMs = 10000;    // for the client to take one whole answer
+  size_t maxWaiting = 8;        // connections kept waiting behind the client
+};
+
 class Server {
  public:
-  Server(Terminal& t, StateFile* file, Journal& journal, Faults& faults)
-      : t_(t), file_(file), journal_(journal), faults_(faults) {}
+  Server(Terminal& t, StateFile* file, Journal& journal, Faults& faults, Limits limits)
+      : t_(t), file_(file), journal_(journal), faults_(faults), limits_(limits) {}
   ~Server();
 
   bool listen(const std::string& address, int port, std::string& error);
   int port() const { return port_; }
-  // Serves until stop becomes non-zero (set from a signal handler).
-  void run(volatile std::sig_atomic_t& stop);
+  // Serves until stop becomes non-zero. The stop signals must be blocked by
+  // the caller; waitMask (with them unblocked) is used while waiting, so a
+  // signal arriving at any moment ends the wait at once.
+  void run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
 
  private:
-  struct Waiting {  // a second client, refused once its hello has arrived
-    int fd;
-    std::string in;
+  struct Peer {
+    int fd = -1;
+    std::string in;   // received bytes not handled yet
+    std::string out;  // the answer, until the client has taken all of it
+    size_t sent = 0;
+    int64_t deadline = 0;  // of the hello, the answer or the next request
+    bool greeted = false;
+    bool closing = false;  // hang up once the answer is taken
+    bool sending() const { return sent < out.size(); }
   };
 
   void accept();
+  void refuseWithoutDescriptor();
   void readClient();
-  void readWaiting(Waiting& w);
-  void closeClient(const char* why);
+  void readWaiting(Peer& w);
+  void handleInput();
+  void sendAnswer();
+  void expire();
+  int64_t nextDeadline() const;
+  void closeClient(const std::string& why);
   // Handles one request; false when the connection is to be closed.
   bool handle(std::string_view payload);
   bool answer(const std::string& call, int32_t code, Writer& reply, const std::string& outs = {});
+  void queue(Writer& reply);
   void persist();
-  void pause(volatile std::sig_atomic_t& stop) const;
+  void pause() const;
 
   Terminal& t_;
   StateFile* file_;
   Journal& journal_;
   Faults& faults_;
+  Limits limits_;
   int listenFd_ = -1;
+  int spareFd_ = -1;  // given up to refuse a connection when descriptors run out
+  int64_t acceptPausedUntil_ = 0;
   int port_ = 0;
-  int clientFd_ = -1;
-  bool greeted_ = false;
-  std::string in_;
-  std::vector<Waiting> waiting_;
+  Peer client_;
+  std::vector<Peer> waiting_;
   volatile std::sig_atomic_t* stop_ = nullptr;
+  const sigset_t* waitMask_ = nullptr;
 };
 
 }  // namespace vt

@@ -46,9 +46,10 @@ double hostOleNow(int64_t offsetMs) {
 }
 
 int32_t Terminal::hello(Kind kind, int32_t machine, int32_t password) const {
-  if (machine != s.machine) return rc::Unknown;
-  // Only the network kind carries a communication password.
-  if (kind == Kind::Lan && password != s.password) return rc::WrongPassword;
+  // Every kind arrives over the same socket, so every kind is held to the
+  // password: otherwise a client could skip it by naming another kind.
+  if (!isKnownKind(kind) || machine != s.machine) return rc::Unknown;
+  if (password != s.password) return rc::WrongPassword;
   return rc::Ok;
 }
 

@@ -18,14 +18,25 @@ volatile std::sig_atomic_t stopRequested = 0;
 
 void onStopSignal(int) { stopRequested = 1; }
 
-void installSignals() {
+// The stop signals stay blocked except while the server waits (it hands the
+// returned mask to ppoll), so one that arrives just before a wait still ends
+// that wait at once instead of at the next event.
+sigset_t installSignals() {
   struct sigaction sa {};
   sa.sa_handler = onStopSignal;
   sigemptyset(&sa.sa_mask);
-  sa.sa_flags = 0;  // no SA_RESTART: poll() and sleeps return at once
+  sa.sa_flags = 0;
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
+  sigset_t stops, waitMask;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGTERM);
+  sigaddset(&stops, SIGINT);
+  sigprocmask(SIG_BLOCK, &stops, &waitMask);
+  sigdelset(&waitMask, SIGTERM);
+  sigdelset(&waitMask, SIGINT);
+  return waitMask;
 }
 
 int fail(const std::string& message) {
@@ -47,10 +58,18 @@ int main(int argc, char** argv) {
 
   QCommandLineParser p;
   p.setApplicationDescription(
-      "A virtual time-attendance terminal. Serves one client at a time on a loopback TCP\n"
-      "port for the stand-in terminal libraries; see simulator/PROTOCOL.md.\n"
-      "On start it prints \"vterminal listening on ADDRESS:PORT\" on stdout (useful with\n"
-      "--port 0). SIGTERM or SIGINT stop it; the state is already saved by then.");
+      QString("A virtual time-attendance terminal. Serves one client at a time on a loopback\n"
+              "TCP port for the stand-in terminal libraries; see simulator/PROTOCOL.md.\n"
+              "On start it prints \"vterminal listening on ADDRESS:PORT\" on stdout (useful\n"
+              "with --port 0). SIGTERM or SIGINT stop it at once; the state is already saved.\n"
+              "It never waits on a client: a connection that sends no hello, no next request\n"
+              "or does not take its answer within the limits below is dropped, and so is one\n"
+              "whose length word exceeds the largest request (%1 bytes). A connection beyond\n"
+              "--max-waiting, or one that cannot get a file descriptor, is closed at once.\n"
+              "A walk fetch hands over at most %2 entries; a name keeps at most %3 bytes.")
+          .arg(vt::kMaxRequest)
+          .arg(vt::kMaxFetch)
+          .arg(vt::kUserNameMax));
   p.addHelpOption();
   const QList<QCommandLineOption> options = {
       {"port", "TCP port to listen on; 0 picks a free one. Default 5005.", "P", "5005"},
@@ -71,8 +90,21 @@ int main(int argc, char** argv) {
       {"fail", "Fault: NAME:CODE answers entry point NAME with CODE; NAME:drop hangs up "
                "instead. A third part :K limits it to the next K calls. Repeatable.",
        "RULE"},
-      {"drop-walk-after", "Hang up after K records of every attendance walk.", "K"},
-      {"latency", "Wait MS milliseconds before every answer.", "MS"},
+      {"drop-walk-after", "Fault: hang up after K records of every attendance walk.", "K"},
+      {"latency", "Fault: wait MS milliseconds before every answer, serving nobody meanwhile.",
+       "MS"},
+      {"hello-timeout", "Drop a connection whose hello is not complete MS milliseconds after "
+                        "it was accepted. 0: no limit. Default 5000.",
+       "MS", "5000"},
+      {"idle-timeout", "Drop the client when no request comes within MS milliseconds of an "
+                       "answer. 0: no limit. Default 1800000 (30 minutes).",
+       "MS", "1800000"},
+      {"send-timeout", "Drop the client when it has not taken a whole answer MS milliseconds "
+                       "after the answer was ready. 0: no limit. Default 10000.",
+       "MS", "10000"},
+      {"max-waiting", "Connections kept waiting behind the client (each gets -2 once its "
+                      "hello arrives); more are closed at once. Default 8.",
+       "N", "8"},
   };
   p.addOptions(options);
   p.process(app);
@@ -127,6 +159,16 @@ int main(int argc, char** argv) {
     faults.latencyMs = static_cast<int>(v);
   }
 
+  vt::Limits limits;
+  if (!intOption("hello-timeout", 0, INT32_MAX, v)) return fail("--hello-timeout: not ms");
+  limits.helloTimeoutMs = static_cast<int>(v);
+  if (!intOption("idle-timeout", 0, INT32_MAX, v)) return fail("--idle-timeout: not ms");
+  limits.idleTimeoutMs = static_cast<int>(v);
+  if (!intOption("send-timeout", 0, INT32_MAX, v)) return fail("--send-timeout: not ms");
+  limits.sendTimeoutMs = static_cast<int>(v);
+  if (!intOption("max-waiting", 0, 1000, v)) return fail("--max-waiting: not a count");
+  limits.maxWaiting = static_cast<size_t>(v);
+
   if (file && !file->save(terminal.s, terminal.changes, error)) return fail(error);
   terminal.changes.clear();
 
@@ -134,8 +176,8 @@ int main(int argc, char** argv) {
   if (p.isSet("journal") && !journal.open(p.value("journal").toStdString(), error))
     return fail(error);
 
-  installSignals();
-  vt::Server server(terminal, file.get(), journal, faults);
+  const sigset_t waitMask = installSignals();
+  vt::Server server(terminal, file.get(), journal, faults, limits);
   std::string address = p.value("bind").toStdString();
   if (!server.listen(address, static_cast<int>(port), error)) return fail(error);
   if (p.isSet("port-file")) {
@@ -149,6 +191,6 @@ int main(int argc, char** argv) {
   std::printf("vterminal listening on %s:%d\n", address.c_str(), server.port());
   std::fflush(stdout);
 
-  server.run(stopRequested);
+  server.run(stopRequested, waitMask);
   return 0;
 }

@@ -59,7 +59,8 @@ class TestE2EConnect : public QObject {
     QFETCH(QString, text);
     QTemporaryDir dir;  // state and journal of this terminal alone
     VTerminal vt(dir.path());
-    int port = deadPort();
+    DeadPort dead;
+    int port = dead.port();
     if (listening) {
       QVERIFY2(vt.start({"--machine", "1", "--password", "0"}), qPrintable(vt.error()));
       port = vt.port();
