@@ -207,6 +207,16 @@ bool Server::answer(const std::string& call, int32_t code, Writer& reply, const 
   return true;
 }
 
+// --drop-walk-after: a walk that already handed out K items is hung up on;
+// otherwise the fetch is cut so the walk stops at exactly K.
+bool Server::limitWalk(size_t sent, size_t& max) const {
+  if (faults_.dropWalkAfter < 0) return true;
+  const auto limit = static_cast<size_t>(faults_.dropWalkAfter);
+  if (sent >= limit) return false;
+  max = std::min(max, limit - sent);
+  return true;
+}
+
 bool Server::handle(std::string_view payload) {
   Reader r(payload.data(), payload.size());
   Op op = static_cast<Op>(r.u8());
@@ -283,13 +293,9 @@ bool Server::handle(std::string_view payload) {
     }
     case Op::FetchGeneralLog: {
       size_t max = static_cast<size_t>(std::clamp(r.i32(), 1, kMaxFetch));
-      if (faults_.dropWalkAfter >= 0) {
-        size_t sent = t_.logWalkSent();
-        if (sent >= static_cast<size_t>(faults_.dropWalkAfter)) {
-          journal_.line(call.text + " = dropped");
-          return false;
-        }
-        max = std::min(max, static_cast<size_t>(faults_.dropWalkAfter) - sent);
+      if (!limitWalk(t_.logWalkSent(), max)) {
+        journal_.line(call.text + " = dropped");
+        return false;
       }
       const LogRecord* first = nullptr;
       size_t n = 0;
@@ -375,9 +381,14 @@ bool Server::handle(std::string_view payload) {
       break;
     }
     case Op::FetchUserIds: {
+      size_t max = static_cast<size_t>(std::clamp(r.i32(), 1, kMaxFetch));
+      if (!limitWalk(t_.userWalkSent(), max)) {
+        journal_.line(call.text + " = dropped");
+        return false;
+      }
       const int32_t* first = nullptr;
       size_t n = 0;
-      code = t_.fetchUserIds(static_cast<size_t>(std::clamp(r.i32(), 1, kMaxFetch)), first, n);
+      code = t_.fetchUserIds(max, first, n);
       reply.i32(code);
       if (code == rc::Ok) {
         reply.u32(static_cast<uint32_t>(n));

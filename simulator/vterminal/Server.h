@@ -70,6 +70,7 @@ class Server {
   void closeClient(const std::string& why);
   // Handles one request; false when the connection is to be closed.
   bool handle(std::string_view payload);
+  bool limitWalk(size_t sent, size_t& max) const;
   bool answer(const std::string& call, int32_t code, Writer& reply, const std::string& outs = {});
   void queue(Writer& reply);
   void persist();

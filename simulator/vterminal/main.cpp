@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
       {"fail", "Fault: NAME:CODE answers entry point NAME with CODE; NAME:drop hangs up "
                "instead. A third part :K limits it to the next K calls. Repeatable.",
        "RULE"},
-      {"drop-walk-after", "Fault: hang up after K records of every attendance walk.", "K"},
+      {"drop-walk-after", "Fault: hang up after K records of every attendance walk and K entries of every user walk.", "K"},
       {"latency", "Fault: wait MS milliseconds before every answer, serving nobody meanwhile.",
        "MS"},
       {"hello-timeout", "Drop a connection whose hello is not complete MS milliseconds after "
