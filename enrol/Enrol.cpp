@@ -105,14 +105,17 @@ void TfrmEnrol::Edit2Change() { RefreshEnrollLists(); }
 
 void TfrmEnrol::RefreshEnrollLists() {
   const QString t = Edit2->text().trimmed();
+  // Every column but the template bytes: the list is reloaded at each
+  // keystroke and never needs them (the upload reads them per user).
+  const QString columns =
+      QStringLiteral("SELECT EnrollNumber, FingerNumber, Privilige, Name, Password FROM tblEnroll ");
   // The users whose number, in decimal, begins with the text; the text is a
   // bound value, so a quote in it is just a character.
   if (t.isEmpty()) {
-    qryenroll.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll order by EnrollNumber"));
+    qryenroll.OpenSQL(columns + QStringLiteral("order by EnrollNumber"));
   } else {
-    qryenroll.OpenSQL(
-        QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber like ? order by EnrollNumber"),
-        {t + QLatin1Char('%')});
+    qryenroll.OpenSQL(columns + QStringLiteral("where EnrollNumber like ? order by EnrollNumber"),
+                      {t + QLatin1Char('%')});
   }
   qryenroll.First();
   RefreshPasswordList();
