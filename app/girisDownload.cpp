@@ -12,9 +12,9 @@
 namespace {
 
 // The download in the window: lines in Memo4, the count in LabelTotal, the
-// walk's position in ProgressBar1. Lines reach Memo4 in batches a few times a
-// second and at the end: laying out and painting the box once per record
-// would cost more than reading the record.
+// walk's position in ProgressBar1. Lines and count reach their controls ten
+// times a second and at the end: laying out the box once per record would
+// cost more than reading the record.
 class TDownloadView final : public TDownloadReport {
  public:
   explicit TDownloadView(Tfrmgiris& Window) : w_(Window) { shown_.start(); }
@@ -30,7 +30,7 @@ class TDownloadView final : public TDownloadReport {
     pending_ += QLatin1Char('\n');
   }
   void Counted(int Count) override {
-    w_.LabelTotal->setText(QString::number(Count));
+    count_ = Count;
     if (shown_.elapsed() >= kRefreshMs) ShowPendingLines();
   }
   void Progress(int Position) override { w_.ProgressBar1->setValue(Position); }
@@ -42,6 +42,7 @@ class TDownloadView final : public TDownloadReport {
   void ShowPendingLines() {
     shown_.restart();
     if (pending_.isEmpty()) return;
+    w_.LabelTotal->setText(QString::number(count_));
     pending_.chop(1);
     w_.Memo4->appendPlainText(pending_);
     pending_.clear();
@@ -49,19 +50,33 @@ class TDownloadView final : public TDownloadReport {
 
   Tfrmgiris& w_;
   QString pending_;
+  int count_ = 0;
   QElapsedTimer shown_;
 };
 
 // The conversion in the window: ProgressBar1 runs over the source's lines.
+// The bar moves in steps of a thousandth: asking it whether a single line
+// moves it costs more than converting the line.
 class TCardView final : public TCardReport {
  public:
   explicit TCardView(Tfrmgiris& Window) : w_(Window) {}
-  // A bar whose maximum is 0 would turn into a running busy indicator.
-  void Counted(int Lines) override { w_.ProgressBar1->setRange(0, std::max(Lines, 1)); }
-  void Converted(int Index) override { w_.ProgressBar1->setValue(Index); }
+  void Counted(int Lines) override {
+    // A bar whose maximum is 0 would turn into a running busy indicator.
+    w_.ProgressBar1->setRange(0, std::max(Lines, 1));
+    last_ = Lines - 1;
+    step_ = std::max(1, Lines / 1000);
+  }
+  void Converted(int Index) override {
+    if (Index - shown_ < step_ && Index != last_) return;
+    w_.ProgressBar1->setValue(Index);
+    shown_ = Index;
+  }
 
  private:
   Tfrmgiris& w_;
+  int last_ = 0;
+  int step_ = 1;
+  int shown_ = 0;
 };
 
 }  // namespace

@@ -20,16 +20,14 @@ namespace {
 
 }  // namespace
 
-TAppendFile::TAppendFile(const QString& FileName, TWrites Writes) : file_(FileName) {
-  QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Append;
-  if (Writes == TWrites::Direct) mode |= QIODevice::Unbuffered;
-  if (!file_.open(mode)) ThrowFileError("Cannot open file", FileName, file_.errorString());
+TAppendFile::TAppendFile(const QString& FileName) : file_(FileName) {
+  if (!file_.open(QIODevice::WriteOnly | QIODevice::Append)) ThrowFileError("Cannot open file", FileName, file_.errorString());
 }
 
 TAppendFile::~TAppendFile() { file_.close(); }
 
-void TAppendFile::Write(const QByteArray& Bytes) {
-  if (file_.write(Bytes) != Bytes.size())
+void TAppendFile::Write(const char* Bytes, qsizetype Size) {
+  if (file_.write(Bytes, Size) != Size)
     ThrowFileError("Cannot write to file", file_.fileName(), file_.errorString());
 }
 

@@ -1,5 +1,6 @@
-// A text file that is only ever appended to, with the input-output errors
-// the actions report: opening, writing and syncing throw EInOutError.
+// A text file that is only ever appended to, written through a buffer, with
+// the input-output errors the actions report: opening, writing and syncing
+// throw EInOutError.
 #pragma once
 #include <QByteArray>
 #include <QFile>
@@ -7,18 +8,16 @@
 
 class TAppendFile {
  public:
-  enum class TWrites {
-    Direct,   // every Write reaches the system at once
-    Buffered  // writes are gathered and handed over in blocks
-  };
   // Opens FileName for appending, creating it when missing.
-  TAppendFile(const QString& FileName, TWrites Writes);
-  ~TAppendFile();  // closes; an error at this point is no longer reported
+  explicit TAppendFile(const QString& FileName);
+  // Hands over what is left and closes; an error here is no longer reported.
+  ~TAppendFile();
   TAppendFile(const TAppendFile&) = delete;
   TAppendFile& operator=(const TAppendFile&) = delete;
 
   QString FileName() const { return file_.fileName(); }
-  void Write(const QByteArray& Bytes);
+  void Write(const QByteArray& Bytes) { Write(Bytes.constData(), Bytes.size()); }
+  void Write(const char* Bytes, qsizetype Size);
   // Hands every gathered byte to the system and waits until it is on disk.
   void Sync();
 

@@ -13,15 +13,14 @@ QString TAttendanceFiles::BackupFileName(const QString& AppPath, const QDate& To
 
 TAttendanceFiles::TAttendanceFiles(const QString& AppPath, bool SecondDataFile,
                                    const QDate& Today) {
-  using W = TAppendFile::TWrites;
-  main_ = std::make_unique<TAppendFile>(AppPath + QStringLiteral("veri.txt"), W::Direct);
+  main_ = std::make_unique<TAppendFile>(AppPath + QStringLiteral("veri.txt"));
   if (SecondDataFile)
-    second_ = std::make_unique<TAppendFile>(AppPath + QStringLiteral("veri2.txt"), W::Direct);
+    second_ = std::make_unique<TAppendFile>(AppPath + QStringLiteral("veri2.txt"));
   // A folder that cannot be made shows up as the backup file's open error.
   QDir(AppPath).mkdir(kBackupFolder);
   // The backup file is appended to like the others: a month's backup is never
   // emptied by a later download of the same month.
-  backup_ = std::make_unique<TAppendFile>(BackupFileName(AppPath, Today), W::Direct);
+  backup_ = std::make_unique<TAppendFile>(BackupFileName(AppPath, Today));
 }
 
 void TAttendanceFiles::Write(const QByteArray& Line) {

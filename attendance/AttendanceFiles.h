@@ -20,11 +20,14 @@ class TAttendanceFiles {
   static QString BackupFileName(const QString& AppPath, const QDate& Today);
 
   // Writes one line (line break included) to the main data file, the backup
-  // file, then the second data file. Each write reaches the system before the
-  // next record is asked for: the terminal may count a record as delivered as
-  // soon as the walk moves past it.
+  // file, then the second data file. Lines are gathered and handed to the
+  // system in blocks of a few hundred records (one system call per line and
+  // file would cost more than the rest of the download); a file that cannot
+  // be written fails at its next block, and closing the files hands over
+  // what is left, so the lines read before an error stay written.
   void Write(const QByteArray& Line);
   // Puts every file's contents on disk; after it a power cut loses nothing.
+  // The download calls it before telling the operator the lines are saved.
   void Sync();
 
  private:

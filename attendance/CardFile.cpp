@@ -61,54 +61,75 @@ class TLineReader {
   bool atEnd_ = false;
 };
 
-// Bytes From..From+Count-1 (counted from 1) of Text, as far as they exist.
-QByteArrayView Part(QByteArrayView Text, qsizetype From, qsizetype Count) {
-  const qsizetype first = From - 1;
-  if (first >= Text.size()) return {};
-  return Text.sliced(first, std::min(Count, Text.size() - first));
+// Normalised lines are read up to this byte; what comes after never counts.
+constexpr qsizetype kUsedBytes = 54;
+
+// The normalised form of Line into Out, up to Limit bytes (a few more may be
+// written; Out holds Limit + 6). Returns its length.
+qsizetype Normalise(char* Out, qsizetype Limit, QByteArrayView Line) {
+  const char* p = Line.data();
+  const char* const end = p + Line.size();
+  qsizetype length = 0;
+  while (length < Limit) {
+    const char* tab = static_cast<const char*>(std::memchr(p, '\t', end - p));
+    if (!tab) {
+      // The last field goes in whole, without its blanks.
+      for (; p < end && length < Limit; ++p)
+        if (*p != ' ') Out[length++] = *p;
+      break;
+    }
+    // The field's last five bytes that are not blanks, "0" in front.
+    char kept[kFieldWidth];
+    qsizetype count = 0;
+    for (const char* q = tab; q > p && count < kFieldWidth;)
+      if (*--q != ' ') kept[kFieldWidth - ++count] = *q;
+    for (qsizetype k = count; k < kFieldWidth; ++k) Out[length++] = '0';
+    for (qsizetype k = kFieldWidth - count; k < kFieldWidth; ++k) Out[length++] = kept[k];
+    Out[length++] = ',';
+    p = tab + 1;
+  }
+  return length;
+}
+
+// Appends bytes From..From+Count-1 (counted from 1) of N, as far as they exist.
+char* Put(char* To, const char* N, qsizetype Length, qsizetype From, qsizetype Count) {
+  for (qsizetype i = From - 1; i < From - 1 + Count && i < Length; ++i) *To++ = N[i];
+  return To;
+}
+
+// The output line of a normalised line into Out (30 bytes suffice), with its
+// line break when Break is set. Returns its length.
+qsizetype OutputLine(char* Out, const char* N, qsizetype Length, bool Break) {
+  char* p = Out;
+  p = Put(p, N, Length, 13, 5);
+  *p++ = ' ';
+  p = Put(p, N, Length, 45, 2);
+  *p++ = '/';
+  p = Put(p, N, Length, 42, 2);
+  *p++ = '/';
+  p = Put(p, N, Length, 37, 4);
+  *p++ = ' ';
+  p = Put(p, N, Length, 47, 2);
+  *p++ = ':';
+  p = Put(p, N, Length, 50, 2);
+  *p++ = ':';
+  p = Put(p, N, Length, 53, 2);
+  *p++ = ' ';
+  p = Put(p, N, Length, 10, 2);
+  if (Break) {
+    *p++ = '\r';
+    *p++ = '\n';
+  }
+  return p - Out;
 }
 
 }  // namespace
 
-void NormaliseCardLine(QByteArray& Out, QByteArrayView Line) {
-  Out.resize(0);
-  char field[kFieldWidth];  // the last five bytes of the field being read
-  qsizetype fieldLength = 0;
-  qsizetype fieldStart = 0;  // where the field being read starts in Line
-  for (qsizetype i = 0; i < Line.size(); ++i) {
-    const char c = Line[i];
-    if (c == '\t') {
-      const qsizetype kept = std::min<qsizetype>(fieldLength, kFieldWidth);
-      Out.append(kFieldWidth - kept, '0');
-      for (qsizetype k = fieldLength - kept; k < fieldLength; ++k) Out.append(field[k % kFieldWidth]);
-      Out.append(',');
-      fieldLength = 0;
-      fieldStart = i + 1;
-    } else if (c != ' ') {
-      field[fieldLength % kFieldWidth] = c;
-      ++fieldLength;
-    }
-  }
-  // The last field goes in whole, without its blanks.
-  for (qsizetype i = fieldStart; i < Line.size(); ++i)
-    if (Line[i] != ' ') Out.append(Line[i]);
-}
-
-void BuildCardOutputLine(QByteArray& Out, QByteArrayView N) {
-  Out.resize(0);
-  Out.append(Part(N, 13, 5)).append(' ');
-  Out.append(Part(N, 45, 2)).append('/').append(Part(N, 42, 2)).append('/').append(Part(N, 37, 4));
-  Out.append(' ');
-  Out.append(Part(N, 47, 2)).append(':').append(Part(N, 50, 2)).append(':').append(Part(N, 53, 2));
-  Out.append(' ').append(Part(N, 10, 2));
-}
-
 QByteArray CardOutputLine(QByteArrayView SourceLine) {
-  QByteArray normalised;
-  QByteArray out;
-  NormaliseCardLine(normalised, SourceLine);
-  BuildCardOutputLine(out, normalised);
-  return out;
+  char normalised[kUsedBytes + 6];
+  char out[32];
+  const qsizetype length = Normalise(normalised, kUsedBytes, SourceLine);
+  return QByteArray(out, OutputLine(out, normalised, length, false));
 }
 
 int ConvertCardFile(const QString& SourceFile, const QString& AppPath, TCardReport& Report) {
@@ -121,16 +142,14 @@ int ConvertCardFile(const QString& SourceFile, const QString& AppPath, TCardRepo
   Report.Counted(lines);
 
   TLineReader source(SourceFile);
-  TAppendFile target(AppPath + QStringLiteral("veri.txt"), TAppendFile::TWrites::Buffered);
-  QByteArray normalised;
-  QByteArray out;
+  TAppendFile target(AppPath + QStringLiteral("veri.txt"));
+  char normalised[kUsedBytes + 6];
+  char out[32];
   int index = 0;
   if (source.Next(line)) {  // the heading
     while (source.Next(line)) {
-      NormaliseCardLine(normalised, line);
-      BuildCardOutputLine(out, normalised);
-      out.append("\r\n");
-      target.Write(out);
+      const qsizetype length = Normalise(normalised, kUsedBytes, line);
+      target.Write(out, OutputLine(out, normalised, length, true));
       Report.Converted(++index);
     }
   }

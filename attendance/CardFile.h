@@ -16,13 +16,11 @@ class TCardReport {
   virtual void Converted(int Index) = 0;
 };
 
-// The normalised form of one source line into Out: every field that a tab
-// ends becomes its last five bytes, "0" in front up to five, and ","; blanks
-// are dropped; the last field is kept as it is.
-void NormaliseCardLine(QByteArray& Out, QByteArrayView Line);
-// The output line (no line break) taken by position from a normalised line.
-void BuildCardOutputLine(QByteArray& Out, QByteArrayView Normalised);
-// Both steps: "00042 05/03/2024 08:07:09 01" from a source line.
+// The output line of one source line, without its line break. The line is
+// first normalised: every field that a tab ends becomes its last five bytes,
+// "0" in front up to five, and ","; blanks are dropped; the last field is
+// kept as it is. The output fields are then taken by byte position:
+// "00042 05/03/2024 08:07:09 01".
 QByteArray CardOutputLine(QByteArrayView SourceLine);
 
 // Converts SourceFile and appends its lines to AppPath + "veri.txt", then

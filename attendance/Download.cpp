@@ -1,5 +1,7 @@
 #include "attendance/Download.h"
 
+#include <QElapsedTimer>
+
 #include "attendance/AttendanceFiles.h"
 #include "attendance/AttendanceLine.h"
 #include "common/Cleanup.h"
@@ -10,6 +12,10 @@ namespace {
 
 constexpr int kEndOfData = -7;
 constexpr int kNoData = -8;
+// Pending messages run this often while records come in: often enough for a
+// window that repaints and answers at once, far less often than records
+// arrive (a pump per record would cost as much as the record itself).
+constexpr qint64 kPumpEveryMs = 10;
 
 }  // namespace
 
@@ -29,6 +35,8 @@ int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
   }
   Report.Started(kDownloadProgressMaximum);
   Dlg().ProcessMessages();
+  QElapsedTimer sincePump;
+  sincePump.start();
 
   int count = 0;
   int position = 0;
@@ -42,7 +50,10 @@ int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
     files.Write(line);
     ++count;
     Report.Counted(count);
-    Dlg().ProcessMessages();
+    if (sincePump.elapsed() >= kPumpEveryMs) {
+      Dlg().ProcessMessages();
+      sincePump.restart();
+    }
     // The bar advances by the count plus one and starts again at 0 once it
     // reaches its end.
     position += count + 1;
@@ -56,7 +67,10 @@ int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
   // operator must not be told that everything was saved.
   const int ended = Sdk.Slot(FKSlot::FK_GetGeneralLogData_1) ? Sdk.SdkResult : 0;
   const bool normalEnd = ended == kEndOfData || (count == 0 && ended == kNoData);
-  if (!normalEnd) throw ETerminalError(ResultText(ended));
+  if (!normalEnd) {
+    files.Sync();  // the lines read so far stay written, or their error shows
+    throw ETerminalError(ResultText(ended));
+  }
 
   if (count == 0) {
     Dlg().MessageBox(QStringLiteral("Cihazdan Alınacak Veri Yok..."),

@@ -45,7 +45,9 @@ struct TDownloadRequest {
 constexpr int kDownloadProgressMaximum = 500;
 
 // Runs the download on the connection Sdk holds. Returns the number of
-// records written. Messages go through the dialogs seam. An output file that
+// records written. Messages go through the dialogs seam, which also lets
+// pending messages run before the first record and every few milliseconds
+// while records come in. An output file that
 // cannot be opened or written throws EInOutError, a walk that breaks off
 // throws ETerminalError; the lines written before stay written, the files are
 // closed and the terminal is enabled again on every path.
