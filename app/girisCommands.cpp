@@ -5,11 +5,13 @@
 #include "app/giris.h"
 #include "common/BusyState.h"
 #include "common/Cleanup.h"
-#include "common/Dialogs.h"
 #include "common/DayCount.h"
+#include "common/Dialogs.h"
 
 namespace {
-TFKAttendObject& Sdk() { return *Session().TerminalSdk; }
+TFKAttendObject& Sdk() {
+  return *Session().TerminalSdk;
+}
 auto EnableAgain(TFKAttendObject& Sdk) {
   return [&Sdk] { Sdk.FK_EnableDevice(1); };
 }
@@ -51,8 +53,9 @@ void Tfrmgiris::BitBtn8Click() {
 
 void Tfrmgiris::erminaldeTanmlTmParmakizleriniSil1Click() {
   // Erasing goes ahead only on an explicit Yes.
-  if (Dlg().MessageBox(QStringLiteral("Seçili Terminaldeki Tüm Parmakizlerini Silmek İstiyor musunuz...?"),
-                       QStringLiteral("UYARI"), MB_YESNO) != IDYES)
+  if (Dlg().MessageBox(
+          QStringLiteral("Seçili Terminaldeki Tüm Parmakizlerini Silmek İstiyor musunuz...?"),
+          QStringLiteral("UYARI"), MB_YESNO) != IDYES)
     return;
   TFKAttendObject& sdk = Sdk();
   if (!sdk.FK_EnableDevice(0)) return;

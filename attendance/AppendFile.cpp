@@ -21,10 +21,13 @@ namespace {
 }  // namespace
 
 TAppendFile::TAppendFile(const QString& FileName) : file_(FileName) {
-  if (!file_.open(QIODevice::WriteOnly | QIODevice::Append)) ThrowFileError("Cannot open file", FileName, file_.errorString());
+  if (!file_.open(QIODevice::WriteOnly | QIODevice::Append))
+    ThrowFileError("Cannot open file", FileName, file_.errorString());
 }
 
-TAppendFile::~TAppendFile() { file_.close(); }
+TAppendFile::~TAppendFile() {
+  file_.close();
+}
 
 void TAppendFile::Write(const char* Bytes, qsizetype Size) {
   if (file_.write(Bytes, Size) != Size)

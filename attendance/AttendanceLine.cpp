@@ -7,11 +7,11 @@ namespace {
 
 // Names by code 0..32; the empty ones are codes without a name.
 constexpr const char* kVerifyModes[] = {
-    nullptr,       "Fp",          "Password",     "Card",       "Fp+Password", "Fp+Card",
-    "Password+Fp", "Card+Fp",     "Job No",       "Card+Pass",  nullptr,       "Close Door",
-    "Hand Open",   nullptr,       "Prog Open",    "PC Close",   "Iregal Open", "Iregal Close",
-    "Cover Open",  "Cover Close", "Face",         "Face+Card",  "Face+Pass",   nullptr,
-    nullptr,       nullptr,       nullptr,        nullptr,      nullptr,       nullptr,
+    nullptr,       "Fp",          "Password",  "Card",      "Fp+Password", "Fp+Card",
+    "Password+Fp", "Card+Fp",     "Job No",    "Card+Pass", nullptr,       "Close Door",
+    "Hand Open",   nullptr,       "Prog Open", "PC Close",  "Iregal Open", "Iregal Close",
+    "Cover Open",  "Cover Close", "Face",      "Face+Card", "Face+Pass",   nullptr,
+    nullptr,       nullptr,       nullptr,     nullptr,     nullptr,       nullptr,
     "Vein",        "Vein+Card",   "Vein+Pass"};
 static_assert(std::size(kVerifyModes) == 33);
 

@@ -35,10 +35,10 @@ class ETerminalError : public EAppError {
 };
 
 struct TDownloadRequest {
-  QString AppPath;            // where the output files are, with its separator
-  int MachineNumber = 0;      // written into every line
+  QString AppPath;              // where the output files are, with its separator
+  int MachineNumber = 0;        // written into every line
   bool SecondDataFile = false;  // also write "veri2.txt"
-  QDate Today;                // names the backup file
+  QDate Today;                  // names the backup file
 };
 
 // Where the walk's progress wraps; it stands here at the end.

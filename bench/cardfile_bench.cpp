@@ -36,10 +36,9 @@ void WriteCardFile(const QString& Name, int Lines) {
   f.write("No\tMchn\tEnNo\tName\tMode\tIOMd\tDateTime\r\n");
   char line[128];
   for (int i = 1; i < Lines; ++i) {
-    const int n = std::snprintf(line, sizeof line,
-                                "%d\t%d\t%d\tPersonel %d\t1\t0\t2024/%02d/%02d %02d:%02d:%02d\r\n",
-                                i, 1 + i % 9, i % 100000, i % 977, 1 + i % 12, 1 + i % 28,
-                                i % 24, i % 60, (i / 60) % 60);
+    const int n = std::snprintf(
+        line, sizeof line, "%d\t%d\t%d\tPersonel %d\t1\t0\t2024/%02d/%02d %02d:%02d:%02d\r\n", i,
+        1 + i % 9, i % 100000, i % 977, 1 + i % 12, 1 + i % 28, i % 24, i % 60, (i / 60) % 60);
     f.write(line, n);
   }
 }
@@ -111,7 +110,8 @@ int main(int argc, char** argv) {
   WriteCardFile(source, lines);
 
   Run plain, conversion;
-  if (!RunChild({QStringLiteral("--copy"), source, dir.filePath(QStringLiteral("copy.txt"))}, plain) ||
+  if (!RunChild({QStringLiteral("--copy"), source, dir.filePath(QStringLiteral("copy.txt"))},
+                plain) ||
       !RunChild({QStringLiteral("--convert"), source}, conversion))
     return 1;
   std::printf("lines: %d (%lld bytes)\n", lines, QFile(source).size());

@@ -35,11 +35,11 @@ bool StartTerminal(VTerminal& Vt, int Records) {
 }
 
 const char* const kModes[33] = {
-    nullptr,       "Fp",          "Password",    "Card",      "Fp+Password", "Fp+Card",
-    "Password+Fp", "Card+Fp",     "Job No",      "Card+Pass", nullptr,       "Close Door",
-    "Hand Open",   nullptr,       "Prog Open",   "PC Close",  "Iregal Open", "Iregal Close",
-    "Cover Open",  "Cover Close", "Face",        "Face+Card", "Face+Pass",   nullptr,
-    nullptr,       nullptr,       nullptr,       nullptr,     nullptr,       nullptr,
+    nullptr,       "Fp",          "Password",  "Card",      "Fp+Password", "Fp+Card",
+    "Password+Fp", "Card+Fp",     "Job No",    "Card+Pass", nullptr,       "Close Door",
+    "Hand Open",   nullptr,       "Prog Open", "PC Close",  "Iregal Open", "Iregal Close",
+    "Cover Open",  "Cover Close", "Face",      "Face+Card", "Face+Pass",   nullptr,
+    nullptr,       nullptr,       nullptr,     nullptr,     nullptr,       nullptr,
     "Vein",        "Vein+Card",   "Vein+Pass"};
 
 // The plain download: returns the number of records, or -1.
@@ -70,8 +70,9 @@ long long Baseline(int Port, const QString& Folder) {
     while (sdk.FK_GetGeneralLogData_1(e, v, io, y, mo, d, h, mi, s)) {
       char line[96];
       const char* mode = v >= 0 && v < 33 && kModes[v] ? kModes[v] : "--";
-      const int length = std::snprintf(line, sizeof line, "%05d %02d/%02d/%04d %02d:%02d:%02d %02d %02d %s\r\n",
-                                       e, d, mo, y, h, mi, s, 1, io, mode);
+      const int length =
+          std::snprintf(line, sizeof line, "%05d %02d/%02d/%04d %02d:%02d:%02d %02d %02d %s\r\n", e,
+                        d, mo, y, h, mi, s, 1, io, mode);
       for (FILE* f : files) std::fwrite(line, 1, length, f);
       text += QLatin1StringView(line, length - 2);
       text += QLatin1Char('\n');
@@ -133,8 +134,10 @@ int main(int argc, char** argv) {
   const double programCpuMs = CpuMs() - programCpu;
   const double programSeconds = timer.nsecsElapsed() / 1e9;
   const QString label = t.Main().LabelTotal->text();
-  if (label.toInt() != records || t.Shown() != QStringList{QStringLiteral("Bilgiler Dosyaya Aktarıldı....")}) {
-    std::fprintf(stderr, "program read %s records: %s\n", qPrintable(label), qPrintable(t.Shown().join('|')));
+  if (label.toInt() != records ||
+      t.Shown() != QStringList{QStringLiteral("Bilgiler Dosyaya Aktarıldı....")}) {
+    std::fprintf(stderr, "program read %s records: %s\n", qPrintable(label),
+                 qPrintable(t.Shown().join('|')));
     return 1;
   }
 

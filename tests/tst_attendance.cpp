@@ -23,12 +23,15 @@ QList<Record> Records(int Count) {
 QByteArray LinesOf(const QList<Record>& Records, int Machine) {
   QByteArray text;
   for (const Record& r : Records)
-    text += AttendanceLine({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7], r[8]}, Machine) + "\r\n";
+    text +=
+        AttendanceLine({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7], r[8]}, Machine) + "\r\n";
   return text;
 }
 
 // The backup file of this month, relative to the program folder.
-QString Backup() { return TAttendanceFiles::BackupFileName({}, QDate::currentDate()); }
+QString Backup() {
+  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
+}
 
 // The program with terminal 7 ("Ana Kapı") connected through the fakes.
 struct Connected : TestProgram {
@@ -57,19 +60,22 @@ class TestAttendance : public QObject {
     row("enroll 7", {7, 3, 1, 2024, 12, 31, 23, 59, 59}, 1, "00007 31/12/2024 23:59:59 01 01 Card");
     row("long enroll kept whole", {1234567, 20, 0, 2024, 1, 1, 0, 0, 0}, 1,
         "1234567 01/01/2024 00:00:00 01 00 Face");
-    row("machine 12", {1, 2, 0, 2024, 1, 1, 0, 0, 0}, 12, "00001 01/01/2024 00:00:00 12 00 Password");
-    row("machine 123", {1, 2, 0, 2024, 1, 1, 0, 0, 0}, 123, "00001 01/01/2024 00:00:00 123 00 Password");
+    row("machine 12", {1, 2, 0, 2024, 1, 1, 0, 0, 0}, 12,
+        "00001 01/01/2024 00:00:00 12 00 Password");
+    row("machine 123", {1, 2, 0, 2024, 1, 1, 0, 0, 0}, 123,
+        "00001 01/01/2024 00:00:00 123 00 Password");
     row("short year, wide fields", {1, 9, 100, 24, 123, 5, 8, 7, 9}, 1,
         "00001 05/123/0024 08:07:09 01 100 Card+Pass");
-    const char* names[] = {"Fp", "Password", "Card", "Fp+Password", "Fp+Card", "Password+Fp",
-                           "Card+Fp", "Job No", "Card+Pass"};
+    const char* names[] = {"Fp",          "Password", "Card",   "Fp+Password", "Fp+Card",
+                           "Password+Fp", "Card+Fp",  "Job No", "Card+Pass"};
     for (int code = 1; code <= 9; ++code)
       row(qPrintable(QStringLiteral("verify %1").arg(code)), {1, code, 0, 2024, 1, 1, 0, 0, 0}, 1,
-          qPrintable(QStringLiteral("00001 01/01/2024 00:00:00 01 00 ") + QLatin1String(names[code - 1])));
+          qPrintable(QStringLiteral("00001 01/01/2024 00:00:00 01 00 ") +
+                     QLatin1String(names[code - 1])));
     const std::pair<int, const char*> named[] = {
-        {11, "Close Door"}, {12, "Hand Open"},   {14, "Prog Open"},   {15, "PC Close"},
+        {11, "Close Door"},  {12, "Hand Open"},    {14, "Prog Open"},  {15, "PC Close"},
         {16, "Iregal Open"}, {17, "Iregal Close"}, {18, "Cover Open"}, {19, "Cover Close"},
-        {21, "Face+Card"},  {22, "Face+Pass"},   {30, "Vein"},        {31, "Vein+Card"},
+        {21, "Face+Card"},   {22, "Face+Pass"},    {30, "Vein"},       {31, "Vein+Card"},
         {32, "Vein+Pass"}};
     for (auto [code, name] : named)
       row(qPrintable(QStringLiteral("verify %1").arg(code)), {1, code, 0, 2024, 1, 1, 0, 0, 0}, 1,
@@ -194,23 +200,28 @@ class TestAttendance : public QObject {
     const QString get = QStringLiteral("FK_GetGeneralLogData_1(17)");
     const QString app = ApplicationTitle();
     QTest::newRow("records written")
-        << QList<int>{} << 1 << 2 << -7 << QStringList{e0, load, get, get, get, e1}
-        << "ShowMessage" << "Bilgiler Dosyaya Aktarıldı...." << app << int(MB_OK);
-    QTest::newRow("no records")
-        << QList<int>{} << 1 << 0 << -7 << QStringList{e0, load, get, e1} << "MessageBox"
-        << "Cihazdan Alınacak Veri Yok..." << "Terminal İşlemleri" << (MB_OK | MB_ICONINFORMATION);
+        << QList<int>{} << 1 << 2 << -7 << QStringList{e0, load, get, get, get, e1} << "ShowMessage"
+        << "Bilgiler Dosyaya Aktarıldı...." << app << int(MB_OK);
+    QTest::newRow("no records") << QList<int>{} << 1 << 0 << -7 << QStringList{e0, load, get, e1}
+                                << "MessageBox"
+                                << "Cihazdan Alınacak Veri Yok..."
+                                << "Terminal İşlemleri" << (MB_OK | MB_ICONINFORMATION);
     QTest::newRow("none of data, no records")
         << QList<int>{} << 1 << 0 << -8 << QStringList{e0, load, get, e1} << "MessageBox"
-        << "Cihazdan Alınacak Veri Yok..." << "Terminal İşlemleri" << (MB_OK | MB_ICONINFORMATION);
-    QTest::newRow("load fails")
-        << QList<int>{} << -8 << 0 << -7 << QStringList{e0, load, e1} << "ShowMessage"
-        << "Cihazdan alınacak veri yok....." << app << int(MB_OK);
+        << "Cihazdan Alınacak Veri Yok..."
+        << "Terminal İşlemleri" << (MB_OK | MB_ICONINFORMATION);
+    QTest::newRow("load fails") << QList<int>{} << -8 << 0 << -7 << QStringList{e0, load, e1}
+                                << "ShowMessage"
+                                << "Cihazdan alınacak veri yok....." << app << int(MB_OK);
     QTest::newRow("disable fails: silent, enabled all the same")
-        << QList<int>{-2} << 1 << 2 << -7 << QStringList{e0, e1} << "" << "" << "" << 0;
+        << QList<int>{-2} << 1 << 2 << -7 << QStringList{e0, e1} << ""
+        << ""
+        << "" << 0;
     // A broken walk is an error, never "saved" and never "no data".
     QTest::newRow("walk breaks after records")
         << QList<int>{} << 1 << 3 << -2 << QStringList{e0, load, get, get, get, get, e1}
-        << "MessageBox" << "No Open Comm." << app << (MB_OK | MB_ICONERROR);
+        << "MessageBox"
+        << "No Open Comm." << app << (MB_OK | MB_ICONERROR);
     QTest::newRow("walk breaks at once")
         << QList<int>{} << 1 << 0 << -4 << QStringList{e0, load, get, e1} << "MessageBox"
         << "Read Error." << app << (MB_OK | MB_ICONERROR);
@@ -271,7 +282,8 @@ class TestAttendance : public QObject {
     QTest::newRow("file as yedek_K20") << "yedek_K20" << false << 3 << "Not a directory.";
     QTest::newRow("veri.txt full") << "veri.txt" << true << 3 << "No space left on device.";
     QTest::newRow("veri2.txt full") << "veri2.txt" << true << 3 << "No space left on device.";
-    QTest::newRow("veri.txt full, long walk") << "veri.txt" << true << 5000 << "No space left on device.";
+    QTest::newRow("veri.txt full, long walk")
+        << "veri.txt" << true << 5000 << "No space left on device.";
   }
   void outputFileFails() {
     QFETCH(QString, file);
@@ -301,8 +313,10 @@ class TestAttendance : public QObject {
       QCOMPARE(FakeSdk.Calls.last(), QStringLiteral("FK_EnableDevice(17,1)"));
       // A short walk fails when the lines are put on disk; a long one stops
       // reading at its first block that cannot be written.
-      if (records < 100) QCOMPARE(read, records + 1);
-      else QVERIFY2(read < records / 2, qPrintable(QString::number(read)));
+      if (records < 100)
+        QCOMPARE(read, records + 1);
+      else
+        QVERIFY2(read < records / 2, qPrintable(QString::number(read)));
     }
     QCOMPARE(t.Dialogs->Shown.size(), 1);
     QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
@@ -323,9 +337,9 @@ class TestAttendance : public QObject {
     bool locked = true;
     bool closeRefused = true;
     t.Dialogs->OnProcessMessages = [&] {
-      for (QWidget* w : QList<QWidget*>{t.Main().BitBtn4, t.Main().BitBtn5, t.Main().BitBtn9,
-                                          t.Main().BitBtn10, t.Main().BitBtn6, t.Main().Button1,
-                                          t.Main().DBGrid1})
+      for (QWidget* w :
+           QList<QWidget*>{t.Main().BitBtn4, t.Main().BitBtn5, t.Main().BitBtn9, t.Main().BitBtn10,
+                           t.Main().BitBtn6, t.Main().Button1, t.Main().DBGrid1})
         locked = locked && !w->isEnabled();
       locked = locked && !t.Main().mnuParmakYuzSil->isEnabled();
       closeRefused = closeRefused && !t.Main().close();
@@ -335,7 +349,7 @@ class TestAttendance : public QObject {
     QVERIFY(closeRefused);
     QVERIFY(t.Main().isVisible());
     for (QWidget* w : QList<QWidget*>{t.Main().BitBtn4, t.Main().BitBtn5, t.Main().BitBtn10,
-                                        t.Main().Button1, t.Main().DBGrid1})
+                                      t.Main().Button1, t.Main().DBGrid1})
       QVERIFY(w->isEnabled());
     QCOMPARE(FakeSdk.Calls.last(), QStringLiteral("FK_EnableDevice(17,1)"));
   }
@@ -348,8 +362,9 @@ class TestAttendance : public QObject {
     const QByteArray head = "No\tMchn\tEnNo\tName\tMode\tIOMd\tDateTime\r\n";
     QTest::newRow("the example") << head + "1\t1\t42\tAli\t1\t0\t2024/03/05 08:07:09\r\n"
                                  << QByteArray("00042 05/03/2024 08:07:09 01\r\n");
-    QTest::newRow("last five characters") << head + "1\t3\t1234567\tx\t1\t0\t2024/03/05 08:07:09\r\n"
-                                          << QByteArray("34567 05/03/2024 08:07:09 03\r\n");
+    QTest::newRow("last five characters")
+        << head + "1\t3\t1234567\tx\t1\t0\t2024/03/05 08:07:09\r\n"
+        << QByteArray("34567 05/03/2024 08:07:09 03\r\n");
     QTest::newRow("short enroll, blanks dropped")
         << head + "1\t 1 2\t 7 \tA B\t1\t0\t  2024/12/31   23:59:58\r\n"
         << QByteArray("00007 31/12/2024 23:59:58 12\r\n");
@@ -360,8 +375,8 @@ class TestAttendance : public QObject {
         << QByteArray("h\n1\t1\t42\t\t\t\t2024/03/05 08:07:09\n2\t1\t43\t\t\t\t2024/03/05 08:07:10")
         << QByteArray("00042 05/03/2024 08:07:09 01\r\n00043 05/03/2024 08:07:10 01\r\n");
     QTest::newRow("empty line after the heading") << head + "\r\n" << QByteArray(" // :: \r\n");
-    QTest::newRow("short line: only what exists")
-        << head + "1\t1\t42\r\n" << QByteArray("42 // :: 01\r\n");
+    QTest::newRow("short line: only what exists") << head + "1\t1\t42\r\n"
+                                                  << QByteArray("42 // :: 01\r\n");
     QTest::newRow("heading only") << head << QByteArray();
     QTest::newRow("empty file") << QByteArray() << QByteArray();
   }
@@ -403,9 +418,12 @@ class TestAttendance : public QObject {
   void cardConversionUnreadable_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << "nothing.txt" << "No such file or directory.";
-    QTest::newRow("a folder") << "folder" << "directory.";
-    QTest::newRow("cancelled") << "" << "";
+    QTest::newRow("missing") << "nothing.txt"
+                             << "No such file or directory.";
+    QTest::newRow("a folder") << "folder"
+                              << "directory.";
+    QTest::newRow("cancelled") << ""
+                               << "";
   }
   void cardConversionUnreadable() {
     QFETCH(QString, chosen);

@@ -30,7 +30,8 @@ class TestMaintenance : public QObject {
     const QString benumb = QStringLiteral("FK_BenumbAllManager(17)");
     const QString empty = QStringLiteral("FK_EmptyEnrollData(17)");
     const QString clear = QStringLiteral("FK_ClearKeeperData(17)");
-    const QString ask = QStringLiteral("Seçili Terminaldeki Tüm Parmakizlerini Silmek İstiyor musunuz...?");
+    const QString ask =
+        QStringLiteral("Seçili Terminaldeki Tüm Parmakizlerini Silmek İstiyor musunuz...?");
     const QStringList disable{QStringLiteral("FK_EnableDevice")};
     auto row = [](const char* name, const char* command, QStringList failing, int answer,
                   QStringList calls, QStringList shown) {

@@ -1,9 +1,9 @@
 // The attendance download and the clock commands of the main window against
 // a real vterminal, through the stand-in library.
 #include <QDir>
-#include <QtEndian>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include "SimFixture.h"
 #include "TestProgram.h"
@@ -33,7 +33,9 @@ QByteArray FileText(const QList<QByteArray>& Lines) {
   return text;
 }
 
-QString BackupFile() { return TAttendanceFiles::BackupFileName({}, QDate::currentDate()); }
+QString BackupFile() {
+  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
+}
 
 // The program with the terminal on Port in its list, connected.
 void ConnectTo(TestProgram& T, int Port) {
@@ -91,7 +93,7 @@ class TestE2EDownload : public QObject {
     VTerminal vt(dir.path());
     const int port = deadPort();
     const QStringList seeded{"--port", QString::number(port), "--machine", "3", "--seed-users",
-                             "5",      "--seed-records",     "40"};
+                             "5",      "--seed-records",      "40"};
     QVERIFY2(vt.start(seeded + QStringList{"--drop-walk-after", "25"}), qPrintable(vt.error()));
     const QList<QByteArray> lines = TerminalLines(vt, 3);
     TestProgram t(true, TSdk::Library);
