@@ -68,6 +68,14 @@ Tfrmgiris::Tfrmgiris() {
                  BitBtn9, BitBtn10, BitBtn11, Button1},
                 {mnuParmakizleriniSil, mnuTumVerileriAl, mnuTumVerileriAlSil, mnuParmakYuzSil});
   ConnectAction(BitBtn4, &QPushButton::clicked, this, &Tfrmgiris::BitBtn4Click);
+  ConnectAction(BitBtn5, &QPushButton::clicked, this, &Tfrmgiris::BitBtn5Click);
+  ConnectAction(Button1, &QPushButton::clicked, this, &Tfrmgiris::Button1Click);
+  ConnectAction(BitBtn6, &QPushButton::clicked, this, &Tfrmgiris::BitBtn6Click);
+  ConnectAction(BitBtn7, &QPushButton::clicked, this, &Tfrmgiris::BitBtn7Click);
+  ConnectAction(BitBtn8, &QPushButton::clicked, this, &Tfrmgiris::BitBtn8Click);
+  ConnectAction(mnuParmakizleriniSil, &QAction::triggered, this,
+                &Tfrmgiris::erminaldeTanmlTmParmakizleriniSil1Click);
+  ConnectAction(mnuParmakYuzSil, &QAction::triggered, this, &Tfrmgiris::CihazdaTanmltmparmaky1Click);
   ConnectAction(BitBtn9, &QPushButton::clicked, this, &Tfrmgiris::BitBtn9Click);
   ConnectAction(BitBtn10, &QPushButton::clicked, this, &Tfrmgiris::BitBtn10Click);
   ConnectAction(Button2, &QPushButton::clicked, this, &Tfrmgiris::Button2Click);

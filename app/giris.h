@@ -73,11 +73,21 @@ class Tfrmgiris : public QWidget {
   void SetTerminalButtonsEnabled(bool Enabled);
   // Shows Window modally with the main window hidden meanwhile.
   void ShowModalHidden(QDialog& Window);
+  // ProgressBar1 empty and at rest.
+  void ShowEmptyProgress();
 
-  // Handlers.
+  // Handlers (the download and the card conversion in girisDownload.cpp, the
+  // maintenance commands in girisCommands.cpp).
   void FormCreate();
   void FormClose();
   void BitBtn4Click();
+  void BitBtn5Click();
+  void Button1Click();
+  void BitBtn6Click();
+  void BitBtn7Click();
+  void BitBtn8Click();
+  void erminaldeTanmlTmParmakizleriniSil1Click();
+  void CihazdaTanmltmparmaky1Click();
   void BitBtn9Click();
   void BitBtn10Click();
   void Button2Click();

@@ -1,0 +1,36 @@
+#include "attendance/AttendanceFiles.h"
+
+#include <QDir>
+
+namespace {
+const QString kBackupFolder = QStringLiteral("yedek_K20");
+}
+
+QString TAttendanceFiles::BackupFileName(const QString& AppPath, const QDate& Today) {
+  return AppPath + kBackupFolder + QLatin1Char('/') + Today.toString(QStringLiteral("MMyyyy")) +
+         QStringLiteral(".txt");
+}
+
+TAttendanceFiles::TAttendanceFiles(const QString& AppPath, bool SecondDataFile,
+                                   const QDate& Today) {
+  main_ = std::make_unique<TAppendFile>(AppPath + QStringLiteral("veri.txt"));
+  if (SecondDataFile)
+    second_ = std::make_unique<TAppendFile>(AppPath + QStringLiteral("veri2.txt"));
+  // A folder that cannot be made shows up as the backup file's open error.
+  QDir(AppPath).mkdir(kBackupFolder);
+  // The backup file is appended to like the others: a month's backup is never
+  // emptied by a later download of the same month.
+  backup_ = std::make_unique<TAppendFile>(BackupFileName(AppPath, Today));
+}
+
+void TAttendanceFiles::Write(const QByteArray& Line) {
+  main_->Write(Line);
+  backup_->Write(Line);
+  if (second_) second_->Write(Line);
+}
+
+void TAttendanceFiles::Sync() {
+  main_->Sync();
+  backup_->Sync();
+  if (second_) second_->Sync();
+}

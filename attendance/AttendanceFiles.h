@@ -1,0 +1,37 @@
+// The three output files of the attendance download: the main data file
+// "veri.txt", the month's backup file in "yedek_K20" and, when asked for,
+// the second data file "veri2.txt". All three get the same lines in the same
+// order and are only ever appended to.
+#pragma once
+#include <QDate>
+#include <QString>
+#include <memory>
+
+#include "attendance/AppendFile.h"
+
+class TAttendanceFiles {
+ public:
+  // Opens the main data file, the second one when SecondDataFile is set, then
+  // the backup file of Today's month (creating "yedek_K20" when missing).
+  // Throws EInOutError; files opened before the failure are closed again.
+  TAttendanceFiles(const QString& AppPath, bool SecondDataFile, const QDate& Today);
+
+  // "yedek_K20/MMYYYY.txt" under AppPath, named after the month of Today.
+  static QString BackupFileName(const QString& AppPath, const QDate& Today);
+
+  // Writes one line (line break included) to the main data file, the backup
+  // file, then the second data file. Lines are gathered and handed to the
+  // system in blocks of a few hundred records (one system call per line and
+  // file would cost more than the rest of the download); a file that cannot
+  // be written fails at its next block, and closing the files hands over
+  // what is left, so the lines read before an error stay written.
+  void Write(const QByteArray& Line);
+  // Puts every file's contents on disk; after it a power cut loses nothing.
+  // The download calls it before telling the operator the lines are saved.
+  void Sync();
+
+ private:
+  std::unique_ptr<TAppendFile> main_;
+  std::unique_ptr<TAppendFile> second_;
+  std::unique_ptr<TAppendFile> backup_;
+};

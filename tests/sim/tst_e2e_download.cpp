@@ -1,0 +1,145 @@
+// The attendance download and the clock commands of the main window against
+// a real vterminal, through the stand-in library.
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include "SimFixture.h"
+#include "TestProgram.h"
+#include "attendance/AttendanceFiles.h"
+#include "attendance/AttendanceLine.h"
+
+namespace {
+
+// The terminal's records in its order, as lines of machine Machine, read
+// from its state folder (nine 32-bit little-endian integers per record).
+QList<QByteArray> TerminalLines(const VTerminal& Vt, int Machine) {
+  QFile f(Vt.statePath() + QStringLiteral(".d/records.bin"));
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = f.readAll();
+  QList<QByteArray> lines;
+  for (qsizetype at = 0; at + 36 <= bytes.size(); at += 36) {
+    int v[9];
+    for (int i = 0; i < 9; ++i) v[i] = qFromLittleEndian<qint32>(bytes.constData() + at + 4 * i);
+    lines << AttendanceLine({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]}, Machine);
+  }
+  return lines;
+}
+
+QByteArray FileText(const QList<QByteArray>& Lines) {
+  QByteArray text;
+  for (const QByteArray& l : Lines) text += l + "\r\n";
+  return text;
+}
+
+QString BackupFile() {
+  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
+}
+
+// The program with the terminal on Port in its list, connected.
+void ConnectTo(TestProgram& T, int Port) {
+  T.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("3"), QStringLiteral("ethernet"),
+                       {}, {}, QStringLiteral("127.0.0.1"), QString::number(Port));
+  T.Start();
+  T.Main().BitBtn4->click();
+}
+
+}  // namespace
+
+class TestE2EDownload : public QObject {
+  Q_OBJECT
+ private slots:
+  // The same lines, in the terminal's order, in all three files and Memo4;
+  // a second download finds nothing new.
+  void downloadFromSeededTerminal() {
+    QTemporaryDir dir;
+    VTerminal vt(dir.path());
+    QVERIFY2(vt.start({"--machine", "3", "--seed-users", "5", "--seed-records", "40"}),
+             qPrintable(vt.error()));
+    const QList<QByteArray> lines = TerminalLines(vt, 3);
+    QCOMPARE(lines.size(), 40);
+    TestProgram t(true, TSdk::Library);
+    ConnectTo(t, vt.port());
+    t.Main().CheckBox1->setChecked(true);
+    t.Main().BitBtn5->click();
+
+    QCOMPARE(t.Shown(), QStringList{QStringLiteral("Bilgiler Dosyaya Aktarıldı....")});
+    const QByteArray text = FileText(lines);
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), text);
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri2.txt")), text);
+    QCOMPARE(t.Folder.ReadFile(BackupFile()), text);
+    QCOMPARE(t.Main().Memo4->toPlainText().toLatin1() + "\n", QByteArray(text).replace('\r', ""));
+    QCOMPARE(t.Main().LabelTotal->text(), QStringLiteral("40"));
+    QVERIFY(vt.state().value("enabled").toBool());
+    const QStringList calls = vt.journal();
+    QVERIFY(calls.contains(QStringLiteral("FK_EnableDevice(0) = 1")));
+    QVERIFY(calls.contains(QStringLiteral("FK_LoadGeneralLogData(1) = 1 records=40")));
+    QCOMPARE(calls.last(), QStringLiteral("FK_EnableDevice(1) = 1"));
+
+    t.Dialogs->Clear();
+    t.Main().BitBtn5->click();
+    QCOMPARE(t.Shown(), QStringList{QStringLiteral("Cihazdan Alınacak Veri Yok...")});
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), text);
+  }
+
+  // The connection drops in the middle of the walk: every line read stays
+  // written, the error shows, and the next download delivers every record.
+  // The terminal counts a walk as delivered only once it reaches its end, so
+  // the next walk starts again from the first record of the broken one: its
+  // lines come a second time.
+  void droppedWalkLosesNothing() {
+    QTemporaryDir dir;
+    VTerminal vt(dir.path());
+    const int port = deadPort();
+    const QStringList seeded{"--port", QString::number(port), "--machine", "3", "--seed-users",
+                             "5",      "--seed-records",      "40"};
+    QVERIFY2(vt.start(seeded + QStringList{"--drop-walk-after", "25"}), qPrintable(vt.error()));
+    const QList<QByteArray> lines = TerminalLines(vt, 3);
+    TestProgram t(true, TSdk::Library);
+    ConnectTo(t, port);
+    t.Main().BitBtn5->click();
+
+    QCOMPARE(t.Shown(), QStringList{QStringLiteral("Read Error.")});
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
+    const QByteArray first = FileText(lines.mid(0, 25));
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), first);
+    QCOMPARE(t.Folder.ReadFile(BackupFile()), first);
+    QCOMPARE(t.Main().Memo4->toPlainText().count(QLatin1Char('\n')), 24);
+    QVERIFY(t.Main().BitBtn5->isEnabled());
+
+    // The same terminal, now without the fault; connect again and download.
+    vt.stop();
+    QVERIFY2(vt.start({"--port", QString::number(port), "--machine", "3"}), qPrintable(vt.error()));
+    t.Main().BitBtn4->click();  // "BAGLANTI_KES": the dropped connection is let go
+    t.Main().BitBtn4->click();
+    QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLANTI_KES"));
+    t.Dialogs->Clear();
+    t.Main().BitBtn5->click();
+    QCOMPARE(t.Shown(), QStringList{QStringLiteral("Bilgiler Dosyaya Aktarıldı....")});
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), first + FileText(lines));
+    QVERIFY(vt.state().value("enabled").toBool());
+  }
+
+  // Setting the clock from the PC and reading it back gives the PC's time.
+  void clockRoundTrip() {
+    QTemporaryDir dir;
+    VTerminal vt(dir.path());
+    QVERIFY2(vt.start({"--machine", "3"}), qPrintable(vt.error()));
+    TestProgram t(true, TSdk::Library);
+    ConnectTo(t, vt.port());
+    const QDateTime before = QDateTime::currentDateTime();
+    t.Main().BitBtn6->click();
+    t.Main().BitBtn7->click();
+    const QDateTime after = QDateTime::currentDateTime();
+    QCOMPARE(t.Shown().value(0), QStringLiteral("cihaz tarih saati ayarlandı.."));
+    const QDateTime read =
+        QDateTime::fromString(t.Shown().value(1), QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    QVERIFY2(read.isValid(), qPrintable(t.Shown().join('|')));
+    QVERIFY(read >= before.addSecs(-1) && read <= after.addSecs(1));
+    QVERIFY(vt.state().value("enabled").toBool());
+  }
+};
+
+QTEST_MAIN(TestE2EDownload)
+#include "tst_e2e_download.moc"

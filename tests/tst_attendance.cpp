@@ -1,0 +1,461 @@
+// The attendance line, the download through BitBtn5 against the fake SDK, and
+// the memory-card conversion through Button1.
+#include <QDir>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "TestProgram.h"
+#include "attendance/AttendanceFiles.h"
+#include "attendance/AttendanceLine.h"
+#include "attendance/CardFile.h"
+#include "attendance/Download.h"
+
+namespace {
+
+using Record = std::array<int, 9>;  // enroll, verify, in/out, y, m, d, h, mi, s
+
+// Records of user 1..Count, one second apart, verify mode 1.
+QList<Record> Records(int Count) {
+  QList<Record> records;
+  for (int i = 1; i <= Count; ++i) records.append({i, 1, 0, 2024, 3, 5, 8, 7, i % 60});
+  return records;
+}
+QByteArray LinesOf(const QList<Record>& Records, int Machine) {
+  QByteArray text;
+  for (const Record& r : Records)
+    text +=
+        AttendanceLine({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7], r[8]}, Machine) + "\r\n";
+  return text;
+}
+
+// The backup file of this month, relative to the program folder.
+QString Backup() {
+  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
+}
+
+// The program with terminal 7 ("Ana Kapı") connected through the fakes.
+struct Connected : TestProgram {
+  Connected() {
+    Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("7"), QStringLiteral("usb"));
+    Start();
+    Main().BitBtn4->click();
+    FakeSdk.Calls.clear();
+  }
+  QByteArray File(const QString& Name) const { return Folder.ReadFile(Name); }
+};
+
+}  // namespace
+
+class TestAttendance : public QObject {
+  Q_OBJECT
+ private slots:
+  void attendanceLine_data() {
+    QTest::addColumn<Record>("record");
+    QTest::addColumn<int>("machine");
+    QTest::addColumn<QByteArray>("line");
+    auto row = [](const char* name, Record r, int machine, const char* line) {
+      QTest::newRow(name) << r << machine << QByteArray(line);
+    };
+    row("the example", {42, 1, 0, 2024, 3, 5, 8, 7, 9}, 1, "00042 05/03/2024 08:07:09 01 00 Fp");
+    row("enroll 7", {7, 3, 1, 2024, 12, 31, 23, 59, 59}, 1, "00007 31/12/2024 23:59:59 01 01 Card");
+    row("long enroll kept whole", {1234567, 20, 0, 2024, 1, 1, 0, 0, 0}, 1,
+        "1234567 01/01/2024 00:00:00 01 00 Face");
+    row("machine 12", {1, 2, 0, 2024, 1, 1, 0, 0, 0}, 12,
+        "00001 01/01/2024 00:00:00 12 00 Password");
+    row("machine 123", {1, 2, 0, 2024, 1, 1, 0, 0, 0}, 123,
+        "00001 01/01/2024 00:00:00 123 00 Password");
+    row("short year, wide fields", {1, 9, 100, 24, 123, 5, 8, 7, 9}, 1,
+        "00001 05/123/0024 08:07:09 01 100 Card+Pass");
+    const char* names[] = {"Fp",          "Password", "Card",   "Fp+Password", "Fp+Card",
+                           "Password+Fp", "Card+Fp",  "Job No", "Card+Pass"};
+    for (int code = 1; code <= 9; ++code)
+      row(qPrintable(QStringLiteral("verify %1").arg(code)), {1, code, 0, 2024, 1, 1, 0, 0, 0}, 1,
+          qPrintable(QStringLiteral("00001 01/01/2024 00:00:00 01 00 ") +
+                     QLatin1String(names[code - 1])));
+    const std::pair<int, const char*> named[] = {
+        {11, "Close Door"},  {12, "Hand Open"},    {14, "Prog Open"},  {15, "PC Close"},
+        {16, "Iregal Open"}, {17, "Iregal Close"}, {18, "Cover Open"}, {19, "Cover Close"},
+        {21, "Face+Card"},   {22, "Face+Pass"},    {30, "Vein"},       {31, "Vein+Card"},
+        {32, "Vein+Pass"}};
+    for (auto [code, name] : named)
+      row(qPrintable(QStringLiteral("verify %1").arg(code)), {1, code, 0, 2024, 1, 1, 0, 0, 0}, 1,
+          qPrintable(QStringLiteral("00001 01/01/2024 00:00:00 01 00 ") + QLatin1String(name)));
+    for (int code : {0, 10, 13, 23, 24, 25, 26, 27, 28, 29, 33, -1})
+      row(qPrintable(QStringLiteral("verify %1 has no name").arg(code)),
+          {1, code, 0, 2024, 1, 1, 0, 0, 0}, 1, "00001 01/01/2024 00:00:00 01 00 --");
+  }
+  void attendanceLine() {
+    QFETCH(Record, record);
+    QFETCH(int, machine);
+    QFETCH(QByteArray, line);
+    const Record& r = record;
+    QCOMPARE(AttendanceLine({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7], r[8]}, machine), line);
+  }
+
+  void backupFileName() {
+    QCOMPARE(TAttendanceFiles::BackupFileName(QStringLiteral("/p/"), QDate(2024, 3, 31)),
+             QStringLiteral("/p/yedek_K20/032024.txt"));
+    QCOMPARE(TAttendanceFiles::BackupFileName(QStringLiteral("/p/"), QDate(2024, 4, 1)),
+             QStringLiteral("/p/yedek_K20/042024.txt"));
+  }
+
+  // Two downloads append to the main and the backup file; veri2.txt is never
+  // touched while CheckBox1 is unticked.
+  void downloadsAppend() {
+    Connected t;
+    t.Folder.WriteFile(QStringLiteral("veri.txt"), "earlier\r\n");
+    QDir(t.Folder.Path()).mkdir(QStringLiteral("yedek_K20"));
+    t.Folder.WriteFile(Backup(), "backup\r\n");
+    const QList<Record> first = Records(3);
+    const QList<Record> second = {{1234567, 20, 1, 2024, 4, 1, 17, 30, 0}};
+    FakeSdk.LogRecords = first;
+    t.Main().BitBtn5->click();
+    FakeSdk.LogRecords = second;
+    t.Main().BitBtn5->click();
+    const QByteArray lines = LinesOf(first, 7) + LinesOf(second, 7);
+    QCOMPARE(t.File(QStringLiteral("veri.txt")), "earlier\r\n" + lines);
+    QCOMPARE(t.File(Backup()), "backup\r\n" + lines);
+    QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("veri2.txt"))));
+    // Memo4 holds the last download only.
+    QCOMPARE(t.Main().Memo4->toPlainText(), QString::fromLatin1(LinesOf(second, 7)).trimmed());
+    QCOMPARE(t.Main().LabelTotal->text(), QStringLiteral("1"));
+    QCOMPARE(t.Shown(), QStringList(2, QStringLiteral("Bilgiler Dosyaya Aktarıldı....")));
+  }
+
+  void secondDataFile() {
+    Connected t;
+    t.Main().CheckBox1->setChecked(true);
+    FakeSdk.LogRecords = Records(2);
+    t.Main().BitBtn5->click();
+    const QByteArray lines = LinesOf(Records(2), 7);
+    QCOMPARE(t.File(QStringLiteral("veri.txt")), lines);
+    QCOMPARE(t.File(QStringLiteral("veri2.txt")), lines);
+    QCOMPARE(t.File(Backup()), lines);
+    QCOMPARE(t.Main().Memo4->toPlainText() + QLatin1String("\n"),
+             QString::fromLatin1(lines).remove(QLatin1Char('\r')));
+  }
+
+  // The bar advances by the count plus one, wraps to 0 on reaching 500 and
+  // stands at 500 at the end of a walk with records.
+  void progress() {
+    struct Report : TDownloadReport {
+      QList<int> Positions;
+      QList<int> Counts;
+      QByteArrayList Lines;
+      int Maximum = 0;
+      void Started(int M) override { Maximum = M; }
+      void Line(const QByteArray& Text) override { Lines << Text; }
+      void Counted(int Count) override { Counts << Count; }
+      void Progress(int Position) override { Positions << Position; }
+      void Ended(int Count) override { Counts << -Count; }
+    } report;
+    ScopedScriptedDialogs dialogs;
+    ScopedFakeSdk fake;
+    TestFolder folder;
+    FakeSdk.LogRecords = Records(32);
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    QCOMPARE(DownloadAttendance(sdk, {folder.Path(), 7, false, QDate(2024, 3, 5)}, report), 32);
+    QCOMPARE(report.Maximum, 500);
+    QCOMPARE(report.Positions.size(), 33);
+    QCOMPARE(report.Positions.mid(0, 3), (QList<int>{2, 5, 9}));
+    QCOMPARE(report.Positions[29], 495);  // after 30 records: 2 + 3 + ... + 31
+    QCOMPARE(report.Positions[30], 0);    // the 31st reached 527: back to 0
+    QCOMPARE(report.Positions[31], 33);
+    QCOMPARE(report.Positions.last(), 500);
+    QCOMPARE(report.Counts.last(), -32);
+    QCOMPARE(report.Lines.value(0), QByteArray("00001 05/03/2024 08:07:01 07 00 Fp"));
+    QVERIFY(dialogs->ProcessMessagesCalls >= 1);  // before the first record
+    QCOMPARE(folder.ReadFile(QStringLiteral("yedek_K20/032024.txt")), LinesOf(Records(32), 7));
+  }
+
+  void progressBarInTheWindow() {
+    Connected t;
+    FakeSdk.LogRecords = Records(31);
+    int atStart = -1;
+    t.Dialogs->OnProcessMessages = [&] {
+      if (atStart < 0) atStart = t.Main().ProgressBar1->value();
+    };
+    t.Main().BitBtn5->click();
+    QCOMPARE(atStart, 0);
+    QCOMPARE(t.Main().ProgressBar1->maximum(), 500);
+    QCOMPARE(t.Main().ProgressBar1->value(), 500);
+    QCOMPARE(t.Main().LabelTotal->text(), QStringLiteral("31"));
+  }
+
+  // How a download ends, with its exact calls and messages. Handle 17 comes
+  // from the fake connect.
+  void downloadEnds_data() {
+    QTest::addColumn<QList<int>>("enable");  // results of FK_EnableDevice, in order
+    QTest::addColumn<int>("load");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("walkEnd");  // result after the records
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("flags");
+    const QString e0 = QStringLiteral("FK_EnableDevice(17,0)");
+    const QString e1 = QStringLiteral("FK_EnableDevice(17,1)");
+    const QString load = QStringLiteral("FK_LoadGeneralLogData(17,1)");
+    const QString get = QStringLiteral("FK_GetGeneralLogData_1(17)");
+    const QString app = ApplicationTitle();
+    QTest::newRow("records written")
+        << QList<int>{} << 1 << 2 << -7 << QStringList{e0, load, get, get, get, e1} << "ShowMessage"
+        << "Bilgiler Dosyaya Aktarıldı...." << app << int(MB_OK);
+    QTest::newRow("no records") << QList<int>{} << 1 << 0 << -7 << QStringList{e0, load, get, e1}
+                                << "MessageBox"
+                                << "Cihazdan Alınacak Veri Yok..."
+                                << "Terminal İşlemleri" << (MB_OK | MB_ICONINFORMATION);
+    QTest::newRow("none of data, no records")
+        << QList<int>{} << 1 << 0 << -8 << QStringList{e0, load, get, e1} << "MessageBox"
+        << "Cihazdan Alınacak Veri Yok..."
+        << "Terminal İşlemleri" << (MB_OK | MB_ICONINFORMATION);
+    QTest::newRow("load fails") << QList<int>{} << -8 << 0 << -7 << QStringList{e0, load, e1}
+                                << "ShowMessage"
+                                << "Cihazdan alınacak veri yok....." << app << int(MB_OK);
+    QTest::newRow("disable fails: silent, enabled all the same")
+        << QList<int>{-2} << 1 << 2 << -7 << QStringList{e0, e1} << ""
+        << ""
+        << "" << 0;
+    // A broken walk is an error, never "saved" and never "no data".
+    QTest::newRow("walk breaks after records")
+        << QList<int>{} << 1 << 3 << -2 << QStringList{e0, load, get, get, get, get, e1}
+        << "MessageBox"
+        << "No Open Comm." << app << (MB_OK | MB_ICONERROR);
+    QTest::newRow("walk breaks at once")
+        << QList<int>{} << 1 << 0 << -4 << QStringList{e0, load, get, e1} << "MessageBox"
+        << "Read Error." << app << (MB_OK | MB_ICONERROR);
+    QTest::newRow("none of data after records is an error")
+        << QList<int>{} << 1 << 1 << -8 << QStringList{e0, load, get, get, e1} << "MessageBox"
+        << "None of data array." << app << (MB_OK | MB_ICONERROR);
+  }
+  void downloadEnds() {
+    QFETCH(QList<int>, enable);
+    QFETCH(int, load);
+    QFETCH(int, records);
+    QFETCH(int, walkEnd);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(int, flags);
+    Connected t;
+    FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = enable;
+    FakeSdk.Results[QStringLiteral("FK_LoadGeneralLogData")] = load;
+    QList<int> walk(records, 1);
+    walk << walkEnd;
+    FakeSdk.Queued[QStringLiteral("FK_GetGeneralLogData_1")] = walk;
+    FakeSdk.LogRecords = Records(records);
+    t.Main().BitBtn5->click();
+
+    QCOMPARE(FakeSdk.Calls, calls);
+    QCOMPARE(t.Dialogs->Shown.size(), kind.isEmpty() ? 0 : 1);
+    if (!kind.isEmpty()) {
+      const ShownDialog& shown = t.Dialogs->Shown[0];
+      QCOMPARE(shown.Kind, kind);
+      QCOMPARE(shown.Text, text);
+      QCOMPARE(shown.Title, title);
+      QCOMPARE(shown.Flags, flags);
+    }
+    // The lines read stay written, in all files and in the box; the files
+    // exist even when nothing came.
+    const QByteArray lines = LinesOf(Records(enable.isEmpty() && load == 1 ? records : 0), 7);
+    QCOMPARE(t.File(QStringLiteral("veri.txt")), lines);
+    QCOMPARE(t.File(Backup()), lines);
+    QCOMPARE(t.Main().Memo4->toPlainText(), QString::fromLatin1(lines).remove('\r').trimmed());
+    QVERIFY(t.Main().BitBtn5->isEnabled());
+    QVERIFY(t.Main().BitBtn4->isEnabled());
+  }
+
+  // An output file that cannot be opened stops the download before the
+  // terminal is disabled; one that cannot be written stops the walk at the
+  // next block of lines, or at the end, before "saved" could be shown.
+  // Either way the error box shows it and the terminal is enabled again.
+  void outputFileFails_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("full");  // a file that opens but takes no bytes
+    QTest::addColumn<int>("records");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder as veri.txt") << "veri.txt" << false << 3 << "Is a directory.";
+    QTest::newRow("folder as veri2.txt") << "veri2.txt" << false << 3 << "Is a directory.";
+    QTest::newRow("folder as the backup") << Backup() << false << 3 << "Is a directory.";
+    QTest::newRow("file as yedek_K20") << "yedek_K20" << false << 3 << "Not a directory.";
+    QTest::newRow("veri.txt full") << "veri.txt" << true << 3 << "No space left on device.";
+    QTest::newRow("veri2.txt full") << "veri2.txt" << true << 3 << "No space left on device.";
+    QTest::newRow("veri.txt full, long walk")
+        << "veri.txt" << true << 5000 << "No space left on device.";
+  }
+  void outputFileFails() {
+    QFETCH(QString, file);
+    QFETCH(bool, full);
+    QFETCH(int, records);
+    QFETCH(QString, reason);
+    if (full && !QFile::exists(QStringLiteral("/dev/full"))) QSKIP("no /dev/full");
+    Connected t;
+    t.Main().CheckBox1->setChecked(true);
+    if (full) {
+      // Appending to a device: Qt notes that it cannot seek to its end.
+      QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot call seek")));
+      QVERIFY(QFile::link(QStringLiteral("/dev/full"), t.Folder.File(file)));
+    } else if (file == QLatin1String("yedek_K20")) {
+      t.Folder.WriteFile(file, "x");
+    } else {
+      QVERIFY(QDir().mkpath(t.Folder.File(file)));
+    }
+    FakeSdk.LogRecords = Records(records);
+    t.Main().BitBtn5->click();
+
+    const int read = FakeSdk.CallCount(QStringLiteral("FK_GetGeneralLogData_1"));
+    if (!full) {
+      QCOMPARE(FakeSdk.Calls, QStringList{QStringLiteral("FK_EnableDevice(17,1)")});
+    } else {
+      QCOMPARE(FakeSdk.Calls.first(), QStringLiteral("FK_EnableDevice(17,0)"));
+      QCOMPARE(FakeSdk.Calls.last(), QStringLiteral("FK_EnableDevice(17,1)"));
+      // A short walk fails when the lines are put on disk; a long one stops
+      // reading at its first block that cannot be written.
+      if (records < 100)
+        QCOMPARE(read, records + 1);
+      else
+        QVERIFY2(read < records / 2, qPrintable(QString::number(read)));
+    }
+    QCOMPARE(t.Dialogs->Shown.size(), 1);
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
+    QVERIFY2(t.Dialogs->Shown[0].Text.endsWith(reason), qPrintable(t.Dialogs->Shown[0].Text));
+    QVERIFY(t.Dialogs->Shown[0].Text.contains(file.section(QLatin1Char('/'), -1)));
+    QVERIFY(t.Main().BitBtn5->isEnabled());
+    // The files written before the full one hold every line read.
+    if (full && file == QLatin1String("veri2.txt"))
+      QCOMPARE(t.File(QStringLiteral("veri.txt")), LinesOf(Records(records), 7));
+  }
+
+  // While the walk runs nothing can disconnect, open a window or close the
+  // main window; all of it comes back afterwards.
+  void busyWhileWalking() {
+    Connected t;
+    t.Main().show();
+    FakeSdk.LogRecords = Records(2);
+    bool locked = true;
+    bool closeRefused = true;
+    t.Dialogs->OnProcessMessages = [&] {
+      for (QWidget* w :
+           QList<QWidget*>{t.Main().BitBtn4, t.Main().BitBtn5, t.Main().BitBtn9, t.Main().BitBtn10,
+                           t.Main().BitBtn6, t.Main().Button1, t.Main().DBGrid1})
+        locked = locked && !w->isEnabled();
+      locked = locked && !t.Main().mnuParmakYuzSil->isEnabled();
+      closeRefused = closeRefused && !t.Main().close();
+    };
+    t.Main().BitBtn5->click();
+    QVERIFY(locked);
+    QVERIFY(closeRefused);
+    QVERIFY(t.Main().isVisible());
+    for (QWidget* w : QList<QWidget*>{t.Main().BitBtn4, t.Main().BitBtn5, t.Main().BitBtn10,
+                                      t.Main().Button1, t.Main().DBGrid1})
+      QVERIFY(w->isEnabled());
+    QCOMPARE(FakeSdk.Calls.last(), QStringLiteral("FK_EnableDevice(17,1)"));
+  }
+
+  // The card conversion through Button1: the file-open dialog opens at the
+  // program folder, the lines are appended to veri.txt.
+  void cardConversion_data() {
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QByteArray>("appended");
+    const QByteArray head = "No\tMchn\tEnNo\tName\tMode\tIOMd\tDateTime\r\n";
+    QTest::newRow("the example") << head + "1\t1\t42\tAli\t1\t0\t2024/03/05 08:07:09\r\n"
+                                 << QByteArray("00042 05/03/2024 08:07:09 01\r\n");
+    QTest::newRow("last five characters")
+        << head + "1\t3\t1234567\tx\t1\t0\t2024/03/05 08:07:09\r\n"
+        << QByteArray("34567 05/03/2024 08:07:09 03\r\n");
+    QTest::newRow("short enroll, blanks dropped")
+        << head + "1\t 1 2\t 7 \tA B\t1\t0\t  2024/12/31   23:59:58\r\n"
+        << QByteArray("00007 31/12/2024 23:59:58 12\r\n");
+    QTest::newRow("blanks inside a long field, text after the seconds")
+        << head + "1\t1\t12 345 67\tx\t1\t0\t2024/03/05 08:07:09 Giris  Kapisi\r\n"
+        << QByteArray("34567 05/03/2024 08:07:09 01\r\n");
+    QTest::newRow("LF only, no final break")
+        << QByteArray("h\n1\t1\t42\t\t\t\t2024/03/05 08:07:09\n2\t1\t43\t\t\t\t2024/03/05 08:07:10")
+        << QByteArray("00042 05/03/2024 08:07:09 01\r\n00043 05/03/2024 08:07:10 01\r\n");
+    QTest::newRow("empty line after the heading") << head + "\r\n" << QByteArray(" // :: \r\n");
+    QTest::newRow("short line: only what exists") << head + "1\t1\t42\r\n"
+                                                  << QByteArray("42 // :: 01\r\n");
+    QTest::newRow("heading only") << head << QByteArray();
+    QTest::newRow("empty file") << QByteArray() << QByteArray();
+  }
+  void cardConversion() {
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, appended);
+    TestProgram t;
+    t.Start();  // no terminal connected
+    t.Folder.WriteFile(QStringLiteral("card.txt"), source);
+    t.Dialogs->FileNames << t.Folder.File(QStringLiteral("card.txt"));
+    t.Main().Button1->click();
+    QCOMPARE(t.Dialogs->Shown[0].Kind, QStringLiteral("OpenFile"));
+    QCOMPARE(t.Dialogs->Shown[0].Title, t.Folder.Path());  // the starting folder
+    QCOMPARE(t.Shown().mid(1), QStringList{QStringLiteral("Aktarım işlemi tamamlandı..")});
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), appended);
+    QVERIFY(QFile::exists(t.Folder.File(QStringLiteral("veri.txt"))));
+    QCOMPARE(t.Main().Edit1->text(), t.Folder.File(QStringLiteral("card.txt")));
+    QCOMPARE(t.Main().ProgressBar1->value(), 0);
+    QVERIFY(FakeSdk.Calls.isEmpty());
+  }
+
+  // Converting twice appends twice, after what veri.txt held.
+  void cardConversionAppends() {
+    TestProgram t;
+    t.Start();
+    t.Folder.WriteFile(QStringLiteral("veri.txt"), "00001 01/01/2024 00:00:00 01 00 Fp\r\n");
+    t.Folder.WriteFile(QStringLiteral("card.txt"), "h\r\n1\t1\t42\t\t\t\t2024/03/05 08:07:09\r\n");
+    t.Dialogs->FileNames << t.Folder.File(QStringLiteral("card.txt"))
+                         << t.Folder.File(QStringLiteral("card.txt"));
+    t.Main().Button1->click();
+    t.Main().Button1->click();
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")),
+             "00001 01/01/2024 00:00:00 01 00 Fp\r\n00042 05/03/2024 08:07:09 01\r\n"
+             "00042 05/03/2024 08:07:09 01\r\n");
+  }
+
+  // A source that cannot be read writes nothing, not even an empty veri.txt;
+  // cancelling the dialog does nothing at all.
+  void cardConversionUnreadable_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "nothing.txt"
+                             << "No such file or directory.";
+    QTest::newRow("a folder") << "folder"
+                              << "directory.";
+    QTest::newRow("cancelled") << ""
+                               << "";
+  }
+  void cardConversionUnreadable() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, reason);
+    TestProgram t;
+    t.Start();
+    QDir().mkpath(t.Folder.File(QStringLiteral("folder")));
+    t.Dialogs->FileNames << (chosen.isEmpty() ? QString() : t.Folder.File(chosen));
+    t.Main().Button1->click();
+    QCOMPARE(t.Dialogs->Shown.size(), reason.isEmpty() ? 1 : 2);
+    if (!reason.isEmpty()) {
+      QVERIFY2(t.Dialogs->Shown[1].Text.endsWith(reason), qPrintable(t.Dialogs->Shown[1].Text));
+      QCOMPARE(t.Dialogs->Shown[1].Flags, MB_OK | MB_ICONERROR);
+    }
+    QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("veri.txt"))));
+    QCOMPARE(t.Main().Edit1->text(), chosen.isEmpty() ? QString() : t.Folder.File(chosen));
+  }
+
+  // The core routine reports the line count, then every converted index.
+  void cardConversionReports() {
+    struct Report : TCardReport {
+      QList<int> Seen;
+      void Counted(int Lines) override { Seen << -Lines; }
+      void Converted(int Index) override { Seen << Index; }
+    } report;
+    ScopedScriptedDialogs dialogs;
+    TestFolder folder;
+    folder.WriteFile(QStringLiteral("card.txt"), "h\r\na\r\nb\r\nc");
+    QCOMPARE(ConvertCardFile(folder.File(QStringLiteral("card.txt")), folder.Path(), report), 3);
+    QCOMPARE(report.Seen, (QList<int>{-4, 1, 2, 3}));
+  }
+};
+
+QTEST_MAIN(TestAttendance)
+#include "tst_attendance.moc"
