@@ -292,6 +292,7 @@ bool Server::handle(std::string_view payload) {
       break;
     }
     case Op::FetchGeneralLog: {
+      t_.acknowledgeLog();
       size_t max = static_cast<size_t>(std::clamp(r.i32(), 1, kMaxFetch));
       if (!limitWalk(t_.logWalkSent(), max)) {
         journal_.line(call.text + " = dropped");

@@ -84,6 +84,15 @@ int32_t Terminal::loadLog(int32_t mark, size_t& available) {
   return rc::Ok;
 }
 
+// The client asks for more only after it has read the previous answer, so
+// every record handed out before this request has reached it.
+void Terminal::acknowledgeLog() {
+  if (logOpen_ && static_cast<int64_t>(logPos_) > s.delivered) {
+    s.delivered = static_cast<int64_t>(logPos_);
+    changes.state = true;
+  }
+}
+
 int32_t Terminal::fetchLog(size_t max, const LogRecord*& first, size_t& n) {
   n = 0;
   if (!logOpen_) return rc::NoData;

@@ -36,7 +36,7 @@ struct TerminalState {
   std::map<ItemKey, EnrollItem> items;
   std::map<int32_t, std::string> names;  // Windows-1254 bytes
   std::vector<LogRecord> records;
-  int64_t delivered = 0;  // records [0, delivered) went out in a complete walk
+  int64_t delivered = 0;  // records [0, delivered) reached a client
   int32_t bellCount = 0;  // bell entries; reported as three times this
   std::array<uint8_t, kBellBlockSize> bellBlock{};
 };
@@ -70,6 +70,8 @@ class Terminal {
   // walk is exhausted (which completes it), NoData without an open walk.
   int32_t fetchLog(size_t max, const LogRecord*& first, size_t& n);
   size_t logWalkSent() const { return logPos_ - logBegin_; }
+  // Counts the records handed out so far in this walk as delivered.
+  void acknowledgeLog();
   size_t userWalkSent() const { return userPos_ / kUserInts; }
 
   int32_t bells(int32_t& count, std::array<uint8_t, kBellBlockSize>& block) const;
