@@ -22,7 +22,7 @@ class Faults {
   // The fault for this call of the entry point, counting it down.
   std::optional<Fault> take(const std::string& entryPoint);
 
-  int64_t dropWalkAfter = -1;  // records of an attendance walk before hanging up
+  int64_t dropWalkAfter = -1;  // records (entries) of a walk before hanging up
   int latencyMs = 0;           // delay before every answer
 
  private:

@@ -497,9 +497,18 @@ bool Server::handle(std::string_view payload) {
       break;
     }
     case Op::FetchUserIds: {
+      size_t max = static_cast<size_t>(std::max(1, r.i32()));
+      if (faults_.dropWalkAfter >= 0) {
+        size_t sent = t_.userWalkSent();
+        if (sent >= static_cast<size_t>(faults_.dropWalkAfter)) {
+          journal_.line(call.text + " = dropped");
+          return false;
+        }
+        max = std::min(max, static_cast<size_t>(faults_.dropWalkAfter) - sent);
+      }
       const int32_t* first = nullptr;
       size_t n = 0;
-      code = t_.fetchUserIds(static_cast<size_t>(std::max(1, r.i32())), first, n);
+      code = t_.fetchUserIds(max, first, n);
       reply.i32(code);
       if (code == rc::Ok) {
         reply.u32(static_cast<uint32_t>(n));

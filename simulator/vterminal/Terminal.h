@@ -70,6 +70,7 @@ class Terminal {
   // walk is exhausted (which completes it), NoData without an open walk.
   int32_t fetchLog(size_t max, const LogRecord*& first, size_t& n);
   size_t logWalkSent() const { return logPos_ - logBegin_; }
+  size_t userWalkSent() const { return userPos_ / kUserInts; }
 
   int32_t bells(int32_t& count, std::array<uint8_t, kBellBlockSize>& block) const;
   int32_t setBells(int32_t count, const uint8_t* block);

@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
       {"fail", "Fault: NAME:CODE answers entry point NAME with CODE; NAME:drop hangs up "
                "instead. A third part :K limits it to the next K calls. Repeatable.",
        "RULE"},
-      {"drop-walk-after", "Hang up after K records of every attendance walk.", "K"},
+      {"drop-walk-after", "Hang up after K records of every attendance walk and K entries of every user walk.", "K"},
       {"latency", "Wait MS milliseconds before every answer.", "MS"},
   };
   p.addOptions(options);

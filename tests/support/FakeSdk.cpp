@@ -85,11 +85,15 @@ int FK_API FakeSetBellTime(int Handle, int BellCount, unsigned char* BellBlock) 
 }
 int FK_API FakeGetEnrollData(int Handle, int EnrollNumber, int BackupNumber, int* Privilege,
                              unsigned char* EnrollData, int* PasswordValue) {
+  if (FakeSdk.OnGetEnrollData)
+    FakeSdk.OnGetEnrollData(EnrollNumber, BackupNumber, Privilege, EnrollData, PasswordValue);
   return Record("FK_GetEnrollData", Handle, EnrollNumber, BackupNumber, Privilege, EnrollData,
                 PasswordValue);
 }
 int FK_API FakePutEnrollData(int Handle, int EnrollNumber, int BackupNumber, int Privilege,
                              unsigned char* EnrollData, int PasswordValue) {
+  if (FakeSdk.OnPutEnrollData)
+    FakeSdk.OnPutEnrollData(EnrollNumber, BackupNumber, Privilege, EnrollData, PasswordValue);
   return Record("FK_PutEnrollData", Handle, EnrollNumber, BackupNumber, Privilege, EnrollData,
                 PasswordValue);
 }
@@ -119,12 +123,13 @@ int FK_API FakeGetAllUserID(int Handle, int* EnrollNumber, int* BackupNumber, in
 }
 int FK_API FakeGetUserName(int Handle, int EnrollNumber, char** UserName) {
   static QByteArray own;
+  const QByteArray name = FakeSdk.UserNames.value(EnrollNumber, FakeSdk.UserName);
   if (FakeSdk.ReplaceNamePointer) {
-    own = FakeSdk.UserName;
+    own = name;
     *UserName = own.data();
   } else {
-    std::memcpy(*UserName, FakeSdk.UserName.constData(), FakeSdk.UserName.size());
-    (*UserName)[FakeSdk.UserName.size()] = '\0';
+    std::memcpy(*UserName, name.constData(), name.size());
+    (*UserName)[name.size()] = '\0';
   }
   return Record("FK_GetUserName", Handle, EnrollNumber);
 }

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "sdk/FKDefine.h"
@@ -33,6 +34,16 @@ struct FakeSdkState {
   QByteArray UserName;         // written into the caller's name buffer
   bool ReplaceNamePointer = false;  // point the caller's pointer at our own text instead
   int Supported = 1;
+  // Enroll data: what FK_GetEnrollData writes (before its result is taken),
+  // what FK_PutEnrollData received, and names per user for FK_GetUserName
+  // (UserName for a user not listed).
+  std::function<void(int EnrollNumber, int BackupNumber, int* Privilege, unsigned char* Data,
+                     int* PasswordValue)>
+      OnGetEnrollData;
+  std::function<void(int EnrollNumber, int BackupNumber, int Privilege, const unsigned char* Data,
+                     int PasswordValue)>
+      OnPutEnrollData;
+  QHash<int, QByteArray> UserNames;
 
   void Reset() { *this = FakeSdkState(); }
   int CallCount(const QString& EntryPoint) const;

@@ -1,0 +1,23 @@
+// A transaction on one database connection, rolled back when the scope ends
+// without Commit: work that must take effect as a whole or not at all.
+#pragma once
+#include <QString>
+
+class TTransaction {
+ public:
+  // Begins a transaction on the named connection; throws EDatabaseError.
+  explicit TTransaction(QString ConnectionName);
+  ~TTransaction();
+  TTransaction(const TTransaction&) = delete;
+  TTransaction& operator=(const TTransaction&) = delete;
+
+  // Makes the work permanent; throws EDatabaseError (the work is then
+  // rolled back).
+  void Commit();
+  void Rollback();
+  bool Open() const { return open_; }
+
+ private:
+  QString connection_;
+  bool open_ = false;
+};

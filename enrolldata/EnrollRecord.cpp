@@ -1,0 +1,42 @@
+#include "enrolldata/EnrollRecord.h"
+
+QByteArray TemplateBuffer;
+int PasswordValue = 0;
+
+int TemplateSize(int BackupNumber) {
+  switch (BackupNumber) {
+    case 10:
+    case 11: return 40;
+    case 12: return 20080;
+    case 20: return 3080;
+    default: return 1680;
+  }
+}
+
+const QStringList& BackupNumberNames() {
+  static const QStringList names = {
+      QStringLiteral("Fp-0"), QStringLiteral("Fp-1"), QStringLiteral("Fp-2"), QStringLiteral("Fp-3"),
+      QStringLiteral("Fp-4"), QStringLiteral("Fp-5"), QStringLiteral("Fp-6"), QStringLiteral("Fp-7"),
+      QStringLiteral("Fp-8"), QStringLiteral("Fp-9"), QStringLiteral("Pass"), QStringLiteral("Card"),
+      QStringLiteral("Face"), QStringLiteral("Vein")};
+  return names;
+}
+
+int BackupNumberFromName(const QString& Name) {
+  return BackupNumberNames().indexOf(Name);  // item i names code i
+}
+
+int BackupItemIndex(int Code) {
+  return Code >= 0 && Code < BackupNumberNames().size() ? Code : -1;
+}
+
+void ResetTemplateBuffer(int BackupNumber) {
+  TemplateBuffer = QByteArray(TemplateSize(BackupNumber), '\0');
+  PasswordValue = 0;
+}
+
+void FitTemplateBuffer(int BackupNumber) {
+  const int size = TemplateSize(BackupNumber);
+  const int kept = qMin(size, static_cast<int>(TemplateBuffer.size()));
+  TemplateBuffer = TemplateBuffer.left(kept) + QByteArray(size - kept, '\0');
+}

@@ -1,0 +1,111 @@
+#include "enrolldata/EnrollRestore.h"
+
+#include "common/Cleanup.h"
+#include "common/Dialogs.h"
+#include "common/LibFunctions.h"
+#include "enrolldata/EnrollStore.h"
+
+namespace {
+
+const QString kConvError = QStringLiteral("Conv Error");
+const QString kSendError = QStringLiteral("SetAllEnrollData Error");
+
+bool Send(TFKAttendObject& Sdk, const EnrollRecord& R) {
+  return Sdk.FK_PutEnrollData(R.EnrollNumber, R.BackupNumber, R.Privilege,
+                              reinterpret_cast<unsigned char*>(TemplateBuffer.data()),
+                              PasswordValue);
+}
+
+// Remembers the last failure of a walk for its final status line.
+struct TFailures {
+  bool Any = false;
+  QString Last;
+  void Add(const QString& Text) {
+    Any = true;
+    Last = Text;
+  }
+  void Report(TEnrollReport& R) const {
+    if (Any) R.Status(Last + QStringLiteral(" : error"));
+  }
+};
+
+void ShowProgress(TEnrollReport& Report, const EnrollRecord& R, int Count) {
+  Report.Status(ProgressLine(R.EnrollNumber, R.BackupNumber, Count));
+  Report.Count(Count);
+}
+
+}  // namespace
+
+void RestoreAllEnrollData(TFKAttendObject& Sdk, TDataSet& Store, bool ClearFirst,
+                          TEnrollReport& Report) {
+  Report.Status(QStringLiteral("Working..."));
+  Dlg().ProcessMessages();
+  if (!Sdk.FK_EnableDevice(0)) {
+    Report.Status(QStringLiteral("No Device"));
+    return;
+  }
+  TScopeExit enable([&Sdk] { Sdk.FK_EnableDevice(1); });
+  if (ClearFirst)
+    Report.Status(Sdk.FK_ClearKeeperData() ? QStringLiteral("ClearKeeperData OK")
+                                           : QStringLiteral("ERROR"));
+  TFailures failures;
+  for (Store.First(); !Store.Eof(); Store.Next()) {
+    EnrollRecord r;
+    bool ok = LoadEnrollRecord(Store, Report, r);
+    if (!ok) {
+      failures.Add(kConvError);
+    } else {
+      bool supported = false;
+      Sdk.FK_IsSupportedEnrollData(r.BackupNumber, supported);
+      ok = Send(Sdk, r);
+      if (!ok) failures.Add(kSendError);
+    }
+    ShowProgress(Report, r, Store.RecNo() + 1);
+    Report.LogLine(ZeroFill(QString::number(r.EnrollNumber), 5) + QStringLiteral(" - Kayıt=") +
+                   QString::number(r.BackupNumber) +
+                   (ok ? QStringLiteral(" ok") : QStringLiteral(" error")));
+    Dlg().ProcessMessages();
+  }
+  Sdk.FK_SaveEnrollData();
+  failures.Report(Report);
+}
+
+void RestoreUserEnrollData(TFKAttendObject& Sdk, TDataSet& List, TDataSet& PerUser,
+                           TEnrollReport& Report) {
+  Report.Status(QStringLiteral("Working..."));
+  Dlg().ProcessMessages();
+  if (!List.Active() || List.IsEmpty()) {
+    Report.Status(EmptyListText());
+    return;
+  }
+  TScopeExit enable([&Sdk] { Sdk.FK_EnableDevice(1); });
+  if (!Sdk.FK_EnableDevice(0)) {
+    Report.Status(QStringLiteral("No Device"));
+    return;
+  }
+  const int user = List.FieldByName(QStringLiteral("EnrollNumber")).AsInteger();
+  PerUser.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber=?"), {user});
+  TFailures failures;
+  for (PerUser.First(); !PerUser.Eof(); PerUser.Next()) {
+    EnrollRecord r;
+    bool send = true;
+    while (!LoadEnrollRecord(PerUser, Report, r)) {
+      failures.Add(kConvError);
+      const int answer = Dlg().MessageBox(kConvError + QStringLiteral(": Continue ?"),
+                                          QStringLiteral("ConvShToArm"),
+                                          MB_YESNOCANCEL | MB_ICONQUESTION);
+      if (answer == IDYES) continue;
+      if (answer == IDNO) {
+        send = false;
+        break;
+      }
+      failures.Report(Report);
+      return;
+    }
+    if (send && !Send(Sdk, r)) failures.Add(kSendError);
+    ShowProgress(Report, r, PerUser.RecNo() + 1);
+    Report.LogLine(ZeroFill(QString::number(r.EnrollNumber), 5));
+    Dlg().ProcessMessages();
+  }
+  failures.Report(Report);
+}

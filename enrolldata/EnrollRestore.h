@@ -1,0 +1,18 @@
+// Writes stored enroll data back to the connected terminal: the whole store,
+// or every stored item of one user. Each row is reported as it is sent.
+#pragma once
+#include "data/DataSet.h"
+#include "enrolldata/EnrollReport.h"
+#include "sdk/FKDefine.h"
+
+// Sends every row of Store (after clearing the terminal's enroll data when
+// ClearFirst is set), then saves. The final status names the last failure
+// when any row failed.
+void RestoreAllEnrollData(TFKAttendObject& Sdk, TDataSet& Store, bool ClearFirst,
+                          TEnrollReport& Report);
+
+// Sends every stored row of the user at the current row of List, through
+// PerUser (which is left holding those rows). Asks whether to try again when
+// a row does not load.
+void RestoreUserEnrollData(TFKAttendObject& Sdk, TDataSet& List, TDataSet& PerUser,
+                           TEnrollReport& Report);

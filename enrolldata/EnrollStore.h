@@ -1,0 +1,38 @@
+// The enroll-data store (tblEnroll of Data.mdb): one row per user number and
+// backup number, the template bytes kept exactly as the terminal gave them.
+#pragma once
+#include <QString>
+
+#include "data/DataSet.h"
+#include "enrolldata/EnrollRecord.h"
+#include "enrolldata/EnrollReport.h"
+
+// The store's objects: Store is the whole-store view rows are appended
+// through ("ads"), Scratch runs the duplicate test ("adsTmp").
+struct TEnrollStore {
+  TDataSet& Store;
+  TDataSet& Scratch;
+  TEnrollReport& Report;
+};
+
+// Adds the record (its template being TemplateBuffer) unless the pair is
+// already stored. A database error is shown and passed over, so a walk goes
+// on with its next record.
+void StoreEnrollRecord(TEnrollStore& S, int EnrollNumber, int BackupNumber, int Privilege,
+                       const QString& Name);
+
+// Makes the current row of Source the working record: number, backup
+// number, privilege and name into Record, the template into TemplateBuffer
+// (cut or zero-padded to its size), PasswordValue 0. False, with nothing
+// changed, when Source has no current row or its EnrollNumber is not above 0.
+bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Record);
+
+// The name as stored: blanks and control characters cut from both ends.
+QString TrimName(const QString& Name);
+
+// "EMachine = 000, ID = 002, FpNo = 10, Count = 3": the progress line of the
+// restores ("00" in front of the numbers is literal, not a width).
+QString ProgressLine(int EnrollNumber, int BackupNumber, int Count);
+
+// Status text of a per-user action whose list holds no row.
+QString EmptyListText();

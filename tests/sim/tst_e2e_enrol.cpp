@@ -1,0 +1,121 @@
+// The enrollment window's backup and full restore against real vterminals:
+// what one terminal held arrives on another byte for byte, and a backup cut
+// off in the middle of the user walk leaves the earlier store as it was.
+#include <QMap>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "SimFixture.h"
+#include "TestProgram.h"
+#include "enrolldata/EnrollRecord.h"
+
+namespace {
+
+struct Item {
+  int Privilege = 0;
+  int Password = 0;
+  QByteArray Bytes;
+  bool operator==(const Item&) const = default;
+};
+using Items = QMap<QPair<int, int>, Item>;
+
+// Every item a terminal holds, read through the stand-in library.
+Items ReadItems(FkApi& Api, int Port) {
+  Items items;
+  const int h = Api.connectLocal(Port);
+  if (h <= 0) return items;
+  int n = 0, b = 0, p = 0, e = 0;
+  QList<QPair<int, int>> keys;
+  if (Api.FK_ReadAllUserID(h) == 1)
+    while (Api.FK_GetAllUserID(h, &n, &b, &p, &e) == 1) keys << qMakePair(n, b);
+  for (const auto& k : keys) {
+    Item item;
+    item.Bytes = QByteArray(TemplateSize(k.second), '\0');
+    Api.FK_GetEnrollData(h, k.first, k.second, &item.Privilege,
+                         reinterpret_cast<unsigned char*>(item.Bytes.data()), &item.Password);
+    items.insert(k, item);
+  }
+  Api.FK_DisConnect(h);
+  return items;
+}
+
+void AddTerminal(TestProgram& T, const QString& Name, int Port) {
+  T.Folder.AddTerminal(Name, QStringLiteral("1"), QStringLiteral("ethernet"), {}, {},
+                       QStringLiteral("127.0.0.1"), QString::number(Port));
+}
+
+}  // namespace
+
+class TestE2EEnrol : public QObject {
+  Q_OBJECT
+ private slots:
+  void backupAndRestoreToAnotherTerminal() {
+    QTemporaryDir dirA, dirB;
+    VTerminal source(dirA.path()), target(dirB.path());
+    QVERIFY2(source.start({"--seed-users", "40"}), qPrintable(source.error()));
+    QVERIFY2(target.start(), qPrintable(target.error()));
+    TestProgram t(true, TSdk::Library);
+    AddTerminal(t, QStringLiteral("A Kaynak"), source.port());
+    AddTerminal(t, QStringLiteral("B Hedef"), target.port());
+    t.Start();
+    TfrmEnrol& w = *t.Program->Enrol;
+
+    t.SelectTerminalRow(0);
+    t.Main().BitBtn4->click();
+    w.FormShow();
+    w.BitBtn1Click();
+    QCOMPARE(w.lblMessage->text(), QStringLiteral("GetEnrollData OK"));
+    t.Main().BitBtn4->click();  // disconnect
+
+    t.SelectTerminalRow(1);
+    t.Main().BitBtn4->click();
+    t.Dialogs->Answers = {IDYES};
+    w.BitBtn2Click();
+    QVERIFY2(w.lblMessage->text().startsWith(QStringLiteral("EMachine = 000")),
+             qPrintable(w.lblMessage->text()));
+    QVERIFY(!w.Memo1->toPlainText().contains(QStringLiteral("error")));
+    t.Main().BitBtn4->click();
+    QVERIFY2(t.Shown().size() == 1, qPrintable(t.Shown().join('|')));  // the confirmation only
+
+    FkApi api;
+    QVERIFY(api.load());
+    const Items held = ReadItems(api, source.port());
+    const Items restored = ReadItems(api, target.port());
+    QVERIFY(held.size() > 40);
+    QCOMPARE(restored.keys(), held.keys());
+    for (auto it = held.cbegin(); it != held.cend(); ++it)
+      QVERIFY2(restored.value(it.key()) == it.value(),
+               qPrintable(QStringLiteral("item %1-%2").arg(it.key().first).arg(it.key().second)));
+    QVERIFY(target.state().value("enabled").toBool());
+  }
+
+  void droppedUserWalkKeepsStore() {
+    QTemporaryDir dir;
+    VTerminal vt(dir.path());
+    QVERIFY2(vt.start({"--seed-users", "10", "--drop-walk-after", "5"}), qPrintable(vt.error()));
+    TestProgram t(true, TSdk::Library);
+    AddTerminal(t, QStringLiteral("Ana Kapı"), vt.port());
+    ExecOn(t.Folder.File(QStringLiteral("Data.mdb")),
+           QStringLiteral("insert into tblEnroll (EnrollNumber,FingerNumber,Privilige,Name,FPdata) "
+                          "values (77,0,0,'eski',?)"),
+           {QByteArray(1680, '\x5A')});
+    ExecOn(t.Folder.File(QStringLiteral("Log.mdb")),
+           QStringLiteral("insert into temp (kartno,isim) values ('00077','eski')"));
+    t.Start();
+    TfrmEnrol& w = *t.Program->Enrol;
+    t.Main().BitBtn4->click();
+    w.FormShow();
+    w.BitBtn1Click();
+    QCOMPARE(w.lblMessage->text(), QStringLiteral("ERROR, GetEnrollData :Read Error"));
+    QCOMPARE(w.lstEnrollData->count(), 5);  // read and reported, then thrown away
+    QCOMPARE(w.ads.RecordCount(), 1);
+    QCOMPARE(w.ads.FieldByName(QStringLiteral("EnrollNumber")).AsInteger(), 77);
+    QCOMPARE(w.ads.FieldByName(QStringLiteral("FPdata")).AsBytes(), QByteArray(1680, '\x5A'));
+    frmDM->qryisim.OpenSQL(QStringLiteral("select * from temp"));
+    QCOMPARE(frmDM->qryisim.RecordCount(), 1);
+    QCOMPARE(frmDM->qryisim.FieldByName(QStringLiteral("kartno")).AsString(), QStringLiteral("00077"));
+  }
+};
+
+QTEST_MAIN(TestE2EEnrol)
+#include "tst_e2e_enrol.moc"

@@ -1,0 +1,389 @@
+// Backup, restores and single records of the enrollment window against the
+// fake terminal: the exact calls, questions, status texts and list lines.
+#include <QTest>
+#include <cstring>
+
+#include "EnrolFixture.h"
+#include "common/ActionGuard.h"
+#include "enrolldata/EnrollStore.h"
+
+namespace {
+
+const QString kOn = QStringLiteral("FK_EnableDevice(17,1)");
+const QString kOff = QStringLiteral("FK_EnableDevice(17,0)");
+
+// The fake terminal delivers Pattern(size, n * 16 + b) for every item, with
+// privilege 1 for user 1 and a password value of 99.
+void TerminalHolds(const QList<std::array<int, 4>>& Items) {
+  FakeSdk.UserIds = Items;
+  FakeSdk.OnGetEnrollData = [](int n, int b, int* p, unsigned char* data, int* pw) {
+    const QByteArray bytes = Pattern(TemplateSize(b), n * 16 + b);
+    std::memcpy(data, bytes.constData(), bytes.size());
+    *p = n == 1 ? 1 : 0;
+    *pw = 99;
+  };
+}
+
+struct SentItem {
+  int N, B, P, Password;
+  QByteArray Bytes;
+};
+QList<SentItem> sent;
+
+void RecordSends() {
+  sent.clear();
+  FakeSdk.OnPutEnrollData = [](int n, int b, int p, const unsigned char* data, int pw) {
+    sent.append({n, b, p, pw, QByteArray(reinterpret_cast<const char*>(data), TemplateSize(b))});
+  };
+}
+
+}  // namespace
+
+class TestEnrolBackup : public QObject {
+  Q_OBJECT
+ private slots:
+  void backupCopiesEveryItem() {
+    EnrolProgram t;
+    t.Store(5, 0, 0, QStringLiteral("eski"), Pattern(1680, 5));
+    t.AddName(QStringLiteral("00005"), QStringLiteral("eski"));
+    t.Show();
+    t.W().Memo1->setPlainText(QStringLiteral("old log"));
+    TerminalHolds({{1, 0, 0, 1}, {1, 1, 0, 1}, {2, 10, 0, 1}, {2, 10, 0, 1}});
+    FakeSdk.UserNames = {{1, QByteArray("G\xFCl \xDE" "ahin ")}, {2, QByteArray("Ali")}};
+    t.W().BitBtn1Click();
+
+    QCOMPARE(FakeSdk.Calls,
+             (QStringList{kOff, "FK_ReadAllUserID(17)", "FK_GetAllUserID(17)",
+                          "FK_GetEnrollData(17,1,0,ptr,ptr,ptr)", "FK_GetUserName(17,1)",
+                          "FK_GetAllUserID(17)", "FK_GetEnrollData(17,1,1,ptr,ptr,ptr)",
+                          "FK_GetUserName(17,1)", "FK_GetAllUserID(17)",
+                          "FK_GetEnrollData(17,2,10,ptr,ptr,ptr)", "FK_GetUserName(17,2)",
+                          "FK_GetAllUserID(17)", "FK_GetEnrollData(17,2,10,ptr,ptr,ptr)",
+                          "FK_GetUserName(17,2)", "FK_GetAllUserID(17)", kOn}));
+    const QList<StoredRow> rows = t.StoredRows();
+    QCOMPARE(rows.size(), 3);  // the earlier row is gone, the duplicate pair stored once
+    QCOMPARE(rows[0].FPdata, Pattern(1680, 16));
+    QCOMPARE(rows[1].FPdata, Pattern(1680, 17));
+    QCOMPARE(rows[2].FPdata, Pattern(40, 42));
+    QCOMPARE(rows[0].Privilige, 1);  // the one the item read gave
+    QCOMPARE(rows[0].Name, QStringLiteral("Gül Şahin"));
+    QCOMPARE(t.Names(), (QStringList{"00001|Gül Şahin ", "00001|Gül Şahin ", "00002|Ali", "00002|Ali"}));
+    QCOMPARE(t.Lines(t.W().lstEnrollData), (QStringList{"1-0 ok", "1-1 ok", "2-10 ok"}));
+    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("GetEnrollData OK"));
+    QVERIFY(t.W().Memo1->toPlainText().isEmpty());
+    // The store view and the list hold exactly the new store.
+    QCOMPARE(t.W().ads.RecordCount(), 3);
+    QCOMPARE(t.W().DBGrid2->model()->rowCount(), 3);
+    QVERIFY(t.W().BitBtn1->isEnabled());
+    QVERIFY(!Session().Busy());
+  }
+
+  // When the walk does not reach its end, the store and the name list keep
+  // exactly what they held before, and the terminal is enabled again.
+  void failedBackupKeepsStore_data() {
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<QList<int>>("results");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("no device") << "FK_EnableDevice" << QList<int>{-2} << "Bağlanamadı...";
+    QTest::newRow("no user list") << "FK_ReadAllUserID" << QList<int>{-8} << "ok";
+    QTest::newRow("dropped after two users")
+        << "FK_GetAllUserID" << QList<int>{1, 1, -2} << "ERROR, GetEnrollData :No Open Comm";
+  }
+  void failedBackupKeepsStore() {
+    QFETCH(QString, failing);
+    QFETCH(QList<int>, results);
+    QFETCH(QString, status);
+    EnrolProgram t;
+    t.Store(5, 0, 0, QStringLiteral("eski"), Pattern(1680, 5));
+    t.AddName(QStringLiteral("00005"), QStringLiteral("eski"));
+    const QList<StoredRow> before = t.StoredRows();
+    t.Show();
+    TerminalHolds({{1, 0, 0, 1}, {2, 0, 0, 1}, {3, 0, 0, 1}});
+    FakeSdk.Queued[failing] = results;
+    t.W().BitBtn1Click();
+    QCOMPARE(t.W().lblMessage->text(), status);
+    QCOMPARE(t.StoredRows().size(), 1);
+    QCOMPARE(t.StoredRows()[0].FPdata, before[0].FPdata);
+    QCOMPARE(t.Names(), QStringList{"00005|eski"});
+    QCOMPARE(t.W().ads.RecordCount(), 1);
+    QCOMPARE(FakeSdk.Calls.last(), kOn);
+    QVERIFY(t.Dialogs->Shown.isEmpty());
+  }
+
+  void databaseErrorKeepsStore() {
+    EnrolProgram t;
+    t.Store(5, 0, 0, {}, Pattern(1680, 5));
+    t.AddName(QStringLiteral("00005"), QStringLiteral("eski"));
+    ExecOn(t.LogFile(), QStringLiteral("create trigger refuse before insert on temp when "
+                                       "new.kartno='00002' begin select raise(abort,'disk'); end"));
+    t.Show();
+    TerminalHolds({{1, 0, 0, 1}, {2, 0, 0, 1}, {3, 0, 0, 1}});
+    RunGuarded([&] { t.W().BitBtn1Click(); });
+    QCOMPARE(t.Dialogs->Shown.size(), 1);
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
+    QCOMPARE(t.StoredRows().size(), 1);
+    QCOMPARE(t.Names(), QStringList{"00005|eski"});
+    QCOMPARE(FakeSdk.Calls.last(), kOn);
+    QVERIFY(t.W().BitBtn1->isEnabled());
+  }
+
+  // Yes asks the terminal again with a fresh buffer; No passes the item
+  // over: it is not stored, its name still goes to the list.
+  void unreadableItem() {
+    EnrolProgram t;
+    t.Show();
+    TerminalHolds({{1, 0, 0, 1}, {2, 0, 0, 1}});
+    FakeSdk.Queued[QStringLiteral("FK_GetEnrollData")] = {-4, 1, -4};
+    t.Dialogs->Answers = {IDYES, IDNO};
+    t.W().BitBtn1Click();
+    QCOMPARE(t.Dialogs->Shown.size(), 2);
+    QCOMPARE(t.Dialogs->Shown[0].Text, QStringLiteral(": Continue ?"));
+    QCOMPARE(t.Dialogs->Shown[0].Title, QStringLiteral("GetEnrollData"));
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_YESNO | MB_ICONQUESTION);
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetEnrollData")), 3);
+    QCOMPARE(t.StoredRows().size(), 1);
+    QCOMPARE(t.StoredRows()[0].EnrollNumber, 1);
+    QCOMPARE(t.Names().size(), 2);
+    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("ERROR, GetEnrollData :1"));
+  }
+
+  void fullRestore() {
+    EnrolProgram t;
+    t.Store(1, 0, 1, {}, Pattern(1680, 1));
+    t.Store(1, 1, 1, {}, Pattern(1680, 2));
+    t.Store(2, 10, 0, {}, Pattern(40, 3));
+    t.Show();
+    RecordSends();
+    t.Dialogs->Answers = {IDYES};
+    bool lockedMeanwhile = true;
+    t.Dialogs->OnProcessMessages = [&] {
+      lockedMeanwhile = lockedMeanwhile && Session().Busy() && !t.W().BitBtn1->isEnabled() &&
+                        !t.W().BitBtn3->isEnabled() && !t.W().Edit2->isEnabled();
+    };
+    PasswordValue = 77;
+    t.W().BitBtn2Click();
+    QCOMPARE(t.Dialogs->Shown[0].Text, QStringLiteral("Seçili terminale parmakizi datası yüklensin mi...?"));
+    QCOMPARE(t.Dialogs->Shown[0].Title, QStringLiteral("UYARI"));
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_YESNO);
+    QCOMPARE(FakeSdk.Calls,
+             (QStringList{kOff, "FK_IsSupportedEnrollData(17,0)", "FK_PutEnrollData(17,1,0,1,ptr,0)",
+                          "FK_IsSupportedEnrollData(17,1)", "FK_PutEnrollData(17,1,1,1,ptr,0)",
+                          "FK_IsSupportedEnrollData(17,10)", "FK_PutEnrollData(17,2,10,0,ptr,0)",
+                          "FK_SaveEnrollData(17)", kOn}));
+    QCOMPARE(sent[2].Bytes, Pattern(40, 3));
+    QCOMPARE(t.W().Memo1->toPlainText(),
+             QStringLiteral("00001 - Kayıt=0 ok\n00001 - Kayıt=1 ok\n00002 - Kayıt=10 ok"));
+    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("EMachine = 000, ID = 002, FpNo = 10, Count = 3"));
+    QCOMPARE(t.W().Label2->text(), QStringLiteral("3"));
+    QVERIFY(lockedMeanwhile);
+    QVERIFY(t.W().BitBtn1->isEnabled() && t.W().BitBtn3->isEnabled() && t.W().BitBtn2->isEnabled());
+    // The single-record tab shows the last row, ready to be sent again.
+    QCOMPARE(t.W().txtEnrollNumber->text(), QStringLiteral("2"));
+    QCOMPARE(t.W().cmbBackupNumber->currentText(), QStringLiteral("Pass"));
+  }
+
+  // Any failed row makes the final status an error, not only the last one.
+  void fullRestoreFailures_data() {
+    QTest::addColumn<QList<int>>("putResults");
+    QTest::addColumn<bool>("zeroUser");
+    QTest::addColumn<QString>("log");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("send rejected in the middle")
+        << QList<int>{1, -11, 1} << false << "00001 - Kayıt=0 ok\n00002 - Kayıt=0 error\n00003 - Kayıt=0 ok"
+        << "SetAllEnrollData Error : error";
+    QTest::newRow("row that does not load")
+        << QList<int>{1, 1} << true << "00001 - Kayıt=0 ok\n00000 - Kayıt=0 error\n00003 - Kayıt=0 ok"
+        << "Conv Error : error";
+  }
+  void fullRestoreFailures() {
+    QFETCH(QList<int>, putResults);
+    QFETCH(bool, zeroUser);
+    QFETCH(QString, log);
+    QFETCH(QString, status);
+    EnrolProgram t;
+    t.Store(1, 0, 0, {}, Pattern(1680, 1));
+    t.Store(zeroUser ? 0 : 2, 0, 0, {}, Pattern(1680, 2));
+    t.Store(3, 0, 0, {}, Pattern(1680, 3));
+    t.Show();
+    FakeSdk.Queued[QStringLiteral("FK_PutEnrollData")] = putResults;
+    t.Dialogs->Answers = {IDYES};
+    t.W().BitBtn2Click();
+    QCOMPARE(t.W().Memo1->toPlainText(), log);
+    QCOMPARE(t.W().lblMessage->text(), status);
+    QCOMPARE(FakeSdk.Calls.last(), kOn);
+  }
+
+  void fullRestoreSpecialPaths() {
+    EnrolProgram t;
+    t.Show();
+    // No at the question: no terminal call at all.
+    t.W().BitBtn2Click();
+    QVERIFY(FakeSdk.Calls.isEmpty());
+    // Clearing first with an empty store: cleared, nothing sent, still saved.
+    t.W().CheckBox2->setChecked(true);
+    t.Dialogs->Answers = {IDYES};
+    t.W().BitBtn2Click();
+    QCOMPARE(FakeSdk.Calls, (QStringList{kOff, "FK_ClearKeeperData(17)", "FK_SaveEnrollData(17)", kOn}));
+    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("ClearKeeperData OK"));
+    // The terminal not answering: nothing sent, and it was never disabled.
+    FakeSdk.Calls.clear();
+    FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = {-2};
+    t.Dialogs->Answers = {IDYES};
+    t.W().BitBtn2Click();
+    QCOMPARE(FakeSdk.Calls, QStringList{kOff});
+    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("No Device"));
+  }
+
+  void selectedUserUpload() {
+    EnrolProgram t;
+    t.Store(1, 0, 0, {}, Pattern(1680, 1));
+    t.Store(2, 0, 2, {}, Pattern(1680, 2));
+    t.Store(2, 11, 2, {}, Pattern(40, 3));
+    t.Show();
+    RecordSends();
+    t.W().DBGrid2->SelectRow(1);
+    t.W().BitBtn7Click();
+    QCOMPARE(FakeSdk.Calls, (QStringList{kOff, "FK_PutEnrollData(17,2,0,2,ptr,0)",
+                                         "FK_PutEnrollData(17,2,11,2,ptr,0)", kOn}));
+    QCOMPARE(sent[1].Bytes, Pattern(40, 3));
+    QCOMPARE(t.W().Memo1->toPlainText(), QStringLiteral("00002\n00002"));
+    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("EMachine = 000, ID = 002, FpNo = 11, Count = 2"));
+    QCOMPARE(t.W().Label2->text(), QStringLiteral("2"));
+    // A send the terminal rejects is reported at the end.
+    FakeSdk.Calls.clear();
+    FakeSdk.Queued[QStringLiteral("FK_PutEnrollData")] = {-11, 1};
+    t.W().BitBtn7Click();
+    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("SetAllEnrollData Error : error"));
+  }
+
+  void selectedUserUploadEmptyList() {
+    EnrolProgram t;
+    t.Show();
+    t.W().BitBtn7Click();
+    QVERIFY(FakeSdk.Calls.isEmpty());
+    QCOMPARE(t.W().lblMessage->text(), EmptyListText());
+    QVERIFY(t.Dialogs->Shown.isEmpty());
+  }
+
+  // Yes asks again for the same row, No logs 00000 and goes on, Cancel stops.
+  void selectedUserRowThatDoesNotLoad() {
+    EnrolProgram t;
+    t.Store(0, 0, 0, {}, Pattern(1680, 1));
+    t.Store(0, 1, 0, {}, Pattern(1680, 2));
+    t.Show();
+    t.Dialogs->Answers = {IDYES, IDNO, IDCANCEL};
+    t.W().BitBtn7Click();
+    QCOMPARE(t.Dialogs->Shown.size(), 3);
+    QCOMPARE(t.Dialogs->Shown[0].Text, QStringLiteral("Conv Error: Continue ?"));
+    QCOMPARE(t.Dialogs->Shown[0].Title, QStringLiteral("ConvShToArm"));
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_YESNOCANCEL | MB_ICONQUESTION);
+    QCOMPARE(t.W().Memo1->toPlainText(), QStringLiteral("00000"));
+    QCOMPARE(FakeSdk.Calls, (QStringList{kOff, kOn}));
+    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("Conv Error : error"));
+  }
+
+  // "Parmakizi Al" then "Parmakizi Yükle" under another number copies the
+  // template from one user to another.
+  void singleRecordReadAndWrite() {
+    EnrolProgram t;
+    TerminalHolds({});
+    RecordSends();
+    TfrmEnrol& w = t.W();
+    w.cmdGetEnrollDataClick();
+    QCOMPARE(FakeSdk.Calls, (QStringList{kOff, "FK_GetEnrollData(17,1,0,ptr,ptr,ptr)", kOn}));
+    QCOMPARE(w.lblMessage->text(), QStringLiteral("GetEnrollData OK"));
+    QCOMPARE(w.lstEnrollData->count(), 210);
+    QCOMPARE(w.cmbPrivilege->currentText(), QStringLiteral("1"));
+    QCOMPARE(PasswordValue, 99);
+    FakeSdk.Calls.clear();
+    w.txtEnrollNumber->setText(QStringLiteral("2"));
+    w.cmdSetEnrollDataClick();
+    QCOMPARE(FakeSdk.Calls,
+             (QStringList{kOff, "FK_PutEnrollData(17,2,0,1,ptr,99)", "FK_SaveEnrollData(17)", kOn}));
+    QCOMPARE(sent[0].Bytes, Pattern(1680, 16));
+    QCOMPARE(w.lblMessage->text(), QStringLiteral("SetEnrollData OK"));
+    QCOMPARE(w.txtCardNumber->text(), QStringLiteral("0"));
+    // Sent as a face, the template is first sized to a face's bytes.
+    w.cmbBackupNumber->setCurrentText(QStringLiteral("Face"));
+    w.cmdSetEnrollDataClick();
+    QCOMPARE(sent[1].Bytes, Pattern(1680, 16) + QByteArray(20080 - 1680, '\0'));
+    // A refused write names the terminal's result.
+    FakeSdk.Calls.clear();
+    FakeSdk.Queued[QStringLiteral("FK_PutEnrollData")] = {-11};
+    w.cmdSetEnrollDataClick();
+    QCOMPARE(w.lblMessage->text(),
+             QStringLiteral("SetEnrollData Error: full enrolldata & can`t put enrolldata"));
+    QCOMPARE(FakeSdk.Calls.last(), kOn);
+    // "Pass" shows five lines.
+    w.cmbBackupNumber->setCurrentText(QStringLiteral("Pass"));
+    w.cmdGetEnrollDataClick();
+    QCOMPARE(w.lstEnrollData->count(), 5);
+  }
+
+  void singleRecordDelete() {
+    EnrolProgram t;
+    TfrmEnrol& w = t.W();
+    w.txtEnrollNumber->setText(QStringLiteral("3"));
+    w.cmbBackupNumber->setCurrentText(QStringLiteral("Card"));
+    FakeSdk.Queued[QStringLiteral("FK_DeleteEnrollData")] = {-8};
+    w.cmdDeleteEnrollDataClick();
+    QCOMPARE(FakeSdk.Calls, (QStringList{kOff, "FK_DeleteEnrollData(17,3,11)", kOn}));
+    QCOMPARE(w.lblMessage->text(), QStringLiteral("DeleteEnrollData Error: None of data array"));
+    w.cmdDeleteEnrollDataClick();
+    QCOMPARE(w.lblMessage->text(), QStringLiteral("DeleteEnrollData OK"));
+  }
+
+  // Boxes that hold no number or no backup-number name end the action
+  // before the terminal is touched.
+  void singleRecordBadBoxes_data() {
+    QTest::addColumn<int>("action");  // 0 read, 1 write, 2 delete
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");  // error box text, or the status line
+    QTest::newRow("read, typed backup name") << 0 << "cmbBackupNumber" << "Fp-12"
+                                             << "Geçersiz Pmkizi No : Fp-12";
+    QTest::newRow("write, typed backup name") << 1 << "cmbBackupNumber" << "parmak"
+                                              << "Geçersiz Pmkizi No : parmak";
+    QTest::newRow("delete, machine x") << 2 << "cmbEMachineNumber" << "x"
+                                       << "'x' is not a valid integer value";
+    QTest::newRow("read, number x") << 0 << "txtEnrollNumber" << "x" << "'x' is not a valid integer value";
+    QTest::newRow("write, privilege y") << 1 << "cmbPrivilege" << "y" << "'y' is not a valid integer value";
+  }
+  void singleRecordBadBoxes() {
+    QFETCH(int, action);
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    EnrolProgram t;
+    TfrmEnrol& w = t.W();
+    if (auto* edit = w.findChild<QLineEdit*>(box)) edit->setText(text);
+    if (auto* combo = w.findChild<QComboBox*>(box)) combo->setCurrentText(text);
+    void (TfrmEnrol::*handlers[])() = {&TfrmEnrol::cmdGetEnrollDataClick,
+                                       &TfrmEnrol::cmdSetEnrollDataClick,
+                                       &TfrmEnrol::cmdDeleteEnrollDataClick};
+    RunGuarded([&] { (w.*handlers[action])(); });
+    QVERIFY(FakeSdk.Calls.isEmpty());
+    if (message.startsWith(QLatin1Char('\''))) {
+      QCOMPARE(t.Shown(), QStringList{message + QLatin1Char('.')});
+    } else {
+      QCOMPARE(w.lblMessage->text(), message);
+    }
+  }
+
+  void closingRefusedWhileBusy() {
+    EnrolProgram t;
+    t.Show();
+    t.W().show();
+    {
+      TTerminalBusy busy;
+      t.W().BitBtn3Click();
+      QVERIFY(t.W().isVisible());
+    }
+    t.W().BitBtn3Click();
+    QVERIFY(!t.W().isVisible());
+    QVERIFY(!t.W().ads.Active());  // FormClose
+  }
+};
+
+QTEST_MAIN(TestEnrolBackup)
+#include "tst_enrolbackup.moc"

@@ -1,0 +1,247 @@
+// The enroll-data store: backup-number codes, storing and loading records,
+// the byte display of the working template, the selective-upload list.
+#include <QTest>
+
+#include "EnrolFixture.h"
+#include "enrolldata/EnrollStore.h"
+
+class TestEnrolStore : public QObject {
+  Q_OBJECT
+ private slots:
+  void templateSize_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("size");
+    for (int fp = 0; fp <= 9; ++fp) QTest::addRow("Fp-%d", fp) << fp << 1680;
+    QTest::newRow("password") << 10 << 40;
+    QTest::newRow("card") << 11 << 40;
+    QTest::newRow("face") << 12 << 20080;
+    QTest::newRow("vein") << 13 << 1680;
+    QTest::newRow("15") << 15 << 1680;
+    QTest::newRow("20") << 20 << 3080;
+    QTest::newRow("negative") << -1 << 1680;
+    QTest::newRow("other") << 14 << 1680;
+  }
+  void templateSize() {
+    QFETCH(int, code);
+    QFETCH(int, size);
+    QCOMPARE(TemplateSize(code), size);
+  }
+
+  void backupNumberBox_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("item");  // BackupItemIndex of the code
+    QTest::newRow("Fp-0") << "Fp-0" << 0 << 0;
+    QTest::newRow("Fp-9") << "Fp-9" << 9 << 9;
+    QTest::newRow("Pass") << "Pass" << 10 << 10;
+    QTest::newRow("Card") << "Card" << 11 << 11;
+    QTest::newRow("Face") << "Face" << 12 << 12;
+    QTest::newRow("Vein") << "Vein" << 13 << 13;
+    QTest::newRow("case matters") << "face" << -1 << -1;
+    QTest::newRow("typed text") << "Fp-10" << -1 << -1;
+    QTest::newRow("empty") << "" << -1 << -1;
+  }
+  void backupNumberBox() {
+    QFETCH(QString, name);
+    QFETCH(int, code);
+    QFETCH(int, item);
+    QCOMPARE(BackupNumberFromName(name), code);
+    if (code >= 0) QCOMPARE(BackupItemIndex(code), item);
+  }
+  void backupItemIndexWithoutItem() {
+    for (int code : {14, 15, 20, -1}) QCOMPARE(BackupItemIndex(code), -1);
+    EnrolProgram t;
+    QCOMPARE(t.W().cmbBackupNumber->count(), 14);
+    QCOMPARE(t.W().cmbBackupNumber->currentText(), QStringLiteral("Fp-0"));
+  }
+
+  // Rows stored hold exactly the template bytes; a pair already stored is not
+  // stored again.
+  void storeRecord_data() {
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("backup");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("boxText");
+    QTest::newRow("fingerprint") << 7 << 0 << "0007-0" << "Fp-0";
+    QTest::newRow("no cut") << 12345 << 1 << "12345-1" << "Fp-1";
+    QTest::newRow("password") << 3 << 10 << "0003-10" << "Pass";
+    QTest::newRow("face") << 4 << 12 << "0004-12" << "Face";
+    QTest::newRow("no item") << 5 << 15 << "0005-15" << "";
+  }
+  void storeRecord() {
+    QFETCH(int, number);
+    QFETCH(int, backup);
+    QFETCH(QString, status);
+    QFETCH(QString, boxText);
+    EnrolProgram t;
+    t.Show();
+    TEnrollStore s{t.W().ads, t.W().adsTmp, t.W().Report()};
+    ResetTemplateBuffer(backup);
+    TemplateBuffer = Pattern(TemplateSize(backup), number);
+    StoreEnrollRecord(s, number, backup, 2, QStringLiteral("  Gül Şahin\t"));
+    QCOMPARE(t.W().lblMessage->text(), status);
+    QCOMPARE(t.Lines(t.W().lstEnrollData),
+             QStringList{QStringLiteral("%1-%2 ok").arg(number).arg(backup)});
+    QCOMPARE(t.W().txtEnrollNumber->text(), QString::number(number));
+    QCOMPARE(t.W().cmbBackupNumber->currentText(), boxText);
+    QCOMPARE(t.W().cmbPrivilege->currentText(), QStringLiteral("2"));
+    StoreEnrollRecord(s, number, backup, 0, QStringLiteral("other"));
+    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("Double ID : ") + status);
+    const QList<StoredRow> rows = t.StoredRows();
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].Name, QStringLiteral("Gül Şahin"));
+    QCOMPARE(rows[0].Privilige, 2);
+    QCOMPARE(rows[0].FPdata, Pattern(TemplateSize(backup), number));
+    QCOMPARE(t.W().ads.RecordCount(), 1);
+    QVERIFY(t.Dialogs->Shown.isEmpty());
+  }
+
+  void storeErrorIsShownAndPassedOver() {
+    EnrolProgram t;
+    t.Show();
+    ExecOn(t.DataFile(), QStringLiteral("create trigger refuse before insert on tblEnroll when "
+                                        "new.EnrollNumber=9 begin select raise(abort,'full'); end"));
+    TEnrollStore s{t.W().ads, t.W().adsTmp, t.W().Report()};
+    ResetTemplateBuffer(0);
+    StoreEnrollRecord(s, 9, 0, 0, {});
+    QCOMPARE(t.Dialogs->Shown.size(), 1);
+    QVERIFY(t.Dialogs->Shown[0].Text.contains(QStringLiteral("full")));
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONWARNING);
+    StoreEnrollRecord(s, 8, 0, 0, {});  // the store goes on working
+    QCOMPARE(t.StoredRows().size(), 1);
+    QCOMPARE(t.W().ads.RecordCount(), 1);
+  }
+
+  // Loading cuts a longer stored value, zero-pads a shorter one, and always
+  // gives PasswordValue 0.
+  void loadRecord_data() {
+    QTest::addColumn<int>("backup");
+    QTest::addColumn<int>("storedSize");
+    QTest::addColumn<int>("privilege");
+    QTest::addColumn<QString>("boxText");
+    QTest::addColumn<QString>("privilegeText");
+    QTest::newRow("longer") << 0 << 2000 << 1 << "Fp-0" << "1";
+    QTest::newRow("shorter") << 0 << 100 << 0 << "Fp-0" << "0";
+    QTest::newRow("face") << 12 << 20080 << 2 << "Face" << "2";
+    QTest::newRow("15, privilege 5") << 15 << 1680 << 5 << "" << "";
+  }
+  void loadRecord() {
+    QFETCH(int, backup);
+    QFETCH(int, storedSize);
+    QFETCH(int, privilege);
+    QFETCH(QString, boxText);
+    QFETCH(QString, privilegeText);
+    EnrolProgram t;
+    t.Store(42, backup, privilege, QStringLiteral("Ayşe"), Pattern(storedSize, 1));
+    t.Show();
+    PasswordValue = 1234;
+    EnrollRecord r;
+    QVERIFY(LoadEnrollRecord(t.W().ads, t.W().Report(), r));
+    QCOMPARE(r.EnrollNumber, 42);
+    QCOMPARE(r.BackupNumber, backup);
+    QCOMPARE(r.Privilege, privilege);
+    QCOMPARE(r.Name, QStringLiteral("Ayşe"));
+    QCOMPARE(PasswordValue, 0);
+    const int size = TemplateSize(backup);
+    QCOMPARE(TemplateBuffer.size(), size);
+    const int kept = qMin(size, storedSize);
+    QCOMPARE(TemplateBuffer.left(kept), Pattern(storedSize, 1).left(kept));
+    QCOMPARE(TemplateBuffer.mid(kept), QByteArray(size - kept, '\0'));
+    QCOMPARE(t.W().txtEnrollNumber->text(), QStringLiteral("42"));
+    QCOMPARE(t.W().cmbBackupNumber->currentText(), boxText);
+    QCOMPARE(t.W().cmbPrivilege->currentText(), privilegeText);
+  }
+
+  void loadRefusesUnusableRow() {
+    EnrolProgram t;
+    t.Store(0, 0, 0, {}, Pattern(1680, 3));
+    t.Show();
+    TemplateBuffer = QByteArray("kept");
+    EnrollRecord r;
+    QVERIFY(!LoadEnrollRecord(t.W().ads, t.W().Report(), r));
+    QCOMPARE(TemplateBuffer, QByteArray("kept"));
+    QCOMPARE(t.W().txtEnrollNumber->text(), QStringLiteral("1"));
+    t.W().ads.Close();
+    QVERIFY(!LoadEnrollRecord(t.W().ads, t.W().Report(), r));
+  }
+
+  void showTemplateBytes_data() {
+    QTest::addColumn<int>("backup");
+    QTest::addColumn<int>("bufferSize");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("password") << 10 << 40 << 5;
+    QTest::newRow("fingerprint") << 0 << 1680 << 210;
+    QTest::newRow("20") << 20 << 3080 << 385;
+    QTest::newRow("face") << 12 << 20080 << 2510;
+    QTest::newRow("short buffer") << 0 << 13 << 2;
+    QTest::newRow("longer buffer, password box") << 10 << 1680 << 5;
+    QTest::newRow("empty") << 0 << 0 << 0;
+  }
+  void showTemplateBytes() {
+    QFETCH(int, backup);
+    QFETCH(int, bufferSize);
+    QFETCH(int, lines);
+    EnrolProgram t;
+    TemplateBuffer = Pattern(bufferSize, 0);
+    if (bufferSize > 1) TemplateBuffer[1] = char(0xAB);
+    t.W().ShowTemplateBytes(backup);
+    QCOMPARE(t.W().lstEnrollData->count(), lines);
+    if (lines == 0) return;
+    const QString first = t.W().lstEnrollData->item(0)->text();
+    if (bufferSize >= 8) {
+      QCOMPARE(first, QStringLiteral("00 AB 0E 15 1C 23 2A 31 "));
+    }
+    const int lastCount = qMin(bufferSize, TemplateSize(backup)) - (lines - 1) * 8;
+    QCOMPARE(t.W().lstEnrollData->item(lines - 1)->text().size(), lastCount * 3);
+  }
+
+  // The number filter lists the users whose number begins with the text, in
+  // number order, and takes any text as a value.
+  void numberFilter_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QList<int>>("listed");
+    QTest::newRow("12") << "12" << QList<int>{12, 120, 125, 129, 1200};
+    QTest::newRow("blanks") << "   " << QList<int>{1, 12, 21, 120, 125, 129, 1200};
+    QTest::newRow("quote") << "1'" << QList<int>{};
+  }
+  void numberFilter() {
+    QFETCH(QString, filter);
+    QFETCH(QList<int>, listed);
+    EnrolProgram t;
+    for (int n : {1200, 125, 12, 21, 129, 1, 120}) t.Store(n, 0, 0, {}, {});
+    t.Show();
+    t.W().Edit2->setText(filter);  // runs the refresh through its change handler
+    QList<int> shown;
+    auto* model = t.W().DBGrid2->model();
+    for (int r = 0; r < model->rowCount(); ++r) shown << model->index(r, 0).data().toInt();
+    QCOMPARE(shown, listed);
+    QVERIFY(t.Dialogs->Shown.isEmpty());
+    // The password tab's box shares the handler and keeps Edit2's filter.
+    t.W().Edit3->setText(QStringLiteral("9"));
+    QCOMPARE(model->rowCount(), listed.size());
+  }
+
+  void frame() {
+    EnrolProgram t;
+    t.Folder.WriteFile(QStringLiteral("Settings.ini"), "[System]\r\nProgramTipi=Varnok\r\n");
+    TfrmEnrol& w = t.W();
+    QCOMPARE(w.PageControl1->count(), 6);
+    QCOMPARE(w.PageControl1->tabText(2), QStringLiteral("Seçili Kayıt Yükleme(Parmak/Kart/Şifre)"));
+    w.PageControl1->setTabVisible(5, true);
+    t.Show();
+    QVERIFY(!w.PageControl1->isTabVisible(5));
+    QCOMPARE(w.Label12->text(), QStringLiteral("Varnok"));
+    QCOMPARE(w.BitBtn6->text(), QStringLiteral("Terminale Parmakizi Datası Yükle\r\n(işten çıkanları "
+                                               "silerek yükler)\r\nmysql"));
+    QCOMPARE(w.lblMessage->text(), QString());
+    const QStringList legend = w.Label27->text().split(QLatin1Char('\r'));
+    QCOMPARE(legend.size(), 17);
+    QCOMPARE(legend[1], QString(16, QLatin1Char('-')));
+    QCOMPARE(legend[2], QStringLiteral("0  parmak"));
+    QCOMPARE(legend[16], QStringLiteral("15 şifre"));
+    QVERIFY(!w.Label27->text().contains(QLatin1Char('\n')));
+  }
+};
+
+QTEST_MAIN(TestEnrolStore)
+#include "tst_enrolstore.moc"
