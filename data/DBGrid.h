@@ -5,8 +5,11 @@
 
 #include "data/DataSource.h"
 
-// Whole-row, read-only grid over a data source; moving the selection moves
-// the dataset's current row and the other way round.
+// Whole-row grid over a data source; moving the selection moves the
+// dataset's current row and the other way round. Columns the data source
+// marks editable are typed into in place; the edited row is stored when the
+// operator leaves it or moves to another control of the window, and Esc
+// drops the change.
 class TDBGrid : public QTableView {
   Q_OBJECT
  public:
@@ -24,6 +27,9 @@ class TDBGrid : public QTableView {
 
  private:
   void FollowDataSet();
+  void ApplyColumns();
+  void FocusMoved(QWidget* Now);
   TDataSource* source_ = nullptr;
   bool syncing_ = false;
+  bool posting_ = false;
 };

@@ -369,8 +369,10 @@ void TDataSet::Edit() {
 }
 
 void TDataSet::Cancel() {
-  if (state_ == TState::Edit || state_ == TState::Insert) state_ = TState::Browse;
+  const bool changing = state_ == TState::Edit || state_ == TState::Insert;
+  if (changing) state_ = TState::Browse;
   buffer_.clear();
+  if (changing) Notify(TChange::Values);
 }
 
 void TDataSet::ReadRow(qint64 RowId, QVector<QVariant>& Into) {
@@ -414,22 +416,49 @@ void TDataSet::Post() {
     rows_.insert(insertAt_, buffer_);
     recNo_ = insertAt_;
   } else {
-    if (!columns.isEmpty()) {
-      values << rows_[recNo_][rowIdColumn_];
-      Run(connection_,
-          QStringLiteral("UPDATE ") + Quoted(table_) + QStringLiteral(" SET ") +
-              columns.join(QStringLiteral("=?,")) + QStringLiteral("=? WHERE rowid=?"),
-          values, error);
-      if (!error.isEmpty()) Fail(error);
-      ReadRow(rows_[recNo_][rowIdColumn_].toLongLong(), buffer_);
-    }
+    if (!columns.isEmpty()) PostEdit(columns, values);
     rows_[recNo_] = buffer_;
   }
+  const bool inserted = state_ == TState::Insert;
   state_ = TState::Browse;
   buffer_.clear();
   bof_ = eof_ = false;
-  Notify(TChange::Rows);
+  Notify(inserted ? TChange::Rows : TChange::Values);
   Scrolled();
+}
+
+// Writes the changed columns of the edited row to the table: to that row, or
+// with an update key to every row sharing its key values. The rows read here
+// that the statement reached are read again.
+void TDataSet::PostEdit(const QStringList& Columns, QVariantList Values) {
+  const QVector<QVariant> before = rows_[recNo_];
+  QVector<int> key;
+  QStringList where;
+  for (const QString& name : updateKey_) {
+    const int i = FieldIndex(name);
+    if (i < 0) Fail(QStringLiteral("Field '%1' not found").arg(name));
+    key << i;
+    where << Quoted(fields_[i]) + QStringLiteral(" IS ?");
+    Values << before[i];
+  }
+  if (key.isEmpty()) {
+    where << QStringLiteral("rowid=?");
+    Values << before[rowIdColumn_];
+  }
+  QString error;
+  Run(connection_,
+      QStringLiteral("UPDATE ") + Quoted(table_) + QStringLiteral(" SET ") +
+          Columns.join(QStringLiteral("=?,")) + QStringLiteral("=? WHERE ") +
+          where.join(QStringLiteral(" AND ")),
+      Values, error);
+  if (!error.isEmpty()) Fail(error);
+  for (int r = 0; r < rows_.size(); ++r) {
+    if (r == recNo_) continue;
+    bool same = !key.isEmpty();
+    for (int i : key) same = same && rows_[r][i] == before[i];
+    if (same) ReadRow(rows_[r][rowIdColumn_].toLongLong(), rows_[r]);
+  }
+  ReadRow(before[rowIdColumn_].toLongLong(), buffer_);
 }
 
 void TDataSet::Delete() {

@@ -97,6 +97,16 @@ class TDataSet : public QObject {
   void Delete();
 
   QString TableName() const { return table_; }
+  // Rows can be changed: the statement reads one table with every column.
+  bool CanModify() const { return !table_.isEmpty() && rowIdColumn_ >= 0; }
+
+  // Which rows a posted edit is written to. With key columns, to every row
+  // of the table holding the edited row's values in them (a name list keeps
+  // one row per item of a user, and a name belongs to the user), and the
+  // rows read here that share them are read again. Without, only to the
+  // edited row. Kept across statements.
+  void SetUpdateKey(const QStringList& Columns) { updateKey_ = Columns; }
+  const QStringList& UpdateKey() const { return updateKey_; }
 
   // Events, as plain callbacks called inside Open, the moves, Post and
   // Delete, after the dataset is consistent: an error a handler throws leaves
@@ -106,7 +116,10 @@ class TDataSet : public QObject {
 
   // Views that show the rows (table models, grids) and follow them. A view
   // is dropped when Owner is destroyed.
-  enum class TChange { Rows, Scroll };
+  // Rows: the rows were read again, added or removed. Values: values of the
+  // rows read changed (an edit, a post, a cancel), the rows stayed.
+  // Scroll: the current row moved.
+  enum class TChange { Rows, Values, Scroll };
   void AddView(QObject* Owner, std::function<void(TChange)> Follow);
 
  private:
@@ -120,6 +133,7 @@ class TDataSet : public QObject {
   void CheckBrowse() const;
   void MoveTo(int Row, bool AtBof, bool AtEof);
   void ReadRow(qint64 RowId, QVector<QVariant>& Into);
+  void PostEdit(const QStringList& Columns, QVariantList Values);
   [[noreturn]] void Fail(const QString& Text) const;
 
   QString connection_;
@@ -136,6 +150,7 @@ class TDataSet : public QObject {
   QVector<QVariant> buffer_;       // row being inserted or edited
   QVector<bool> modified_;
   int insertAt_ = -1;
+  QStringList updateKey_;
   struct TView {
     QObject* Owner;
     std::function<void(TChange)> Follow;

@@ -1,0 +1,114 @@
+#include "enrolldata/Users.h"
+
+#include "common/Cleanup.h"
+#include "common/Dialogs.h"
+#include "data/DataSet.h"
+#include "sdk/FKDefine.h"
+
+QString OldPasswordText(int StoredValue) {
+  QString text;
+  for (int v = StoredValue; v > 0; v /= 16) text += QString::number(v % 16 - 1);
+  return text;
+}
+
+namespace {
+
+QString PrivilegeTerm(TPrivilegeFilter Filter) {
+  switch (Filter) {
+    case TPrivilegeFilter::Users:
+      return QStringLiteral("(Privilige=0)");
+    case TPrivilegeFilter::Admins:
+      return QStringLiteral("(Privilige=1 or Privilige=2)");
+    case TPrivilegeFilter::All:
+      break;
+  }
+  return {};
+}
+
+// Yes loads the row again, No sends with numbers 0, Cancel passes it over.
+enum class TLoadOutcome { Loaded, Zero, PassOver };
+
+TLoadOutcome LoadWithQuestion(TDataSet& Rows, TUserCommandReport& Report, int& EnrollNumber,
+                              int& BackupNumber) {
+  for (;;) {
+    EnrollNumber = 0;
+    BackupNumber = 0;
+    if (Report.LoadRow(Rows, EnrollNumber, BackupNumber)) return TLoadOutcome::Loaded;
+    switch (Dlg().MessageBox(QStringLiteral("Conv Error: Continue ?"),
+                             QStringLiteral("ConvShToArm"), MB_YESNOCANCEL | MB_ICONQUESTION)) {
+      case IDYES:
+        continue;
+      case IDNO:
+        EnrollNumber = BackupNumber = 0;
+        return TLoadOutcome::Zero;
+      default:
+        return TLoadOutcome::PassOver;
+    }
+  }
+}
+
+bool Send(TFKAttendObject& Sdk, TUserCommand Command, int EnrollNumber, int BackupNumber) {
+  switch (Command) {
+    case TUserCommand::Enable:
+      return Sdk.FK_EnableUser(EnrollNumber, BackupNumber, 1);
+    case TUserCommand::Disable:
+      return Sdk.FK_EnableUser(EnrollNumber, BackupNumber, 0);
+    case TUserCommand::MakeAdmin:
+      return Sdk.FK_ModifyPrivilege(EnrollNumber, BackupNumber, 1);
+    case TUserCommand::MakeUser:
+      return Sdk.FK_ModifyPrivilege(EnrollNumber, BackupNumber, 0);
+  }
+  return false;
+}
+
+}  // namespace
+
+void OpenPasswordList(TDataSet& List, TPrivilegeFilter Filter) {
+  const QString term = PrivilegeTerm(Filter);
+  List.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where FingerNumber=15 ") +
+               (term.isEmpty() ? QString() : QStringLiteral(" and ") + term));
+  List.First();
+}
+
+void OpenActivePassiveList(TDataSet& List, TPrivilegeFilter Filter) {
+  // With neither filter chosen the list holds every stored row.
+  const QString term = PrivilegeTerm(Filter);
+  List.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll") +
+               (term.isEmpty() ? QString() : QStringLiteral(" where  ") + term));
+  List.First();
+}
+
+void RunUserCommand(TFKAttendObject& Sdk, TDataSet& List, TDataSet& Rows, TUserCommand Command,
+                    TUserCommandReport& Report) {
+  if (!List.Active() || List.IsEmpty()) {
+    Report.Status(UserListEmptyText());
+    return;
+  }
+  const QVariant user = List.FieldByName(QStringLiteral("EnrollNumber")).Value();
+  // The terminal is disabled before every row and enabled once, here.
+  TScopeExit enable([&] { Sdk.FK_EnableDevice(1); });
+  Rows.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber=?"), {user});
+  Rows.First();
+  int failed = 0;
+  for (; !Rows.Eof(); Rows.Next()) {
+    int enrollNumber = 0;
+    int backupNumber = 0;
+    if (LoadWithQuestion(Rows, Report, enrollNumber, backupNumber) == TLoadOutcome::PassOver) {
+      Dlg().ProcessMessages();
+      continue;
+    }
+    if (!Sdk.FK_EnableDevice(0)) {
+      Report.Status(QStringLiteral("No Device"));
+      return;
+    }
+    const bool ok = Send(Sdk, Command, enrollNumber, backupNumber);
+    if (!ok) ++failed;
+    Report.Status(ok ? QStringLiteral("Success!") : QStringLiteral("error"));
+    Dlg().ProcessMessages();
+  }
+  if (failed > 0) Report.Status(QStringLiteral("error"));
+}
+
+QString UserListEmptyText() {
+  return QStringLiteral("Listede kullanıcı yok");
+}

@@ -1,0 +1,48 @@
+// Users of the enroll-data store on the terminal: the stored old password,
+// and the commands that enable or disable a user or change its privilege.
+// They change the terminal only; the store keeps what it held.
+#pragma once
+#include <QString>
+
+class TDataSet;
+class TFKAttendObject;
+
+// The password a stored PassWord value holds: its hexadecimal digits from
+// the lowest up, each one more than the password digit it stands for. Value
+// 0 or less gives the empty text; a 0 group below a higher one gives "-1",
+// groups 11 to 15 give "10" to "14".
+QString OldPasswordText(int StoredValue);
+
+// The password list (FingerNumber 15) and the enable / privilege list of the
+// store, each for plain users, administrators or everyone.
+enum class TPrivilegeFilter { All, Users, Admins };
+void OpenPasswordList(TDataSet& List, TPrivilegeFilter Filter);
+void OpenActivePassiveList(TDataSet& List, TPrivilegeFilter Filter);
+
+enum class TUserCommand { Enable, Disable, MakeAdmin, MakeUser };
+
+// What the command walk shows while it runs; the window implements it.
+class TUserCommandReport {
+ public:
+  virtual ~TUserCommandReport() = default;
+  // The status line.
+  virtual void Status(const QString& Text) = 0;
+  // Makes the current row of Rows the working record (the enroll-record
+  // load of the store) and gives its numbers; false when the row holds no
+  // usable record.
+  virtual bool LoadRow(TDataSet& Rows, int& EnrollNumber, int& BackupNumber) = 0;
+};
+
+// Sends Command for every stored item of the user selected in List (the
+// enable / privilege list): Rows is given that user's rows, and for each
+// row the terminal is disabled, the command sent with the row's backup
+// number, and the status line set to "Success!" or "error". The terminal
+// is enabled once at the end, on every path. A terminal that cannot be
+// disabled ends the walk with "No Device"; when any row was refused the
+// line ends as "error". An empty list is said on the status line and
+// nothing is sent. Pending window messages run between rows.
+void RunUserCommand(TFKAttendObject& Sdk, TDataSet& List, TDataSet& Rows, TUserCommand Command,
+                    TUserCommandReport& Report);
+
+// The status line when the list holds no user to send a command for.
+QString UserListEmptyText();
