@@ -4,10 +4,12 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "common/Cleanup.h"
 #include "common/Dialogs.h"
 #include "common/Errors.h"
 #include "data/DM.h"
 #include "data/DataSet.h"
+#include "data/Transaction.h"
 
 TMyConnection::TMyConnection(QString Name) : name_(std::move(Name)) {
   QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), name_);
@@ -81,6 +83,16 @@ bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name) {
 }
 
 void ImportPdksNames(TfrmDM& DM) {
+  // One update per card found, but one commit for them all: a commit of its
+  // own made each name wait for the disk. The names are committed on every
+  // path, so an error half-way keeps those written before it.
+  TTransaction names(DM.ADOConnection2.Name());
+  TScopeExit keep([&names] {
+    try {
+      names.Commit();
+    } catch (const EAppError&) {
+    }
+  });
   TDataSet& list = DM.qryisim;
   for (list.First(); !list.Eof(); list.Next()) {
     const QString card = list.FieldByName(QStringLiteral("kartno")).AsString();
