@@ -20,6 +20,7 @@
 #include "data/DBGrid.h"
 #include "data/DataSet.h"
 #include "data/DataSource.h"
+#include "data/PdksSettings.h"
 #include "enrolldata/EnrollReport.h"
 
 class TfrmEnrol : public QDialog {
@@ -186,6 +187,24 @@ class TfrmEnrol : public QDialog {
   void RefreshNameList();
   void RefreshPasswordList();
   void RefreshActivePassiveList();
+  TPdksSettings PdksSettings;  // the personnel database's settings, read at every show
+  // Names (EnrolNames.cpp).
+  void Edit8Change();
+  void SendUserName();  // the current row of the name list
+  void BitBtn4Click();
+  void BitBtn5Click();
+  // Passwords, enable state and privileges (EnrolUsers.cpp).
+  void qryadminAfterScroll();
+  void ShowOldPassword();
+  void RadioButton1Click();
+  void RadioButton2Click();
+  void RadioButton3Click();
+  void RadioButton4Click();
+  void Button1Click();
+  void Button2Click();
+  void Button4Click();
+  void Button5Click();
+  void BitBtn8Click();
 
   // Personnel database
   void ConnectPdksTab();

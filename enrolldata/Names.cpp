@@ -57,7 +57,3 @@ int SendAllUserNames(TFKAttendObject& Sdk, TDataSet& List,
   if (failed > 0) Status(QStringLiteral("error"));
   return failed;
 }
-
-QString NameListEmptyText() {
-  return QStringLiteral("Listede personel adı yok");
-}

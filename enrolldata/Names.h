@@ -36,6 +36,3 @@ QString SendStatus(TSendResult Result);
 // number of rows that failed.
 int SendAllUserNames(TFKAttendObject& Sdk, TDataSet& List,
                      const std::function<void(const QString&)>& Status);
-
-// The status line when the list to send has no rows.
-QString NameListEmptyText();

@@ -3,6 +3,7 @@
 #include "common/Cleanup.h"
 #include "common/Dialogs.h"
 #include "data/DataSet.h"
+#include "enrolldata/EnrollStore.h"
 #include "sdk/FKDefine.h"
 
 QString OldPasswordText(int StoredValue) {
@@ -28,21 +29,16 @@ QString PrivilegeTerm(TPrivilegeFilter Filter) {
 // Yes loads the row again, No sends with numbers 0, Cancel passes it over.
 enum class TLoadOutcome { Loaded, Zero, PassOver };
 
-TLoadOutcome LoadWithQuestion(TDataSet& Rows, TUserCommandReport& Report, int& EnrollNumber,
-                              int& BackupNumber) {
+TLoadOutcome LoadWithQuestion(TDataSet& Rows, TEnrollReport& Report, EnrollRecord& Record) {
   for (;;) {
-    EnrollNumber = 0;
-    BackupNumber = 0;
-    if (Report.LoadRow(Rows, EnrollNumber, BackupNumber)) return TLoadOutcome::Loaded;
-    switch (Dlg().MessageBox(QStringLiteral("Conv Error: Continue ?"),
-                             QStringLiteral("ConvShToArm"), MB_YESNOCANCEL | MB_ICONQUESTION)) {
-      case IDYES:
-        continue;
-      case IDNO:
-        EnrollNumber = BackupNumber = 0;
-        return TLoadOutcome::Zero;
-      default:
-        return TLoadOutcome::PassOver;
+    Record.EnrollNumber = 0;
+    Record.BackupNumber = 0;
+    if (LoadEnrollRecord(Rows, Report, Record)) return TLoadOutcome::Loaded;
+    switch (Dlg().MessageBox(QStringLiteral("Conv Error: Continue ?"), QStringLiteral("ConvShToArm"),
+                             MB_YESNOCANCEL | MB_ICONQUESTION)) {
+      case IDYES: continue;
+      case IDNO: return TLoadOutcome::Zero;
+      default: return TLoadOutcome::PassOver;
     }
   }
 }
@@ -79,9 +75,9 @@ void OpenActivePassiveList(TDataSet& List, TPrivilegeFilter Filter) {
 }
 
 void RunUserCommand(TFKAttendObject& Sdk, TDataSet& List, TDataSet& Rows, TUserCommand Command,
-                    TUserCommandReport& Report) {
+                    TEnrollReport& Report) {
   if (!List.Active() || List.IsEmpty()) {
-    Report.Status(UserListEmptyText());
+    Report.Status(EmptyListText());
     return;
   }
   const QVariant user = List.FieldByName(QStringLiteral("EnrollNumber")).Value();
@@ -91,9 +87,8 @@ void RunUserCommand(TFKAttendObject& Sdk, TDataSet& List, TDataSet& Rows, TUserC
   Rows.First();
   int failed = 0;
   for (; !Rows.Eof(); Rows.Next()) {
-    int enrollNumber = 0;
-    int backupNumber = 0;
-    if (LoadWithQuestion(Rows, Report, enrollNumber, backupNumber) == TLoadOutcome::PassOver) {
+    EnrollRecord record;
+    if (LoadWithQuestion(Rows, Report, record) == TLoadOutcome::PassOver) {
       Dlg().ProcessMessages();
       continue;
     }
@@ -101,14 +96,10 @@ void RunUserCommand(TFKAttendObject& Sdk, TDataSet& List, TDataSet& Rows, TUserC
       Report.Status(QStringLiteral("No Device"));
       return;
     }
-    const bool ok = Send(Sdk, Command, enrollNumber, backupNumber);
+    const bool ok = Send(Sdk, Command, record.EnrollNumber, record.BackupNumber);
     if (!ok) ++failed;
     Report.Status(ok ? QStringLiteral("Success!") : QStringLiteral("error"));
     Dlg().ProcessMessages();
   }
   if (failed > 0) Report.Status(QStringLiteral("error"));
-}
-
-QString UserListEmptyText() {
-  return QStringLiteral("Listede kullanıcı yok");
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 class TDataSet;
+class TEnrollReport;
 class TFKAttendObject;
 
 // The password a stored PassWord value holds: its hexadecimal digits from
@@ -21,28 +22,15 @@ void OpenActivePassiveList(TDataSet& List, TPrivilegeFilter Filter);
 
 enum class TUserCommand { Enable, Disable, MakeAdmin, MakeUser };
 
-// What the command walk shows while it runs; the window implements it.
-class TUserCommandReport {
- public:
-  virtual ~TUserCommandReport() = default;
-  // The status line.
-  virtual void Status(const QString& Text) = 0;
-  // Makes the current row of Rows the working record (the enroll-record
-  // load of the store) and gives its numbers; false when the row holds no
-  // usable record.
-  virtual bool LoadRow(TDataSet& Rows, int& EnrollNumber, int& BackupNumber) = 0;
-};
-
 // Sends Command for every stored item of the user selected in List (the
-// enable / privilege list): Rows is given that user's rows, and for each
-// row the terminal is disabled, the command sent with the row's backup
-// number, and the status line set to "Success!" or "error". The terminal
-// is enabled once at the end, on every path. A terminal that cannot be
-// disabled ends the walk with "No Device"; when any row was refused the
-// line ends as "error". An empty list is said on the status line and
-// nothing is sent. Pending window messages run between rows.
+// enable / privilege list): Rows is given that user's rows, each row is
+// loaded as the working record (LoadEnrollRecord), the terminal disabled,
+// the command sent with the row's backup number, and the status line set to
+// "Success!" or "error". The terminal is enabled once at the end, on every
+// path. A terminal that cannot be disabled ends the walk with "No Device";
+// when any row was refused the line ends as "error". A row that cannot be
+// loaded asks "Conv Error: Continue ?": Yes loads it again, No sends with
+// numbers 0, Cancel passes it over. An empty list is said on the status
+// line and nothing is sent. Pending window messages run between rows.
 void RunUserCommand(TFKAttendObject& Sdk, TDataSet& List, TDataSet& Rows, TUserCommand Command,
-                    TUserCommandReport& Report);
-
-// The status line when the list holds no user to send a command for.
-QString UserListEmptyText();
+                    TEnrollReport& Report);

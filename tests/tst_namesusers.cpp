@@ -8,25 +8,24 @@
 #include "common/Errors.h"
 #include "data/DM.h"
 #include "data/PdksSettings.h"
+#include "enrolldata/EnrollStore.h"
 #include "enrolldata/Names.h"
 #include "enrolldata/Users.h"
 
 namespace {
 
-// The user-command walk's view: status lines in order, and each row loaded
-// as the store's load does; rows of the backup number Refused cannot be
-// loaded (a damaged row).
-struct TRecordingReport final : TUserCommandReport {
+// What the user-command walk shows: status lines in order and the records
+// it loaded.
+struct TRecordingReport final : TEnrollReport {
   QStringList Lines;
-  int Refused = -1;
+  QStringList Loaded;
   void Status(const QString& Text) override { Lines << Text; }
-  bool LoadRow(TDataSet& Rows, int& EnrollNumber, int& BackupNumber) override {
-    const int n = Rows.FieldByName(QStringLiteral("EnrollNumber")).AsInteger();
-    if (Rows.FieldByName(QStringLiteral("FingerNumber")).AsInteger() == Refused) return false;
-    EnrollNumber = n;
-    BackupNumber = Rows.FieldByName(QStringLiteral("FingerNumber")).AsInteger();
-    return true;
+  void ShowRecord(int EnrollNumber, int BackupNumber, int) override {
+    Loaded << QStringLiteral("%1-%2").arg(EnrollNumber).arg(BackupNumber);
   }
+  void StoredLine(const QString&) override {}
+  void LogLine(const QString&) override {}
+  void Count(int) override {}
 };
 
 }  // namespace
@@ -270,51 +269,51 @@ class TestNamesUsers : public QObject {
     QCOMPARE(FakeSdk.Calls, (QStringList{off, call.arg(0), off, call.arg(1), off, call.arg(11),
                                          "FK_EnableDevice(17,1)"}));
     QCOMPARE(report.Lines, (QStringList{"Success!", "Success!", "Success!"}));
+    QCOMPARE(report.Loaded, (QStringList{"5-0", "5-1", "5-11"}));
     QCOMPARE((*dialogs)->ProcessMessagesCalls, 3);
     QCOMPARE(rows.RecordCount(), 3);  // the user's rows stay for the single-record tab
   }
 
   // Outcomes of the walk: refusals, a terminal that cannot be disabled, a
-  // row that cannot be loaded (Yes / No / Cancel), an empty list.
+  // stored row with user number 0 (it cannot be loaded: Yes / No / Cancel).
   void userCommandOutcomes_data() {
+    QTest::addColumn<int>("user");                  // the user selected: 5 (two rows) or 0
     QTest::addColumn<QList<int>>("enableResults");  // FK_EnableUser, queued
     QTest::addColumn<QList<int>>("deviceResults");  // FK_EnableDevice, queued
     QTest::addColumn<QList<int>>("answers");
-    QTest::addColumn<bool>("badRow");  // the second row cannot be loaded
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<QStringList>("lines");
     const QString off = "FK_EnableDevice(17,0)";
     const QString on = "FK_EnableDevice(17,1)";
     QTest::newRow("first refused, last accepted")
-        << QList<int>{-8, 1} << QList<int>{} << QList<int>{} << false
+        << 5 << QList<int>{-8, 1} << QList<int>{} << QList<int>{}
         << QStringList{off, "FK_EnableUser(17,5,0,1)", off, "FK_EnableUser(17,5,1,1)", on}
         << QStringList{"error", "Success!", "error"};
-    QTest::newRow("no device") << QList<int>{} << QList<int>{-2} << QList<int>{} << false
+    QTest::newRow("no device") << 5 << QList<int>{} << QList<int>{-2} << QList<int>{}
                                << QStringList{off, on} << QStringList{"No Device"};
     QTest::newRow("no device at the second row")
-        << QList<int>{} << QList<int>{1, -4} << QList<int>{} << false
+        << 5 << QList<int>{} << QList<int>{1, -4} << QList<int>{}
         << QStringList{off, "FK_EnableUser(17,5,0,1)", off, on}
         << QStringList{"Success!", "No Device"};
-    QTest::newRow("bad row, No sends with numbers 0")
-        << QList<int>{1, -8} << QList<int>{} << QList<int>{IDNO} << true
-        << QStringList{off, "FK_EnableUser(17,5,0,1)", off, "FK_EnableUser(17,0,0,1)", on}
-        << QStringList{"Success!", "error", "error"};
-    QTest::newRow("bad row, Cancel passes it over")
-        << QList<int>{} << QList<int>{} << QList<int>{IDCANCEL} << true
-        << QStringList{off, "FK_EnableUser(17,5,0,1)", on} << QStringList{"Success!"};
-    QTest::newRow("bad row, Yes loads again")
-        << QList<int>{} << QList<int>{} << QList<int>{IDYES, IDCANCEL} << true
-        << QStringList{off, "FK_EnableUser(17,5,0,1)", on} << QStringList{"Success!"};
+    QTest::newRow("unloadable, No sends with numbers 0")
+        << 0 << QList<int>{-8} << QList<int>{} << QList<int>{IDNO}
+        << QStringList{off, "FK_EnableUser(17,0,0,1)", on} << QStringList{"error", "error"};
+    QTest::newRow("unloadable, Cancel passes it over")
+        << 0 << QList<int>{} << QList<int>{} << QList<int>{IDCANCEL} << QStringList{on}
+        << QStringList{};
+    QTest::newRow("unloadable, Yes asks again")
+        << 0 << QList<int>{} << QList<int>{} << QList<int>{IDYES, IDYES, IDCANCEL}
+        << QStringList{on} << QStringList{};
   }
   void userCommandOutcomes() {
+    QFETCH(int, user);
     QFETCH(QList<int>, enableResults);
     QFETCH(QList<int>, deviceResults);
     QFETCH(QList<int>, answers);
-    QFETCH(bool, badRow);
     QFETCH(QStringList, calls);
     QFETCH(QStringList, lines);
-    AddItem(5, 0, 0);
-    AddItem(5, 1, 0);
+    AddItem(user, 0, 0);
+    if (user > 0) AddItem(user, 1, 0);
     FakeSdk.Queued[QStringLiteral("FK_EnableUser")] = enableResults;
     FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = deviceResults;
     (*dialogs)->Answers = answers;
@@ -322,16 +321,15 @@ class TestNamesUsers : public QObject {
     OpenActivePassiveList(list, TPrivilegeFilter::Users);
     TDataSet rows(QStringLiteral("ADOEnroll"), data->Name());
     TRecordingReport report;
-    if (badRow) report.Refused = 1;
     RunUserCommand(*sdk, list, rows, TUserCommand::Enable, report);
     QCOMPARE(FakeSdk.Calls, calls);
     QCOMPARE(report.Lines, lines);
+    QCOMPARE((*dialogs)->Shown.size(), answers.size());
     for (const ShownDialog& d : (*dialogs)->Shown) {
       QCOMPARE(d.Text, QStringLiteral("Conv Error: Continue ?"));
       QCOMPARE(d.Title, QStringLiteral("ConvShToArm"));
       QCOMPARE(d.Flags, MB_YESNOCANCEL | MB_ICONQUESTION);
     }
-    QCOMPARE((*dialogs)->Shown.size(), answers.size());
   }
 
   void userCommandOnEmptyList() {
@@ -341,7 +339,7 @@ class TestNamesUsers : public QObject {
     RunUserCommand(*sdk, list, rows, TUserCommand::Enable, report);  // never opened
     OpenActivePassiveList(list, TPrivilegeFilter::Admins);
     RunUserCommand(*sdk, list, rows, TUserCommand::MakeUser, report);  // opened, empty
-    QCOMPARE(report.Lines, (QStringList{UserListEmptyText(), UserListEmptyText()}));
+    QCOMPARE(report.Lines, (QStringList{EmptyListText(), EmptyListText()}));
     QVERIFY(FakeSdk.Calls.isEmpty());
     QVERIFY(!rows.Active());
   }
