@@ -21,7 +21,9 @@ namespace {
 constexpr int kCards = 3000;
 constexpr int kRuns = 3;
 
-QString Card(int N) { return ZeroFill(QString::number(N), 5); }
+QString Card(int N) {
+  return ZeroFill(QString::number(N), 5);
+}
 
 [[noreturn]] void Die(const QString& Text) {
   std::fprintf(stderr, "pdks_bench: %s\n", qPrintable(Text));
@@ -29,7 +31,8 @@ QString Card(int N) { return ZeroFill(QString::number(N), 5); }
 }
 
 bool SeedPersonnel(MariaDb& Server) {
-  if (!Server.CreateDatabase(QStringLiteral("pdks"), QStringLiteral("pdks"), QStringLiteral("pdks")))
+  if (!Server.CreateDatabase(QStringLiteral("pdks"), QStringLiteral("pdks"),
+                             QStringLiteral("pdks")))
     return false;
   if (!Server.Exec(QStringLiteral("CREATE TABLE personel (id INT AUTO_INCREMENT PRIMARY KEY, "
                                   "kartno VARCHAR(20), ad VARCHAR(40), soyad VARCHAR(40), "
@@ -132,8 +135,8 @@ int main(int argc, char** argv) {
     import = import < 0 ? i : std::min(import, i);
     bare = bare < 0 ? b : std::min(bare, b);
   }
-  std::printf("import of %d cards: %lld ms (best of %d)\n", kCards,
-              static_cast<long long>(import), kRuns);
+  std::printf("import of %d cards: %lld ms (best of %d)\n", kCards, static_cast<long long>(import),
+              kRuns);
   std::printf("bare loop of %d look-ups: %lld ms (best of %d)\n", kCards,
               static_cast<long long>(bare), kRuns);
   std::printf("ratio %.2f\n", bare > 0 ? double(import) / double(bare) : 0.0);

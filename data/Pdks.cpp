@@ -56,11 +56,13 @@ void TMyConnection::Close() {
   if (db.isValid()) db.close();
 }
 
-bool TMyConnection::Connected() const { return QSqlDatabase::database(name_, false).isOpen(); }
+bool TMyConnection::Connected() const {
+  return QSqlDatabase::database(name_, false).isOpen();
+}
 
 void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
-                             const QString& Database, const QString& User,
-                             const QString& Password, const QString& Port) {
+                             const QString& Database, const QString& User, const QString& Password,
+                             const QString& Port) {
   try {
     Connection.Close();
     Connection.Server = Server;
@@ -69,7 +71,8 @@ void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
     Connection.Password = Password;
     Connection.Port = StrToInt(Port);
   } catch (const EAppError&) {
-    Dlg().MessageBox(QStringLiteral("Veritabanına bağlanamadı...."), QStringLiteral("UYARI"), MB_OK);
+    Dlg().MessageBox(QStringLiteral("Veritabanına bağlanamadı...."), QStringLiteral("UYARI"),
+                     MB_OK);
   }
 }
 
@@ -106,9 +109,14 @@ void ImportPdksNames(TfrmDM& DM) {
 QString MemberListStatement(TMemberStatus Status, const QString& NameFilter) {
   QString status;
   switch (Status) {
-    case TMemberStatus::All: break;
-    case TMemberStatus::Active: status = QStringLiteral(" and pe.durum='Aktif' "); break;
-    case TMemberStatus::Passive: status = QStringLiteral(" and pe.durum='pasif' "); break;
+    case TMemberStatus::All:
+      break;
+    case TMemberStatus::Active:
+      status = QStringLiteral(" and pe.durum='Aktif' ");
+      break;
+    case TMemberStatus::Passive:
+      status = QStringLiteral(" and pe.durum='pasif' ");
+      break;
   }
   // The filtered list leaves out durum, as it always has.
   if (NameFilter.trimmed().isEmpty()) {

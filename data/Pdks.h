@@ -44,8 +44,8 @@ class TMyConnection {
 // number. When a step fails, "Veritabanına bağlanamadı...." is shown, the
 // steps before it stay done and the caller goes on.
 void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
-                             const QString& Database, const QString& User,
-                             const QString& Password, const QString& Port);
+                             const QString& Database, const QString& User, const QString& Password,
+                             const QString& Port);
 
 // Looks the card number up, exactly as given (leading zeros included). True
 // when a person has it; Name is then the first row's first name, a blank and

@@ -7,10 +7,11 @@
 #include "enrol/Enrol.h"
 
 void TfrmEnrol::ConnectPdksTab() {
-  frmDM->dspersonel.SetColumns({{QStringLiteral("kartno"), QStringLiteral("KartNo"), 55},
-                                {QStringLiteral("isim"), QStringLiteral("İsim"), 130},
-                                {QStringLiteral("uyebaslamatarihi"), QStringLiteral("Üye.Baş.Tarihi"), 88},
-                                {QStringLiteral("uyebitistarihi"), QStringLiteral("Üye.Bit.tarihi"), 88}});
+  frmDM->dspersonel.SetColumns(
+      {{QStringLiteral("kartno"), QStringLiteral("KartNo"), 55},
+       {QStringLiteral("isim"), QStringLiteral("İsim"), 130},
+       {QStringLiteral("uyebaslamatarihi"), QStringLiteral("Üye.Baş.Tarihi"), 88},
+       {QStringLiteral("uyebitistarihi"), QStringLiteral("Üye.Bit.tarihi"), 88}});
   DBGrid5->SetDataSource(&frmDM->dspersonel);
   ConnectAction(SpeedButton1, &QToolButton::clicked, this, &TfrmEnrol::SpeedButton1Click);
   ConnectAction(BitBtn10, &QPushButton::clicked, this, &TfrmEnrol::BitBtn10Click);
@@ -53,10 +54,18 @@ void TfrmEnrol::BitBtn10Click() {
   RefreshMemberList();
 }
 
-void TfrmEnrol::Edit5Change() { RefreshMemberList(); }
-void TfrmEnrol::RadioButton7Click() { RefreshMemberList(); }
-void TfrmEnrol::RadioButton8Click() { RefreshMemberList(); }
-void TfrmEnrol::RadioButton9Click() { RefreshMemberList(); }
+void TfrmEnrol::Edit5Change() {
+  RefreshMemberList();
+}
+void TfrmEnrol::RadioButton7Click() {
+  RefreshMemberList();
+}
+void TfrmEnrol::RadioButton8Click() {
+  RefreshMemberList();
+}
+void TfrmEnrol::RadioButton9Click() {
+  RefreshMemberList();
+}
 
 // The date upload and read-back of the membership tab were never made to
 // talk to the terminal: they do nothing.

@@ -14,8 +14,9 @@ const char* const kImportWarning = "Önce \"Terminalden Parmakizi Datası Al\" b
 const char* const kConfigureFailed = "Veritabanına bağlanamadı....";
 
 QByteArray SettingsFor(const QString& Port) {
-  return QStringLiteral("[Login]\r\nServer=127.0.0.1\r\nDatabase=pdks\r\n[MySql]\r\nUser=pdks\r\n"
-                        "Password=pdks\r\nPort=%1\r\n")
+  return QStringLiteral(
+             "[Login]\r\nServer=127.0.0.1\r\nDatabase=pdks\r\n[MySql]\r\nUser=pdks\r\n"
+             "Password=pdks\r\nPort=%1\r\n")
       .arg(Port)
       .toLatin1();
 }
@@ -43,12 +44,13 @@ class TestEnrolPdks : public QObject {
     QVERIFY2(server.CreateDatabase(QStringLiteral("pdks"), QStringLiteral("pdks"),
                                    QStringLiteral("pdks")),
              qPrintable(server.Error()));
-    QVERIFY2(server.Exec(QStringLiteral("CREATE TABLE personel (kartno VARCHAR(20), ad VARCHAR(40), "
-                                        "soyad VARCHAR(40), durum VARCHAR(10), personelturu "
-                                        "VARCHAR(10), uyebaslamatarihi DATE, uyebitistarihi DATE) "
-                                        "CHARACTER SET latin5"),
-                         {}, QStringLiteral("pdks")),
-             qPrintable(server.Error()));
+    QVERIFY2(
+        server.Exec(QStringLiteral("CREATE TABLE personel (kartno VARCHAR(20), ad VARCHAR(40), "
+                                   "soyad VARCHAR(40), durum VARCHAR(10), personelturu "
+                                   "VARCHAR(10), uyebaslamatarihi DATE, uyebitistarihi DATE) "
+                                   "CHARACTER SET latin5"),
+                    {}, QStringLiteral("pdks")),
+        qPrintable(server.Error()));
     const QStringList rows = {
         QStringLiteral("('00001',%1,%2,'Aktif','uye','2024-01-01','2024-12-31')")
             .arg(MariaDb::Text("Gül"), MariaDb::Text("Şahin")),
@@ -62,8 +64,8 @@ class TestEnrolPdks : public QObject {
   }
   void init() {
     t = std::make_unique<TestProgram>();
-    for (const auto& [card, name] : {std::pair{"00001", "AYSE"}, {"00002", "UMIT"},
-                                     {"00003", "Ay3"}, {"00009", "Yok"}})
+    for (const auto& [card, name] :
+         {std::pair{"00001", "AYSE"}, {"00002", "UMIT"}, {"00003", "Ay3"}, {"00009", "Yok"}})
       ExecOn(t->Folder.File(QStringLiteral("Log.mdb")),
              QStringLiteral("insert into temp (kartno,isim) values (?,?)"),
              {QString::fromLatin1(card), QString::fromLatin1(name)});

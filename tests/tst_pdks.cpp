@@ -27,12 +27,9 @@ struct TPerson {
 // letters, an empty surname, an apostrophe, a card that differs from another
 // only in its leading zeros.
 const TPerson kPeople[] = {
-    {"00001", "Gül", "Şahin", "Aktif", "uye"},
-    {"00002", "İSMAİL", "ÇAĞLAR", "pasif", "uye"},
-    {"00003", "Ayşe", "", "Aktif", "personel"},
-    {"00004", "Can'an", "Yılmaz", "Aktif", "uye"},
-    {"00006", "Hüsnü", "Öztürk", "Aktif", "uye"},
-    {"00012", "Uzun", "Kart", "pasif", "uye"},
+    {"00001", "Gül", "Şahin", "Aktif", "uye"},    {"00002", "İSMAİL", "ÇAĞLAR", "pasif", "uye"},
+    {"00003", "Ayşe", "", "Aktif", "personel"},   {"00004", "Can'an", "Yılmaz", "Aktif", "uye"},
+    {"00006", "Hüsnü", "Öztürk", "Aktif", "uye"}, {"00012", "Uzun", "Kart", "pasif", "uye"},
     {"12", "Kısa", "Kart", "Aktif", "personel"},
 };
 
@@ -71,11 +68,12 @@ class TestPdks : public QObject {
                      {}, Database))
       return false;
     for (const TPerson& p : kPeople) {
-      const QString values =
-          QStringList{MariaDb::Text(QString::fromUtf8(p.KartNo)), MariaDb::Text(QString::fromUtf8(p.Ad)),
-                      MariaDb::Text(QString::fromUtf8(p.Soyad)), MariaDb::Text(QString::fromUtf8(p.Durum)),
-                      MariaDb::Text(QString::fromUtf8(p.Tur))}
-              .join(QLatin1Char(','));
+      const QString values = QStringList{MariaDb::Text(QString::fromUtf8(p.KartNo)),
+                                         MariaDb::Text(QString::fromUtf8(p.Ad)),
+                                         MariaDb::Text(QString::fromUtf8(p.Soyad)),
+                                         MariaDb::Text(QString::fromUtf8(p.Durum)),
+                                         MariaDb::Text(QString::fromUtf8(p.Tur))}
+                                 .join(QLatin1Char(','));
       if (!server.Exec(QStringLiteral("INSERT INTO personel (kartno,ad,soyad,durum,personelturu,"
                                       "uyebaslamatarihi,uyebitistarihi) VALUES (") +
                            values + QStringLiteral(",'2024-01-01','2024-12-31')"),
@@ -171,7 +169,8 @@ class TestPdks : public QObject {
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("deadPort");
     QTest::addColumn<QString>("error");
-    QTest::newRow("wrong password") << "pdks5" << "yanlis" << false
+    QTest::newRow("wrong password") << "pdks5"
+                                    << "yanlis" << false
                                     << "MyQuery1: Access denied for user 'pdks'@'127.0.0.1' "
                                        "(using password: YES)";
     QTest::newRow("unknown database") << "yok" << kPassword << false
@@ -224,20 +223,24 @@ class TestPdks : public QObject {
   void importFillsFoundCards_data() {
     QTest::addColumn<QString>("listStatement");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("whole list")
-        << "select * from temp order by kartno"
-        << QStringList{"00001=Gül Şahin", "00001=Gül Şahin", "00003=Ayşe ", "00004=Can'an Yılmaz",
-                       "00012=Uzun Kart", "00099=Yok Kişi"};
-    QTest::newRow("search text G") << "select * from temp where isim like 'G%' order by kartno"
-                                   << QStringList{"00001=Gül Şahin", "00001=Gül Şahin",
-                                                  "00003=AYSE T", "00004=CANAN",
-                                                  "00012=old 12", "00099=Yok Kişi"};
+    QTest::newRow("whole list") << "select * from temp order by kartno"
+                                << QStringList{"00001=Gül Şahin", "00001=Gül Şahin",
+                                               "00003=Ayşe ",     "00004=Can'an Yılmaz",
+                                               "00012=Uzun Kart", "00099=Yok Kişi"};
+    QTest::newRow("search text G")
+        << "select * from temp where isim like 'G%' order by kartno"
+        << QStringList{"00001=Gül Şahin", "00001=Gül Şahin", "00003=AYSE T",
+                       "00004=CANAN",     "00012=old 12",    "00099=Yok Kişi"};
   }
   void importFillsFoundCards() {
     QFETCH(QString, listStatement);
     QFETCH(QStringList, expected);
-    FillNameList({{"00001", "GUL TERM"}, {"00001", "GUL 2"}, {"00003", "AYSE T"},
-                  {"00004", "CANAN"}, {"00012", "old 12"}, {"00099", "Yok Kişi"}});
+    FillNameList({{"00001", "GUL TERM"},
+                  {"00001", "GUL 2"},
+                  {"00003", "AYSE T"},
+                  {"00004", "CANAN"},
+                  {"00012", "old 12"},
+                  {"00099", "Yok Kişi"}});
     Configure();
     dm->qryisim.OpenSQL(listStatement);
     ImportPdksNames(*dm);

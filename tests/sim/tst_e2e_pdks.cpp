@@ -19,13 +19,13 @@ class TestE2EPdks : public QObject {
     QVERIFY2(server.CreateDatabase(QStringLiteral("pdks"), QStringLiteral("pdks"),
                                    QStringLiteral("pdks")),
              qPrintable(server.Error()));
-    QVERIFY2(server.Exec(QStringLiteral("CREATE TABLE personel (kartno VARCHAR(20), ad VARCHAR(40), "
-                                        "soyad VARCHAR(40)) CHARACTER SET latin5"),
-                         {}, QStringLiteral("pdks")),
-             qPrintable(server.Error()));
-    const QList<QStringList> people = {{"00001", "Gül", "Şahin"},
-                                       {"00002", "İSMAİL", "ÇAĞLAR"},
-                                       {"00003", "Hüsnü", "Öztürk"}};
+    QVERIFY2(
+        server.Exec(QStringLiteral("CREATE TABLE personel (kartno VARCHAR(20), ad VARCHAR(40), "
+                                   "soyad VARCHAR(40)) CHARACTER SET latin5"),
+                    {}, QStringLiteral("pdks")),
+        qPrintable(server.Error()));
+    const QList<QStringList> people = {
+        {"00001", "Gül", "Şahin"}, {"00002", "İSMAİL", "ÇAĞLAR"}, {"00003", "Hüsnü", "Öztürk"}};
     for (const QStringList& p : people)
       QVERIFY2(server.Exec(QStringLiteral("INSERT INTO personel VALUES ('%1',%2,%3)")
                                .arg(p[0], MariaDb::Text(p[1]), MariaDb::Text(p[2])),
@@ -38,8 +38,9 @@ class TestE2EPdks : public QObject {
     const QJsonObject before = vt.state().value("names").toObject();
 
     TestProgram t(true, TSdk::Library);
-    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"),
-                         {}, {}, QStringLiteral("127.0.0.1"), QString::number(vt.port()));
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"),
+                         QStringLiteral("ethernet"), {}, {}, QStringLiteral("127.0.0.1"),
+                         QString::number(vt.port()));
     t.Folder.WriteFile(QStringLiteral("Settings.ini"),
                        QStringLiteral("[Login]\r\nServer=127.0.0.1\r\nDatabase=pdks\r\n[MySql]\r\n"
                                       "User=pdks\r\nPassword=pdks\r\nPort=%1\r\n")

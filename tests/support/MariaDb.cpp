@@ -8,17 +8,17 @@
 #include <QTcpServer>
 #include <QThread>
 
-#include <csignal>
 #include <sys/prctl.h>
 #include <unistd.h>
+#include <csignal>
 
 namespace {
 
 QString FindProgram(const QString& Name) {
   QString path = QStandardPaths::findExecutable(Name);
   if (path.isEmpty())
-    path = QStandardPaths::findExecutable(Name, {QStringLiteral("/usr/sbin"),
-                                                 QStringLiteral("/usr/local/sbin")});
+    path = QStandardPaths::findExecutable(
+        Name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin")});
   return path;
 }
 
@@ -59,11 +59,12 @@ bool MariaDb::Start(const QStringList& ExtraArgs) {
   }
   QProcess p;
   p.setProcessChannelMode(QProcess::MergedChannels);
-  p.start(install, QStringList{QStringLiteral("--no-defaults"),
-                               QStringLiteral("--auth-root-authentication-method=normal"),
-                               QStringLiteral("--skip-test-db"),
-                               QStringLiteral("--datadir=") + dir_.path() + QStringLiteral("/data")} +
-                       AsUser());
+  p.start(install,
+          QStringList{QStringLiteral("--no-defaults"),
+                      QStringLiteral("--auth-root-authentication-method=normal"),
+                      QStringLiteral("--skip-test-db"),
+                      QStringLiteral("--datadir=") + dir_.path() + QStringLiteral("/data")} +
+              AsUser());
   if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
     p.kill();
     error_ = QStringLiteral("mariadb-install-db failed: ") + QString::fromLocal8Bit(p.readAll());
@@ -79,16 +80,16 @@ bool MariaDb::Launch() {
   // A test that dies takes its server with it.
   process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
   process_.setStandardOutputFile(dir_.path() + QStringLiteral("/server.log"), QIODevice::Append);
-  process_.start(FindProgram(QStringLiteral("mariadbd")),
-                 QStringList{QStringLiteral("--no-defaults"),
-                             QStringLiteral("--datadir=") + dir_.path() + QStringLiteral("/data"),
-                             QStringLiteral("--socket=") + socket(),
-                             QStringLiteral("--port=%1").arg(port_),
-                             QStringLiteral("--bind-address=127.0.0.1"),
-                             QStringLiteral("--pid-file=") + dir_.path() + QStringLiteral("/pid"),
-                             QStringLiteral("--skip-name-resolve"), QStringLiteral("--skip-log-bin"),
-                             QStringLiteral("--innodb-buffer-pool-size=16M")} +
-                     AsUser() + extraArgs_);
+  process_.start(
+      FindProgram(QStringLiteral("mariadbd")),
+      QStringList{QStringLiteral("--no-defaults"),
+                  QStringLiteral("--datadir=") + dir_.path() + QStringLiteral("/data"),
+                  QStringLiteral("--socket=") + socket(), QStringLiteral("--port=%1").arg(port_),
+                  QStringLiteral("--bind-address=127.0.0.1"),
+                  QStringLiteral("--pid-file=") + dir_.path() + QStringLiteral("/pid"),
+                  QStringLiteral("--skip-name-resolve"), QStringLiteral("--skip-log-bin"),
+                  QStringLiteral("--innodb-buffer-pool-size=16M")} +
+          AsUser() + extraArgs_);
   if (!process_.waitForStarted(10000) || !WaitReady()) {
     process_.kill();
     process_.waitForFinished(10000);
