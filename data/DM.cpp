@@ -59,7 +59,13 @@ TfrmDM::TfrmDM()
       qryisim(QStringLiteral("qryisim"), ADOConnection2.Name(), this),
       dsisim(QStringLiteral("dsisim"), &qryisim, this),
       ADOQuery2(QStringLiteral("ADOQuery2"), ADOConnection2.Name(), this),
-      qry3(QStringLiteral("qry3"), ADOConnection2.Name(), this) {
+      qry3(QStringLiteral("qry3"), ADOConnection2.Name(), this),
+      // ---- Personnel database ----
+      MyConnection1(ConnectionName("PDKS", instances)),
+      MyQuery1(QStringLiteral("MyQuery1"), MyConnection1.Name(), this),
+      qrypersonel(QStringLiteral("qrypersonel"), MyConnection1.Name(), this),
+      dspersonel(QStringLiteral("dspersonel"), &qrypersonel, this) {
+  // ---- end of the personnel database ----
   setObjectName(QStringLiteral("frmDM"));
   frmDM = this;
 }

@@ -6,6 +6,7 @@
 
 #include "data/DataSet.h"
 #include "data/DataSource.h"
+#include "data/Pdks.h"
 
 // A connection to one database file. Never creates the file.
 class TADOConnection {
@@ -41,6 +42,13 @@ class TfrmDM : public QObject {
   TDataSource dsisim;
   TDataSet ADOQuery2;    // clearing of temp and inserts into it
   TDataSet qry3;         // name updates of temp
+
+  // ---- Personnel database (the PDKS program's MySQL server, read only) ----
+  TMyConnection MyConnection1;  // closed at start; opens with its first query
+  TDataSet MyQuery1;            // name look-up of one card
+  TDataSet qrypersonel;         // the member list
+  TDataSource dspersonel;
+  // ---- end of the personnel database ----
 
   // Opens Data.mdb and Log.mdb in AppPath (a message for each missing one)
   // and then the terminal list. Database errors are thrown to the caller.

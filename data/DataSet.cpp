@@ -1,5 +1,6 @@
 #include "data/DataSet.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -33,7 +34,33 @@ QString Quoted(const QString& Identifier) {
          QLatin1Char('"');
 }
 
+// Connections that open themselves when a statement needs them.
+QHash<QString, std::function<void()>>& Openers() {
+  static QHash<QString, std::function<void()>> openers;
+  return openers;
+}
+
+// Only the local files (SQLite) read rows with a hidden rowid and write them
+// back; a server database such as the personnel database is read as its
+// statements say and never written through a dataset.
+bool IsLocalFile(const QSqlDatabase& Db) { return Db.driverName() == QLatin1String("QSQLITE"); }
+
+// A server's own words name the fault best ("Access denied for user ...");
+// the local files keep the driver's full text.
+QString ErrorText(const QSqlDatabase& Db, const QSqlError& Error) {
+  if (!IsLocalFile(Db) && !Error.databaseText().isEmpty()) return Error.databaseText();
+  return Error.text();
+}
+
 }  // namespace
+
+void SetConnectionOpener(const QString& ConnectionName, std::function<void()> Open) {
+  if (Open) {
+    Openers().insert(ConnectionName, std::move(Open));
+  } else {
+    Openers().remove(ConnectionName);
+  }
+}
 
 // ---- TField ----------------------------------------------------------------
 
@@ -102,6 +129,14 @@ void TDataSet::ExecuteSQL(const QString& Statement, const QVariantList& Params) 
 static QSqlQuery Run(const QString& Connection, const QString& Text, const QVariantList& Params,
                      QString& Error) {
   QSqlDatabase db = QSqlDatabase::database(Connection, false);
+  if (!db.isOpen() && Openers().contains(Connection)) {
+    try {
+      Openers().value(Connection)();
+    } catch (const EAppError& e) {
+      Error = e.Text();
+      return QSqlQuery(db);
+    }
+  }
   QSqlQuery q(db);
   if (!db.isOpen()) {
     Error = QStringLiteral("Operation is not allowed when the object is closed");
@@ -109,11 +144,11 @@ static QSqlQuery Run(const QString& Connection, const QString& Text, const QVari
   }
   q.setForwardOnly(true);
   if (!q.prepare(Text)) {
-    Error = q.lastError().text();
+    Error = ErrorText(db, q.lastError());
     return q;
   }
   for (const QVariant& p : Params) q.addBindValue(p);
-  if (!q.exec()) Error = q.lastError().text();
+  if (!q.exec()) Error = ErrorText(db, q.lastError());
   return q;
 }
 
@@ -122,7 +157,7 @@ void TDataSet::Open() {
   QString text = ToEngineDialect(sql_);
   table_.clear();
   const QRegularExpressionMatch m = SelectAllFrom().match(text);
-  if (m.hasMatch()) {
+  if (m.hasMatch() && IsLocalFile(QSqlDatabase::database(connection_, false))) {
     table_ = m.captured(1);
     text = QStringLiteral("SELECT rowid AS ") + kRowId + QStringLiteral(", * FROM ") +
            text.mid(m.capturedEnd(1) - table_.size());

@@ -12,6 +12,11 @@
 
 class TDataSet;
 
+// A connection that opens itself when a statement needs it while it is
+// closed (the personnel database opens with its first query) registers how;
+// an error Open throws fails that statement. An empty Open removes it.
+void SetConnectionOpener(const QString& ConnectionName, std::function<void()> Open);
+
 // One column of the current row. Names are matched without regard to case.
 class TField {
  public:
@@ -35,7 +40,9 @@ class TField {
 class TDataSet : public QObject {
  public:
   enum class TState { Inactive, Browse, Edit, Insert };
-  using TBookmark = qint64;  // the row's identity in its table; 0 for none
+  // The row's identity in its table; 0 for none. Only rows of the local
+  // files have one: on a server connection every dataset is read-only.
+  using TBookmark = qint64;
 
   // ConnectionName names a QSqlDatabase connection.
   TDataSet(const QString& Name, QString ConnectionName, QObject* Parent = nullptr);

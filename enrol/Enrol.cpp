@@ -33,6 +33,7 @@ TfrmEnrol::TfrmEnrol(QWidget* Parent)
   FormCreate();
   ConnectNamesTab();
   ConnectUsersTab();
+  ConnectPdksTab();
 }
 
 TfrmEnrol::~TfrmEnrol() {

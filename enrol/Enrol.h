@@ -206,6 +206,19 @@ class TfrmEnrol : public QDialog {
   void Button5Click();
   void BitBtn8Click();
 
+  // Personnel database
+  void ConnectPdksTab();
+  void ConfigurePdksConnection();  // from the settings kept at the last show
+  void SpeedButton1Click();        // names import
+  void RefreshMemberList();
+  void BitBtn10Click();
+  void Edit5Change();
+  void RadioButton7Click();
+  void RadioButton8Click();
+  void RadioButton9Click();
+  void BitBtn9Click();
+  void Button3Click();
+
   // How the core's enroll-data routines reach this window's controls.
   TEnrollReport& Report() { return report_; }
 

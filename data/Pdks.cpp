@@ -1,0 +1,142 @@
+#include "data/Pdks.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "common/Cleanup.h"
+#include "common/Dialogs.h"
+#include "common/Errors.h"
+#include "data/DM.h"
+#include "data/DataSet.h"
+#include "data/Transaction.h"
+
+TMyConnection::TMyConnection(QString Name) : name_(std::move(Name)) {
+  QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), name_);
+  SetConnectionOpener(name_, [this] { Open(); });
+}
+
+TMyConnection::~TMyConnection() {
+  SetConnectionOpener(name_, {});
+  Close();
+  QSqlDatabase::removeDatabase(name_);
+}
+
+void TMyConnection::Open() {
+  QSqlDatabase db = QSqlDatabase::database(name_, false);
+  db.close();
+  db.setHostName(Server);
+  db.setDatabaseName(Database);
+  db.setUserName(Username);
+  db.setPassword(Password);
+  db.setPort(Port);
+  db.setConnectOptions(QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=%1;MYSQL_OPT_READ_TIMEOUT=%2;"
+                                      "MYSQL_OPT_WRITE_TIMEOUT=%2")
+                           .arg(ConnectTimeout)
+                           .arg(ReadTimeout));
+  if (!db.open()) {
+    const QSqlError e = db.lastError();
+    throw EDatabaseError(e.databaseText().isEmpty() ? e.text() : e.databaseText());
+  }
+  // The driver reads text as UTF-8, and the server converts the names from
+  // the table's own character set (latin5, utf8mb4, ...) into the
+  // connection's. The driver asks for utf8mb4 itself; said once more here so
+  // that no client library default or server setting can leave the
+  // connection on another character set and garble the Turkish letters.
+  QSqlQuery names(db);
+  if (!names.exec(QStringLiteral("SET NAMES utf8mb4"))) {
+    const QString text = names.lastError().databaseText();
+    db.close();
+    throw EDatabaseError(text);
+  }
+}
+
+void TMyConnection::Close() {
+  QSqlDatabase db = QSqlDatabase::database(name_, false);
+  if (db.isValid()) db.close();
+}
+
+bool TMyConnection::Connected() const {
+  return QSqlDatabase::database(name_, false).isOpen();
+}
+
+void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
+                             const QString& Database, const QString& User, const QString& Password,
+                             const QString& Port) {
+  try {
+    Connection.Close();
+    Connection.Server = Server;
+    Connection.Database = Database;
+    Connection.Username = User;
+    Connection.Password = Password;
+    Connection.Port = StrToInt(Port);
+  } catch (const EAppError&) {
+    Dlg().MessageBox(QStringLiteral("Veritabanına bağlanamadı...."), QStringLiteral("UYARI"),
+                     MB_OK);
+  }
+}
+
+bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name) {
+  Query.OpenSQL(QStringLiteral("select * from personel where kartno=?"), {CardNo});
+  if (Query.IsEmpty()) return false;
+  Query.First();
+  Name = Query.FieldByName(QStringLiteral("ad")).AsString() + QLatin1Char(' ') +
+         Query.FieldByName(QStringLiteral("soyad")).AsString();
+  return true;
+}
+
+void ImportPdksNames(TfrmDM& DM) {
+  // One update per card found, but one commit for them all: a commit of its
+  // own made each name wait for the disk. The names are committed on every
+  // path, so an error half-way keeps those written before it.
+  TTransaction names(DM.ADOConnection2.Name());
+  TScopeExit keep([&names] {
+    try {
+      names.Commit();
+    } catch (const EAppError&) {
+    }
+  });
+  TDataSet& list = DM.qryisim;
+  for (list.First(); !list.Eof(); list.Next()) {
+    const QString card = list.FieldByName(QStringLiteral("kartno")).AsString();
+    QString name;
+    if (!LookUpPdksName(DM.MyQuery1, card, name)) continue;
+    DM.qry3.ExecuteSQL(QStringLiteral("update temp set isim=? where kartno=?"), {name, card});
+  }
+  DM.MyConnection1.Close();
+}
+
+QString MemberListStatement(TMemberStatus Status, const QString& NameFilter) {
+  QString status;
+  switch (Status) {
+    case TMemberStatus::All:
+      break;
+    case TMemberStatus::Active:
+      status = QStringLiteral(" and pe.durum='Aktif' ");
+      break;
+    case TMemberStatus::Passive:
+      status = QStringLiteral(" and pe.durum='pasif' ");
+      break;
+  }
+  // The filtered list leaves out durum, as it always has.
+  if (NameFilter.trimmed().isEmpty()) {
+    return QStringLiteral(
+               "select pe.kartno,CONCAT(pe.ad,' ',pe.soyad) as isim,pe.uyebaslamatarihi,"
+               "pe.uyebitistarihi,pe.personelturu,pe.durum from personel as pe where "
+               "personelturu='uye' ") +
+           status + QStringLiteral("order by kartno");
+  }
+  return QStringLiteral(
+             "select pe.kartno,CONCAT(pe.ad,' ',pe.soyad) as isim,pe.uyebaslamatarihi,"
+             "pe.uyebitistarihi,pe.personelturu from personel as pe where personelturu='uye' "
+             "and ad like ?") +
+         status + QStringLiteral(" order by kartno");
+}
+
+int RefreshMemberList(TDataSet& Query, TMemberStatus Status, const QString& NameFilter) {
+  const QString filter = NameFilter.trimmed();
+  QVariantList params;
+  if (!filter.isEmpty()) params << filter + QLatin1Char('%');
+  Query.OpenSQL(MemberListStatement(Status, filter), params);
+  return Query.RecordCount();
+}

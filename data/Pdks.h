@@ -1,0 +1,70 @@
+// The personnel database: the MySQL database of the PDKS program, which owns
+// it. The system only reads it: the names of the cards in the name list and
+// the member list with its membership dates.
+#pragma once
+#include <QString>
+
+class TDataSet;
+class TfrmDM;
+
+// The connection to the PDKS server. Its properties are used the next time
+// it opens; it opens by itself with the first statement run on it while it
+// is closed, and stays open until Close.
+class TMyConnection {
+ public:
+  explicit TMyConnection(QString Name);
+  ~TMyConnection();
+  TMyConnection(const TMyConnection&) = delete;
+  TMyConnection& operator=(const TMyConnection&) = delete;
+
+  const QString& Name() const { return name_; }  // the QSqlDatabase connection name
+
+  QString Server = QStringLiteral("localhost");
+  QString Database = QStringLiteral("mysql");
+  QString Username = QStringLiteral("root");
+  QString Password;
+  int Port = 3306;
+
+  // A server that does not answer gives its error after these many seconds
+  // instead of freezing the window.
+  static constexpr int ConnectTimeout = 10;
+  static constexpr int ReadTimeout = 30;
+
+  // Throws EDatabaseError with the server's text when it cannot open.
+  void Open();
+  void Close();
+  bool Connected() const;
+
+ private:
+  QString name_;
+};
+
+// Sets the connection up from the five settings values (closing it first):
+// server, database, user and password, then the port, which must be a whole
+// number. When a step fails, "Veritabanına bağlanamadı...." is shown, the
+// steps before it stay done and the caller goes on.
+void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
+                             const QString& Database, const QString& User, const QString& Password,
+                             const QString& Port);
+
+// Looks the card number up, exactly as given (leading zeros included). True
+// when a person has it; Name is then the first row's first name, a blank and
+// surname.
+bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name);
+
+// The names import's walk over the name list (qryisim) as last loaded: each
+// card found in the personnel database gets the person's name on every temp
+// row of that card; the others keep theirs. Closes the PDKS connection when
+// every card was looked up. An error ends the walk where it arose and leaves
+// the connection as it is; names written before it stay.
+void ImportPdksNames(TfrmDM& DM);
+
+// The member list's status filter (the "Durum" buttons).
+enum class TMemberStatus { All, Active, Passive };
+
+// The member-list statement for a status and a name filter (blanks around
+// it dropped); the filter, when there is one, is its one bound value.
+QString MemberListStatement(TMemberStatus Status, const QString& NameFilter);
+
+// Runs the member list on Query and gives the number of members listed.
+int RefreshMemberList(TDataSet& Query, TMemberStatus Status, const QString& NameFilter);

@@ -1,0 +1,167 @@
+#include "MariaDb.h"
+
+#include <QDeadlineTimer>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QThread>
+
+#include <sys/prctl.h>
+#include <unistd.h>
+#include <csignal>
+
+namespace {
+
+QString FindProgram(const QString& Name) {
+  QString path = QStandardPaths::findExecutable(Name);
+  if (path.isEmpty())
+    path = QStandardPaths::findExecutable(
+        Name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin")});
+  return path;
+}
+
+int FreeLoopbackPort() {
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  const int port = probe.serverPort();
+  probe.close();
+  return port;
+}
+
+// The server refuses to run as root unless told to.
+QStringList AsUser() {
+  return ::geteuid() == 0 ? QStringList{QStringLiteral("--user=root")} : QStringList{};
+}
+
+int instances = 0;
+
+}  // namespace
+
+MariaDb::MariaDb() : admin_(QStringLiteral("mariadb-fixture#%1").arg(++instances)) {}
+
+MariaDb::~MariaDb() {
+  Stop();
+  QSqlDatabase::removeDatabase(admin_);
+}
+
+bool MariaDb::Start(const QStringList& ExtraArgs) {
+  extraArgs_ = ExtraArgs;
+  if (!dir_.isValid()) {
+    error_ = QStringLiteral("no temporary folder");
+    return false;
+  }
+  const QString install = FindProgram(QStringLiteral("mariadb-install-db"));
+  if (install.isEmpty() || FindProgram(QStringLiteral("mariadbd")).isEmpty()) {
+    error_ = QStringLiteral("mariadb-install-db or mariadbd not found (mariadb-server-core)");
+    return false;
+  }
+  QProcess p;
+  p.setProcessChannelMode(QProcess::MergedChannels);
+  p.start(install,
+          QStringList{QStringLiteral("--no-defaults"),
+                      QStringLiteral("--auth-root-authentication-method=normal"),
+                      QStringLiteral("--skip-test-db"),
+                      QStringLiteral("--datadir=") + dir_.path() + QStringLiteral("/data")} +
+              AsUser());
+  if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+    p.kill();
+    error_ = QStringLiteral("mariadb-install-db failed: ") + QString::fromLocal8Bit(p.readAll());
+    return false;
+  }
+  return Launch();
+}
+
+bool MariaDb::Launch() {
+  if (Running()) return true;
+  if (port_ == 0) port_ = FreeLoopbackPort();  // a restart keeps its port
+  process_.setProcessChannelMode(QProcess::MergedChannels);
+  // A test that dies takes its server with it.
+  process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+  process_.setStandardOutputFile(dir_.path() + QStringLiteral("/server.log"), QIODevice::Append);
+  process_.start(
+      FindProgram(QStringLiteral("mariadbd")),
+      QStringList{QStringLiteral("--no-defaults"),
+                  QStringLiteral("--datadir=") + dir_.path() + QStringLiteral("/data"),
+                  QStringLiteral("--socket=") + socket(), QStringLiteral("--port=%1").arg(port_),
+                  QStringLiteral("--bind-address=127.0.0.1"),
+                  QStringLiteral("--pid-file=") + dir_.path() + QStringLiteral("/pid"),
+                  QStringLiteral("--skip-name-resolve"), QStringLiteral("--skip-log-bin"),
+                  QStringLiteral("--innodb-buffer-pool-size=16M")} +
+          AsUser() + extraArgs_);
+  if (!process_.waitForStarted(10000) || !WaitReady()) {
+    process_.kill();
+    process_.waitForFinished(10000);
+    return false;
+  }
+  return true;
+}
+
+// Ready when root can log in over the socket; bounded.
+bool MariaDb::WaitReady() {
+  QSqlDatabase db = QSqlDatabase::contains(admin_)
+                        ? QSqlDatabase::database(admin_, false)
+                        : QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), admin_);
+  db.close();
+  db.setUserName(QStringLiteral("root"));
+  db.setConnectOptions(QStringLiteral("UNIX_SOCKET=") + socket());
+  const QDeadlineTimer deadline(60000);
+  while (!deadline.hasExpired()) {
+    if (!Running()) {
+      error_ = QStringLiteral("mariadbd ended; see ") + dir_.path() + QStringLiteral("/server.log");
+      return false;
+    }
+    if (db.open()) {
+      QSqlQuery(db).exec(QStringLiteral("SET NAMES utf8mb4"));
+      return true;
+    }
+    QThread::msleep(50);
+  }
+  error_ = QStringLiteral("mariadbd did not answer: ") + db.lastError().text();
+  return false;
+}
+
+void MariaDb::Stop() {
+  if (QSqlDatabase::contains(admin_)) QSqlDatabase::database(admin_, false).close();
+  if (!Running()) return;
+  ::kill(static_cast<pid_t>(process_.processId()), SIGTERM);
+  if (!process_.waitForFinished(30000)) {
+    process_.kill();
+    process_.waitForFinished(10000);
+  }
+}
+
+bool MariaDb::Exec(const QString& Statement, const QVariantList& Params, const QString& Database) {
+  QSqlDatabase db = QSqlDatabase::database(admin_, false);
+  if (!db.isOpen()) {
+    error_ = QStringLiteral("the server is not running");
+    return false;
+  }
+  QSqlQuery q(db);
+  if (!Database.isEmpty() && !q.exec(QStringLiteral("USE `%1`").arg(Database))) {
+    error_ = q.lastError().text();
+    return false;
+  }
+  if (Params.isEmpty() ? !q.exec(Statement) : !(q.prepare(Statement) && [&] {
+        for (const QVariant& p : Params) q.addBindValue(p);
+        return q.exec();
+      }())) {
+    error_ = Statement + QStringLiteral(": ") + q.lastError().text();
+    return false;
+  }
+  return true;
+}
+
+bool MariaDb::CreateDatabase(const QString& Database, const QString& User,
+                             const QString& Password) {
+  return Exec(QStringLiteral("CREATE DATABASE `%1`").arg(Database)) &&
+         Exec(QStringLiteral("CREATE USER IF NOT EXISTS '%1'@'127.0.0.1' IDENTIFIED BY '%2'")
+                  .arg(User, Password)) &&
+         Exec(QStringLiteral("GRANT SELECT ON `%1`.* TO '%2'@'127.0.0.1'").arg(Database, User));
+}
+
+QString MariaDb::Text(const QString& Value) {
+  return QStringLiteral("CONVERT(UNHEX('%1') USING utf8mb4)")
+      .arg(QString::fromLatin1(Value.toUtf8().toHex()));
+}

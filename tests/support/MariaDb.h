@@ -1,0 +1,52 @@
+// A MariaDB server of the tests' own (the binaries of mariadb-server-core,
+// no system service): a data folder made in a temporary folder, a free
+// loopback port, and the server stopped when the fixture ends. Starting
+// costs seconds, so a suite starts one for all its tests.
+#pragma once
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+class MariaDb {
+ public:
+  MariaDb();
+  ~MariaDb();
+  MariaDb(const MariaDb&) = delete;
+  MariaDb& operator=(const MariaDb&) = delete;
+
+  // Makes the data folder and starts the server with ExtraArgs (server
+  // options); false with Error() telling why.
+  bool Start(const QStringList& ExtraArgs = {});
+  // Stops the server (it can be started again over the same data).
+  void Stop();
+  bool Restart() { return Launch(); }
+  bool Running() const { return process_.state() != QProcess::NotRunning; }
+
+  int Port() const { return port_; }
+  const QString& Error() const { return error_; }
+  QString Folder() const { return dir_.path(); }
+
+  // Runs one statement as root, in Database when given. Values bound to the
+  // '?' in order. False with Error() set when it fails.
+  bool Exec(const QString& Statement, const QVariantList& Params = {},
+            const QString& Database = {});
+  // A database and a user who may read it from the loopback address.
+  bool CreateDatabase(const QString& Database, const QString& User, const QString& Password);
+
+  // A text value for a statement, independent of any connection's
+  // character set: "CONVERT(UNHEX('...') USING utf8mb4)".
+  static QString Text(const QString& Value);
+
+ private:
+  bool Launch();
+  bool WaitReady();
+  QString socket() const { return dir_.path() + QStringLiteral("/mysqld.sock"); }
+
+  QTemporaryDir dir_;
+  QProcess process_;
+  QStringList extraArgs_;
+  int port_ = 0;
+  QString error_;
+  QString admin_;  // the QSqlDatabase connection name of the root connection
+};

@@ -1,0 +1,329 @@
+// The personnel database against a real MariaDB server: the connection
+// set-up, the name look-up and import into temp, the member list, and the
+// errors an operator would see.
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTest>
+
+#include "MariaDb.h"
+#include "TestProgram.h"
+#include "common/Errors.h"
+#include "data/DM.h"
+#include "data/Pdks.h"
+
+namespace {
+
+const QString kUser = QStringLiteral("pdks");
+const QString kPassword = QStringLiteral("gizli");
+
+struct TPerson {
+  const char* KartNo;
+  const char* Ad;
+  const char* Soyad;
+  const char* Durum;
+  const char* Tur;
+};
+// Members (uye) and others; names with every kind of trouble: Turkish
+// letters, an empty surname, an apostrophe, a card that differs from another
+// only in its leading zeros.
+const TPerson kPeople[] = {
+    {"00001", "Gül", "Şahin", "Aktif", "uye"},    {"00002", "İSMAİL", "ÇAĞLAR", "pasif", "uye"},
+    {"00003", "Ayşe", "", "Aktif", "personel"},   {"00004", "Can'an", "Yılmaz", "Aktif", "uye"},
+    {"00006", "Hüsnü", "Öztürk", "Aktif", "uye"}, {"00012", "Uzun", "Kart", "pasif", "uye"},
+    {"12", "Kısa", "Kart", "Aktif", "personel"},
+};
+
+QString ErrorOf(const std::function<void()>& Action) {
+  try {
+    Action();
+  } catch (const EAppError& e) {
+    return e.Text();
+  }
+  return {};
+}
+
+QStringList Column(TDataSet& Q, const QString& Name) {
+  QStringList values;
+  for (Q.First(); !Q.Eof(); Q.Next()) values << Q.FieldByName(Name).AsString();
+  return values;
+}
+
+}  // namespace
+
+class TestPdks : public QObject {
+  Q_OBJECT
+  MariaDb server;
+  std::unique_ptr<ScopedScriptedDialogs> dialogs;
+  std::unique_ptr<TestFolder> folder;
+  std::unique_ptr<TfrmDM> dm;
+
+  bool Seed(const QString& Database, const QString& Charset) {
+    if (!server.CreateDatabase(Database, kUser, kPassword)) return false;
+    if (!server.Exec(QStringLiteral("CREATE TABLE personel (id INT AUTO_INCREMENT PRIMARY KEY, "
+                                    "kartno VARCHAR(20), ad VARCHAR(40), soyad VARCHAR(40), "
+                                    "durum VARCHAR(10), personelturu VARCHAR(10), "
+                                    "uyebaslamatarihi DATE, uyebitistarihi DATE) "
+                                    "CHARACTER SET ") +
+                         Charset,
+                     {}, Database))
+      return false;
+    for (const TPerson& p : kPeople) {
+      const QString values = QStringList{MariaDb::Text(QString::fromUtf8(p.KartNo)),
+                                         MariaDb::Text(QString::fromUtf8(p.Ad)),
+                                         MariaDb::Text(QString::fromUtf8(p.Soyad)),
+                                         MariaDb::Text(QString::fromUtf8(p.Durum)),
+                                         MariaDb::Text(QString::fromUtf8(p.Tur))}
+                                 .join(QLatin1Char(','));
+      if (!server.Exec(QStringLiteral("INSERT INTO personel (kartno,ad,soyad,durum,personelturu,"
+                                      "uyebaslamatarihi,uyebitistarihi) VALUES (") +
+                           values + QStringLiteral(",'2024-01-01','2024-12-31')"),
+                       {}, Database))
+        return false;
+    }
+    return true;
+  }
+
+  void Configure(const QString& Database = QStringLiteral("pdks5"),
+                 const QString& Password = kPassword, int Port = 0) {
+    ConfigurePdksConnection(dm->MyConnection1, QStringLiteral("127.0.0.1"), Database, kUser,
+                            Password, QString::number(Port ? Port : server.Port()));
+  }
+
+  // The name list as the backup leaves it: (kartno, isim) rows of temp.
+  void FillNameList(const QList<QPair<QString, QString>>& Rows) {
+    for (const auto& [card, name] : Rows)
+      ExecOn(folder->File(QStringLiteral("Log.mdb")),
+             QStringLiteral("insert into temp (kartno,isim) values (?,?)"), {card, name});
+  }
+  QStringList NamesInTemp() {
+    TDataSet q(QStringLiteral("check"), dm->ADOConnection2.Name());
+    q.OpenSQL(QStringLiteral("select kartno || '=' || isim as r from temp order by kartno, rowid"));
+    return Column(q, QStringLiteral("r"));
+  }
+
+ private slots:
+  void initTestCase() {
+    // Whoever connects gets latin5 unless the client asks for another
+    // character set itself: names must still arrive intact.
+    QVERIFY2(server.Start({QStringLiteral("--character-set-server=latin5"),
+                           QStringLiteral("--collation-server=latin5_turkish_ci"),
+                           QStringLiteral("--skip-character-set-client-handshake")}),
+             qPrintable(server.Error()));
+    QVERIFY2(Seed(QStringLiteral("pdks5"), QStringLiteral("latin5")), qPrintable(server.Error()));
+    QVERIFY2(Seed(QStringLiteral("pdks8"), QStringLiteral("utf8mb4")), qPrintable(server.Error()));
+    QVERIFY2(server.CreateDatabase(QStringLiteral("bos"), kUser, kPassword),
+             qPrintable(server.Error()));
+  }
+
+  void init() {
+    dialogs = std::make_unique<ScopedScriptedDialogs>();
+    folder = std::make_unique<TestFolder>();
+    folder->CreateDatabases();
+    dm = std::make_unique<TfrmDM>();
+    dm->OpenLocalDatabases(folder->Path());
+  }
+  void cleanup() {
+    dm.reset();
+    folder.reset();
+    dialogs.reset();
+  }
+
+  // The port must be a whole number; when it is not, the message is shown,
+  // the four values before it are set, the port keeps its earlier value and
+  // the caller goes on. Configuring always closes the connection first.
+  void configureRules_data() {
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<int>("expectedPort");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("number") << "3307" << 3307 << QStringList{};
+    QTest::newRow("letters") << "abc" << 4000 << QStringList{"Veritabanına bağlanamadı...."};
+    QTest::newRow("empty Port=") << "" << 4000 << QStringList{"Veritabanına bağlanamadı...."};
+  }
+  void configureRules() {
+    QFETCH(QString, port);
+    QFETCH(int, expectedPort);
+    QFETCH(QStringList, shown);
+    Configure();
+    QString name;
+    QVERIFY(LookUpPdksName(dm->MyQuery1, QStringLiteral("00001"), name));
+    QVERIFY(dm->MyConnection1.Connected());
+    dm->MyConnection1.Port = 4000;
+    ConfigurePdksConnection(dm->MyConnection1, QStringLiteral("srv"), QStringLiteral("db"),
+                            QStringLiteral("usr"), QStringLiteral("pw"), port);
+    QVERIFY(!dm->MyConnection1.Connected());
+    const TMyConnection& c = dm->MyConnection1;
+    QCOMPARE(QStringList({c.Server, c.Database, c.Username, c.Password}),
+             QStringList({"srv", "db", "usr", "pw"}));
+    QCOMPARE(c.Port, expectedPort);
+    QCOMPARE((*dialogs)->Texts(), shown);
+    if (!shown.isEmpty()) {
+      QCOMPARE((*dialogs)->Shown[0].Title, QStringLiteral("UYARI"));
+      QCOMPARE((*dialogs)->Shown[0].Flags, MB_OK);
+    }
+  }
+
+  // A refused login, an unknown database or table and a server that is not
+  // there end the statement with the server's own words.
+  void openErrorsGiveTheServersText_data() {
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("deadPort");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("wrong password") << "pdks5"
+                                    << "yanlis" << false
+                                    << "MyQuery1: Access denied for user 'pdks'@'127.0.0.1' "
+                                       "(using password: YES)";
+    QTest::newRow("unknown database") << "yok" << kPassword << false
+                                      << "MyQuery1: Access denied for user 'pdks'@'127.0.0.1' to "
+                                         "database 'yok'";
+    QTest::newRow("no table") << "bos" << kPassword << false
+                              << "MyQuery1: Table 'bos.personel' doesn't exist";
+    QTest::newRow("no server") << "pdks5" << kPassword << true
+                               << "MyQuery1: Can't connect to server on '127.0.0.1'";
+  }
+  void openErrorsGiveTheServersText() {
+    QFETCH(QString, database);
+    QFETCH(QString, password);
+    QFETCH(bool, deadPort);
+    QFETCH(QString, error);
+    int port = 0;
+    if (deadPort) {
+      QTcpServer probe;
+      probe.listen(QHostAddress::LocalHost, 0);
+      port = probe.serverPort();
+    }
+    Configure(database, password, port);
+    QString name;
+    const QString text = ErrorOf([&] { LookUpPdksName(dm->MyQuery1, QStringLiteral("1"), name); });
+    // The system's own error number follows a refused connection.
+    QCOMPARE(deadPort ? text.left(error.size()) : text, error);
+    QVERIFY(!dm->MyQuery1.Active());
+  }
+
+  // Names keep their Turkish letters whatever the table's character set,
+  // on a server that would otherwise talk latin5 to every client.
+  void turkishLettersIntact_data() {
+    QTest::addColumn<QString>("database");
+    QTest::newRow("latin5 table") << "pdks5";
+    QTest::newRow("utf8mb4 table") << "pdks8";
+  }
+  void turkishLettersIntact() {
+    QFETCH(QString, database);
+    Configure(database);
+    QString name;
+    QVERIFY(LookUpPdksName(dm->MyQuery1, QStringLiteral("00002"), name));
+    QCOMPARE(name, QStringLiteral("İSMAİL ÇAĞLAR"));
+    RefreshMemberList(dm->qrypersonel, TMemberStatus::All, QStringLiteral("gü"));
+    QCOMPARE(Column(dm->qrypersonel, QStringLiteral("isim")), QStringList{"Gül Şahin"});
+  }
+
+  // Each card of the list as last loaded is looked up exactly as it stands;
+  // a found card's name goes on every temp row of that card, the others keep
+  // theirs, and the connection is closed at the end.
+  void importFillsFoundCards_data() {
+    QTest::addColumn<QString>("listStatement");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("whole list") << "select * from temp order by kartno"
+                                << QStringList{"00001=Gül Şahin", "00001=Gül Şahin",
+                                               "00003=Ayşe ",     "00004=Can'an Yılmaz",
+                                               "00012=Uzun Kart", "00099=Yok Kişi"};
+    QTest::newRow("search text G")
+        << "select * from temp where isim like 'G%' order by kartno"
+        << QStringList{"00001=Gül Şahin", "00001=Gül Şahin", "00003=AYSE T",
+                       "00004=CANAN",     "00012=old 12",    "00099=Yok Kişi"};
+  }
+  void importFillsFoundCards() {
+    QFETCH(QString, listStatement);
+    QFETCH(QStringList, expected);
+    FillNameList({{"00001", "GUL TERM"},
+                  {"00001", "GUL 2"},
+                  {"00003", "AYSE T"},
+                  {"00004", "CANAN"},
+                  {"00012", "old 12"},
+                  {"00099", "Yok Kişi"}});
+    Configure();
+    dm->qryisim.OpenSQL(listStatement);
+    ImportPdksNames(*dm);
+    QCOMPARE(NamesInTemp(), expected);
+    QVERIFY(!dm->MyConnection1.Connected());
+    QVERIFY((*dialogs)->Shown.isEmpty());
+  }
+
+  // The member list for each status button and name filter, ordered by card.
+  // The filtered statement leaves out durum.
+  void memberList_data() {
+    QTest::addColumn<TMemberStatus>("status");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("cards");
+    QTest::addColumn<bool>("hasDurum");
+    const auto all = TMemberStatus::All, active = TMemberStatus::Active,
+               passive = TMemberStatus::Passive;
+    QTest::newRow("Tüm") << all << "" << QStringList{"00001", "00002", "00004", "00006", "00012"}
+                         << true;
+    QTest::newRow("Aktif") << active << "  " << QStringList{"00001", "00004", "00006"} << true;
+    QTest::newRow("Pasif") << passive << "" << QStringList{"00002", "00012"} << true;
+    QTest::newRow("Tüm, name") << all << " hü " << QStringList{"00006"} << false;
+    QTest::newRow("Pasif, name") << passive << "u" << QStringList{"00012"} << false;
+    QTest::newRow("Aktif, none") << active << "İs" << QStringList{} << false;
+    QTest::newRow("apostrophe") << all << "Can'" << QStringList{"00004"} << false;
+  }
+  void memberList() {
+    QFETCH(TMemberStatus, status);
+    QFETCH(QString, filter);
+    QFETCH(QStringList, cards);
+    QFETCH(bool, hasDurum);
+    Configure();
+    QCOMPARE(RefreshMemberList(dm->qrypersonel, status, filter), cards.size());
+    QCOMPARE(Column(dm->qrypersonel, QStringLiteral("kartno")), cards);
+    QCOMPARE(dm->qrypersonel.FieldIndex(QStringLiteral("durum")) >= 0, hasDurum);
+    QVERIFY(dm->MyConnection1.Connected());  // the member list leaves it open
+  }
+
+  // The server's rows are read as the statement says (no local row
+  // identity) and are never written through a dataset.
+  void serverRowsAreReadOnly() {
+    Configure();
+    dm->MyQuery1.OpenSQL(QStringLiteral("select * from personel order by id"));
+    QCOMPARE(dm->MyQuery1.RecordCount(), 7);
+    QCOMPARE(dm->MyQuery1.FieldNames().first(), QStringLiteral("id"));
+    QCOMPARE(dm->MyQuery1.GetBookmark(), TDataSet::TBookmark(0));
+    QCOMPARE(ErrorOf([&] { dm->MyQuery1.Edit(); }),
+             QStringLiteral("MyQuery1: Cannot modify a read-only dataset"));
+  }
+
+  // A server that accepts the connection but never answers gives an error
+  // after the connect time-out instead of blocking for ever.
+  void silentServerTimesOut() {
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+    Configure(QStringLiteral("pdks5"), kPassword, silent.serverPort());
+    QElapsedTimer timer;
+    timer.start();
+    QString name;
+    const QString text = ErrorOf([&] { LookUpPdksName(dm->MyQuery1, QStringLiteral("1"), name); });
+    QVERIFY2(text.startsWith(QStringLiteral("MyQuery1: ")), qPrintable(text));
+    QVERIFY2(timer.elapsed() < 3 * TMyConnection::ConnectTimeout * 1000,
+             qPrintable(QString::number(timer.elapsed())));
+  }
+
+  // Last: a server stopped in the middle of the import stops it with the
+  // error; the names written before stay and the connection is not closed.
+  void serverStoppedDuringImport() {
+    FillNameList({{"00001", "a"}, {"00002", "b"}, {"00004", "c"}});
+    Configure();
+    dm->qryisim.OpenSQL(QStringLiteral("select * from temp order by kartno"));
+    int lookups = 0;
+    dm->MyQuery1.AfterOpen = [&] {
+      if (++lookups == 2) server.Stop();
+    };
+    const QString text = ErrorOf([&] { ImportPdksNames(*dm); });
+    QVERIFY2(text.startsWith(QStringLiteral("MyQuery1: ")), qPrintable(text));
+    QCOMPARE(NamesInTemp(), QStringList({"00001=Gül Şahin", "00002=İSMAİL ÇAĞLAR", "00004=c"}));
+    QCOMPARE(dm->qryisim.FieldByName(QStringLiteral("kartno")).AsString(), QStringLiteral("00004"));
+    QVERIFY(dm->MyConnection1.Connected());
+    QVERIFY2(server.Restart(), qPrintable(server.Error()));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestPdks)
+#include "tst_pdks.moc"
