@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts demo virtual terminals and then the
-# program. Closing the program stops the terminals again. Everything it
+# Installs what is missing, builds, starts demo virtual terminals and a demo
+# personnel database, then the program. Closing the program stops them again. Everything it
 # writes (program, databases, demo terminal state) stays in the build folder
 # (see build.sh).
 set -euo pipefail
@@ -18,9 +18,8 @@ stop_demo() {
   rm -f "$pids"
 }
 trap stop_demo EXIT
-if [ -x "$root/simulator/start-demo.sh" ]; then
-  "$root/simulator/start-demo.sh" "$bin" "$demo" "$bin/Data.mdb" "$pids"
-fi
+"$root/simulator/start-demo.sh" "$bin" "$demo" "$bin/Data.mdb" "$pids"
+"$root/scripts/demo-pdks.sh" "$bin" "$demo" "$pids"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display found: starting without a visible window (QT_QPA_PLATFORM=offscreen)."
