@@ -1,5 +1,6 @@
 // The enrollment window's controls: the frame and all six tabs, as laid out.
 #include <QFont>
+#include <QPainter>
 
 #include "data/DM.h"
 #include "enrol/Enrol.h"
@@ -69,6 +70,20 @@ QWidget* Tab(QTabWidget* Pages, const QString& Name, const QString& Caption) {
 }
 
 // Legend of the selective-upload tab: the codes of the store, one per line.
+// A label whose lines are separated by CR alone, as the legend's are. Qt
+// breaks lines only at LF, so the text is drawn with LF; text() keeps CR.
+class TCrLabel final : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.drawText(contentsRect(), static_cast<int>(alignment()),
+                     QString(text()).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+  }
+};
+
 QString BackupLegend() {
   QStringList lines = {QStringLiteral("Tür"), QString(16, QLatin1Char('-'))};
   for (int i = 0; i < 10; ++i) lines << QStringLiteral("%1  parmak").arg(i);
@@ -143,16 +158,16 @@ void TfrmEnrol::BuildControls() {
   Label8 = Label(QStringLiteral("Label8"), QStringLiteral("Personel isim"), t, {480, 50});
   Edit8 = Edit(QStringLiteral("Edit8"), t, {560, 47, 180, 21});
   Label10 = Label(QStringLiteral("Label10"), QStringLiteral("(Arama)"), t, {745, 50});
-  DBGrid1 = Grid(QStringLiteral("DBGrid1"), t, {480, 74, 300, 330});
+  DBGrid1 = Grid(QStringLiteral("DBGrid1"), t, {480, 74, 230, 330});
   Label6 = Label(QStringLiteral("Label6"), QStringLiteral("Alınan Parmakizi Kayıt Sayısı:"), t,
                  {480, 410});
   Label7 = Named(new QLabel(t), QStringLiteral("Label7"), {650, 410, 100, 17});
   Label9 = Label(QStringLiteral("Label9"), QStringLiteral("Terminal max. 12 karakterlik isim alır"),
                  t, {480, 432});
   BitBtn4 = Button(QStringLiteral("BitBtn4"), QStringLiteral("Seçili Personel Adını Terminale Yükle"),
-                   t, {788, 74, 155, 49});
+                   t, {716, 74, 228, 49});
   BitBtn5 = Button(QStringLiteral("BitBtn5"), QStringLiteral("Tüm Personel Adlarını Terminale Yükle"),
-                   t, {788, 130, 155, 49});
+                   t, {716, 130, 228, 49});
 
   // Second tab: single records, labels left of their boxes.
   t = TabSheet2;
@@ -216,7 +231,7 @@ void TfrmEnrol::BuildControls() {
   Edit2 = Edit(QStringLiteral("Edit2"), t, {340, 28, 130, 21});
   BitBtn7 = Button(QStringLiteral("BitBtn7"), QStringLiteral("Seçili Kullanıcıyı Yükle"), t,
                    {340, 60, 160, 49});
-  Label27 = Named(new QLabel(BackupLegend(), t), QStringLiteral("Label27"), {520, 10, 160, 300});
+  Label27 = Named(new TCrLabel(BackupLegend(), t), QStringLiteral("Label27"), {520, 10, 160, 300});
   Label27->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   // Fourth tab: passwords.
@@ -297,13 +312,13 @@ void TfrmEnrol::BuildControls() {
   Label39 = Label(QStringLiteral("Label39"), QStringLiteral("Label39"), t, {530, 332});
 
   // The grids and their columns.
-  dsenroll.SetColumns({{QStringLiteral("EnrollNumber"), QStringLiteral("KullanıcıNo(Kartno)"), 100},
-                       {QStringLiteral("FingerNumber"), QStringLiteral("Tür"), 55},
-                       {QStringLiteral("Password"), QStringLiteral("KartID/Şifre"), 110}});
+  dsenroll.SetColumns({{QStringLiteral("EnrollNumber"), QStringLiteral("KullanıcıNo(Kartno)"), 125},
+                       {QStringLiteral("FingerNumber"), QStringLiteral("Tür"), 45},
+                       {QStringLiteral("Password"), QStringLiteral("KartID/Şifre"), 125}});
   DBGrid2->SetDataSource(&dsenroll);
   const QList<TGridColumn> userColumns = {
-      {QStringLiteral("EnrollNumber"), QStringLiteral("KullanıcıNo(Kartno)"), 100},
-      {QStringLiteral("FingerNumber"), QStringLiteral("Tür"), 55}};
+      {QStringLiteral("EnrollNumber"), QStringLiteral("KullanıcıNo(Kartno)"), 125},
+      {QStringLiteral("FingerNumber"), QStringLiteral("Tür"), 45}};
   dsadmin.SetColumns(userColumns);
   DBGrid3->SetDataSource(&dsadmin);
   dsaktifpasif.SetColumns(userColumns);
