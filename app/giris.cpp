@@ -8,6 +8,7 @@
 #include "common/BusyControls.h"
 #include "common/BusyState.h"
 #include "common/Cleanup.h"
+#include "common/Controls.h"
 #include "common/Formats.h"
 #include "data/DM.h"
 #include "data/IniFile.h"
@@ -21,30 +22,6 @@ namespace {
 const QString kTitle = QStringLiteral("MERIDOX Kart/Parmakizi/Yüztanıma v1.0 [Tesra Nova]");
 const QString kConnect = QStringLiteral("BAGLAN");
 const QString kDisconnect = QStringLiteral("BAGLANTI_KES");
-
-QPushButton* MakeButton(const QString& Name, const QString& Caption, QWidget* Parent,
-                        const QRect& Geometry) {
-  auto* b = new QPushButton(Caption, Parent);
-  b->setObjectName(Name);
-  b->setGeometry(Geometry);
-  return b;
-}
-
-QPlainTextEdit* MakeMemo(const QString& Name, QWidget* Parent, const QRect& Geometry) {
-  auto* m = new QPlainTextEdit(Parent);
-  m->setObjectName(Name);
-  m->setReadOnly(true);
-  m->setGeometry(Geometry);
-  return m;
-}
-
-QLabel* MakeLabel(const QString& Name, const QString& Caption, QWidget* Parent, QPoint At) {
-  auto* l = new QLabel(Caption, Parent);
-  l->setObjectName(Name);
-  l->move(At);
-  l->adjustSize();
-  return l;
-}
 
 void BoldPicture(QPushButton* Button, QStyle::StandardPixmap Picture) {
   QFont f = Button->font();

@@ -2,34 +2,12 @@
 #include <QFont>
 #include <QPainter>
 
+#include "common/Controls.h"
 #include "data/DM.h"
 #include "enrol/Enrol.h"
 #include "enrolldata/EnrollRecord.h"
 
 namespace {
-
-template <class Control>
-Control* Named(Control* C, const QString& Name, const QRect& Geometry) {
-  C->setObjectName(Name);
-  C->setGeometry(Geometry);
-  return C;
-}
-
-QPushButton* Button(const QString& Name, const QString& Caption, QWidget* Parent, const QRect& At) {
-  return Named(new QPushButton(Caption, Parent), Name, At);
-}
-
-QLabel* Label(const QString& Name, const QString& Caption, QWidget* Parent, QPoint At) {
-  auto* l = new QLabel(Caption, Parent);
-  l->setObjectName(Name);
-  l->move(At);
-  l->adjustSize();
-  return l;
-}
-
-QLineEdit* Edit(const QString& Name, QWidget* Parent, const QRect& At, const QString& Text = {}) {
-  return Named(new QLineEdit(Text, Parent), Name, At);
-}
 
 // A combo box that also takes typed text, as the single-record boxes do.
 QComboBox* Combo(const QString& Name, QWidget* Parent, const QRect& At, const QStringList& Items,
@@ -110,10 +88,10 @@ void TfrmEnrol::BuildControls() {
     Bold(l);
     l->setStyleSheet(QStringLiteral("color: red"));
   }
-  BitBtn3 = Button(QStringLiteral("BitBtn3"), QStringLiteral("Kapat"), this, {856, 12, 105, 33});
-  Label11 = Label(QStringLiteral("Label11"), QStringLiteral("Program Tipi:"), this, {490, 12});
-  Label12 = Label(QStringLiteral("Label12"), {}, this, {570, 12});
-  Label13 = Label(QStringLiteral("Label13"),
+  BitBtn3 = MakeButton(QStringLiteral("BitBtn3"), QStringLiteral("Kapat"), this, {856, 12, 105, 33});
+  Label11 = MakeLabel(QStringLiteral("Label11"), QStringLiteral("Program Tipi:"), this, {490, 12});
+  Label12 = MakeLabel(QStringLiteral("Label12"), {}, this, {570, 12});
+  Label13 = MakeLabel(QStringLiteral("Label13"),
                   QStringLiteral("program tipi--> Varnok yada Varnok Soft olmalıdır"), this, {490, 30});
   Bold(Label13);
   for (QLabel* l : {Label11, Label12, Label13}) l->hide();
@@ -134,16 +112,16 @@ void TfrmEnrol::BuildControls() {
 
   // First tab, left: backup and restore.
   QWidget* t = TabSheet1;
-  BitBtn1 = Button(QStringLiteral("BitBtn1"), QStringLiteral("Terminalden Parmakizi Datası Al"), t,
+  BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), QStringLiteral("Terminalden Parmakizi Datası Al"), t,
                    {8, 8, 217, 49});
-  BitBtn2 = Button(QStringLiteral("BitBtn2"), QStringLiteral("Terminale Parmakizi Datası Yükle"), t,
+  BitBtn2 = MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Terminale Parmakizi Datası Yükle"), t,
                    {8, 64, 217, 49});
   GroupBox7 = Group(QStringLiteral("GroupBox7"),
                     QStringLiteral("seçili ise cihazdaki tüm prm lari siler ve datadan yükler"), t,
                     {8, 120, 217, 57});
   CheckBox2 = Named(new QCheckBox(QStringLiteral("Cihazdaki tüm prmizlerini sil"), GroupBox7),
                     QStringLiteral("CheckBox2"), {8, 28, 200, 17});
-  BitBtn6 = Button(QStringLiteral("BitBtn6"),
+  BitBtn6 = MakeButton(QStringLiteral("BitBtn6"),
                    QStringLiteral("Terminale Parmakizi Datası Yükle (mysql datasından)"), t,
                    {8, 184, 217, 57});
   BitBtn6->hide();
@@ -155,18 +133,18 @@ void TfrmEnrol::BuildControls() {
   // First tab, right: the name list.
   SpeedButton1 = Named(new QToolButton(t), QStringLiteral("SpeedButton1"), {480, 8, 280, 33});
   SpeedButton1->setText(QStringLiteral("PDKS Programından İsimleri Al (mysql)"));
-  Label8 = Label(QStringLiteral("Label8"), QStringLiteral("Personel isim"), t, {480, 50});
-  Edit8 = Edit(QStringLiteral("Edit8"), t, {560, 47, 180, 21});
-  Label10 = Label(QStringLiteral("Label10"), QStringLiteral("(Arama)"), t, {745, 50});
+  Label8 = MakeLabel(QStringLiteral("Label8"), QStringLiteral("Personel isim"), t, {480, 50});
+  Edit8 = MakeEdit(QStringLiteral("Edit8"), t, {560, 47, 180, 21});
+  Label10 = MakeLabel(QStringLiteral("Label10"), QStringLiteral("(Arama)"), t, {745, 50});
   DBGrid1 = Grid(QStringLiteral("DBGrid1"), t, {480, 74, 230, 330});
-  Label6 = Label(QStringLiteral("Label6"), QStringLiteral("Alınan Parmakizi Kayıt Sayısı:"), t,
+  Label6 = MakeLabel(QStringLiteral("Label6"), QStringLiteral("Alınan Parmakizi Kayıt Sayısı:"), t,
                  {480, 410});
   Label7 = Named(new QLabel(t), QStringLiteral("Label7"), {650, 410, 100, 17});
-  Label9 = Label(QStringLiteral("Label9"), QStringLiteral("Terminal max. 12 karakterlik isim alır"),
+  Label9 = MakeLabel(QStringLiteral("Label9"), QStringLiteral("Terminal max. 12 karakterlik isim alır"),
                  t, {480, 432});
-  BitBtn4 = Button(QStringLiteral("BitBtn4"), QStringLiteral("Seçili Personel Adını Terminale Yükle"),
+  BitBtn4 = MakeButton(QStringLiteral("BitBtn4"), QStringLiteral("Seçili Personel Adını Terminale Yükle"),
                    t, {716, 74, 228, 49});
-  BitBtn5 = Button(QStringLiteral("BitBtn5"), QStringLiteral("Tüm Personel Adlarını Terminale Yükle"),
+  BitBtn5 = MakeButton(QStringLiteral("BitBtn5"), QStringLiteral("Tüm Personel Adlarını Terminale Yükle"),
                    t, {716, 130, 228, 49});
 
   // Second tab: single records, labels left of their boxes.
@@ -178,13 +156,13 @@ void TfrmEnrol::BuildControls() {
       QStringLiteral("User TZ4"),    QStringLiteral("User TZ5"),    QStringLiteral("User Depart"),
       QStringLiteral("Name :")};
   for (int i = 0; i < captions.size(); ++i)
-    Label(QStringLiteral("lblRow%1").arg(i), captions[i], t, {8, 12 + i * 26});
+    MakeLabel(QStringLiteral("lblRow%1").arg(i), captions[i], t, {8, 12 + i * 26});
   auto row = [](int i) { return QRect(90, 8 + i * 26, 140, 22); };
-  txtEnrollNumber = Edit(QStringLiteral("txtEnrollNumber"), t, row(0), QStringLiteral("1"));
+  txtEnrollNumber = MakeEdit(QStringLiteral("txtEnrollNumber"), t, row(0), QStringLiteral("1"));
   cmbBackupNumber = Combo(QStringLiteral("cmbBackupNumber"), t, row(1), BackupNumberNames(),
                           QStringLiteral("Fp-0"));
   cmbBackupNumber->setMaxVisibleItems(15);
-  txtCardNumber = Edit(QStringLiteral("txtCardNumber"), t, row(2));
+  txtCardNumber = MakeEdit(QStringLiteral("txtCardNumber"), t, row(2));
   QStringList machines;
   for (int i = 1; i <= 9; ++i) machines << QString::number(i);
   cmbEMachineNumber = Combo(QStringLiteral("cmbEMachineNumber"), t, row(3), machines,
@@ -195,41 +173,41 @@ void TfrmEnrol::BuildControls() {
   cmbDuress = Combo(QStringLiteral("cmbDuress"), t, row(5), {QStringLiteral("0"), QStringLiteral("1")},
                     QStringLiteral("0"));
   QLineEdit** zones[] = {&txtUserTz1, &txtUserTz2, &txtUserTz3, &txtUserTz4, &txtUserTz5};
-  for (int i = 0; i < 5; ++i) *zones[i] = Edit(QStringLiteral("txtUserTz%1").arg(i + 1), t, row(6 + i));
-  txtUserDepart = Edit(QStringLiteral("txtUserDepart"), t, row(11));
-  Edit1 = Edit(QStringLiteral("Edit1"), t, row(12));
-  cmdGetEnrollData = Button(QStringLiteral("cmdGetEnrollData"), QStringLiteral("Parmakizi Al"), t,
+  for (int i = 0; i < 5; ++i) *zones[i] = MakeEdit(QStringLiteral("txtUserTz%1").arg(i + 1), t, row(6 + i));
+  txtUserDepart = MakeEdit(QStringLiteral("txtUserDepart"), t, row(11));
+  Edit1 = MakeEdit(QStringLiteral("Edit1"), t, row(12));
+  cmdGetEnrollData = MakeButton(QStringLiteral("cmdGetEnrollData"), QStringLiteral("Parmakizi Al"), t,
                             {248, 8, 140, 33});
-  cmdSetEnrollData = Button(QStringLiteral("cmdSetEnrollData"), QStringLiteral("Parmakizi Yükle"), t,
+  cmdSetEnrollData = MakeButton(QStringLiteral("cmdSetEnrollData"), QStringLiteral("Parmakizi Yükle"), t,
                             {248, 48, 140, 33});
-  cmdDeleteEnrollData = Button(QStringLiteral("cmdDeleteEnrollData"), QStringLiteral("Parmakizi Sil"),
+  cmdDeleteEnrollData = MakeButton(QStringLiteral("cmdDeleteEnrollData"), QStringLiteral("Parmakizi Sil"),
                                t, {248, 88, 140, 33});
-  BitBtn11 = Button(QStringLiteral("BitBtn11"), QStringLiteral("Kullanıcı Aktif Et"), t,
+  BitBtn11 = MakeButton(QStringLiteral("BitBtn11"), QStringLiteral("Kullanıcı Aktif Et"), t,
                     {248, 128, 140, 33});
-  BitBtn12 = Button(QStringLiteral("BitBtn12"), QStringLiteral("Kullanıcı Pasif Yap"), t,
+  BitBtn12 = MakeButton(QStringLiteral("BitBtn12"), QStringLiteral("Kullanıcı Pasif Yap"), t,
                     {248, 168, 140, 33});
   BitBtn11->hide();
   BitBtn12->hide();
-  lblEnrollData = Label(QStringLiteral("lblEnrollData"), QStringLiteral("Enrolled Data"), t, {404, 10});
-  lblTotal = Label(QStringLiteral("lblTotal"), QStringLiteral("Total : "), t, {600, 10});
+  lblEnrollData = MakeLabel(QStringLiteral("lblEnrollData"), QStringLiteral("Enrolled Data"), t, {404, 10});
+  lblTotal = MakeLabel(QStringLiteral("lblTotal"), QStringLiteral("Total : "), t, {600, 10});
   lstEnrollData = Named(new QListWidget(t), QStringLiteral("lstEnrollData"), {404, 28, 300, 430});
   lstEnrollData->setUniformItemSizes(true);  // thousands of lines after a backup
   GroupBox1 = Group(QStringLiteral("GroupBox1"), QStringLiteral("User Photo Related"), t,
                     {716, 8, 225, 250});
   imgUserPhoto = Named(new QLabel(GroupBox1), QStringLiteral("imgUserPhoto"), {8, 20, 120, 150});
-  txtUserPhotoFile = Edit(QStringLiteral("txtUserPhotoFile"), GroupBox1, {8, 180, 170, 21});
-  cmdUserPhotoFileBrowse = Button(QStringLiteral("cmdUserPhotoFileBrowse"), QStringLiteral("..."),
+  txtUserPhotoFile = MakeEdit(QStringLiteral("txtUserPhotoFile"), GroupBox1, {8, 180, 170, 21});
+  cmdUserPhotoFileBrowse = MakeButton(QStringLiteral("cmdUserPhotoFileBrowse"), QStringLiteral("..."),
                                   GroupBox1, {184, 180, 30, 21});
-  cmdGetEnrollPhoto = Button(QStringLiteral("cmdGetEnrollPhoto"), QStringLiteral("Resim Al"),
+  cmdGetEnrollPhoto = MakeButton(QStringLiteral("cmdGetEnrollPhoto"), QStringLiteral("Resim Al"),
                              GroupBox1, {8, 210, 100, 27});
   GroupBox1->hide();
 
   // Third tab: selective upload.
   t = TabSheet3;
   DBGrid2 = Grid(QStringLiteral("DBGrid2"), t, {8, 8, 320, 450});
-  Label28 = Label(QStringLiteral("Label28"), QStringLiteral("KullanıcıNo Ara"), t, {340, 10});
-  Edit2 = Edit(QStringLiteral("Edit2"), t, {340, 28, 130, 21});
-  BitBtn7 = Button(QStringLiteral("BitBtn7"), QStringLiteral("Seçili Kullanıcıyı Yükle"), t,
+  Label28 = MakeLabel(QStringLiteral("Label28"), QStringLiteral("KullanıcıNo Ara"), t, {340, 10});
+  Edit2 = MakeEdit(QStringLiteral("Edit2"), t, {340, 28, 130, 21});
+  BitBtn7 = MakeButton(QStringLiteral("BitBtn7"), QStringLiteral("Seçili Kullanıcıyı Yükle"), t,
                    {340, 60, 160, 49});
   Label27 = Named(new TCrLabel(BackupLegend(), t), QStringLiteral("Label27"), {520, 10, 160, 300});
   Label27->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -243,13 +221,13 @@ void TfrmEnrol::BuildControls() {
   RadioButton2 = Radio(QStringLiteral("RadioButton2"), QStringLiteral("admin(yönetici)"), GroupBox2,
                        {8, 42, 180, 17});
   RadioButton2->setChecked(true);
-  Label31 = Label(QStringLiteral("Label31"), QStringLiteral("Eski Şifresi:"), t, {220, 92});
+  Label31 = MakeLabel(QStringLiteral("Label31"), QStringLiteral("Eski Şifresi:"), t, {220, 92});
   Label32 = Named(new QLabel(t), QStringLiteral("Label32"), {310, 92, 150, 17});
-  Label29 = Label(QStringLiteral("Label29"), QStringLiteral("Yeni Şifre:"), t, {220, 122});
-  Edit3 = Edit(QStringLiteral("Edit3"), t, {310, 119, 120, 21});
-  BitBtn8 = Button(QStringLiteral("BitBtn8"), QStringLiteral("Seçili Kull/Admin Şifre Değiştir"), t,
+  Label29 = MakeLabel(QStringLiteral("Label29"), QStringLiteral("Yeni Şifre:"), t, {220, 122});
+  Edit3 = MakeEdit(QStringLiteral("Edit3"), t, {310, 119, 120, 21});
+  BitBtn8 = MakeButton(QStringLiteral("BitBtn8"), QStringLiteral("Seçili Kull/Admin Şifre Değiştir"), t,
                    {220, 150, 210, 33});
-  Edit4 = Edit(QStringLiteral("Edit4"), t, {220, 200, 120, 21});
+  Edit4 = MakeEdit(QStringLiteral("Edit4"), t, {220, 200, 120, 21});
   Edit4->hide();
 
   // Fifth tab: enable / privilege.
@@ -261,11 +239,11 @@ void TfrmEnrol::BuildControls() {
   RadioButton4 = Radio(QStringLiteral("RadioButton4"), QStringLiteral("admin(yönetici)"), GroupBox4,
                        {8, 42, 180, 17});
   RadioButton4->setChecked(true);
-  Button1 = Button(QStringLiteral("Button1"), QStringLiteral("Aktif Yap"), t, {220, 90, 170, 25});
-  Button2 = Button(QStringLiteral("Button2"), QStringLiteral("Pasif Yap"), t, {220, 120, 170, 25});
-  Button4 = Button(QStringLiteral("Button4"), QStringLiteral("Kullanıcıyı Admin Yap"), t,
+  Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("Aktif Yap"), t, {220, 90, 170, 25});
+  Button2 = MakeButton(QStringLiteral("Button2"), QStringLiteral("Pasif Yap"), t, {220, 120, 170, 25});
+  Button4 = MakeButton(QStringLiteral("Button4"), QStringLiteral("Kullanıcıyı Admin Yap"), t,
                    {220, 150, 170, 25});
-  Button5 = Button(QStringLiteral("Button5"), QStringLiteral("Admini Kullanıcı Yap"), t,
+  Button5 = MakeButton(QStringLiteral("Button5"), QStringLiteral("Admini Kullanıcı Yap"), t,
                    {220, 180, 170, 25});
 
   // Sixth tab: membership period.
@@ -277,12 +255,12 @@ void TfrmEnrol::BuildControls() {
   RadioButton9 = Radio(QStringLiteral("RadioButton9"), QStringLiteral("Pasif"), GroupBox6,
                        {132, 20, 60, 17});
   RadioButton7->setChecked(true);
-  Label34 = Label(QStringLiteral("Label34"), QStringLiteral("Adı:"), t, {220, 22});
-  Edit5 = Edit(QStringLiteral("Edit5"), t, {250, 19, 120, 21});
-  Label35 = Label(QStringLiteral("Label35"), QStringLiteral("Kayıt Sayısı:"), t, {380, 22});
+  Label34 = MakeLabel(QStringLiteral("Label34"), QStringLiteral("Adı:"), t, {220, 22});
+  Edit5 = MakeEdit(QStringLiteral("Edit5"), t, {250, 19, 120, 21});
+  Label35 = MakeLabel(QStringLiteral("Label35"), QStringLiteral("Kayıt Sayısı:"), t, {380, 22});
   Label36 = Named(new QLabel(QStringLiteral("Label36"), t), QStringLiteral("Label36"), {450, 22, 60, 17});
   DBGrid5 = Grid(QStringLiteral("DBGrid5"), t, {8, 56, 400, 400});
-  BitBtn10 = Button(QStringLiteral("BitBtn10"), QStringLiteral("Bağlan"), t, {420, 56, 100, 33});
+  BitBtn10 = MakeButton(QStringLiteral("BitBtn10"), QStringLiteral("Bağlan"), t, {420, 56, 100, 33});
   Label33 = Named(new QLabel(QStringList{QStringLiteral("DİKKAT!:"), QString(),
                                          QStringLiteral("1-Sadece R7 model cihazlarda çalışır"),
                                          QStringLiteral("2-Üye programı olacak.Üyenin başlama ve üye "
@@ -303,13 +281,13 @@ void TfrmEnrol::BuildControls() {
   RadioButton6 = Radio(QStringLiteral("RadioButton6"), QStringLiteral("Listedeki Personeller"),
                        GroupBox5, {122, 16, 135, 17});
   RadioButton5->setChecked(true);
-  BitBtn9 = Button(QStringLiteral("BitBtn9"), QStringLiteral("Üye Baş.Bit. Tarihlerini Terminale Yükle"),
+  BitBtn9 = MakeButton(QStringLiteral("BitBtn9"), QStringLiteral("Üye Baş.Bit. Tarihlerini Terminale Yükle"),
                    t, {530, 194, 260, 33});
-  Button3 = Button(QStringLiteral("Button3"), QStringLiteral("Terminalden Oku"), t, {530, 236, 130, 25});
-  Label40 = Label(QStringLiteral("Label40"), QStringLiteral("Cihazda Geçerlilik Dönemi:"), t, {530, 272});
-  Label37 = Label(QStringLiteral("Label37"), QStringLiteral("Label37"), t, {530, 292});
-  Label38 = Label(QStringLiteral("Label38"), QStringLiteral("Label38"), t, {530, 312});
-  Label39 = Label(QStringLiteral("Label39"), QStringLiteral("Label39"), t, {530, 332});
+  Button3 = MakeButton(QStringLiteral("Button3"), QStringLiteral("Terminalden Oku"), t, {530, 236, 130, 25});
+  Label40 = MakeLabel(QStringLiteral("Label40"), QStringLiteral("Cihazda Geçerlilik Dönemi:"), t, {530, 272});
+  Label37 = MakeLabel(QStringLiteral("Label37"), QStringLiteral("Label37"), t, {530, 292});
+  Label38 = MakeLabel(QStringLiteral("Label38"), QStringLiteral("Label38"), t, {530, 312});
+  Label39 = MakeLabel(QStringLiteral("Label39"), QStringLiteral("Label39"), t, {530, 332});
 
   // The grids and their columns.
   dsenroll.SetColumns({{QStringLiteral("EnrollNumber"), QStringLiteral("KullanıcıNo(Kartno)"), 125},

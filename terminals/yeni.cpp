@@ -7,6 +7,7 @@
 
 #include "common/ActionGuard.h"
 #include "common/Cleanup.h"
+#include "common/Controls.h"
 #include "data/DM.h"
 
 Tfrmyeni* frmyeni = nullptr;
@@ -14,27 +15,6 @@ Tfrmyeni* frmyeni = nullptr;
 namespace {
 
 const QString kTips[] = {QStringLiteral("com"), QStringLiteral("ethernet"), QStringLiteral("usb")};
-
-QLineEdit* MakeEdit(const QString& Name, const QString& Text, QWidget* Parent, const QRect& At) {
-  auto* e = new QLineEdit(Text, Parent);
-  e->setObjectName(Name);
-  e->setGeometry(At);
-  return e;
-}
-
-void MakeLabel(const QString& Caption, QWidget* Parent, int Left, int Top) {
-  auto* l = new QLabel(Caption, Parent);
-  l->move(Left, Top);
-  l->adjustSize();
-}
-
-QPushButton* MakeButton(const QString& Name, const QString& Caption, QWidget* Parent,
-                        const QRect& At) {
-  auto* b = new QPushButton(Caption, Parent);
-  b->setObjectName(Name);
-  b->setGeometry(At);
-  return b;
-}
 
 // A row put into insert or edit state and then refused by the database is
 // dropped, so the list does not go on showing (and retrying) an unsaved row.
@@ -79,11 +59,11 @@ void Tfrmyeni::BuildControls() {
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
 
-  MakeLabel(QStringLiteral("Cihaz"), this, 8, 12);
-  Edit1 = MakeEdit(QStringLiteral("Edit1"), QStringLiteral("Terminal"), this, {96, 8, 185, 21});
-  MakeLabel(QStringLiteral("Cihaz No"), this, 8, 40);
-  Edit7 = MakeEdit(QStringLiteral("Edit7"), QStringLiteral("1"), this, {96, 36, 65, 21});
-  MakeLabel(QStringLiteral("Bağlantı Tipi"), this, 8, 68);
+  MakeLabel({}, QStringLiteral("Cihaz"), this, {8, 12});
+  Edit1 = MakeEdit(QStringLiteral("Edit1"), this, {96, 8, 185, 21}, QStringLiteral("Terminal"));
+  MakeLabel({}, QStringLiteral("Cihaz No"), this, {8, 40});
+  Edit7 = MakeEdit(QStringLiteral("Edit7"), this, {96, 36, 65, 21}, QStringLiteral("1"));
+  MakeLabel({}, QStringLiteral("Bağlantı Tipi"), this, {8, 68});
   ComboBox1 = new QComboBox(this);
   ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
   ComboBox1->setGeometry(96, 64, 185, 21);
@@ -93,22 +73,21 @@ void Tfrmyeni::BuildControls() {
   GroupBox1 = new QGroupBox(QStringLiteral("com port"), this);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
   GroupBox1->setGeometry(8, 96, 273, 145);
-  MakeLabel(QStringLiteral("Com Port"), GroupBox1, 16, 28);
-  Edit2 = MakeEdit(QStringLiteral("Edit2"), QStringLiteral("1"), GroupBox1, {88, 24, 65, 21});
-  MakeLabel(QStringLiteral("Baud"), GroupBox1, 16, 60);
-  Edit3 = MakeEdit(QStringLiteral("Edit3"), QStringLiteral("9600"), GroupBox1, {88, 56, 89, 21});
-  MakeLabel(QStringLiteral("9600-19200-38400-57600-115200"), GroupBox1, 16, 88);
+  MakeLabel({}, QStringLiteral("Com Port"), GroupBox1, {16, 28});
+  Edit2 = MakeEdit(QStringLiteral("Edit2"), GroupBox1, {88, 24, 65, 21}, QStringLiteral("1"));
+  MakeLabel({}, QStringLiteral("Baud"), GroupBox1, {16, 60});
+  Edit3 = MakeEdit(QStringLiteral("Edit3"), GroupBox1, {88, 56, 89, 21}, QStringLiteral("9600"));
+  MakeLabel({}, QStringLiteral("9600-19200-38400-57600-115200"), GroupBox1, {16, 88});
 
   GroupBox2 = new QGroupBox(QStringLiteral("tcp/ip"), this);
   GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
   GroupBox2->setGeometry(8, 96, 273, 145);
-  MakeLabel(QStringLiteral("ip adres"), GroupBox2, 16, 28);
-  Edit4 = MakeEdit(QStringLiteral("Edit4"), QStringLiteral("192.168.0.100"), GroupBox2,
-                   {88, 24, 161, 21});
-  MakeLabel(QStringLiteral("tcp port"), GroupBox2, 16, 60);
-  Edit5 = MakeEdit(QStringLiteral("Edit5"), QStringLiteral("5005"), GroupBox2, {88, 56, 65, 21});
-  MakeLabel(QStringLiteral("passsword"), GroupBox2, 16, 92);
-  Edit6 = MakeEdit(QStringLiteral("Edit6"), QStringLiteral("731856"), GroupBox2, {88, 88, 97, 21});
+  MakeLabel({}, QStringLiteral("ip adres"), GroupBox2, {16, 28});
+  Edit4 = MakeEdit(QStringLiteral("Edit4"), GroupBox2, {88, 24, 161, 21}, QStringLiteral("192.168.0.100"));
+  MakeLabel({}, QStringLiteral("tcp port"), GroupBox2, {16, 60});
+  Edit5 = MakeEdit(QStringLiteral("Edit5"), GroupBox2, {88, 56, 65, 21}, QStringLiteral("5005"));
+  MakeLabel({}, QStringLiteral("passsword"), GroupBox2, {16, 92});
+  Edit6 = MakeEdit(QStringLiteral("Edit6"), GroupBox2, {88, 88, 97, 21}, QStringLiteral("731856"));
 
   BitBtn2 =
       MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Kaydet"), this, {8, 256, 177, 57});
