@@ -26,6 +26,7 @@ TADOConnection::~TADOConnection() {
 }
 
 void TADOConnection::Open(const QString& FileName) {
+  ForgetStatements(name_);
   QSqlDatabase db = QSqlDatabase::database(name_, false);
   db.close();
   // Opened by URI in read-write mode: SQLite would otherwise create a
@@ -39,6 +40,7 @@ void TADOConnection::Open(const QString& FileName) {
 }
 
 void TADOConnection::Close() {
+  ForgetStatements(name_);
   QSqlDatabase db = QSqlDatabase::database(name_, false);
   if (db.isValid()) db.close();
 }

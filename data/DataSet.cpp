@@ -1,12 +1,14 @@
 #include "data/DataSet.h"
 
 #include <QHash>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include "common/Cleanup.h"
 #include "common/Errors.h"
 
 namespace {
@@ -126,6 +128,16 @@ void TDataSet::ExecuteSQL(const QString& Statement, const QVariantList& Params) 
   ExecSQL();
 }
 
+// Prepared statements of the local database files, kept per connection: a
+// statement run once per record (the backup's look-up and inserts, the
+// download of names) is prepared once. Dropped when the connection closes.
+static QHash<QString, QHash<QString, QSqlQuery>>& Statements() {
+  static QHash<QString, QHash<QString, QSqlQuery>> statements;
+  return statements;
+}
+
+void ForgetStatements(const QString& Connection) { Statements().remove(Connection); }
+
 static QSqlQuery Run(const QString& Connection, const QString& Text, const QVariantList& Params,
                      QString& Error) {
   QSqlDatabase db = QSqlDatabase::database(Connection, false);
@@ -137,18 +149,30 @@ static QSqlQuery Run(const QString& Connection, const QString& Text, const QVari
       return QSqlQuery(db);
     }
   }
-  QSqlQuery q(db);
   if (!db.isOpen()) {
     Error = QStringLiteral("Operation is not allowed when the object is closed");
-    return q;
+    return QSqlQuery(db);
   }
-  q.setForwardOnly(true);
-  if (!q.prepare(Text)) {
+  constexpr int kMostStatements = 64;
+  const bool keep = db.driverName() == QLatin1String("QSQLITE");
+  QHash<QString, QSqlQuery>* kept = keep ? &Statements()[Connection] : nullptr;
+  QSqlQuery q = kept ? kept->value(Text, QSqlQuery(db)) : QSqlQuery(db);
+  if (!kept || !kept->contains(Text)) {
+    q.setForwardOnly(true);
+    if (!q.prepare(Text)) {
+      Error = ErrorText(db, q.lastError());
+      return q;
+    }
+    if (kept) {
+      if (kept->size() >= kMostStatements) kept->clear();
+      kept->insert(Text, q);
+    }
+  }
+  for (int i = 0; i < Params.size(); ++i) q.bindValue(i, Params[i]);
+  if (!q.exec()) {
     Error = ErrorText(db, q.lastError());
-    return q;
+    if (kept) kept->remove(Text);
   }
-  for (const QVariant& p : Params) q.addBindValue(p);
-  if (!q.exec()) Error = ErrorText(db, q.lastError());
   return q;
 }
 
@@ -182,6 +206,7 @@ void TDataSet::Open() {
     for (int i = 0; i < record.count(); ++i) row[i] = q.value(i);
     rows_.append(std::move(row));
   }
+  q.finish();  // a kept statement must not hold the file open for reading
   // Keep the rowid last so visible columns keep their indexes.
   if (rowIdColumn_ >= 0) {
     for (auto& row : rows_) {
@@ -381,6 +406,7 @@ void TDataSet::ReadRow(qint64 RowId, QVector<QVariant>& Into) {
                                      QStringLiteral(" WHERE rowid=?"),
                     {RowId}, error);
   if (!error.isEmpty()) Fail(error);
+  TScopeExit finish([&q] { q.finish(); });
   if (!q.next()) return;
   const QSqlRecord record = q.record();
   for (int i = 0; i < fields_.size(); ++i) {

@@ -12,6 +12,10 @@
 
 class TDataSet;
 
+// Drops the prepared statements kept for a connection; called before the
+// connection closes.
+void ForgetStatements(const QString& Connection);
+
 // A connection that opens itself when a statement needs it while it is
 // closed (the personnel database opens with its first query) registers how;
 // an error Open throws fails that statement. An empty Open removes it.
