@@ -4,8 +4,8 @@
 #include <QElapsedTimer>
 
 #include "app/giris.h"
-#include "attendance/CardFile.h"
 #include "attendance/Batch.h"
+#include "attendance/CardFile.h"
 #include "attendance/Download.h"
 #include "attendance/DownloadLock.h"
 #include "common/BusyState.h"
@@ -83,11 +83,15 @@ class TCardView final : public TCardReport {
 
 }  // namespace
 
-void Tfrmgiris::BitBtn5Click() { DownloadFromTerminal(1); }
+void Tfrmgiris::BitBtn5Click() {
+  DownloadFromTerminal(1);
+}
 
 // "Tüm Verileri Al (silmez)": every record the terminal holds, read before or
 // not; nothing is deleted.
-void Tfrmgiris::mnuTumVerileriAlClick() { DownloadFromTerminal(0); }
+void Tfrmgiris::mnuTumVerileriAlClick() {
+  DownloadFromTerminal(0);
+}
 
 void Tfrmgiris::DownloadFromTerminal(int ReadMark) {
   Memo4->clear();
@@ -99,8 +103,8 @@ void Tfrmgiris::DownloadFromTerminal(int ReadMark) {
   TDownloadLock lock(session.AppPath, [this] { Memo4->appendPlainText(DownloadWaitingText()); });
   Memo4->clear();
   TDownloadView view(*this);
-  TDownloadRequest request{session.AppPath, session.ConnectedMachineNumber,
-                           CheckBox1->isChecked(), QDate::currentDate()};
+  TDownloadRequest request{session.AppPath, session.ConnectedMachineNumber, CheckBox1->isChecked(),
+                           QDate::currentDate()};
   request.ReadMark = ReadMark;
   DownloadAttendance(*session.TerminalSdk, request, view);
 }
@@ -159,10 +163,9 @@ void Tfrmgiris::ShowClearOutcome(const TDownloadOutcome& Outcome, const QString&
                          .arg(ResultText(Outcome.Result)),
                      title, MB_OK | MB_ICONWARNING);
   } else {
-    Dlg().MessageBox(
-        QStringLiteral("%1 kayıt dosyaya aktarıldı, cihazdaki kayıtlar silindi....")
-            .arg(Outcome.Records),
-        title, MB_OK | MB_ICONINFORMATION);
+    Dlg().MessageBox(QStringLiteral("%1 kayıt dosyaya aktarıldı, cihazdaki kayıtlar silindi....")
+                         .arg(Outcome.Records),
+                     title, MB_OK | MB_ICONINFORMATION);
   }
 }
 

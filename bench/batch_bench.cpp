@@ -51,7 +51,9 @@ struct TTerminals {
   }
 };
 
-qint64 LineCount(const QByteArray& Text) { return Text.count('\n'); }
+qint64 LineCount(const QByteArray& Text) {
+  return Text.count('\n');
+}
 
 class TNoReport final : public TDownloadReport {
  public:
@@ -124,8 +126,8 @@ int main(int argc, char** argv) {
       info.NetTimeout = 5000;
       timer.restart();
       if (!sdk.Connect(info)) return 1;
-      written += WalkAttendance(sdk, {folder.Path(), i + 1, false, QDate::currentDate()}, quiet)
-                     .Records;
+      written +=
+          WalkAttendance(sdk, {folder.Path(), i + 1, false, QDate::currentDate()}, quiet).Records;
       sdk.Disconnect();
       coreNs += timer.nsecsElapsed();
     }

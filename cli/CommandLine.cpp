@@ -210,9 +210,9 @@ int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
 
   TConsoleBatch report(isatty(fileno(stdout)) != 0);
   try {
-    const TBatchTotals totals =
-        DownloadAll(sdk, terminals,
-                    {session.AppPath, options.SecondDataFile, QDate::currentDate(), retries}, report);
+    const TBatchTotals totals = DownloadAll(
+        sdk, terminals, {session.AppPath, options.SecondDataFile, QDate::currentDate(), retries},
+        report);
     return totals.Failed > 0 ? kExitTerminalFailed : kExitOk;
   } catch (const EAppError& e) {
     Err(e.Text());

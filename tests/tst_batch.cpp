@@ -26,7 +26,9 @@ QByteArray LinesOf(const QList<Record>& Records, int Machine) {
         AttendanceLine({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7], r[8]}, Machine) + "\r\n";
   return text;
 }
-QString Backup() { return TAttendanceFiles::BackupFileName({}, QDate::currentDate()); }
+QString Backup() {
+  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
+}
 
 const QString kE0 = QStringLiteral("FK_EnableDevice(17,0)");
 const QString kE1 = QStringLiteral("FK_EnableDevice(17,1)");
@@ -104,9 +106,8 @@ class TestBatch : public QObject {
         << "HATA...veriler alınamadı (No Open Comm). Dosyaya aktarılan kayıt sayısı: 0. "
            "Cihazdaki kayıtlar silinmedi...."
         << warn << 0;
-    QTest::newRow("no records: nothing to clear")
-        << QList<int>{} << 1 << 0 << -7 << 1 << Walk(0) << "Cihazdan Alınacak Veri Yok..." << info
-        << 0;
+    QTest::newRow("no records: nothing to clear") << QList<int>{} << 1 << 0 << -7 << 1 << Walk(0)
+                                                  << "Cihazdan Alınacak Veri Yok..." << info << 0;
   }
   void clearPath() {
     QFETCH(QList<int>, enable);
@@ -189,7 +190,8 @@ class TestBatch : public QObject {
     t.Dialogs->Answers = {IDYES};
     t.Main().BitBtn11->click();
 
-    const QString e0 = QStringLiteral("FK_EnableDevice(17,0)"), e1 = QStringLiteral("FK_EnableDevice(17,1)");
+    const QString e0 = QStringLiteral("FK_EnableDevice(17,0)"),
+                  e1 = QStringLiteral("FK_EnableDevice(17,1)");
     const QString load = QStringLiteral("FK_LoadGeneralLogData(17,1)");
     QCOMPARE(FakeSdk.Calls,
              (QStringList{"FK_DisConnect(17)", "FK_ConnectNet(1,10.0.0.1,5005,5000,0,0)", e0, load,

@@ -37,7 +37,9 @@ int RecordsHeld(const VTerminal& Vt) {
   return Vt.state().value("records").toObject().value("count").toInt(-1);
 }
 
-QString BackupFile() { return TAttendanceFiles::BackupFileName({}, QDate::currentDate()); }
+QString BackupFile() {
+  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
+}
 
 // Terminals "T1", "T2", "T3" with machine numbers 1 to 3 on the given ports.
 void AddTerminals(TestFolder& Folder, const QList<int>& Ports) {
@@ -112,9 +114,10 @@ class TestE2EBatch : public QObject {
     const QByteArray text = FileText(TerminalLines(vt1, 1) + TerminalLines(vt3, 3));
     QCOMPARE(t.Folder.ReadFile("veri.txt"), text);
     QCOMPARE(t.Folder.ReadFile(BackupFile()), text);
-    QCOMPARE(t.Main().Memo3->toPlainText(),
-             QStringLiteral("T1: 30 kayıt aktarıldı\nT2: HATA - No Open Comm\nT3: 20 kayıt "
-                            "aktarıldı\nİşlem tamamlandı. Terminal: 3, Hatalı: 1, Toplam Kayıt: 50"));
+    QCOMPARE(
+        t.Main().Memo3->toPlainText(),
+        QStringLiteral("T1: 30 kayıt aktarıldı\nT2: HATA - No Open Comm\nT3: 20 kayıt "
+                       "aktarıldı\nİşlem tamamlandı. Terminal: 3, Hatalı: 1, Toplam Kayıt: 50"));
     QCOMPARE(t.Shown(), QStringList{});
     QVERIFY(vt1.state().value("enabled").toBool());
     QCOMPARE(vt3.journal().last(), QStringLiteral("FK_DisConnect() = 1"));
@@ -230,9 +233,10 @@ class TestE2EBatch : public QObject {
     AddTerminals(t.Folder, {vt1.port(), port2, vt3.port()});
     run = RunCommandLine(t.Folder, {"--download-all"});
     QCOMPARE(run.Exit, 1);
-    QCOMPARE(run.Out, QStringLiteral("T1: 30 kayıt aktarıldı\nT2: HATA - No Open Comm\nT3: 20 kayıt "
-                                     "aktarıldı\nİşlem tamamlandı. Terminal: 3, Hatalı: 1, "
-                                     "Toplam Kayıt: 50\n"));
+    QCOMPARE(run.Out,
+             QStringLiteral("T1: 30 kayıt aktarıldı\nT2: HATA - No Open Comm\nT3: 20 kayıt "
+                            "aktarıldı\nİşlem tamamlandı. Terminal: 3, Hatalı: 1, "
+                            "Toplam Kayıt: 50\n"));
     const QList<QByteArray> first = TerminalLines(vt1, 1) + TerminalLines(vt3, 3);
     QCOMPARE(t.Folder.ReadFile("veri.txt"), FileText(first));
     QCOMPARE(t.Folder.ReadFile(BackupFile()), FileText(first));
