@@ -46,6 +46,11 @@ Tfrmgiris::Tfrmgiris() {
                 {mnuParmakizleriniSil, mnuTumVerileriAl, mnuTumVerileriAlSil, mnuParmakYuzSil});
   ConnectAction(BitBtn4, &QPushButton::clicked, this, &Tfrmgiris::BitBtn4Click);
   ConnectAction(BitBtn5, &QPushButton::clicked, this, &Tfrmgiris::BitBtn5Click);
+  ConnectAction(mnuTumVerileriAl, &QAction::triggered, this, &Tfrmgiris::mnuTumVerileriAlClick);
+  ConnectAction(mnuTumVerileriAlSil, &QAction::triggered, this,
+                &Tfrmgiris::mnuTumVerileriAlSilClick);
+  ConnectAction(BitBtn11, &QPushButton::clicked, this, &Tfrmgiris::BitBtn11Click);
+  ConnectAction(BitBtn13, &QPushButton::clicked, this, &Tfrmgiris::BitBtn13Click);
   ConnectAction(Button1, &QPushButton::clicked, this, &Tfrmgiris::Button1Click);
   ConnectAction(BitBtn6, &QPushButton::clicked, this, &Tfrmgiris::BitBtn6Click);
   ConnectAction(BitBtn7, &QPushButton::clicked, this, &Tfrmgiris::BitBtn7Click);
@@ -116,7 +121,7 @@ void Tfrmgiris::BuildControls() {
   ProgressBar1->setValue(0);
   ProgressBar1->setTextVisible(false);
 
-  // The second page's controls are inert: nothing is wired to them.
+  // The second page: the batch over every terminal of the list.
   Label4 = MakeLabel(QStringLiteral("Label4"), QStringLiteral("Sadece Modülü pdks olanlardan veri alır"),
                      TabSheet2, {46, 8});
   Label4->setStyleSheet(QStringLiteral("color: red"));
@@ -128,6 +133,7 @@ void Tfrmgiris::BuildControls() {
   Memo3->setFrameShape(QFrame::NoFrame);
   BitBtn13 = MakeButton(QStringLiteral("BitBtn13"), QStringLiteral("işlemi iptal et"), TabSheet2,
                         {40, 300, 201, 25});
+  BitBtn13->setEnabled(false);  // only while a batch runs
 
   Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Aktarılan Kayıt Sayısı:"), this, {416, 368});
   Label1->hide();

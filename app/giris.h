@@ -16,6 +16,7 @@
 #include <QWidget>
 #include <QDialog>
 
+#include "attendance/Download.h"
 #include "data/DBGrid.h"
 #include "sdk/FKDefine.h"
 #include "session/TerminalSession.h"
@@ -31,8 +32,8 @@ class Tfrmgiris : public QWidget {
   TDBGrid* DBGrid1;
   QMenu* PopupMenu1;
   QAction* mnuParmakizleriniSil;   // "Terminalde Tanımlı Tüm Parmakizlerini Sil"
-  QAction* mnuTumVerileriAl;       // "Tüm Verileri Al (silmez)", inert
-  QAction* mnuTumVerileriAlSil;    // "Tüm Verileri Al(aldıktan sonra cihazdan sil)", inert
+  QAction* mnuTumVerileriAl;       // "Tüm Verileri Al (silmez)"
+  QAction* mnuTumVerileriAlSil;    // "Tüm Verileri Al(aldıktan sonra cihazdan sil)"
   QAction* mnuParmakYuzSil;        // "Cihazda Tanımlı tüm parmak/yüz'leri sil"
   QPushButton* BitBtn1;
   QPushButton* BitBtn2;
@@ -82,6 +83,11 @@ class Tfrmgiris : public QWidget {
   void FormClose();
   void BitBtn4Click();
   void BitBtn5Click();
+  void mnuTumVerileriAlClick();
+  void mnuTumVerileriAlSilClick();
+  // The batch over every terminal of the list (girisBatch.cpp) and its cancel.
+  void BitBtn11Click();
+  void BitBtn13Click();
   void Button1Click();
   void BitBtn6Click();
   void BitBtn7Click();
@@ -102,6 +108,10 @@ class Tfrmgiris : public QWidget {
 
  private:
   void BuildControls();
+  // The download from the connected terminal with the given read mark.
+  void DownloadFromTerminal(int ReadMark);
+  void ShowClearOutcome(const TDownloadOutcome& Outcome, const QString& FileError);
+  bool batchCancelled_ = false;
   void ReadDownloadOptions();
 };
 

@@ -4,8 +4,10 @@
 #include <QElapsedTimer>
 
 #include "app/giris.h"
+#include "attendance/Batch.h"
 #include "attendance/CardFile.h"
 #include "attendance/Download.h"
+#include "attendance/DownloadLock.h"
 #include "common/BusyState.h"
 #include "common/Dialogs.h"
 
@@ -82,17 +84,89 @@ class TCardView final : public TCardReport {
 }  // namespace
 
 void Tfrmgiris::BitBtn5Click() {
+  DownloadFromTerminal(1);
+}
+
+// "Tüm Verileri Al (silmez)": every record the terminal holds, read before or
+// not; nothing is deleted.
+void Tfrmgiris::mnuTumVerileriAlClick() {
+  DownloadFromTerminal(0);
+}
+
+void Tfrmgiris::DownloadFromTerminal(int ReadMark) {
   Memo4->clear();
   TBusyState busy(BitBtn5);
   // Nothing may disconnect, start another terminal command or close the
   // window while the walk lets pending messages run.
   TTerminalBusy terminalBusy;
-  TDownloadView view(*this);
   const TTerminalSession& session = Session();
-  DownloadAttendance(*session.TerminalSdk,
-                     {session.AppPath, session.ConnectedMachineNumber, CheckBox1->isChecked(),
-                      QDate::currentDate()},
-                     view);
+  TDownloadLock lock(session.AppPath, [this] { Memo4->appendPlainText(DownloadWaitingText()); });
+  Memo4->clear();
+  TDownloadView view(*this);
+  TDownloadRequest request{session.AppPath, session.ConnectedMachineNumber, CheckBox1->isChecked(),
+                           QDate::currentDate()};
+  request.ReadMark = ReadMark;
+  DownloadAttendance(*session.TerminalSdk, request, view);
+}
+
+// "Tüm Verileri Al(aldıktan sonra cihazdan sil)": the full download, then the
+// terminal's log is emptied, but only once every record read is on disk.
+void Tfrmgiris::mnuTumVerileriAlSilClick() {
+  const TTerminalSession& session = Session();
+  if (Dlg().MessageBox(QStringLiteral("\"%1\" terminalindeki tüm kayıtlar alınıp cihazdan "
+                                      "silinecek. Devam etmek istiyor musunuz...?")
+                           .arg(session.ConnectedTerminalName),
+                       QStringLiteral("UYARI"), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  Memo4->clear();
+  TDownloadOutcome outcome;
+  QString fileError;
+  {
+    TBusyState busy(BitBtn5);
+    TTerminalBusy terminalBusy;
+    TDownloadLock lock(session.AppPath, [this] { Memo4->appendPlainText(DownloadWaitingText()); });
+    Memo4->clear();
+    TDownloadView view(*this);
+    TDownloadRequest request{session.AppPath, session.ConnectedMachineNumber,
+                             CheckBox1->isChecked(), QDate::currentDate()};
+    request.ReadMark = 0;
+    request.ClearLog = true;
+    try {
+      outcome = WalkAttendance(*session.TerminalSdk, request, view);
+    } catch (const EInOutError& e) {
+      fileError = e.Text();
+    }
+  }
+  ShowClearOutcome(outcome, fileError);
+}
+
+void Tfrmgiris::ShowClearOutcome(const TDownloadOutcome& Outcome, const QString& FileError) {
+  const QString title = QStringLiteral("Terminal İşlemleri");
+  if (!FileError.isEmpty()) {
+    Dlg().MessageBox(QStringLiteral("HATA...veriler dosyaya yazılamadı (%1). Cihazdaki kayıtlar "
+                                    "silinmedi....")
+                         .arg(FileError),
+                     title, MB_OK | MB_ICONWARNING);
+  } else if (!Outcome.Complete) {
+    Dlg().MessageBox(QStringLiteral("HATA...veriler alınamadı (%1). Dosyaya aktarılan kayıt "
+                                    "sayısı: %2. Cihazdaki kayıtlar silinmedi....")
+                         .arg(ResultText(Outcome.Result))
+                         .arg(Outcome.Records),
+                     title, MB_OK | MB_ICONWARNING);
+  } else if (Outcome.Records == 0) {
+    Dlg().MessageBox(QStringLiteral("Cihazdan Alınacak Veri Yok..."), title,
+                     MB_OK | MB_ICONINFORMATION);
+  } else if (!Outcome.Cleared) {
+    Dlg().MessageBox(QStringLiteral("%1 kayıt dosyaya aktarıldı, fakat cihazdaki kayıtlar "
+                                    "silinemedi (%2). Aktarılan kayıtlar dosyalarda duruyor....")
+                         .arg(Outcome.Records)
+                         .arg(ResultText(Outcome.Result)),
+                     title, MB_OK | MB_ICONWARNING);
+  } else {
+    Dlg().MessageBox(QStringLiteral("%1 kayıt dosyaya aktarıldı, cihazdaki kayıtlar silindi....")
+                         .arg(Outcome.Records),
+                     title, MB_OK | MB_ICONINFORMATION);
+  }
 }
 
 void Tfrmgiris::Button1Click() {

@@ -27,6 +27,7 @@ void TAttendanceFiles::Write(const QByteArray& Line) {
   main_->Write(Line);
   backup_->Write(Line);
   if (second_) second_->Write(Line);
+  ++lines_;
 }
 
 void TAttendanceFiles::Sync() {

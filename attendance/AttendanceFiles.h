@@ -29,8 +29,11 @@ class TAttendanceFiles {
   // Puts every file's contents on disk; after it a power cut loses nothing.
   // The download calls it before telling the operator the lines are saved.
   void Sync();
+  // Lines that reached every file in use.
+  int Lines() const { return lines_; }
 
  private:
+  int lines_ = 0;
   std::unique_ptr<TAppendFile> main_;
   std::unique_ptr<TAppendFile> second_;
   std::unique_ptr<TAppendFile> backup_;

@@ -17,10 +17,11 @@ constexpr int kNoData = -8;
 // arrive (a pump per record would cost as much as the record itself).
 constexpr qint64 kPumpEveryMs = 10;
 
-}  // namespace
-
-int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
-                       TDownloadReport& Report) {
+// The walk shared by the operator's download (Messages: the closing message
+// boxes, a broken walk thrown) and the quiet callers, which read the outcome.
+TDownloadOutcome Walk(TFKAttendObject& Sdk, const TDownloadRequest& Request,
+                      TDownloadReport& Report, bool Messages) {
+  TDownloadOutcome outcome;
   // The terminal gets its enable on every path, even when the files could not
   // be opened and it was never disabled; it comes after the files are closed.
   TScopeExit enableAgain([&Sdk] { Sdk.FK_EnableDevice(1); });
@@ -28,10 +29,14 @@ int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
   // be opened stops the download before the terminal is touched.
   TAttendanceFiles files(Request.AppPath, Request.SecondDataFile, Request.Today);
 
-  if (!Sdk.FK_EnableDevice(0)) return 0;
-  if (!Sdk.FK_LoadGeneralLogData(1)) {
-    Dlg().ShowMessage(QStringLiteral("Cihazdan alınacak veri yok....."));
-    return 0;
+  if (!Sdk.FK_EnableDevice(0)) {
+    outcome.Result = Sdk.Slot(FKSlot::FK_EnableDevice) ? Sdk.SdkResult : 0;
+    return outcome;
+  }
+  if (!Sdk.FK_LoadGeneralLogData(Request.ReadMark)) {
+    outcome.Result = Sdk.Slot(FKSlot::FK_LoadGeneralLogData) ? Sdk.SdkResult : 0;
+    if (Messages) Dlg().ShowMessage(QStringLiteral("Cihazdan alınacak veri yok....."));
+    return outcome;
   }
   Report.Started(kDownloadProgressMaximum);
   Dlg().ProcessMessages();
@@ -49,6 +54,7 @@ int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
     line.append("\r\n");
     files.Write(line);
     ++count;
+    outcome.Records = count;
     Report.Counted(count);
     if (sincePump.elapsed() >= kPumpEveryMs) {
       Dlg().ProcessMessages();
@@ -69,17 +75,45 @@ int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
   const bool normalEnd = ended == kEndOfData || (count == 0 && ended == kNoData);
   if (!normalEnd) {
     files.Sync();  // the lines read so far stay written, or their error shows
-    throw ETerminalError(ResultText(ended));
+    if (Messages) throw ETerminalError(ResultText(ended));
+    outcome.Result = ended;
+    return outcome;
   }
 
   if (count == 0) {
-    Dlg().MessageBox(QStringLiteral("Cihazdan Alınacak Veri Yok..."),
-                     QStringLiteral("Terminal İşlemleri"), MB_OK | MB_ICONINFORMATION);
-    return 0;
+    if (Messages)
+      Dlg().MessageBox(QStringLiteral("Cihazdan Alınacak Veri Yok..."),
+                       QStringLiteral("Terminal İşlemleri"), MB_OK | MB_ICONINFORMATION);
+    outcome.Complete = true;
+    return outcome;
   }
   Report.Progress(kDownloadProgressMaximum);
   // The message promises that the lines are saved: they are on disk first.
   files.Sync();
-  Dlg().ShowMessage(QStringLiteral("Bilgiler Dosyaya Aktarıldı...."));
-  return count;
+  outcome.Complete = files.Lines() == count;
+  if (Messages) Dlg().ShowMessage(QStringLiteral("Bilgiler Dosyaya Aktarıldı...."));
+
+  // Emptying the log is the one step that can lose records, so it runs only
+  // when every record read is on disk, and before the terminal is enabled
+  // again: nothing can be recorded on it between the walk and the clear.
+  if (Request.ClearLog && outcome.Complete) {
+    outcome.ClearTried = true;
+    outcome.Cleared = Sdk.FK_EmptyGeneralLogData();
+    outcome.Result = Sdk.Slot(FKSlot::FK_EmptyGeneralLogData) ? Sdk.SdkResult : 0;
+  }
+  return outcome;
+}
+
+}  // namespace
+
+int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
+                       TDownloadReport& Report) {
+  TDownloadRequest request = Request;
+  request.ClearLog = false;  // the operator's download never deletes
+  return Walk(Sdk, request, Report, true).Records;
+}
+
+TDownloadOutcome WalkAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
+                                TDownloadReport& Report) {
+  return Walk(Sdk, Request, Report, false);
 }

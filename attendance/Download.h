@@ -39,6 +39,24 @@ struct TDownloadRequest {
   int MachineNumber = 0;        // written into every line
   bool SecondDataFile = false;  // also write "veri2.txt"
   QDate Today;                  // names the backup file
+  // 1: the records the terminal has not handed out before; 0: every record
+  // it holds.
+  int ReadMark = 1;
+  // Empty the terminal's log after a complete walk whose lines are on disk,
+  // while the terminal is still disabled (see WalkAttendance).
+  bool ClearLog = false;
+};
+
+// How a walk ended, for a caller that decides what to tell and what to do.
+struct TDownloadOutcome {
+  int Records = 0;  // records read, and written to every output file
+  // The walk ran to the end of the records and every line is on disk.
+  bool Complete = false;
+  // The SDK result of the call that stopped an incomplete walk (disable,
+  // load or the walk step), or of the clear.
+  int Result = 1;
+  bool ClearTried = false;  // FK_EmptyGeneralLogData was called
+  bool Cleared = false;     // ... and answered success
 };
 
 // Where the walk's progress wraps; it stands here at the end.
@@ -53,3 +71,13 @@ constexpr int kDownloadProgressMaximum = 500;
 // closed and the terminal is enabled again on every path.
 int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
                        TDownloadReport& Report);
+
+// The same walk without any message, for the batch and the full download
+// with clearing: how it ended is returned instead. Only a file error throws
+// (EInOutError). With Request.ClearLog the terminal's log is emptied only
+// when the walk delivered records, ended with the end of the records, every
+// file was flushed and synced, and the lines written equal the records read;
+// the clear runs before the terminal is enabled again, so no record made on
+// the terminal in between can be lost.
+TDownloadOutcome WalkAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
+                                TDownloadReport& Report);

@@ -231,6 +231,10 @@ bool TFKAttendObject::FK_SetUserName(int EnrollNumber, const QString& UserName) 
   return Invoke<FK_SetUserName_t>(FKSlot::FK_SetUserName, EnrollNumber, bytes.constData());
 }
 
+bool TFKAttendObject::FK_EmptyGeneralLogData() {
+  return Invoke<FK_EmptyGeneralLogData_t>(FKSlot::FK_EmptyGeneralLogData);
+}
+
 bool TFKAttendObject::FK_EmptyEnrollData() {
   return Invoke<FK_EmptyEnrollData_t>(FKSlot::FK_EmptyEnrollData);
 }

@@ -86,6 +86,8 @@ class TFKAttendObject {
   bool FK_GetDeviceTime(double& DateTime);
   bool FK_SetDeviceTime(double DateTime);
   bool FK_LoadGeneralLogData(int ReadMark);
+  // Removes every attendance record the terminal holds.
+  bool FK_EmptyGeneralLogData();
   bool FK_GetGeneralLogData_1(int& EnrollNumber, int& VerifyMode, int& InOutMode, int& Year,
                               int& Month, int& Day, int& Hour, int& Minute, int& Second);
   bool FK_GetBellTime(int& BellCount, unsigned char* BellBlock);

@@ -115,6 +115,7 @@
   X(FK_GetDeviceTime, (int Handle, double* DateTime))                                      \
   X(FK_SetDeviceTime, (int Handle, double DateTime))                                       \
   X(FK_LoadGeneralLogData, (int Handle, int ReadMark))                                     \
+  X(FK_EmptyGeneralLogData, (int Handle))                                                  \
   X(FK_GetGeneralLogData_1, (int Handle, int* EnrollNumber, int* VerifyMode,               \
                              int* InOutMode, int* Year, int* Month, int* Day, int* Hour,   \
                              int* Minute, int* Second))                                    \

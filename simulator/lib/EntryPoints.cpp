@@ -328,6 +328,10 @@ FK_EXPORT int FK_API FK_ClearKeeperData(int Handle) {
   return simpleCall(Handle, Op::ClearKeeperData);
 }
 
+FK_EXPORT int FK_API FK_EmptyGeneralLogData(int Handle) {
+  return simpleCall(Handle, Op::EmptyGeneralLogData);
+}
+
 FK_EXPORT int FK_API FK_IsSupportedEnrollData(int Handle, int BackupNumber, int* Supported) {
   if (!Supported) return rc::Parameter;
   return withConnection(Handle, [&](fk::Connection& c) {

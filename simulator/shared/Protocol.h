@@ -66,6 +66,7 @@ enum class Op : uint8_t {
   EmptyEnrollData,
   ClearKeeperData,
   IsSupportedEnrollData,
+  EmptyGeneralLogData,  // added last: the earlier codes keep their values
 };
 
 // Template bytes the terminal keeps for one enroll item, by backup number.

@@ -173,6 +173,9 @@ Call describe(Op op, Reader& r) {
     case Op::IsSupportedEnrollData:
       set("FK_IsSupportedEnrollData", str(r.i32()));
       break;
+    case Op::EmptyGeneralLogData:
+      set("FK_EmptyGeneralLogData");
+      break;
   }
   return c;
 }
@@ -220,7 +223,7 @@ bool Server::limitWalk(size_t sent, size_t& max) const {
 bool Server::handle(std::string_view payload) {
   Reader r(payload.data(), payload.size());
   Op op = static_cast<Op>(r.u8());
-  if (op < Op::Hello || op > Op::IsSupportedEnrollData) {
+  if (op < Op::Hello || op > Op::EmptyGeneralLogData) {
     journal_.line("# unknown request");
     return false;
   }
@@ -427,6 +430,10 @@ bool Server::handle(std::string_view payload) {
       outs = "supported=" + str(supported);
       break;
     }
+    case Op::EmptyGeneralLogData:
+      code = t_.emptyGeneralLog();
+      reply.i32(code);
+      break;
   }
   return answer(call.text, code, reply, outs);
 }

@@ -248,6 +248,15 @@ int32_t Terminal::emptyEnrollData() {
   return rc::Ok;
 }
 
+int32_t Terminal::emptyGeneralLog() {
+  s.records.clear();
+  s.delivered = 0;
+  logOpen_ = false;
+  logBegin_ = logPos_ = logEnd_ = 0;
+  changes.records = changes.state = true;
+  return rc::Ok;
+}
+
 int32_t Terminal::isSupported(int32_t backup, int32_t& supported) const {
   supported = isSupportedBackup(backup) ? 1 : 0;
   return rc::Ok;

@@ -93,6 +93,8 @@ class Terminal {
   int32_t setUserName(int32_t enroll, std::string_view name);
 
   int32_t emptyEnrollData();
+  // Removes every attendance record; an open walk ends with it.
+  int32_t emptyGeneralLog();
   int32_t isSupported(int32_t backup, int32_t& supported) const;
 
   bool hasUser(int32_t enroll) const;

@@ -70,7 +70,7 @@ class TestSimContract : public QObject {
     qunsetenv("MERIDOX_COM3_ENDPOINT");
   }
 
-  // One session through all 25 entry points, then the journal line by line.
+  // One session through all 26 entry points, then the journal line by line.
   void sessionThroughEveryEntryPoint() {
     QVERIFY2(vt_->start({"--machine", "7", "--password", "4321", "--seed-users", "3",
                          "--seed-records", "5"}),
@@ -208,11 +208,12 @@ class TestSimContract : public QObject {
     QCOMPARE(fk_.FK_EmptyEnrollData(h), 1);
     QCOMPARE(fk_.FK_ReadAllUserID(h), 1);
     QCOMPARE(fk_.FK_GetAllUserID(h, &n, &b, &p, &e), -7);
+    QCOMPARE(fk_.FK_EmptyGeneralLogData(h), 1);
     QCOMPARE(fk_.FK_EnableDevice(h, 1), 1);
     QCOMPARE(fk_.FK_DisConnect(h), 1);
     expected << "FK_ClearKeeperData() = 1" << "FK_EmptyEnrollData() = 1"
              << "FK_ReadAllUserID() = 1 entries=0" << "FK_GetAllUserID() = -7"
-             << "FK_EnableDevice(1) = 1" << "FK_DisConnect() = 1";
+             << "FK_EmptyGeneralLogData() = 1" << "FK_EnableDevice(1) = 1" << "FK_DisConnect() = 1";
 
     QStringList journal = vt_->journal();
     journal.replaceInStrings(QRegularExpression("time=\\S+"), "time=*");
@@ -311,6 +312,30 @@ class TestSimContract : public QObject {
     QFETCH(int, expected);
     QVERIFY2(vt_->start(options), qPrintable(vt_->error()));
     QCOMPARE(scenario(fk_, vt_->port()), expected);
+  }
+
+  // Emptying the log removes every record for both read marks, ends an open
+  // walk and keeps users; records made later are delivered as usual. A fault
+  // rule leaves the records where they are.
+  void emptyGeneralLog() {
+    QVERIFY2(vt_->start({"--seed-users", "3", "--seed-records", "40", "--fail",
+                         "FK_EmptyGeneralLogData:-5:1"}),
+             qPrintable(vt_->error()));
+    int h = fk_.connectLocal(vt_->port());
+    QCOMPARE(countWalk(fk_, h, 1), 40);
+    QCOMPARE(fk_.FK_EmptyGeneralLogData(h), -5);
+    QCOMPARE(countWalk(fk_, h, 0), 40);
+    QCOMPARE(fk_.FK_LoadGeneralLogData(h, 0), 1);
+    QCOMPARE(fk_.FK_EmptyGeneralLogData(h), 1);
+    QCOMPARE(walk(fk_, h), -8);  // the open walk ended with the records
+    QCOMPARE(countWalk(fk_, h, 0), 0);
+    QCOMPARE(countWalk(fk_, h, 1), 0);
+    QCOMPARE(fk_.FK_DisConnect(h), 1);
+    const QJsonObject records = vt_->state().value("records").toObject();
+    QCOMPARE(records.value("count").toInt(-1), 0);
+    QCOMPARE(records.value("delivered").toInt(-1), 0);
+    QCOMPARE(vt_->state().value("items").toArray().isEmpty(), false);
+    QCOMPARE(QFileInfo(vt_->statePath() + ".d/records.bin").size(), 0);
   }
 
   void attendanceWalk_data() {

@@ -136,6 +136,7 @@ int FK_API FakeGetUserName(int Handle, int EnrollNumber, char** UserName) {
 int FK_API FakeSetUserName(int Handle, int EnrollNumber, const char* UserName) {
   return Record("FK_SetUserName", Handle, EnrollNumber, UserName);
 }
+int FK_API FakeEmptyGeneralLogData(int Handle) { return Record("FK_EmptyGeneralLogData", Handle); }
 int FK_API FakeEmptyEnrollData(int Handle) { return Record("FK_EmptyEnrollData", Handle); }
 int FK_API FakeClearKeeperData(int Handle) { return Record("FK_ClearKeeperData", Handle); }
 int FK_API FakeIsSupportedEnrollData(int Handle, int BackupNumber, int* Supported) {
@@ -169,6 +170,7 @@ const QHash<QString, void*>& FakeEntryPoints() {
       {"FK_GetAllUserID", reinterpret_cast<void*>(&FakeGetAllUserID)},
       {"FK_GetUserName", reinterpret_cast<void*>(&FakeGetUserName)},
       {"FK_SetUserName", reinterpret_cast<void*>(&FakeSetUserName)},
+      {"FK_EmptyGeneralLogData", reinterpret_cast<void*>(&FakeEmptyGeneralLogData)},
       {"FK_EmptyEnrollData", reinterpret_cast<void*>(&FakeEmptyEnrollData)},
       {"FK_ClearKeeperData", reinterpret_cast<void*>(&FakeClearKeeperData)},
       {"FK_IsSupportedEnrollData", reinterpret_cast<void*>(&FakeIsSupportedEnrollData)},

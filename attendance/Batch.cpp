@@ -1,0 +1,130 @@
+#include "attendance/Batch.h"
+
+#include "attendance/DownloadLock.h"
+#include "common/Cleanup.h"
+#include "data/DataSet.h"
+
+TConnInfo ConnInfoOfRow(TDataSet& List) {
+  TConnInfo info;
+  info.MachineNumber = List.FieldByName(QStringLiteral("TerminalNo")).AsInteger();
+  const QString tip = List.FieldByName(QStringLiteral("Tip")).AsString();
+  if (tip == QLatin1String("usb")) {
+    info.Kind = QStringLiteral("USB");
+  } else if (tip == QLatin1String("com")) {
+    const QString comBaud = List.FieldByName(QStringLiteral("ComBaud")).AsString();
+    info.Kind = QStringLiteral("RS232/485");
+    info.SerialPort = List.FieldByName(QStringLiteral("ComPort")).AsString();
+    info.BaudRate =
+        comBaud.isEmpty() ? 9600 : List.FieldByName(QStringLiteral("ComBaud")).AsInteger();
+    info.CommTimeout = 5000;
+  } else {
+    info.Kind = QStringLiteral("LAN");
+    info.IpAddress = List.FieldByName(QStringLiteral("Ip")).AsString();
+    info.TcpPort = List.FieldByName(QStringLiteral("NetPort")).AsInteger();
+    info.NetPassword = List.FieldByName(QStringLiteral("Sifre")).AsInteger();
+    info.NetTimeout = 5000;
+    info.NetOption = 0;
+  }
+  return info;
+}
+
+QList<TBatchTerminal> ReadTerminalList(TDataSet& List) {
+  QList<TBatchTerminal> terminals;
+  if (List.IsEmpty()) return terminals;
+  const int at = List.RecNo();
+  TScopeExit back([&List, at] { List.SetRecNo(at); });
+  for (List.First(); !List.Eof(); List.Next()) {
+    TBatchTerminal t;
+    t.Name = List.FieldByName(QStringLiteral("Terminal")).AsString();
+    try {
+      t.Info = ConnInfoOfRow(List);
+      t.MachineNumber = t.Info.MachineNumber;
+    } catch (const EConvertError& e) {
+      t.RowError = e.Text();
+    }
+    terminals << t;
+  }
+  return terminals;
+}
+
+namespace {
+
+// One try of one terminal: connect, walk, disconnect.
+TBatchItem DownloadOne(TFKAttendObject& Sdk, const TBatchTerminal& Terminal,
+                       const TBatchRequest& Request, TDownloadReport& Walk) {
+  TBatchItem item;
+  if (!Sdk.Connect(Terminal.Info)) {
+    item.ErrorText = Sdk.LastErrorText();
+    return item;
+  }
+  TScopeExit disconnect([&Sdk] { Sdk.Disconnect(); });
+  TDownloadRequest download;
+  download.AppPath = Request.AppPath;
+  download.MachineNumber = Terminal.MachineNumber;
+  download.SecondDataFile = Request.SecondDataFile;
+  download.Today = Request.Today;
+  const TDownloadOutcome outcome = WalkAttendance(Sdk, download, Walk);
+  item.Records = outcome.Records;
+  item.Ok = outcome.Complete;
+  if (!item.Ok) item.ErrorText = ResultText(outcome.Result);
+  return item;
+}
+
+}  // namespace
+
+TBatchTotals DownloadAll(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Terminals,
+                         const TBatchRequest& Request, TBatchReport& Report) {
+  TBatchTotals totals;
+  TDownloadLock lock(
+      Request.AppPath, [&Report] { Report.Waiting(); }, [&Report] { return Report.Cancelled(); });
+  for (const TBatchTerminal& terminal : Terminals) {
+    // A terminal's walk, once begun, runs to its end; the batch stops only
+    // between terminals, so no terminal is left with half a walk delivered.
+    if (!lock.Held() || Report.Cancelled()) {
+      totals.Cancelled = true;
+      break;
+    }
+    TDownloadReport& walk = Report.Begin(terminal);
+    TBatchItem item;
+    if (!terminal.RowError.isEmpty()) {
+      item.ErrorText = terminal.RowError;
+    } else {
+      // A retry after a broken walk goes on where it stopped: with read mark
+      // 1 the terminal hands out only what did not reach us.
+      for (int attempt = 0; attempt <= Request.Retries; ++attempt) {
+        const int before = item.Records;
+        item = DownloadOne(Sdk, terminal, Request, walk);
+        item.Records += before;
+        if (item.Ok) break;
+      }
+    }
+    ++totals.Terminals;
+    totals.Records += item.Records;
+    if (!item.Ok) ++totals.Failed;
+    Report.Done(terminal, item);
+  }
+  Report.Finished(totals);
+  return totals;
+}
+
+QString BatchItemLine(const TBatchTerminal& Terminal, const TBatchItem& Item) {
+  if (Item.Ok) return QStringLiteral("%1: %2 kayıt aktarıldı").arg(Terminal.Name).arg(Item.Records);
+  if (Item.Records > 0)
+    return QStringLiteral("%1: HATA - %2 (%3 kayıt aktarıldı)")
+        .arg(Terminal.Name, Item.ErrorText)
+        .arg(Item.Records);
+  return QStringLiteral("%1: HATA - %2").arg(Terminal.Name, Item.ErrorText);
+}
+
+QString BatchTotalsLine(const TBatchTotals& Totals) {
+  const QString head = Totals.Cancelled ? QStringLiteral("İşlem iptal edildi. ")
+                                        : QStringLiteral("İşlem tamamlandı. ");
+  return head + QStringLiteral("Terminal: %1, Hatalı: %2, Toplam Kayıt: %3")
+                    .arg(Totals.Terminals)
+                    .arg(Totals.Failed)
+                    .arg(Totals.Records);
+}
+
+QString DownloadWaitingText() {
+  return QStringLiteral("Başka bir veri aktarımı sürüyor, bitmesi bekleniyor....");
+}

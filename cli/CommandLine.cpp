@@ -1,0 +1,221 @@
+#include "cli/CommandLine.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <cstdio>
+#include <functional>
+
+#include "attendance/Batch.h"
+#include "common/Cleanup.h"
+#include "common/DayCount.h"
+#include "common/Errors.h"
+#include "data/DM.h"
+#include "session/TerminalSession.h"
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char kUsage[] =
+    "Kullanım: meridox KOMUT [SEÇENEK]\n"
+    "Pencere açmadan, programın klasöründeki Data.mdb'deki tüm terminallerle çalışır.\n"
+    "\n"
+    "  --download-all [--retries N]  her terminalden yeni kayıtları alır ve veri.txt,\n"
+    "                                yedek_K20 (ve seçildiyse veri2.txt) dosyalarına ekler;\n"
+    "                                ulaşılamayan ya da yarıda kalan terminal N kez daha denenir\n"
+    "  --check                       her terminale bağlanıp bağlantıyı keser, sonucu yazar\n"
+    "  --set-time-all                her terminalin saatini bilgisayarın saatine ayarlar\n"
+    "  --help                        bu açıklamayı yazar\n"
+    "\n"
+    "Çıkış durumu: 0 tüm terminaller başarılı, 1 en az bir terminalde hata,\n"
+    "2 hatalı komut satırı ya da veritabanı bulunamadı.\n";
+
+constexpr int kMaxRetries = 100;
+
+void Out(const QString& Text) {
+  std::fputs(Text.toUtf8().constData(), stdout);
+  std::fflush(stdout);
+}
+void Err(const QString& Text) {
+  std::fputs(("meridox: " + Text + "\n").toUtf8().constData(), stderr);
+  std::fflush(stderr);
+}
+
+int Usage(const QString& Problem) {
+  Err(Problem);
+  Err(QStringLiteral("yardım için: meridox --help"));
+  return kExitUsage;
+}
+
+// The progress of one terminal's walk on a terminal screen: a bar that runs
+// and wraps like the window's, with the count. Nothing on a pipe or a file.
+class TConsoleWalk final : public TDownloadReport {
+ public:
+  explicit TConsoleWalk(bool Bar) : bar_(Bar) {}
+  void Begin(const QString& Name) {
+    name_ = Name;
+    count_ = 0;
+  }
+  void Started(int Maximum) override { maximum_ = Maximum; }
+  void Line(const QByteArray&) override {}
+  void Counted(int Count) override { count_ = Count; }
+  void Progress(int Position) override {
+    if (!bar_ || (count_ % 256 != 0 && Position != maximum_)) return;
+    const int filled = maximum_ > 0 ? Position * kWidth / maximum_ : 0;
+    Out(QStringLiteral("\r%1 [%2%3] %4 kayıt")
+            .arg(name_, QString(filled, QLatin1Char('#')),
+                 QString(kWidth - filled, QLatin1Char('.')))
+            .arg(count_));
+    shown_ = true;
+  }
+  void Ended(int) override {}
+  // Clears the bar's line before the terminal's result line.
+  void Clear() {
+    if (shown_) Out(QStringLiteral("\r\033[K"));
+    shown_ = false;
+  }
+
+ private:
+  static constexpr int kWidth = 30;
+  bool bar_;
+  bool shown_ = false;
+  QString name_;
+  int count_ = 0;
+  int maximum_ = 1;
+};
+
+class TConsoleBatch final : public TBatchReport {
+ public:
+  explicit TConsoleBatch(bool Bar) : walk_(Bar) {}
+  void Waiting() override { Err(DownloadWaitingText()); }
+  bool Cancelled() override { return false; }
+  TDownloadReport& Begin(const TBatchTerminal& Terminal) override {
+    walk_.Begin(Terminal.Name);
+    return walk_;
+  }
+  void Done(const TBatchTerminal& Terminal, const TBatchItem& Item) override {
+    walk_.Clear();
+    Out(BatchItemLine(Terminal, Item) + QLatin1Char('\n'));
+  }
+  void Finished(const TBatchTotals& Totals) override {
+    Out(BatchTotalsLine(Totals) + QLatin1Char('\n'));
+  }
+
+ private:
+  TConsoleWalk walk_;
+};
+
+// Runs Action on every terminal in turn, connected; one line each. Returns
+// the exit status.
+int ForEveryTerminal(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Terminals,
+                     const std::function<QString(TFKAttendObject&, bool& Ok)>& Action) {
+  int failed = 0;
+  for (const TBatchTerminal& t : Terminals) {
+    bool ok = false;
+    QString text;
+    if (!t.RowError.isEmpty()) {
+      text = QStringLiteral("HATA - ") + t.RowError;
+    } else if (!Sdk.Connect(t.Info)) {
+      text = QStringLiteral("HATA - ") + Sdk.LastErrorText();
+    } else {
+      TScopeExit disconnect([&Sdk] { Sdk.Disconnect(); });
+      text = Action(Sdk, ok);
+    }
+    if (!ok) ++failed;
+    Out(t.Name + QStringLiteral(": ") + text + QLatin1Char('\n'));
+  }
+  Out(QStringLiteral("İşlem tamamlandı. Terminal: %1, Hatalı: %2\n")
+          .arg(Terminals.size())
+          .arg(failed));
+  return failed > 0 ? kExitTerminalFailed : kExitOk;
+}
+
+QString CheckOne(TFKAttendObject&, bool& Ok) {
+  Ok = true;
+  return QStringLiteral("bağlantı başarılı");
+}
+
+// As "Tarih-Saat Ayarla": the clock is set between disabling and enabling.
+QString SetTimeOne(TFKAttendObject& Sdk, bool& Ok) {
+  if (!Sdk.FK_EnableDevice(0)) return QStringLiteral("HATA - ") + Sdk.LastErrorText();
+  TScopeExit enableAgain([&Sdk] { Sdk.FK_EnableDevice(1); });
+  Ok = Sdk.FK_SetDeviceTime(DateTimeToDayCount(QDateTime::currentDateTime()));
+  return Ok ? QStringLiteral("cihaz tarih saati ayarlandı..")
+            : QStringLiteral("HATA...tarih saat ayarlanamadı.. (%1)").arg(Sdk.LastErrorText());
+}
+
+}  // namespace
+
+bool IsCommandLine(int argc, char* argv[]) {
+  return argc > 1 && argv[1][0] == '-' && argv[1][1] == '-';
+}
+
+int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
+  QString command;
+  int retries = 0;
+  for (int i = 1; i < Arguments.size(); ++i) {
+    const QString& a = Arguments[i];
+    if (a == QLatin1String("--retries")) {
+      bool number = false;
+      retries = i + 1 < Arguments.size() ? Arguments[++i].toInt(&number) : 0;
+      if (!number || retries < 0 || retries > kMaxRetries)
+        return Usage(
+            QStringLiteral("--retries için 0 ile %1 arasında bir sayı gerekli").arg(kMaxRetries));
+    } else if (a == QLatin1String("--download-all") || a == QLatin1String("--check") ||
+               a == QLatin1String("--set-time-all") || a == QLatin1String("--help")) {
+      if (!command.isEmpty()) return Usage(QStringLiteral("tek bir komut verilebilir"));
+      command = a;
+    } else {
+      return Usage(QStringLiteral("bilinmeyen seçenek: %1").arg(a));
+    }
+  }
+  if (Arguments.contains(QStringLiteral("--retries")) && command != QLatin1String("--download-all"))
+    return Usage(QStringLiteral("--retries yalnızca --download-all ile kullanılır"));
+  if (command.isEmpty()) return Usage(QStringLiteral("komut verilmedi"));
+  if (command == QLatin1String("--help")) {
+    Out(QString::fromUtf8(kUsage));
+    return kExitOk;
+  }
+
+  TTerminalSession session(AppFolder);
+  session.Start();
+  const QString data = session.AppPath + QStringLiteral("Data.mdb");
+  if (!QFileInfo::exists(data)) {
+    Err(QStringLiteral("Data dosyası bulunamadı: %1").arg(data));
+    return kExitUsage;
+  }
+  TfrmDM dm;
+  QList<TBatchTerminal> terminals;
+  TDownloadOptions options;
+  try {
+    dm.ADOConnection1.Open(data);
+    dm.qrycihaz.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
+    terminals = ReadTerminalList(dm.qrycihaz);
+    options = session.ReadDownloadOptions();
+  } catch (const EAppError& e) {
+    Err(QStringLiteral("Data dosyası okunamadı: %1").arg(e.Text()));
+    return kExitUsage;
+  }
+
+  TFKAttendObject& sdk = *session.TerminalSdk;
+  if (command == QLatin1String("--check")) return ForEveryTerminal(sdk, terminals, &CheckOne);
+  if (command == QLatin1String("--set-time-all"))
+    return ForEveryTerminal(sdk, terminals, &SetTimeOne);
+
+  TConsoleBatch report(isatty(fileno(stdout)) != 0);
+  try {
+    const TBatchTotals totals = DownloadAll(
+        sdk, terminals, {session.AppPath, options.SecondDataFile, QDate::currentDate(), retries},
+        report);
+    return totals.Failed > 0 ? kExitTerminalFailed : kExitOk;
+  } catch (const EAppError& e) {
+    Err(e.Text());
+    return kExitTerminalFailed;
+  }
+}

@@ -1,0 +1,295 @@
+// The batch download, the full download with clearing and the command-line
+// mode against real vterminals through the stand-in library.
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include "SimFixture.h"
+#include "TestProgram.h"
+#include "attendance/AttendanceFiles.h"
+#include "attendance/AttendanceLine.h"
+
+namespace {
+
+// The terminal's records in its order, as lines of machine Machine.
+QList<QByteArray> TerminalLines(const VTerminal& Vt, int Machine) {
+  QFile f(Vt.statePath() + QStringLiteral(".d/records.bin"));
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = f.readAll();
+  QList<QByteArray> lines;
+  for (qsizetype at = 0; at + 36 <= bytes.size(); at += 36) {
+    int v[9];
+    for (int i = 0; i < 9; ++i) v[i] = qFromLittleEndian<qint32>(bytes.constData() + at + 4 * i);
+    lines << AttendanceLine({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]}, Machine);
+  }
+  return lines;
+}
+
+QByteArray FileText(const QList<QByteArray>& Lines) {
+  QByteArray text;
+  for (const QByteArray& l : Lines) text += l + "\r\n";
+  return text;
+}
+
+int RecordsHeld(const VTerminal& Vt) {
+  return Vt.state().value("records").toObject().value("count").toInt(-1);
+}
+
+QString BackupFile() {
+  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
+}
+
+// Terminals "T1", "T2", "T3" with machine numbers 1 to 3 on the given ports.
+void AddTerminals(TestFolder& Folder, const QList<int>& Ports) {
+  for (int i = 0; i < Ports.size(); ++i)
+    Folder.AddTerminal(QStringLiteral("T%1").arg(i + 1), QString::number(i + 1),
+                       QStringLiteral("ethernet"), {}, {}, QStringLiteral("127.0.0.1"),
+                       QString::number(Ports[i]));
+}
+
+// The program file in a program folder of its own, with the terminal
+// libraries beside it, as an installation has them.
+void InstallProgram(const TestFolder& Folder) {
+  const QString bin = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+  // A hard link (or a copy on another file system), not a symbolic link: the
+  // program finds its folder through the path it was started by.
+  if (::link(QFile::encodeName(bin + "meridox").constData(),
+             QFile::encodeName(Folder.File("meridox")).constData()) != 0)
+    QVERIFY(QFile::copy(bin + "meridox", Folder.File("meridox")));
+  for (const char* lib : {"libFK623Attend.so", "libFKAttend.so"})
+    QVERIFY(QFile::link(bin + lib, Folder.File(lib)));
+}
+
+struct TRun {
+  int Exit = -1;
+  QString Out, Err;
+};
+
+// Runs the command line with no display at all.
+QProcess* Launch(const TestFolder& Folder, const QStringList& Arguments) {
+  auto* p = new QProcess;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("DISPLAY");
+  env.remove("WAYLAND_DISPLAY");
+  env.remove("QT_QPA_PLATFORM");
+  p->setProcessEnvironment(env);
+  p->start(Folder.File("meridox"), Arguments);
+  return p;
+}
+TRun Finish(QProcess* P) {
+  std::unique_ptr<QProcess> p(P);
+  TRun run;
+  if (!p->waitForFinished(120000)) return run;
+  run.Exit = p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1;
+  run.Out = QString::fromUtf8(p->readAllStandardOutput());
+  run.Err = QString::fromUtf8(p->readAllStandardError());
+  return run;
+}
+TRun RunCommandLine(const TestFolder& Folder, const QStringList& Arguments) {
+  return Finish(Launch(Folder, Arguments));
+}
+
+}  // namespace
+
+class TestE2EBatch : public QObject {
+  Q_OBJECT
+ private slots:
+  // Two terminals deliver every record once with their machine numbers;
+  // the third, where nothing listens, is reported and the batch goes on.
+  void batchInTheWindow() {
+    QTemporaryDir d1, d2;
+    VTerminal vt1(d1.path()), vt3(d2.path());
+    QVERIFY2(vt1.start({"--machine", "1", "--seed-users", "4", "--seed-records", "30"}),
+             qPrintable(vt1.error()));
+    QVERIFY2(vt3.start({"--machine", "3", "--seed-users", "4", "--seed-records", "20"}),
+             qPrintable(vt3.error()));
+    DeadPort dead;
+    TestProgram t(true, TSdk::Library);
+    AddTerminals(t.Folder, {vt1.port(), dead.port(), vt3.port()});
+    t.Start();
+    t.Main().BitBtn11->click();
+
+    const QByteArray text = FileText(TerminalLines(vt1, 1) + TerminalLines(vt3, 3));
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), text);
+    QCOMPARE(t.Folder.ReadFile(BackupFile()), text);
+    QCOMPARE(
+        t.Main().Memo3->toPlainText(),
+        QStringLiteral("T1: 30 kayıt aktarıldı\nT2: HATA - No Open Comm\nT3: 20 kayıt "
+                       "aktarıldı\nİşlem tamamlandı. Terminal: 3, Hatalı: 1, Toplam Kayıt: 50"));
+    QCOMPARE(t.Shown(), QStringList{});
+    QVERIFY(vt1.state().value("enabled").toBool());
+    QCOMPARE(vt3.journal().last(), QStringLiteral("FK_DisConnect() = 1"));
+  }
+
+  // A cancel during the first terminal's walk lets that walk finish and
+  // stops before the second terminal is even connected.
+  void cancelStopsBeforeTheNextTerminal() {
+    QTemporaryDir d1, d2;
+    VTerminal vt1(d1.path()), vt2(d2.path());
+    QVERIFY(vt1.start({"--machine", "1", "--seed-users", "4", "--seed-records", "30"}));
+    QVERIFY(vt2.start({"--machine", "2", "--seed-users", "4", "--seed-records", "30"}));
+    TestProgram t(true, TSdk::Library);
+    AddTerminals(t.Folder, {vt1.port(), vt2.port()});
+    t.Start();
+    t.Dialogs->OnProcessMessages = [&] {
+      if (t.Main().BitBtn13->isEnabled() && vt1.journal().size() > 2) t.Main().BitBtn13->click();
+    };
+    t.Main().BitBtn11->click();
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), FileText(TerminalLines(vt1, 1)));
+    QVERIFY(t.Main().Memo3->toPlainText().endsWith(
+        QStringLiteral("İşlem iptal edildi. Terminal: 1, Hatalı: 0, Toplam Kayıt: 30")));
+    QCOMPARE(vt2.journal(), QStringList{});
+  }
+
+  // The full download with clearing: every record in the files, none left
+  // on the terminal; a second one finds nothing and writes nothing.
+  void fullDownloadClears() {
+    QTemporaryDir dir;
+    VTerminal vt(dir.path());
+    QVERIFY(vt.start({"--machine", "3", "--seed-users", "5", "--seed-records", "40"}));
+    const QList<QByteArray> lines = TerminalLines(vt, 3);
+    TestProgram t(true, TSdk::Library);
+    AddTerminals(t.Folder, {0, 0, vt.port()});
+    t.Start();
+    t.SelectTerminalRow(2);
+    t.Main().BitBtn4->click();
+    t.Main().BitBtn5->click();  // the usual download first: the full one takes those too
+    t.Dialogs->Clear();
+    t.Dialogs->Answers = {IDYES};
+    t.Main().mnuTumVerileriAlSil->trigger();
+
+    QCOMPARE(t.Shown().value(1),
+             QStringLiteral("40 kayıt dosyaya aktarıldı, cihazdaki kayıtlar silindi...."));
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), FileText(lines + lines));
+    QCOMPARE(RecordsHeld(vt), 0);
+    QVERIFY(vt.state().value("enabled").toBool());
+    const QStringList calls = vt.journal();
+    QCOMPARE(calls.mid(calls.size() - 2),
+             (QStringList{"FK_EmptyGeneralLogData() = 1", "FK_EnableDevice(1) = 1"}));
+
+    t.Dialogs->Clear();
+    t.Dialogs->Answers = {IDYES};
+    t.Main().mnuTumVerileriAlSil->trigger();
+    QCOMPARE(t.Shown().value(1), QStringLiteral("Cihazdan Alınacak Veri Yok..."));
+    t.Main().mnuTumVerileriAl->trigger();
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), FileText(lines + lines));
+  }
+
+  // A walk dropped in the middle or a clear that fails: the terminal keeps
+  // its log, the lines written stay, and the message says what happened.
+  void clearingThatCannotFinish_data() {
+    QTest::addColumn<QStringList>("fault");
+    QTest::addColumn<int>("written");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("dropped walk")
+        << QStringList{"--drop-walk-after", "25"} << 25
+        << "HATA...veriler alınamadı (Read Error). Dosyaya aktarılan kayıt sayısı: 25. Cihazdaki "
+           "kayıtlar silinmedi....";
+    QTest::newRow("clear fails")
+        << QStringList{"--fail", "FK_EmptyGeneralLogData:-5"} << 40
+        << "40 kayıt dosyaya aktarıldı, fakat cihazdaki kayıtlar silinemedi (Parameter Error). "
+           "Aktarılan kayıtlar dosyalarda duruyor....";
+  }
+  void clearingThatCannotFinish() {
+    QFETCH(QStringList, fault);
+    QFETCH(int, written);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    VTerminal vt(dir.path());
+    QVERIFY(vt.start(QStringList{"--machine", "3", "--seed-users", "5", "--seed-records", "40"} +
+                     fault));
+    const QList<QByteArray> lines = TerminalLines(vt, 3);
+    TestProgram t(true, TSdk::Library);
+    AddTerminals(t.Folder, {0, 0, vt.port()});
+    t.Start();
+    t.SelectTerminalRow(2);
+    t.Main().BitBtn4->click();
+    t.Dialogs->Answers = {IDYES};
+    t.Main().mnuTumVerileriAlSil->trigger();
+    QCOMPARE(t.Shown().value(1), text);
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), FileText(lines.mid(0, written)));
+    QCOMPARE(RecordsHeld(vt), 40);
+  }
+
+  // The command line writes the same files and lines as the window and
+  // fails with 1 while a terminal is unreachable, 0 once it is up; with no
+  // database it ends with 2.
+  void commandLine() {
+    QTemporaryDir d1, d2, d3;
+    VTerminal vt1(d1.path()), vt2(d2.path()), vt3(d3.path());
+    QVERIFY(vt1.start({"--machine", "1", "--seed-users", "4", "--seed-records", "30"}));
+    QVERIFY(vt3.start({"--machine", "3", "--seed-users", "4", "--seed-records", "20"}));
+    auto dead = std::make_unique<DeadPort>();
+    const int port2 = dead->port();
+    TestProgram t(false, TSdk::Library);
+    InstallProgram(t.Folder);
+    TRun run = RunCommandLine(t.Folder, {"--download-all"});
+    QCOMPARE(run.Exit, 2);
+    QVERIFY2(run.Err.contains(QStringLiteral("Data dosyası bulunamadı")), qPrintable(run.Err));
+
+    t.Folder.CreateDatabases();
+    AddTerminals(t.Folder, {vt1.port(), port2, vt3.port()});
+    run = RunCommandLine(t.Folder, {"--download-all"});
+    QCOMPARE(run.Exit, 1);
+    QCOMPARE(run.Out,
+             QStringLiteral("T1: 30 kayıt aktarıldı\nT2: HATA - No Open Comm\nT3: 20 kayıt "
+                            "aktarıldı\nİşlem tamamlandı. Terminal: 3, Hatalı: 1, "
+                            "Toplam Kayıt: 50\n"));
+    const QList<QByteArray> first = TerminalLines(vt1, 1) + TerminalLines(vt3, 3);
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), FileText(first));
+    QCOMPARE(t.Folder.ReadFile(BackupFile()), FileText(first));
+    run = RunCommandLine(t.Folder, {"--check"});
+    QCOMPARE(run.Exit, 1);
+    QVERIFY2(run.Out.startsWith(QStringLiteral("T1: bağlantı başarılı\nT2: HATA - No Open Comm\n")),
+             qPrintable(run.Out));
+
+    dead.reset();
+    QVERIFY(vt2.start({"--port", QString::number(port2), "--machine", "2", "--seed-users", "4",
+                       "--seed-records", "10"}));
+    run = RunCommandLine(t.Folder, {"--download-all", "--retries", "1"});
+    QCOMPARE(run.Exit, 0);
+    QVERIFY2(run.Out.contains(QStringLiteral("T2: 10 kayıt aktarıldı\n")), qPrintable(run.Out));
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), FileText(first + TerminalLines(vt2, 2)));
+    QCOMPARE(RunCommandLine(t.Folder, {"--set-time-all"}).Exit, 0);
+    QVERIFY(vt2.journal().contains(QStringLiteral("FK_EnableDevice(1) = 1")));
+    QCOMPARE(RunCommandLine(t.Folder, {"--download-all", "--retries", "x"}).Exit, 2);
+  }
+
+  // Two command-line downloads started together: the second waits for the
+  // first, so every record is written exactly once and no line is cut or
+  // interleaved.
+  void twoCommandLinesTogether() {
+    QTemporaryDir d1, d2;
+    VTerminal vt1(d1.path(), false), vt2(d2.path(), false);
+    QVERIFY(vt1.start({"--machine", "1", "--seed-users", "50", "--seed-records", "20000"}));
+    QVERIFY(vt2.start({"--machine", "2", "--seed-users", "50", "--seed-records", "20000"}));
+    TestProgram t(true, TSdk::Library);
+    InstallProgram(t.Folder);
+    AddTerminals(t.Folder, {vt1.port(), vt2.port()});
+    QProcess* a = Launch(t.Folder, {"--download-all"});
+    QProcess* b = Launch(t.Folder, {"--download-all"});
+    const TRun ra = Finish(a), rb = Finish(b);
+    QCOMPARE(ra.Exit, 0);
+    QCOMPARE(rb.Exit, 0);
+
+    QList<QByteArray> expected = TerminalLines(vt1, 1) + TerminalLines(vt2, 2);
+    QByteArray text = t.Folder.ReadFile("veri.txt");
+    QVERIFY(text.endsWith("\r\n"));
+    QList<QByteArray> written = text.split('\n');
+    written.removeLast();
+    for (QByteArray& l : written) {
+      QVERIFY2(l.endsWith('\r'), l.constData());
+      l.chop(1);
+    }
+    std::sort(expected.begin(), expected.end());
+    std::sort(written.begin(), written.end());
+    QCOMPARE(written.size(), 40000);
+    QVERIFY(written == expected);
+    QCOMPARE(t.Folder.ReadFile(BackupFile()), text);
+  }
+};
+
+QTEST_MAIN(TestE2EBatch)
+#include "tst_e2e_batch.moc"

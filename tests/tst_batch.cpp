@@ -1,0 +1,273 @@
+// The full download, the full download with clearing, the batch over the
+// terminal list and the download lock, in the main window against the fake
+// SDK: the exact calls, the lines written and what the operator is told.
+#include <QLockFile>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "TestProgram.h"
+#include "attendance/AttendanceFiles.h"
+#include "attendance/AttendanceLine.h"
+#include "attendance/DownloadLock.h"
+
+namespace {
+
+using Record = std::array<int, 9>;
+
+QList<Record> Records(int Count) {
+  QList<Record> records;
+  for (int i = 1; i <= Count; ++i) records.append({i, 1, 0, 2024, 3, 5, 8, 7, i % 60});
+  return records;
+}
+QByteArray LinesOf(const QList<Record>& Records, int Machine) {
+  QByteArray text;
+  for (const Record& r : Records)
+    text +=
+        AttendanceLine({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7], r[8]}, Machine) + "\r\n";
+  return text;
+}
+QString Backup() {
+  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
+}
+
+const QString kE0 = QStringLiteral("FK_EnableDevice(17,0)");
+const QString kE1 = QStringLiteral("FK_EnableDevice(17,1)");
+const QString kLoad0 = QStringLiteral("FK_LoadGeneralLogData(17,0)");
+const QString kGet = QStringLiteral("FK_GetGeneralLogData_1(17)");
+const QString kEmpty = QStringLiteral("FK_EmptyGeneralLogData(17)");
+const QString kTitle = QStringLiteral("Terminal İşlemleri");
+
+// Terminal 7 "Ana Kapı" connected through the fakes.
+struct Connected : TestProgram {
+  Connected() {
+    Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("7"), QStringLiteral("usb"));
+    Start();
+    Main().BitBtn4->click();
+    FakeSdk.Calls.clear();
+  }
+};
+
+QStringList Walk(int Records, const QString& End = {}) {
+  QStringList calls{kE0, kLoad0};
+  for (int i = 0; i <= Records; ++i) calls << kGet;
+  if (!End.isEmpty()) calls << End;
+  return calls << kE1;
+}
+
+}  // namespace
+
+class TestBatch : public QObject {
+  Q_OBJECT
+ private slots:
+  // "Tüm Verileri Al (silmez)": read mark 0, and nothing is ever deleted.
+  void fullDownloadKeepsTheLog() {
+    Connected t;
+    FakeSdk.LogRecords = Records(3);
+    t.Main().mnuTumVerileriAl->trigger();
+    QCOMPARE(FakeSdk.Calls, Walk(3));
+    QCOMPARE(t.Shown(), QStringList{QStringLiteral("Bilgiler Dosyaya Aktarıldı....")});
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), LinesOf(Records(3), 7));
+  }
+
+  // The clear is made only after a complete walk whose lines are on disk,
+  // before the terminal is enabled again; every other ending leaves the log
+  // alone and says so, and the lines read stay written.
+  void clearPath_data() {
+    QTest::addColumn<QList<int>>("enable");
+    QTest::addColumn<int>("load");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("walkEnd");
+    QTest::addColumn<int>("clear");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("written");
+    const int info = MB_OK | MB_ICONINFORMATION, warn = MB_OK | MB_ICONWARNING;
+    QTest::newRow("cleared") << QList<int>{} << 1 << 3 << -7 << 1 << Walk(3, kEmpty)
+                             << "3 kayıt dosyaya aktarıldı, cihazdaki kayıtlar silindi...." << info
+                             << 3;
+    QTest::newRow("clear fails: lines stay")
+        << QList<int>{} << 1 << 3 << -7 << -2 << Walk(3, kEmpty)
+        << "3 kayıt dosyaya aktarıldı, fakat cihazdaki kayıtlar silinemedi (No Open Comm). "
+           "Aktarılan kayıtlar dosyalarda duruyor...."
+        << warn << 3;
+    QTest::newRow("walk breaks: no clear")
+        << QList<int>{} << 1 << 2 << -4 << 1 << (QStringList{kE0, kLoad0, kGet, kGet, kGet, kE1})
+        << "HATA...veriler alınamadı (Read Error). Dosyaya aktarılan kayıt sayısı: 2. Cihazdaki "
+           "kayıtlar silinmedi...."
+        << warn << 2;
+    QTest::newRow("load fails: no clear")
+        << QList<int>{} << -2 << 3 << -7 << 1 << (QStringList{kE0, kLoad0, kE1})
+        << "HATA...veriler alınamadı (No Open Comm). Dosyaya aktarılan kayıt sayısı: 0. "
+           "Cihazdaki kayıtlar silinmedi...."
+        << warn << 0;
+    QTest::newRow("disable fails: no clear")
+        << QList<int>{-2} << 1 << 3 << -7 << 1 << (QStringList{kE0, kE1})
+        << "HATA...veriler alınamadı (No Open Comm). Dosyaya aktarılan kayıt sayısı: 0. "
+           "Cihazdaki kayıtlar silinmedi...."
+        << warn << 0;
+    QTest::newRow("no records: nothing to clear") << QList<int>{} << 1 << 0 << -7 << 1 << Walk(0)
+                                                  << "Cihazdan Alınacak Veri Yok..." << info << 0;
+  }
+  void clearPath() {
+    QFETCH(QList<int>, enable);
+    QFETCH(int, load);
+    QFETCH(int, records);
+    QFETCH(int, walkEnd);
+    QFETCH(int, clear);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, text);
+    QFETCH(int, flags);
+    QFETCH(int, written);
+    Connected t;
+    FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = enable;
+    FakeSdk.Results[QStringLiteral("FK_LoadGeneralLogData")] = load;
+    QList<int> walk(records, 1);
+    FakeSdk.Queued[QStringLiteral("FK_GetGeneralLogData_1")] = walk << walkEnd;
+    FakeSdk.Results[QStringLiteral("FK_EmptyGeneralLogData")] = clear;
+    FakeSdk.LogRecords = Records(records);
+    t.Dialogs->Answers = {IDYES};
+    t.Main().mnuTumVerileriAlSil->trigger();
+
+    QCOMPARE(FakeSdk.Calls, calls);
+    QCOMPARE(t.Dialogs->Shown.size(), 2);
+    QCOMPARE(t.Dialogs->Shown[0].Text,
+             QStringLiteral("\"Ana Kapı\" terminalindeki tüm kayıtlar alınıp cihazdan silinecek. "
+                            "Devam etmek istiyor musunuz...?"));
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_YESNO | MB_ICONQUESTION);
+    QCOMPARE(t.Dialogs->Shown[1].Text, text);
+    QCOMPARE(t.Dialogs->Shown[1].Title, kTitle);
+    QCOMPARE(t.Dialogs->Shown[1].Flags, flags);
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), LinesOf(Records(written), 7));
+    QCOMPARE(t.Folder.ReadFile(Backup()), LinesOf(Records(written), 7));
+    QVERIFY(t.Main().BitBtn5->isEnabled());
+  }
+
+  // No clear without an explicit Yes, and none when a file cannot take the
+  // lines (they are not on disk).
+  void clearRefused() {
+    Connected t;
+    FakeSdk.LogRecords = Records(3);
+    t.Main().mnuTumVerileriAlSil->trigger();  // the scripted answer is No
+    QCOMPARE(FakeSdk.Calls, QStringList{});
+    if (!QFile::exists(QStringLiteral("/dev/full"))) QSKIP("no /dev/full");
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot call seek")));
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), t.Folder.File(QStringLiteral("veri.txt"))));
+    t.Dialogs->Answers = {IDYES};
+    t.Main().mnuTumVerileriAlSil->trigger();
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_EmptyGeneralLogData")), 0);
+    QCOMPARE(FakeSdk.Calls.last(), kE1);
+    const QString shown = t.Dialogs->Shown.last().Text;
+    QVERIFY2(shown.startsWith(QStringLiteral("HATA...veriler dosyaya yazılamadı (")) &&
+                 shown.endsWith(QStringLiteral("No space left on device). Cihazdaki kayıtlar "
+                                               "silinmedi....")),
+             qPrintable(shown));
+  }
+
+  // Every terminal of the list in its order: connect with the row's
+  // parameters, walk with read mark 1, disconnect; an unreachable one is
+  // reported with the SDK's text and the batch goes on. The window's own
+  // connection is closed first, after a Yes.
+  void batchOverTheList() {
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("A Giriş"), QStringLiteral("1"), QStringLiteral("ethernet"),
+                         {}, {}, QStringLiteral("10.0.0.1"), QStringLiteral("5005"));
+    t.Folder.AddTerminal(QStringLiteral("B Depo"), QStringLiteral("2"), QStringLiteral("usb"));
+    t.Folder.AddTerminal(QStringLiteral("C Çıkış"), QStringLiteral("3"), QStringLiteral("com"),
+                         QStringLiteral("4"), QString());
+    t.Start();
+    t.Main().BitBtn4->click();  // connected to the first row
+    t.Dialogs->Answers = {IDNO};
+    t.Main().BitBtn11->click();
+    QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLANTI_KES"));
+    QCOMPARE(t.Main().Memo3->toPlainText(), QString());
+
+    FakeSdk.Calls.clear();
+    FakeSdk.Queued[QStringLiteral("FK_ConnectUSB")] = {-2};
+    FakeSdk.LogRecords = Records(3);
+    QList<int> walks{1, 1, -7, 1, -7};  // two records from the first, one from the third
+    FakeSdk.Queued[QStringLiteral("FK_GetGeneralLogData_1")] = walks;
+    t.Dialogs->Answers = {IDYES};
+    t.Main().BitBtn11->click();
+
+    const QString e0 = QStringLiteral("FK_EnableDevice(17,0)"),
+                  e1 = QStringLiteral("FK_EnableDevice(17,1)");
+    const QString load = QStringLiteral("FK_LoadGeneralLogData(17,1)");
+    QCOMPARE(FakeSdk.Calls,
+             (QStringList{"FK_DisConnect(17)", "FK_ConnectNet(1,10.0.0.1,5005,5000,0,0)", e0, load,
+                          kGet, kGet, kGet, e1, "FK_DisConnect(17)", "FK_ConnectUSB(2)",
+                          "FK_ConnectComm(3,4,9600,,0,5000)", e0, load, kGet, kGet, e1,
+                          "FK_DisConnect(17)"}));
+    QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLAN"));
+    QCOMPARE(t.Main().Memo3->toPlainText(),
+             QStringLiteral("A Giriş: 2 kayıt aktarıldı\nB Depo: HATA - No Open Comm\n"
+                            "C Çıkış: 1 kayıt aktarıldı\n"
+                            "İşlem tamamlandı. Terminal: 3, Hatalı: 1, Toplam Kayıt: 3"));
+    const QList<Record> all = Records(3);
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")),
+             LinesOf(all.mid(0, 2), 1) + LinesOf(all.mid(2), 3));
+    QCOMPARE(t.Dialogs->Shown.size(), 2);  // the two questions; the batch itself asks nothing
+    QVERIFY(!t.Main().BitBtn13->isEnabled());
+    QVERIFY(t.Main().BitBtn11->isEnabled());
+  }
+
+  // While the batch runs only the cancel button is live among the controls
+  // that could touch a terminal; a cancel stops before the next terminal.
+  void batchCancel() {
+    TestProgram t;
+    for (const char* name : {"A", "B", "C"})
+      t.Folder.AddTerminal(QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("usb"));
+    t.Start();
+    FakeSdk.LogRecords = Records(2);
+    bool locked = true;
+    t.Dialogs->OnProcessMessages = [&] {
+      for (QWidget* w : QList<QWidget*>{t.Main().BitBtn4, t.Main().BitBtn11, t.Main().BitBtn1,
+                                        t.Main().BitBtn3, t.Main().DBGrid1})
+        locked = locked && !w->isEnabled();
+      locked = locked && t.Main().BitBtn13->isEnabled() && !t.Main().mnuTumVerileriAl->isEnabled();
+      // The operator presses cancel while the first terminal's walk runs.
+      if (FakeSdk.CallCount(QStringLiteral("FK_LoadGeneralLogData")) == 1 &&
+          t.Main().BitBtn13->isEnabled())
+        t.Main().BitBtn13->click();
+    };
+    t.Main().BitBtn11->click();
+    QVERIFY(locked);
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_ConnectUSB")), 1);
+    QCOMPARE(FakeSdk.Calls.last(), QStringLiteral("FK_DisConnect(17)"));
+    QCOMPARE(t.Main().Memo3->toPlainText().split('\n').last(),
+             QStringLiteral("İşlem iptal edildi. Terminal: 1, Hatalı: 0, Toplam Kayıt: 2"));
+    QVERIFY(t.Main().Memo3->toPlainText().contains(QStringLiteral("A: 2 kayıt aktarıldı")));
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), LinesOf(Records(2), 1));
+    QVERIFY(!t.Main().BitBtn13->isEnabled());
+    QVERIFY(t.Main().BitBtn4->isEnabled());
+  }
+
+  // A download finds the lock held by another one: it says it is waiting,
+  // touches neither the terminal nor the files meanwhile, and goes on once
+  // the lock is free.
+  void downloadWaitsForTheLock() {
+    Connected t;
+    FakeSdk.LogRecords = Records(2);
+    QLockFile other(TDownloadLock::FileName(t.Folder.Path()));
+    QVERIFY(other.tryLock(0));
+    bool sawWaiting = false;
+    int pumps = 0;
+    t.Dialogs->OnProcessMessages = [&] {
+      if (!other.isLocked()) return;
+      sawWaiting = t.Main().Memo4->toPlainText() ==
+                   QStringLiteral("Başka bir veri aktarımı sürüyor, bitmesi bekleniyor....");
+      QVERIFY(FakeSdk.Calls.isEmpty());
+      QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("veri.txt"))));
+      if (++pumps == 3) other.unlock();
+    };
+    t.Main().BitBtn5->click();
+    QVERIFY(sawWaiting);
+    QCOMPARE(pumps, 3);
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), LinesOf(Records(2), 7));
+    QCOMPARE(t.Main().Memo4->toPlainText().count('\n'), 1);  // the two lines, no waiting text
+    QVERIFY(!QFile::exists(TDownloadLock::FileName(t.Folder.Path())));
+  }
+};
+
+QTEST_MAIN(TestBatch)
+#include "tst_batch.moc"
