@@ -10,17 +10,6 @@
 
 namespace {
 
-// A terminal's walk shows nothing of its own in the batch: Memo3 gets the
-// terminal's line when it is done.
-class TQuietWalk final : public TDownloadReport {
- public:
-  void Started(int) override {}
-  void Line(const QByteArray&) override {}
-  void Counted(int) override {}
-  void Progress(int) override {}
-  void Ended(int) override {}
-};
-
 class TBatchView final : public TBatchReport {
  public:
   TBatchView(QPlainTextEdit* Memo, const bool& CancelAsked) : memo_(Memo), cancel_(CancelAsked) {}
@@ -43,7 +32,7 @@ class TBatchView final : public TBatchReport {
  private:
   QPlainTextEdit* memo_;
   const bool& cancel_;
-  TQuietWalk walk_;
+  TSilentDownloadReport walk_;  // Memo3 gets the terminal's line when it is done
 };
 
 }  // namespace

@@ -28,6 +28,16 @@ class TDownloadReport {
   virtual void Ended(int Count) = 0;
 };
 
+// A walk that shows nothing of its own (a terminal of a batch).
+class TSilentDownloadReport final : public TDownloadReport {
+ public:
+  void Started(int) override {}
+  void Line(const QByteArray&) override {}
+  void Counted(int) override {}
+  void Progress(int) override {}
+  void Ended(int) override {}
+};
+
 // A terminal call failed where the action cannot go on; the text is the
 // SDK's text for the result.
 class ETerminalError : public EAppError {

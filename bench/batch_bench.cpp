@@ -55,14 +55,6 @@ qint64 LineCount(const QByteArray& Text) {
   return Text.count('\n');
 }
 
-class TNoReport final : public TDownloadReport {
- public:
-  void Started(int) override {}
-  void Line(const QByteArray&) override {}
-  void Counted(int) override {}
-  void Progress(int) override {}
-  void Ended(int) override {}
-};
 
 }  // namespace
 
@@ -115,7 +107,7 @@ int main(int argc, char** argv) {
     dialogs->OnProcessMessages = [] { QCoreApplication::processEvents(); };
     TestFolder folder;
     TFKAttendObject sdk(MakeLibraryLoader());
-    TNoReport quiet;
+    TSilentDownloadReport quiet;
     qint64 written = 0;
     for (int i = 0; i < count; ++i) {
       TConnInfo info;
