@@ -154,7 +154,7 @@ static QSqlQuery Run(const QString& Connection, const QString& Text, const QVari
     return QSqlQuery(db);
   }
   constexpr int kMostStatements = 64;
-  const bool keep = db.driverName() == QLatin1String("QSQLITE");
+  const bool keep = IsLocalFile(db);
   QHash<QString, QSqlQuery>* kept = keep ? &Statements()[Connection] : nullptr;
   QSqlQuery q = kept ? kept->value(Text, QSqlQuery(db)) : QSqlQuery(db);
   if (!kept || !kept->contains(Text)) {
