@@ -4,47 +4,9 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "TestProgram.h"
-#include "attendance/AttendanceFiles.h"
-#include "attendance/AttendanceLine.h"
+#include "AttendanceFixture.h"
 #include "attendance/CardFile.h"
 #include "attendance/Download.h"
-
-namespace {
-
-using Record = std::array<int, 9>;  // enroll, verify, in/out, y, m, d, h, mi, s
-
-// Records of user 1..Count, one second apart, verify mode 1.
-QList<Record> Records(int Count) {
-  QList<Record> records;
-  for (int i = 1; i <= Count; ++i) records.append({i, 1, 0, 2024, 3, 5, 8, 7, i % 60});
-  return records;
-}
-QByteArray LinesOf(const QList<Record>& Records, int Machine) {
-  QByteArray text;
-  for (const Record& r : Records)
-    text +=
-        AttendanceLine({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7], r[8]}, Machine) + "\r\n";
-  return text;
-}
-
-// The backup file of this month, relative to the program folder.
-QString Backup() {
-  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
-}
-
-// The program with terminal 7 ("Ana Kapı") connected through the fakes.
-struct Connected : TestProgram {
-  Connected() {
-    Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("7"), QStringLiteral("usb"));
-    Start();
-    Main().BitBtn4->click();
-    FakeSdk.Calls.clear();
-  }
-  QByteArray File(const QString& Name) const { return Folder.ReadFile(Name); }
-};
-
-}  // namespace
 
 class TestAttendance : public QObject {
   Q_OBJECT
@@ -105,7 +67,7 @@ class TestAttendance : public QObject {
     Connected t;
     t.Folder.WriteFile(QStringLiteral("veri.txt"), "earlier\r\n");
     QDir(t.Folder.Path()).mkdir(QStringLiteral("yedek_K20"));
-    t.Folder.WriteFile(Backup(), "backup\r\n");
+    t.Folder.WriteFile(BackupFile(), "backup\r\n");
     const QList<Record> first = Records(3);
     const QList<Record> second = {{1234567, 20, 1, 2024, 4, 1, 17, 30, 0}};
     FakeSdk.LogRecords = first;
@@ -114,7 +76,7 @@ class TestAttendance : public QObject {
     t.Main().BitBtn5->click();
     const QByteArray lines = LinesOf(first, 7) + LinesOf(second, 7);
     QCOMPARE(t.File(QStringLiteral("veri.txt")), "earlier\r\n" + lines);
-    QCOMPARE(t.File(Backup()), "backup\r\n" + lines);
+    QCOMPARE(t.File(BackupFile()), "backup\r\n" + lines);
     QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("veri2.txt"))));
     // Memo4 holds the last download only.
     QCOMPARE(t.Main().Memo4->toPlainText(), QString::fromLatin1(LinesOf(second, 7)).trimmed());
@@ -130,7 +92,7 @@ class TestAttendance : public QObject {
     const QByteArray lines = LinesOf(Records(2), 7);
     QCOMPARE(t.File(QStringLiteral("veri.txt")), lines);
     QCOMPARE(t.File(QStringLiteral("veri2.txt")), lines);
-    QCOMPARE(t.File(Backup()), lines);
+    QCOMPARE(t.File(BackupFile()), lines);
     QCOMPARE(t.Main().Memo4->toPlainText() + QLatin1String("\n"),
              QString::fromLatin1(lines).remove(QLatin1Char('\r')));
   }
@@ -261,7 +223,7 @@ class TestAttendance : public QObject {
     // exist even when nothing came.
     const QByteArray lines = LinesOf(Records(enable.isEmpty() && load == 1 ? records : 0), 7);
     QCOMPARE(t.File(QStringLiteral("veri.txt")), lines);
-    QCOMPARE(t.File(Backup()), lines);
+    QCOMPARE(t.File(BackupFile()), lines);
     QCOMPARE(t.Main().Memo4->toPlainText(), QString::fromLatin1(lines).remove('\r').trimmed());
     QVERIFY(t.Main().BitBtn5->isEnabled());
     QVERIFY(t.Main().BitBtn4->isEnabled());
@@ -278,7 +240,7 @@ class TestAttendance : public QObject {
     QTest::addColumn<QString>("reason");
     QTest::newRow("folder as veri.txt") << "veri.txt" << false << 3 << "Is a directory.";
     QTest::newRow("folder as veri2.txt") << "veri2.txt" << false << 3 << "Is a directory.";
-    QTest::newRow("folder as the backup") << Backup() << false << 3 << "Is a directory.";
+    QTest::newRow("folder as the backup") << BackupFile() << false << 3 << "Is a directory.";
     QTest::newRow("file as yedek_K20") << "yedek_K20" << false << 3 << "Not a directory.";
     QTest::newRow("veri.txt full") << "veri.txt" << true << 3 << "No space left on device.";
     QTest::newRow("veri2.txt full") << "veri2.txt" << true << 3 << "No space left on device.";

@@ -5,30 +5,10 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "TestProgram.h"
-#include "attendance/AttendanceFiles.h"
-#include "attendance/AttendanceLine.h"
+#include "AttendanceFixture.h"
 #include "attendance/DownloadLock.h"
 
 namespace {
-
-using Record = std::array<int, 9>;
-
-QList<Record> Records(int Count) {
-  QList<Record> records;
-  for (int i = 1; i <= Count; ++i) records.append({i, 1, 0, 2024, 3, 5, 8, 7, i % 60});
-  return records;
-}
-QByteArray LinesOf(const QList<Record>& Records, int Machine) {
-  QByteArray text;
-  for (const Record& r : Records)
-    text +=
-        AttendanceLine({r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7], r[8]}, Machine) + "\r\n";
-  return text;
-}
-QString Backup() {
-  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
-}
 
 const QString kE0 = QStringLiteral("FK_EnableDevice(17,0)");
 const QString kE1 = QStringLiteral("FK_EnableDevice(17,1)");
@@ -36,16 +16,6 @@ const QString kLoad0 = QStringLiteral("FK_LoadGeneralLogData(17,0)");
 const QString kGet = QStringLiteral("FK_GetGeneralLogData_1(17)");
 const QString kEmpty = QStringLiteral("FK_EmptyGeneralLogData(17)");
 const QString kTitle = QStringLiteral("Terminal İşlemleri");
-
-// Terminal 7 "Ana Kapı" connected through the fakes.
-struct Connected : TestProgram {
-  Connected() {
-    Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("7"), QStringLiteral("usb"));
-    Start();
-    Main().BitBtn4->click();
-    FakeSdk.Calls.clear();
-  }
-};
 
 QStringList Walk(int Records, const QString& End = {}) {
   QStringList calls{kE0, kLoad0};
@@ -139,7 +109,7 @@ class TestBatch : public QObject {
     QCOMPARE(t.Dialogs->Shown[1].Title, kTitle);
     QCOMPARE(t.Dialogs->Shown[1].Flags, flags);
     QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), LinesOf(Records(written), 7));
-    QCOMPARE(t.Folder.ReadFile(Backup()), LinesOf(Records(written), 7));
+    QCOMPARE(t.Folder.ReadFile(BackupFile()), LinesOf(Records(written), 7));
     QVERIFY(t.Main().BitBtn5->isEnabled());
   }
 

@@ -3,39 +3,11 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
+#include "E2EFixture.h"
 #include "SimFixture.h"
-#include "TestProgram.h"
-#include "attendance/AttendanceFiles.h"
-#include "attendance/AttendanceLine.h"
 
 namespace {
-
-// The terminal's records in its order, as lines of machine Machine, read
-// from its state folder (nine 32-bit little-endian integers per record).
-QList<QByteArray> TerminalLines(const VTerminal& Vt, int Machine) {
-  QFile f(Vt.statePath() + QStringLiteral(".d/records.bin"));
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  const QByteArray bytes = f.readAll();
-  QList<QByteArray> lines;
-  for (qsizetype at = 0; at + 36 <= bytes.size(); at += 36) {
-    int v[9];
-    for (int i = 0; i < 9; ++i) v[i] = qFromLittleEndian<qint32>(bytes.constData() + at + 4 * i);
-    lines << AttendanceLine({v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]}, Machine);
-  }
-  return lines;
-}
-
-QByteArray FileText(const QList<QByteArray>& Lines) {
-  QByteArray text;
-  for (const QByteArray& l : Lines) text += l + "\r\n";
-  return text;
-}
-
-QString BackupFile() {
-  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
-}
 
 // The program with the terminal on Port in its list, connected.
 void ConnectTo(TestProgram& T, int Port) {
