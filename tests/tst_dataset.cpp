@@ -18,30 +18,21 @@ QString ErrorOf(const std::function<void()>& Action) {
 
 class TestDataSet : public QObject {
   Q_OBJECT
-  std::unique_ptr<TestFolder> folder;
-  std::unique_ptr<TADOConnection> data;
-  std::unique_ptr<TADOConnection> log;
+  std::unique_ptr<TLocalDatabases> db;
 
   // The terminal list over rows with these names, as the main window opens it.
   void OpenTerminalList(TDataSet& q, const QStringList& names) {
     for (const QString& name : names)
-      folder->AddTerminal(name, QStringLiteral("1"), QStringLiteral("ethernet"));
+      db->Folder.AddTerminal(name, QStringLiteral("1"), QStringLiteral("ethernet"));
     q.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
   }
 
  private slots:
   void init() {
-    folder = std::make_unique<TestFolder>();
-    folder->CreateDatabases();
-    data = std::make_unique<TADOConnection>(QStringLiteral("data"));
-    data->Open(folder->File(QStringLiteral("Data.mdb")));
-    log = std::make_unique<TADOConnection>(QStringLiteral("log"));
-    log->Open(folder->File(QStringLiteral("Log.mdb")));
+    db = std::make_unique<TLocalDatabases>();
   }
   void cleanup() {
-    data.reset();
-    log.reset();
-    folder.reset();
+    db.reset();
   }
 
   // Names sort in the Turkish alphabet without regard to case, and LIKE
@@ -69,11 +60,11 @@ class TestDataSet : public QObject {
     QFETCH(QStringList, expected);
     const QStringList names = {"Zemin", "Şükrü", "İdare", "bina", "Ümit", "Çatı", "Ana",
                                "ılık",  "inci",  "Irmak", "Öykü", "çay",  "Şube"};
-    TDataSet add(QStringLiteral("ADOQuery2"), log->Name());
+    TDataSet add(QStringLiteral("ADOQuery2"), db->Log.Name());
     add.ExecuteSQL(QStringLiteral("insert into temp (kartno,isim) values ") +
                        QStringList(names.size(), QStringLiteral("('1',?)")).join(QLatin1Char(',')),
                    QVariantList(names.begin(), names.end()));
-    TDataSet q(QStringLiteral("qryisim"), log->Name());
+    TDataSet q(QStringLiteral("qryisim"), db->Log.Name());
     q.OpenSQL(statement, statement.contains(QLatin1Char('?')) ? QVariantList{QStringLiteral("öY%")}
                                                               : QVariantList{});
     QStringList found;
@@ -84,7 +75,7 @@ class TestDataSet : public QObject {
   // A new row gets its id from the database, text is stored as typed
   // (apostrophes included) and columns are found whatever their case.
   void insertPostAndColumnsByName() {
-    TDataSet q(QStringLiteral("ADOQuery1"), data->Name());
+    TDataSet q(QStringLiteral("ADOQuery1"), db->Data.Name());
     q.OpenSQL(QStringLiteral("select * from Terminal "));
     for (const QString& name : {QStringLiteral("Ahmet'in Kapısı"), QStringLiteral("Bina B")}) {
       q.Insert();
@@ -93,7 +84,7 @@ class TestDataSet : public QObject {
       q.Post();
       QVERIFY(q.FieldByName(QStringLiteral("ID")).AsInteger() > 0);
     }
-    TDataSet list(QStringLiteral("qrycihaz"), data->Name());
+    TDataSet list(QStringLiteral("qrycihaz"), db->Data.Name());
     list.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
     QCOMPARE(list.RecordCount(), 2);
     QCOMPARE(list.FieldByName(QStringLiteral("Terminal")).AsString(), QStringLiteral("Ahmet'in Kapısı"));
@@ -106,17 +97,17 @@ class TestDataSet : public QObject {
   }
 
   void textThatIsNoNumberFailsAsInteger() {
-    folder->AddTerminal(QStringLiteral("T"), QStringLiteral("abc"), QStringLiteral("ethernet"));
-    TDataSet q(QStringLiteral("qrycihaz"), data->Name());
+    db->Folder.AddTerminal(QStringLiteral("T"), QStringLiteral("abc"), QStringLiteral("ethernet"));
+    TDataSet q(QStringLiteral("qrycihaz"), db->Data.Name());
     q.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
     QCOMPARE(ErrorOf([&] { q.FieldByName(QStringLiteral("TerminalNo")).AsInteger(); }),
              QStringLiteral("'abc' is not a valid integer value"));
   }
 
   void likeOnEnrollNumberMatchesItsDecimalText() {
-    TDataSet q(QStringLiteral("qryenroll"), data->Name());
+    TDataSet q(QStringLiteral("qryenroll"), db->Data.Name());
     for (int n : {21, 123, 1, 12})
-      ExecOn(folder->File(QStringLiteral("Data.mdb")),
+      ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
              QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber) values (?, 0)"), {n});
     q.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber like ? order by EnrollNumber"),
               {QStringLiteral("12%")});
@@ -126,9 +117,9 @@ class TestDataSet : public QObject {
   }
 
   void jetDeleteStarEmptiesTable() {
-    ExecOn(folder->File(QStringLiteral("Data.mdb")),
+    ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
            QStringLiteral("insert into tblEnroll (EnrollNumber) values (1), (2)"));
-    TDataSet q(QStringLiteral("ADOEnroll"), data->Name());
+    TDataSet q(QStringLiteral("ADOEnroll"), db->Data.Name());
     q.ExecuteSQL(QStringLiteral("delete * from tblEnroll"));
     q.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll"));
     QVERIFY(q.IsEmpty());
@@ -137,13 +128,13 @@ class TestDataSet : public QObject {
 
   // Names with apostrophes go in and are found again through bound values.
   void boundTextValuesKeepApostrophes() {
-    TDataSet ins(QStringLiteral("ADOQuery2"), log->Name());
+    TDataSet ins(QStringLiteral("ADOQuery2"), db->Log.Name());
     ins.ExecuteSQL(QStringLiteral("insert into temp(kartno,isim) values (?,?)"),
                    {QStringLiteral("00042"), QStringLiteral("D'Souza Ömer")});
-    TDataSet upd(QStringLiteral("qry3"), log->Name());
+    TDataSet upd(QStringLiteral("qry3"), db->Log.Name());
     upd.ExecuteSQL(QStringLiteral("update temp set isim=? where kartno=?"),
                    {QStringLiteral("O'Neil Şükrü"), QStringLiteral("00042")});
-    TDataSet q(QStringLiteral("qryisim"), log->Name());
+    TDataSet q(QStringLiteral("qryisim"), db->Log.Name());
     q.OpenSQL(QStringLiteral("select * from temp where isim like ? order by kartno"),
               {QStringLiteral("O'N%")});
     QCOMPARE(q.RecordCount(), 1);
@@ -154,21 +145,21 @@ class TestDataSet : public QObject {
   void templateBytesRoundTrip() {
     QByteArray bytes(20080, '\0');
     for (int i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 7);
-    TDataSet ads(QStringLiteral("ads"), data->Name());
+    TDataSet ads(QStringLiteral("ads"), db->Data.Name());
     ads.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll"));
     ads.Append();
     ads.FieldByName(QStringLiteral("EnrollNumber")).SetAsInteger(42);
     ads.FieldByName(QStringLiteral("FingerNumber")).SetAsInteger(12);
     ads.FieldByName(QStringLiteral("FPdata")).SetAsBytes(bytes);
     ads.Post();
-    TDataSet again(QStringLiteral("ADOEnroll"), data->Name());
+    TDataSet again(QStringLiteral("ADOEnroll"), db->Data.Name());
     again.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber=42"));
     QCOMPARE(again.FieldByName(QStringLiteral("FPdata")).AsBytes(), bytes);
   }
 
   // Editing the selected row, re-querying and returning to it by bookmark.
   void editRequeryAndReturnToRow() {
-    TDataSet q(QStringLiteral("qrycihaz"), data->Name());
+    TDataSet q(QStringLiteral("qrycihaz"), db->Data.Name());
     OpenTerminalList(q, {"Alfa", "Bravo", "Charlie"});
     q.SetRecNo(1);
     const TDataSet::TBookmark mark = q.GetBookmark();
@@ -186,7 +177,7 @@ class TestDataSet : public QObject {
   // Events run inside the call that moved the row, after the dataset is
   // consistent; an error a handler throws leaves that call to the caller.
   void eventErrorsReachTheCaller() {
-    TDataSet q(QStringLiteral("qrycihaz"), data->Name());
+    TDataSet q(QStringLiteral("qrycihaz"), db->Data.Name());
     QStringList seen;
     q.AfterOpen = [&] { seen << QStringLiteral("open"); };
     q.AfterScroll = [&] {
@@ -202,7 +193,7 @@ class TestDataSet : public QObject {
   }
 
   void deleteMovesToNeighbour() {
-    TDataSet q(QStringLiteral("qrycihaz"), data->Name());
+    TDataSet q(QStringLiteral("qrycihaz"), db->Data.Name());
     OpenTerminalList(q, {"A", "B", "C"});
     q.SetRecNo(1);
     const TDataSet::TBookmark gone = q.GetBookmark();
@@ -216,7 +207,7 @@ class TestDataSet : public QObject {
   }
 
   void databaseErrorsCarryDriverText() {
-    TDataSet q(QStringLiteral("ADOQuery1"), data->Name());
+    TDataSet q(QStringLiteral("ADOQuery1"), db->Data.Name());
     QVERIFY(ErrorOf([&] { q.OpenSQL(QStringLiteral("select * from Nowhere")); })
                 .contains(QStringLiteral("no such table")));
     TADOConnection closed(QStringLiteral("closed"));
@@ -227,7 +218,7 @@ class TestDataSet : public QObject {
 
   void openingMissingFileCreatesNothing() {
     TADOConnection c(QStringLiteral("missing"));
-    const QString file = folder->File(QStringLiteral("Yok.mdb"));
+    const QString file = db->Folder.File(QStringLiteral("Yok.mdb"));
     QVERIFY(!ErrorOf([&] { c.Open(file); }).isEmpty());
     QVERIFY(!QFile::exists(file));
   }

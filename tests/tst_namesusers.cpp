@@ -32,19 +32,17 @@ struct TRecordingReport final : TEnrollReport {
 
 class TestNamesUsers : public QObject {
   Q_OBJECT
-  std::unique_ptr<TestFolder> folder;
-  std::unique_ptr<TADOConnection> data;
-  std::unique_ptr<TADOConnection> log;
+  std::unique_ptr<TLocalDatabases> db;
   std::unique_ptr<ScopedFakeSdk> fakes;
   std::unique_ptr<TFKAttendObject> sdk;
   std::unique_ptr<ScopedScriptedDialogs> dialogs;
 
   void AddName(const QString& Card, const QString& Name) {
-    ExecOn(folder->File(QStringLiteral("Log.mdb")),
+    ExecOn(db->Folder.File(QStringLiteral("Log.mdb")),
            QStringLiteral("insert into temp (kartno, isim) values (?, ?)"), {Card, Name});
   }
   void AddItem(int User, int Backup, int Privilege, int Password = 0) {
-    ExecOn(folder->File(QStringLiteral("Data.mdb")),
+    ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
            QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber, Privilige, Password) "
                           "values (?, ?, ?, ?)"),
            {User, Backup, Privilege, Password});
@@ -52,12 +50,7 @@ class TestNamesUsers : public QObject {
 
  private slots:
   void init() {
-    folder = std::make_unique<TestFolder>();
-    folder->CreateDatabases();
-    data = std::make_unique<TADOConnection>(QStringLiteral("data"));
-    data->Open(folder->File(QStringLiteral("Data.mdb")));
-    log = std::make_unique<TADOConnection>(QStringLiteral("log"));
-    log->Open(folder->File(QStringLiteral("Log.mdb")));
+    db = std::make_unique<TLocalDatabases>();
     fakes = std::make_unique<ScopedFakeSdk>();
     sdk = std::make_unique<TFKAttendObject>(MakeFakeSdkLoader());
     sdk->ConnectionHandle = 17;
@@ -67,9 +60,7 @@ class TestNamesUsers : public QObject {
     dialogs.reset();
     sdk.reset();
     fakes.reset();
-    data.reset();
-    log.reset();
-    folder.reset();
+    db.reset();
   }
 
   void toAsciiName_data() {
@@ -127,7 +118,7 @@ class TestNamesUsers : public QObject {
     QFETCH(int, number);
     QFETCH(QByteArray, bytes);
     AddName(card, name);
-    TDataSet list(QStringLiteral("qryisim"), log->Name());
+    TDataSet list(QStringLiteral("qryisim"), db->Log.Name());
     OpenNameList(list, {});
     const TSendResult result = SendUserName(*sdk, list);
     if (number < 0) {
@@ -153,7 +144,7 @@ class TestNamesUsers : public QObject {
     AddName(QStringLiteral("00003"), QString());
     AddName(QStringLiteral("00004"), QStringLiteral("Hüsnü Öztürk"));
     FakeSdk.Queued[QStringLiteral("FK_SetUserName")] = {-8, 1, 1};
-    TDataSet list(QStringLiteral("qryisim"), log->Name());
+    TDataSet list(QStringLiteral("qryisim"), db->Log.Name());
     OpenNameList(list, {});
     QStringList lines;
     const int failed = SendAllUserNames(*sdk, list, [&](const QString& t) { lines << t; });
@@ -170,7 +161,7 @@ class TestNamesUsers : public QObject {
 
   void cardThatIsNoNumberStopsTheSend() {
     AddName(QStringLiteral("12a"), QStringLiteral("Ali"));
-    TDataSet list(QStringLiteral("qryisim"), log->Name());
+    TDataSet list(QStringLiteral("qryisim"), db->Log.Name());
     OpenNameList(list, {});
     QVERIFY_THROWS_EXCEPTION(EConvertError, SendUserName(*sdk, list));
     QVERIFY(FakeSdk.Calls.isEmpty());
@@ -194,7 +185,7 @@ class TestNamesUsers : public QObject {
     AddName(QStringLiteral("00002"), QStringLiteral("Ayşe Yılmaz"));
     AddName(QStringLiteral("00003"), QStringLiteral("O'Neil Şükrü"));
     AddName(QStringLiteral("00001"), QStringLiteral("Gül Şahin"));
-    TDataSet list(QStringLiteral("qryisim"), log->Name());
+    TDataSet list(QStringLiteral("qryisim"), db->Log.Name());
     OpenNameList(list, search);
     QStringList found;
     for (list.First(); !list.Eof(); list.Next())
@@ -235,7 +226,7 @@ class TestNamesUsers : public QObject {
     QFETCH(int, filter);
     QFETCH(QString, passwordStatement);
     QFETCH(QString, listStatement);
-    TDataSet q(QStringLiteral("qryadmin"), data->Name());
+    TDataSet q(QStringLiteral("qryadmin"), db->Data.Name());
     OpenPasswordList(q, TPrivilegeFilter(filter));
     QCOMPARE(q.SQL(), passwordStatement);
     OpenActivePassiveList(q, TPrivilegeFilter(filter));
@@ -259,10 +250,10 @@ class TestNamesUsers : public QObject {
     AddItem(5, 0, 0);
     AddItem(5, 1, 0);
     AddItem(5, 11, 0);
-    TDataSet list(QStringLiteral("qryaktifpasif"), data->Name());
+    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data.Name());
     OpenActivePassiveList(list, TPrivilegeFilter::Users);
     list.SetRecNo(1);
-    TDataSet rows(QStringLiteral("ADOEnroll"), data->Name());
+    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data.Name());
     TRecordingReport report;
     RunUserCommand(*sdk, list, rows, TUserCommand(command), report);
     const QString off = QStringLiteral("FK_EnableDevice(17,0)");
@@ -317,9 +308,9 @@ class TestNamesUsers : public QObject {
     FakeSdk.Queued[QStringLiteral("FK_EnableUser")] = enableResults;
     FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = deviceResults;
     (*dialogs)->Answers = answers;
-    TDataSet list(QStringLiteral("qryaktifpasif"), data->Name());
+    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data.Name());
     OpenActivePassiveList(list, TPrivilegeFilter::Users);
-    TDataSet rows(QStringLiteral("ADOEnroll"), data->Name());
+    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data.Name());
     TRecordingReport report;
     RunUserCommand(*sdk, list, rows, TUserCommand::Enable, report);
     QCOMPARE(FakeSdk.Calls, calls);
@@ -333,8 +324,8 @@ class TestNamesUsers : public QObject {
   }
 
   void userCommandOnEmptyList() {
-    TDataSet list(QStringLiteral("qryaktifpasif"), data->Name());
-    TDataSet rows(QStringLiteral("ADOEnroll"), data->Name());
+    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data.Name());
+    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data.Name());
     TRecordingReport report;
     RunUserCommand(*sdk, list, rows, TUserCommand::Enable, report);  // never opened
     OpenActivePassiveList(list, TPrivilegeFilter::Admins);
@@ -368,8 +359,8 @@ class TestNamesUsers : public QObject {
     QFETCH(QByteArray, ini);
     QFETCH(QStringList, values);
     QFETCH(QString, caption);
-    if (!ini.isEmpty()) folder->WriteFile(QStringLiteral("Settings.ini"), ini);
-    const TPdksSettings s = ReadPdksSettings(folder->File(QStringLiteral("Settings.ini")));
+    if (!ini.isEmpty()) db->Folder.WriteFile(QStringLiteral("Settings.ini"), ini);
+    const TPdksSettings s = ReadPdksSettings(db->Folder.File(QStringLiteral("Settings.ini")));
     QCOMPARE((QStringList{s.Server, s.Database, s.User, s.Password, s.Port}), values);
     QCOMPARE(PdksCaption(s), caption);
   }

@@ -36,6 +36,19 @@ class TestFolder {
   QTemporaryDir dir_;
 };
 
+// A folder with fresh Data.mdb and Log.mdb, each open on a connection of its
+// own ("data" and "log"), for suites that use the data layer without windows.
+struct TLocalDatabases {
+  TLocalDatabases() {
+    Folder.CreateDatabases();
+    Data.Open(Folder.File(QStringLiteral("Data.mdb")));
+    Log.Open(Folder.File(QStringLiteral("Log.mdb")));
+  }
+  TestFolder Folder;
+  TADOConnection Data{QStringLiteral("data")};
+  TADOConnection Log{QStringLiteral("log")};
+};
+
 // Which terminal SDK the program talks to: the fake entry points, or the
 // libraries found beside the test program (the stand-ins and vterminal).
 enum class TSdk { Fake, Library };
