@@ -5,17 +5,6 @@
 #include "common/Errors.h"
 #include "data/DM.h"
 
-namespace {
-QString ErrorOf(const std::function<void()>& Action) {
-  try {
-    Action();
-  } catch (const EAppError& e) {
-    return e.Text();
-  }
-  return {};
-}
-}  // namespace
-
 class TestDataSet : public QObject {
   Q_OBJECT
   std::unique_ptr<TLocalDatabases> db;

@@ -33,15 +33,6 @@ const TPerson kPeople[] = {
     {"12", "Kısa", "Kart", "Aktif", "personel"},
 };
 
-QString ErrorOf(const std::function<void()>& Action) {
-  try {
-    Action();
-  } catch (const EAppError& e) {
-    return e.Text();
-  }
-  return {};
-}
-
 QStringList Column(TDataSet& Q, const QString& Name) {
   QStringList values;
   for (Q.First(); !Q.Eof(); Q.Next()) values << Q.FieldByName(Name).AsString();

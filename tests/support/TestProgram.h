@@ -4,11 +4,13 @@
 #pragma once
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "FakeSdk.h"
 #include "app/Program.h"
+#include "common/Errors.h"
 #include "common/ScriptedDialogs.h"
 
 // Creates a database file from a schema script of schema/ ("Data", "Log").
@@ -35,6 +37,16 @@ class TestFolder {
  private:
   QTemporaryDir dir_;
 };
+
+// The text of the error Action throws; empty when it throws none.
+inline QString ErrorOf(const std::function<void()>& Action) {
+  try {
+    Action();
+  } catch (const EAppError& e) {
+    return e.Text();
+  }
+  return {};
+}
 
 // A folder with fresh Data.mdb and Log.mdb, each open on a connection of its
 // own ("data" and "log"), for suites that use the data layer without windows.
