@@ -125,9 +125,24 @@ bool TFKAttendObject::Connect(const TConnInfo& Info) {
   if (SdkResult > 0) {
     ConnectionHandle = SdkResult;
     SdkResult = 1;
+    connectedInfo_ = Info;
     return true;
   }
   return false;
+}
+
+TFKAttendObject::TEnableAgain TFKAttendObject::EnableDeviceAgain() {
+  if (FK_EnableDevice(1)) return TEnableAgain::Enabled;
+  if (!Slot(FKSlot::FK_EnableDevice) || !IsConnectionLost(SdkResult) ||
+      connectedInfo_.Kind.isEmpty())
+    return TEnableAgain::Failed;
+  const int lost = SdkResult;
+  Disconnect();
+  if (!Connect(connectedInfo_)) {
+    SdkResult = SdkResult == 1 ? lost : SdkResult;
+    return TEnableAgain::Failed;
+  }
+  return FK_EnableDevice(1) ? TEnableAgain::EnabledAfterReconnect : TEnableAgain::Failed;
 }
 
 void TFKAttendObject::Disconnect() {

@@ -82,6 +82,24 @@ class TFKAttendObject {
   bool Connect(const TConnInfo& Info);
   void Disconnect();
 
+  // The request of the last successful Connect, kept so a connection lost in
+  // the middle of an action can be opened once more to enable the terminal.
+  const TConnInfo& ConnectedInfo() const { return connectedInfo_; }
+
+  // How EnableDeviceAgain ended.
+  enum class TEnableAgain {
+    Enabled,                // FK_EnableDevice(1) succeeded on the connection
+    EnabledAfterReconnect,  // the connection was lost; it was opened again and enabled
+    Failed                  // not enabled: SdkResult holds the reason
+  };
+  // Ends an action's bracket: FK_EnableDevice(1). When that fails because the
+  // connection is gone (No Open Comm, Write Error, Read Error), the dead
+  // handle is closed, the terminal is connected once more with the request of
+  // the last Connect and enabled on the new connection, which stays open.
+  TEnableAgain EnableDeviceAgain();
+  // True for the results that mean the connection itself failed.
+  static bool IsConnectionLost(int Result) { return Result >= -4 && Result <= -2; }
+
   bool FK_EnableDevice(int EnableFlag);
   bool FK_GetDeviceTime(double& DateTime);
   bool FK_SetDeviceTime(double DateTime);
@@ -132,4 +150,5 @@ class TFKAttendObject {
   bool firstLoaded_ = false;
   bool secondLoaded_ = false;
   std::array<void*, FK_SLOT_COUNT> slots_{};
+  TConnInfo connectedInfo_;
 };

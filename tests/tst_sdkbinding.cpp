@@ -230,6 +230,51 @@ class TestSdkBinding : public QObject {
     QCOMPARE(out, supported);
   }
 
+  // The end of an action's bracket: a lost connection is opened once more
+  // with the same request, and the terminal is enabled on the new one.
+  void enableDeviceAgainReconnectsOnlyOnALostConnection_data() {
+    QTest::addColumn<QList<int>>("enableResults");
+    QTest::addColumn<int>("reconnect");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QStringList>("calls");
+    using E = TFKAttendObject::TEnableAgain;
+    QTest::newRow("enabled") << QList<int>{1} << 17 << int(E::Enabled)
+                             << QStringList{"FK_EnableDevice(17,1)"};
+    QTest::newRow("refused, not lost: no reconnect")
+        << QList<int>{-6} << 17 << int(E::Failed) << QStringList{"FK_EnableDevice(17,1)"};
+    for (int lost : {-2, -3, -4})
+      QTest::addRow("lost %d, reconnected", lost)
+          << QList<int>{lost, 1} << 18 << int(E::EnabledAfterReconnect)
+          << QStringList{"FK_EnableDevice(17,1)", "FK_DisConnect(17)",
+                         "FK_ConnectNet(3,10.0.0.9,5005,0,0,0)", "FK_EnableDevice(18,1)"};
+    QTest::newRow("lost, reconnect fails")
+        << QList<int>{-4} << -2 << int(E::Failed)
+        << QStringList{"FK_EnableDevice(17,1)", "FK_DisConnect(17)",
+                       "FK_ConnectNet(3,10.0.0.9,5005,0,0,0)"};
+  }
+  void enableDeviceAgainReconnectsOnlyOnALostConnection() {
+    QFETCH(QList<int>, enableResults);
+    QFETCH(int, reconnect);
+    QFETCH(int, outcome);
+    QFETCH(QStringList, calls);
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    TConnInfo info;
+    info.MachineNumber = 3;
+    info.Kind = QStringLiteral("LAN");
+    info.IpAddress = QStringLiteral("10.0.0.9");
+    info.TcpPort = 5005;
+    QVERIFY(sdk.Connect(info));
+    FakeSdk.Calls.clear();
+    FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = enableResults;
+    FakeSdk.Queued[QStringLiteral("FK_ConnectNet")] = {reconnect};
+    QCOMPARE(int(sdk.EnableDeviceAgain()), outcome);
+    QCOMPARE(FakeSdk.Calls, calls);
+    if (outcome == int(TFKAttendObject::TEnableAgain::Failed))
+      QVERIFY(sdk.SdkResult != 1);
+    else
+      QCOMPARE(sdk.ConnectionHandle, reconnect);
+  }
+
   // The real loading path: a library built beside this test, found by name.
   void loadsLibraryByNameFromBesideTheProgram() {
     TFKAttendObject sdk(
