@@ -265,6 +265,27 @@ class TestEnrolStore : public QObject {
     }
   }
 
+  // The user lists' column widths, and the member tab's warning in its five
+  // CR-separated lines.
+  void listColumnsAndWarning() {
+    EnrolProgram t;
+    TfrmEnrol& w = t.W();
+    t.Show();
+    auto widths = [](QTableView* Grid) {
+      QList<int> list;
+      for (int i = 0; i < Grid->model()->columnCount(); ++i) list << Grid->columnWidth(i);
+      return list;
+    };
+    QCOMPARE(widths(w.DBGrid2), (QList<int>{100, 55, 110}));
+    QCOMPARE(widths(w.DBGrid3), (QList<int>{100, 55}));
+    QCOMPARE(widths(w.DBGrid4), (QList<int>{100, 55}));
+    QCOMPARE(w.Label33->text().split(QLatin1Char('\r')),
+             (QStringList{"DİKKAT!:", "", "1-Sadece R7 model cihazlarda çalışır",
+                          "2-Üye programı olacak.Üyenin başlama ve üye bitiş tarihi yükler.O "
+                          "tarihler arası üyeliği aktifleştirir.",
+                          "3-"}));
+  }
+
   void frame() {
     EnrolProgram t;
     t.Folder.WriteFile(QStringLiteral("Settings.ini"), "[System]\r\nProgramTipi=Varnok\r\n");
