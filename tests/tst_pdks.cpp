@@ -244,6 +244,15 @@ class TestPdks : public QObject {
     QCOMPARE(dm->MyConnection1.Connected(), !used.isEmpty());
   }
 
+  // The server keeps its temporary files in its own folder, not the shared
+  // one that servers of other suites use.
+  void serverHasItsOwnTemporaryFolder() {
+    Configure();
+    dm->MyQuery1.OpenSQL(QStringLiteral("select @@tmpdir as t"));
+    QCOMPARE(dm->MyQuery1.FieldByName(QStringLiteral("t")).AsString(),
+             server.Folder() + QStringLiteral("/tmp"));
+  }
+
   // Each card of the list as last loaded is looked up exactly as it stands;
   // a found card's name goes on every temp row of that card, the others keep
   // theirs, and the connection is closed at the end.
