@@ -94,8 +94,8 @@ bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name) {
   // knows neither utf8mb4 nor utf8) a Turkish letter arrives as a
   // replacement character. Such a name would reach the terminal garbled.
   if (Name.contains(QChar::ReplacementCharacter))
-    throw EDatabaseError(QStringLiteral("Kart No %1: isim Türkçe harfleriyle okunamadı (%2).")
-                             .arg(CardNo, Name));
+    throw EDatabaseError(
+        QStringLiteral("Kart No %1: isim Türkçe harfleriyle okunamadı (%2).").arg(CardNo, Name));
   return true;
 }
 

@@ -263,15 +263,16 @@ void TfrmEnrol::BuildControls() {
   Label36 = Named(new QLabel(QStringLiteral("Label36"), t), QStringLiteral("Label36"), {450, 22, 60, 17});
   DBGrid5 = Grid(QStringLiteral("DBGrid5"), t, {8, 56, 400, 400});
   BitBtn10 = MakeButton(QStringLiteral("BitBtn10"), QStringLiteral("Bağlan"), t, {420, 56, 100, 33});
-  Label33 = Named(new TCrLabel(QStringList{QStringLiteral("DİKKAT!:"), QString(),
-                                         QStringLiteral("1-Sadece R7 model cihazlarda çalışır"),
-                                         QStringLiteral("2-Üye programı olacak.Üyenin başlama ve üye "
-                                                        "bitiş tarihi yükler.O tarihler arası üyeliği "
-                                                        "aktifleştirir."),
-                                         QStringLiteral("3-")}
-                                 .join(QLatin1Char('\r')),
-                             t),
-                  QStringLiteral("Label33"), {530, 8, 410, 100});
+  Label33 =
+      Named(new TCrLabel(QStringList{QStringLiteral("DİKKAT!:"), QString(),
+                                     QStringLiteral("1-Sadece R7 model cihazlarda çalışır"),
+                                     QStringLiteral("2-Üye programı olacak.Üyenin başlama ve üye "
+                                                    "bitiş tarihi yükler.O tarihler arası üyeliği "
+                                                    "aktifleştirir."),
+                                     QStringLiteral("3-")}
+                             .join(QLatin1Char('\r')),
+                         t),
+            QStringLiteral("Label33"), {530, 8, 410, 100});
   Label33->setWordWrap(true);
   Label33->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   CheckBox1 = Named(new QCheckBox(QStringLiteral("Üye Başlama ve Bitiş tarihi ver"), t),

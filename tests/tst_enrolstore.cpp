@@ -226,9 +226,9 @@ class TestEnrolStore : public QObject {
   // template; a send under a smaller item, by mistake, must not cut it, and a
   // short template is padded with zeros.
   void singleRecordSendKeepsTheTemplate_data() {
-    QTest::addColumn<QString>("read");        // the item "Parmakizi Al" reads
-    QTest::addColumn<QStringList>("sends");   // "Pmkizi No :" at each "Parmakizi Yükle"
-    QTest::addColumn<QList<int>>("real");     // template bytes in each send, then zeros
+    QTest::addColumn<QString>("read");       // the item "Parmakizi Al" reads
+    QTest::addColumn<QStringList>("sends");  // "Pmkizi No :" at each "Parmakizi Yükle"
+    QTest::addColumn<QList<int>>("real");    // template bytes in each send, then zeros
     QTest::newRow("face sent as Fp-0, then as Face")
         << "Face" << QStringList{"Fp-0", "Face"} << QList<int>{1680, 20080};
     QTest::newRow("face sent as Pass, Fp-0, Face")
