@@ -113,6 +113,13 @@ void Tfrmgiris::DownloadFromTerminal(int ReadMark) {
 // terminal's log is emptied, but only once every record read is on disk.
 void Tfrmgiris::mnuTumVerileriAlSilClick() {
   const TTerminalSession& session = Session();
+  // The menu is offered without a connection too: there is then no terminal
+  // to name in the question, nor to empty.
+  if (!session.TerminalConnected) {
+    Dlg().MessageBox(QStringLiteral("Bağlı terminal yok...."), QStringLiteral("UYARI"),
+                     MB_OK | MB_ICONWARNING);
+    return;
+  }
   if (Dlg().MessageBox(QStringLiteral("\"%1\" terminalindeki tüm kayıtlar alınıp cihazdan "
                                       "silinecek. Devam etmek istiyor musunuz...?")
                            .arg(session.ConnectedTerminalName),

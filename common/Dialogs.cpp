@@ -47,11 +47,13 @@ void SetDialogs(Dialogs* Replacement) { installed = Replacement; }
 
 void SetDefaultDialogs(Dialogs* Default) { defaultDialogs = Default ? Default : &consoleDialogs; }
 
+QString ApplicationTitleOf(const QString& ProgramFileName) {
+  const QString name = ProgramFileName.section(QLatin1Char('.'), 0, 0);
+  return name.left(1) + name.mid(1).toLower();
+}
+
 QString ApplicationTitle() {
-  QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-  name = name.section(QLatin1Char('.'), 0, 0);
-  if (name.isEmpty()) return name;
-  return name.left(1).toUpper() + name.mid(1).toLower();
+  return ApplicationTitleOf(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
 }
 
 QString WithFullStop(const QString& Text) {

@@ -51,9 +51,11 @@ void SetDialogs(Dialogs* Replacement);
 // the console dialogs of the core. The windowed program sets the Qt ones.
 void SetDefaultDialogs(Dialogs* Default);
 
-// The program file's name up to its first full stop, the first letter in
-// capitals and every letter after it in lower case ("meridox" gives "Meridox").
+// The program file's name up to its first full stop, the first letter as it
+// is and every letter after it in lower case ("MERIDOX.exe" gives "Meridox",
+// "meridox" stays "meridox").
 QString ApplicationTitle();
+QString ApplicationTitleOf(const QString& ProgramFileName);
 
 // Appends a full stop when the last character sorts after '.'.
 QString WithFullStop(const QString& Text);

@@ -23,8 +23,8 @@ TMyConnection::~TMyConnection() {
 }
 
 void TMyConnection::Open() {
+  Close();
   QSqlDatabase db = QSqlDatabase::database(name_, false);
-  db.close();
   db.setHostName(Server);
   db.setDatabaseName(Database);
   db.setUserName(Username);
@@ -40,18 +40,26 @@ void TMyConnection::Open() {
   }
   // The driver reads text as UTF-8, and the server converts the names from
   // the table's own character set (latin5, utf8mb4, ...) into the
-  // connection's. The driver asks for utf8mb4 itself; said once more here so
-  // that no client library default or server setting can leave the
-  // connection on another character set and garble the Turkish letters.
-  QSqlQuery names(db);
-  if (!names.exec(QStringLiteral("SET NAMES utf8mb4"))) {
-    const QString text = names.lastError().databaseText();
-    db.close();
-    throw EDatabaseError(text);
+  // connection's. Said here once more so that no client library default or
+  // server setting can leave the connection on another character set and
+  // garble the Turkish letters. A server that does not know utf8mb4 gets
+  // utf8 (the same letters, all that names use); one that knows neither gets
+  // latin5, the personnel program's own character set.
+  QString error;
+  for (const QString& set : CharacterSets) {
+    QSqlQuery names(db);
+    if (names.exec(QStringLiteral("SET NAMES ") + set)) {
+      characterSet_ = set;
+      return;
+    }
+    error = names.lastError().databaseText();
   }
+  db.close();
+  throw EDatabaseError(error);
 }
 
 void TMyConnection::Close() {
+  characterSet_.clear();
   QSqlDatabase db = QSqlDatabase::database(name_, false);
   if (db.isValid()) db.close();
 }
@@ -82,6 +90,12 @@ bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name) {
   Query.First();
   Name = Query.FieldByName(QStringLiteral("ad")).AsString() + QLatin1Char(' ') +
          Query.FieldByName(QStringLiteral("soyad")).AsString();
+  // The driver reads text as UTF-8: on a latin5 connection (a server that
+  // knows neither utf8mb4 nor utf8) a Turkish letter arrives as a
+  // replacement character. Such a name would reach the terminal garbled.
+  if (Name.contains(QChar::ReplacementCharacter))
+    throw EDatabaseError(
+        QStringLiteral("Kart No %1: isim Türkçe harfleriyle okunamadı (%2).").arg(CardNo, Name));
   return true;
 }
 

@@ -3,6 +3,7 @@
 // the member list with its membership dates.
 #pragma once
 #include <QString>
+#include <QStringList>
 
 class TDataSet;
 class TfrmDM;
@@ -30,13 +31,21 @@ class TMyConnection {
   static constexpr int ConnectTimeout = 10;
   static constexpr int ReadTimeout = 30;
 
-  // Throws EDatabaseError with the server's text when it cannot open.
+  // The character sets asked for, in order, until the server accepts one.
+  QStringList CharacterSets = {QStringLiteral("utf8mb4"), QStringLiteral("utf8"),
+                               QStringLiteral("latin5")};
+  // The one the open connection uses; empty while closed.
+  const QString& CharacterSet() const { return characterSet_; }
+
+  // Throws EDatabaseError with the server's text when it cannot open, or
+  // when the server takes none of the character sets.
   void Open();
   void Close();
   bool Connected() const;
 
  private:
   QString name_;
+  QString characterSet_;
 };
 
 // Sets the connection up from the five settings values (closing it first):
@@ -49,7 +58,7 @@ void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
 
 // Looks the card number up, exactly as given (leading zeros included). True
 // when a person has it; Name is then the first row's first name, a blank and
-// surname.
+// surname. Throws EDatabaseError when the name did not arrive intact.
 bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name);
 
 // The names import's walk over the name list (qryisim) as last loaded: each

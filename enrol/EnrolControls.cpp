@@ -47,9 +47,9 @@ QWidget* Tab(QTabWidget* Pages, const QString& Name, const QString& Caption) {
   return t;
 }
 
-// Legend of the selective-upload tab: the codes of the store, one per line.
-// A label whose lines are separated by CR alone, as the legend's are. Qt
-// breaks lines only at LF, so the text is drawn with LF; text() keeps CR.
+// A label whose lines are separated by CR alone, as the legend's and the
+// member tab's warning are. Qt breaks lines only at LF, so the text is drawn
+// with LF (and wrapped when the label wraps); text() keeps CR.
 class TCrLabel final : public QLabel {
  public:
   using QLabel::QLabel;
@@ -57,11 +57,13 @@ class TCrLabel final : public QLabel {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    painter.drawText(contentsRect(), static_cast<int>(alignment()),
+    const int wrap = wordWrap() ? static_cast<int>(Qt::TextWordWrap) : 0;
+    painter.drawText(contentsRect(), static_cast<int>(alignment()) | wrap,
                      QString(text()).replace(QLatin1Char('\r'), QLatin1Char('\n')));
   }
 };
 
+// Legend of the selective-upload tab: the codes of the store, one per line.
 QString BackupLegend() {
   QStringList lines = {QStringLiteral("Tür"), QString(16, QLatin1Char('-'))};
   for (int i = 0; i < 10; ++i) lines << QStringLiteral("%1  parmak").arg(i);
@@ -261,15 +263,16 @@ void TfrmEnrol::BuildControls() {
   Label36 = Named(new QLabel(QStringLiteral("Label36"), t), QStringLiteral("Label36"), {450, 22, 60, 17});
   DBGrid5 = Grid(QStringLiteral("DBGrid5"), t, {8, 56, 400, 400});
   BitBtn10 = MakeButton(QStringLiteral("BitBtn10"), QStringLiteral("Bağlan"), t, {420, 56, 100, 33});
-  Label33 = Named(new QLabel(QStringList{QStringLiteral("DİKKAT!:"), QString(),
-                                         QStringLiteral("1-Sadece R7 model cihazlarda çalışır"),
-                                         QStringLiteral("2-Üye programı olacak.Üyenin başlama ve üye "
-                                                        "bitiş tarihi yükler.O tarihler arası üyeliği "
-                                                        "aktifleştirir."),
-                                         QStringLiteral("3-")}
-                                 .join(QLatin1Char('\r')),
-                             t),
-                  QStringLiteral("Label33"), {530, 8, 410, 100});
+  Label33 =
+      Named(new TCrLabel(QStringList{QStringLiteral("DİKKAT!:"), QString(),
+                                     QStringLiteral("1-Sadece R7 model cihazlarda çalışır"),
+                                     QStringLiteral("2-Üye programı olacak.Üyenin başlama ve üye "
+                                                    "bitiş tarihi yükler.O tarihler arası üyeliği "
+                                                    "aktifleştirir."),
+                                     QStringLiteral("3-")}
+                             .join(QLatin1Char('\r')),
+                         t),
+            QStringLiteral("Label33"), {530, 8, 410, 100});
   Label33->setWordWrap(true);
   Label33->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   CheckBox1 = Named(new QCheckBox(QStringLiteral("Üye Başlama ve Bitiş tarihi ver"), t),
@@ -290,13 +293,13 @@ void TfrmEnrol::BuildControls() {
   Label39 = MakeLabel(QStringLiteral("Label39"), QStringLiteral("Label39"), t, {530, 332});
 
   // The grids and their columns.
-  dsenroll.SetColumns({{QStringLiteral("EnrollNumber"), QStringLiteral("KullanıcıNo(Kartno)"), 125},
-                       {QStringLiteral("FingerNumber"), QStringLiteral("Tür"), 45},
-                       {QStringLiteral("Password"), QStringLiteral("KartID/Şifre"), 125}});
+  dsenroll.SetColumns({{QStringLiteral("EnrollNumber"), QStringLiteral("KullanıcıNo(Kartno)"), 100},
+                       {QStringLiteral("FingerNumber"), QStringLiteral("Tür"), 55},
+                       {QStringLiteral("Password"), QStringLiteral("KartID/Şifre"), 110}});
   DBGrid2->SetDataSource(&dsenroll);
   const QList<TGridColumn> userColumns = {
-      {QStringLiteral("EnrollNumber"), QStringLiteral("KullanıcıNo(Kartno)"), 125},
-      {QStringLiteral("FingerNumber"), QStringLiteral("Tür"), 45}};
+      {QStringLiteral("EnrollNumber"), QStringLiteral("KullanıcıNo(Kartno)"), 100},
+      {QStringLiteral("FingerNumber"), QStringLiteral("Tür"), 55}};
   dsadmin.SetColumns(userColumns);
   DBGrid3->SetDataSource(&dsadmin);
   dsaktifpasif.SetColumns(userColumns);

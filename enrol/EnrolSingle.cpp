@@ -58,7 +58,8 @@ void TfrmEnrol::cmdSetEnrollDataClick() {
     return;
   }
   // The working template may be of another item (or empty): the library
-  // reads TemplateSize(b) bytes, so the buffer gets exactly that many.
+  // reads the first TemplateSize(b) bytes, so a shorter buffer is padded;
+  // a longer one is kept whole for the next send.
   FitTemplateBuffer(b);
   if (Sdk().FK_PutEnrollData(n, b, p, Buffer(), PasswordValue)) {
     lblMessage->setText(QStringLiteral("Saving..."));

@@ -37,6 +37,5 @@ void ResetTemplateBuffer(int BackupNumber) {
 
 void FitTemplateBuffer(int BackupNumber) {
   const int size = TemplateSize(BackupNumber);
-  const int kept = qMin(size, static_cast<int>(TemplateBuffer.size()));
-  TemplateBuffer = TemplateBuffer.left(kept) + QByteArray(size - kept, '\0');
+  if (TemplateBuffer.size() < size) TemplateBuffer.append(size - TemplateBuffer.size(), '\0');
 }

@@ -33,6 +33,8 @@ extern int PasswordValue;
 
 // A zeroed buffer of TemplateSize(BackupNumber) bytes, and PasswordValue 0.
 void ResetTemplateBuffer(int BackupNumber);
-// The buffer cut or zero-padded to TemplateSize(BackupNumber), so the
-// terminal library never reads past its end; PasswordValue is kept.
+// Pads the buffer with zeros to at least TemplateSize(BackupNumber) bytes, so
+// the terminal library, which reads that many, never reads past its end. A
+// longer buffer is kept whole: an item sent under a smaller backup number by
+// mistake must not lose its bytes for the next send. PasswordValue is kept.
 void FitTemplateBuffer(int BackupNumber);

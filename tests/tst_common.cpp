@@ -140,9 +140,25 @@ class TestCommon : public QObject {
     QCOMPARE(dialogs->Shown.size(), 1);
   }
 
-  void applicationTitleIsProgramNameCapitalised() {
-    // The test program's file is "tst_common".
-    QCOMPARE(ApplicationTitle(), QStringLiteral("Tst_common"));
+  // The program file's name up to its first full stop; the first letter
+  // keeps its case, the others are lowered.
+  void applicationTitle_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("lower case") << "meridox" << "meridox";
+    QTest::newRow("upper case, extension") << "MERIDOX.EXE" << "Meridox";
+    QTest::newRow("mixed") << "MeriDox.exe" << "Meridox";
+    QTest::newRow("first full stop") << "Meri.dox.exe" << "Meri";
+    QTest::newRow("Turkish letters") << "İŞLEM.exe" << "İşlem";
+    QTest::newRow("nothing before the stop") << ".meridox" << "";
+  }
+  void applicationTitle() {
+    QFETCH(QString, file);
+    QFETCH(QString, title);
+    QCOMPARE(ApplicationTitleOf(file), title);
+  }
+  void applicationTitleIsTheProgramFile() {
+    QCOMPARE(ApplicationTitle(), QStringLiteral("tst_common"));  // the test program's file
   }
 };
 

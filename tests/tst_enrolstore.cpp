@@ -1,6 +1,7 @@
 // The enroll-data store: backup-number codes, storing and loading records,
 // the byte display of the working template, the selective-upload list.
 #include <QTest>
+#include <algorithm>
 
 #include "EnrolFixture.h"
 #include "enrolldata/EnrollStore.h"
@@ -219,6 +220,70 @@ class TestEnrolStore : public QObject {
     // The password tab's box shares the handler and keeps Edit2's filter.
     t.W().Edit3->setText(QStringLiteral("9"));
     QCOMPARE(model->rowCount(), listed.size());
+  }
+
+  // "Parmakizi Yükle" sends the first TemplateSize bytes of the working
+  // template; a send under a smaller item, by mistake, must not cut it, and a
+  // short template is padded with zeros.
+  void singleRecordSendKeepsTheTemplate_data() {
+    QTest::addColumn<QString>("read");       // the item "Parmakizi Al" reads
+    QTest::addColumn<QStringList>("sends");  // "Pmkizi No :" at each "Parmakizi Yükle"
+    QTest::addColumn<QList<int>>("real");    // template bytes in each send, then zeros
+    QTest::newRow("face sent as Fp-0, then as Face")
+        << "Face" << QStringList{"Fp-0", "Face"} << QList<int>{1680, 20080};
+    QTest::newRow("face sent as Pass, Fp-0, Face")
+        << "Face" << QStringList{"Pass", "Fp-0", "Face"} << QList<int>{40, 1680, 20080};
+    QTest::newRow("Fp-0 sent as Face, then as Fp-0")
+        << "Fp-0" << QStringList{"Face", "Fp-0"} << QList<int>{1680, 1680};
+  }
+  void singleRecordSendKeepsTheTemplate() {
+    QFETCH(QString, read);
+    QFETCH(QStringList, sends);
+    QFETCH(QList<int>, real);
+    EnrolProgram t;
+    TfrmEnrol& w = t.W();
+    const QByteArray item = Pattern(TemplateSize(BackupNumberFromName(read)), 5);
+    FakeSdk.OnGetEnrollData = [&](int, int, int*, unsigned char* Data, int*) {
+      std::copy(item.begin(), item.end(), Data);
+    };
+    QList<QByteArray> sent;
+    FakeSdk.OnPutEnrollData = [&](int, int b, int, const unsigned char* Data, int) {
+      sent << QByteArray(reinterpret_cast<const char*>(Data), TemplateSize(b));
+    };
+    w.cmbBackupNumber->setCurrentText(read);
+    w.cmdGetEnrollDataClick();
+    QCOMPARE(w.lblMessage->text(), QStringLiteral("GetEnrollData OK"));
+    for (const QString& b : sends) {
+      w.cmbBackupNumber->setCurrentText(b);
+      w.cmdSetEnrollDataClick();
+      QCOMPARE(w.lblMessage->text(), QStringLiteral("SetEnrollData OK"));
+    }
+    QCOMPARE(sent.size(), sends.size());
+    for (int i = 0; i < sends.size(); ++i) {
+      const int size = TemplateSize(BackupNumberFromName(sends[i]));
+      QCOMPARE(sent[i], item.left(real[i]) + QByteArray(size - real[i], '\0'));
+    }
+  }
+
+  // The user lists' column widths, and the member tab's warning in its five
+  // CR-separated lines.
+  void listColumnsAndWarning() {
+    EnrolProgram t;
+    TfrmEnrol& w = t.W();
+    t.Show();
+    auto widths = [](QTableView* Grid) {
+      QList<int> list;
+      for (int i = 0; i < Grid->model()->columnCount(); ++i) list << Grid->columnWidth(i);
+      return list;
+    };
+    QCOMPARE(widths(w.DBGrid2), (QList<int>{100, 55, 110}));
+    QCOMPARE(widths(w.DBGrid3), (QList<int>{100, 55}));
+    QCOMPARE(widths(w.DBGrid4), (QList<int>{100, 55}));
+    QCOMPARE(w.Label33->text().split(QLatin1Char('\r')),
+             (QStringList{"DİKKAT!:", "", "1-Sadece R7 model cihazlarda çalışır",
+                          "2-Üye programı olacak.Üyenin başlama ve üye bitiş tarihi yükler.O "
+                          "tarihler arası üyeliği aktifleştirir.",
+                          "3-"}));
   }
 
   void frame() {

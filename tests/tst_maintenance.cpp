@@ -106,6 +106,38 @@ class TestMaintenance : public QObject {
     QVERIFY(w.mnuParmakYuzSil->isEnabled());
   }
 
+  // Without a connection the clear-log item names no terminal (none, or the
+  // one disconnected before) and asks nothing: it says so and calls nothing.
+  void clearLogWithoutConnection_data() {
+    QTest::addColumn<bool>("connectedBefore");
+    QTest::newRow("never connected") << false;
+    QTest::newRow("disconnected") << true;
+  }
+  void clearLogWithoutConnection() {
+    QFETCH(bool, connectedBefore);
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("usb"));
+    t.Start();
+    Tfrmgiris& w = t.Main();
+    if (connectedBefore) {
+      w.BitBtn4->click();
+      QCOMPARE(w.BitBtn4->text(), QStringLiteral("BAGLANTI_KES"));
+      w.BitBtn4->click();
+      QCOMPARE(w.BitBtn4->text(), QStringLiteral("BAGLAN"));
+    }
+    FakeSdk.Calls.clear();
+    t.Dialogs->Shown.clear();
+    t.Dialogs->Answers = {IDYES};
+    w.mnuTumVerileriAlSil->trigger();
+    QCOMPARE(FakeSdk.Calls, QStringList{});
+    QCOMPARE(t.Dialogs->Shown.size(), 1);
+    QCOMPARE(t.Dialogs->Shown[0].Text, QStringLiteral("Bağlı terminal yok...."));
+    QCOMPARE(t.Dialogs->Shown[0].Title, QStringLiteral("UYARI"));
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONWARNING);
+    QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("veri.txt"))));
+    QVERIFY(!w.BitBtn5->isEnabled());
+  }
+
   // A day count turns into a time rounded to the millisecond: a value a hair
   // below a whole second still shows that second.
   void dayCounts_data() {

@@ -208,6 +208,51 @@ class TestPdks : public QObject {
     QCOMPARE(Column(dm->qrypersonel, QStringLiteral("isim")), QStringList{"Gül Şahin"});
   }
 
+  // The character sets are asked for in order until the server takes one
+  // (a name it does not know fails as on a server without it). utf8 carries
+  // the Turkish letters as utf8mb4 does; on latin5 the driver cannot read
+  // them, so a Turkish name is an error instead of a garbled name.
+  void characterSetFallback_data() {
+    QTest::addColumn<QStringList>("sets");
+    QTest::addColumn<QString>("used");
+    QTest::addColumn<QString>("card");
+    QTest::addColumn<QString>("result");  // the name found, or the start of the error
+    const QStringList none{"utf9mb4", "utf9"};
+    QTest::newRow("utf8mb4") << QStringList{"utf8mb4", "utf8", "latin5"} << "utf8mb4" << "00002"
+                             << "İSMAİL ÇAĞLAR";
+    QTest::newRow("no utf8mb4") << QStringList{"utf9mb4", "utf8", "latin5"} << "utf8" << "00002"
+                                << "İSMAİL ÇAĞLAR";
+    QTest::newRow("latin5, plain name")
+        << (none + QStringList{"latin5"}) << "latin5" << "00012" << "Uzun Kart";
+    QTest::newRow("latin5, Turkish name")
+        << (none + QStringList{"latin5"}) << "latin5" << "00002"
+        << "Kart No 00002: isim Türkçe harfleriyle okunamadı (";
+    QTest::newRow("none taken") << none << "" << "00002"
+                                << "MyQuery1: Unknown character set: 'utf9'";
+  }
+  void characterSetFallback() {
+    QFETCH(QStringList, sets);
+    QFETCH(QString, used);
+    QFETCH(QString, card);
+    QFETCH(QString, result);
+    dm->MyConnection1.CharacterSets = sets;
+    Configure();
+    QString name;
+    const QString error = ErrorOf([&] { LookUpPdksName(dm->MyQuery1, card, name); });
+    QCOMPARE(error.isEmpty() ? name : error.left(result.size()), result);
+    QCOMPARE(dm->MyConnection1.CharacterSet(), used);
+    QCOMPARE(dm->MyConnection1.Connected(), !used.isEmpty());
+  }
+
+  // The server keeps its temporary files in its own folder, not the shared
+  // one that servers of other suites use.
+  void serverHasItsOwnTemporaryFolder() {
+    Configure();
+    dm->MyQuery1.OpenSQL(QStringLiteral("select @@tmpdir as t"));
+    QCOMPARE(dm->MyQuery1.FieldByName(QStringLiteral("t")).AsString(),
+             server.Folder() + QStringLiteral("/tmp"));
+  }
+
   // Each card of the list as last loaded is looked up exactly as it stands;
   // a found card's name goes on every temp row of that card, the others keep
   // theirs, and the connection is closed at the end.

@@ -1,6 +1,7 @@
 #include "MariaDb.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -57,8 +58,17 @@ bool MariaDb::Start(const QStringList& ExtraArgs) {
     error_ = QStringLiteral("mariadb-install-db or mariadbd not found (mariadb-server-core)");
     return false;
   }
+  // Each server keeps its temporary tables in a folder of its own: servers
+  // of suites run side by side clashed over names in the shared one.
+  if (!QDir().mkpath(tmpdir())) {
+    error_ = QStringLiteral("cannot make ") + tmpdir();
+    return false;
+  }
   QProcess p;
   p.setProcessChannelMode(QProcess::MergedChannels);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("TMPDIR"), tmpdir());
+  p.setProcessEnvironment(env);
   p.start(install,
           QStringList{QStringLiteral("--no-defaults"),
                       QStringLiteral("--auth-root-authentication-method=normal"),
@@ -84,7 +94,8 @@ bool MariaDb::Launch() {
       FindProgram(QStringLiteral("mariadbd")),
       QStringList{QStringLiteral("--no-defaults"),
                   QStringLiteral("--datadir=") + dir_.path() + QStringLiteral("/data"),
-                  QStringLiteral("--socket=") + socket(), QStringLiteral("--port=%1").arg(port_),
+                  QStringLiteral("--socket=") + socket(), QStringLiteral("--tmpdir=") + tmpdir(),
+                  QStringLiteral("--port=%1").arg(port_),
                   QStringLiteral("--bind-address=127.0.0.1"),
                   QStringLiteral("--pid-file=") + dir_.path() + QStringLiteral("/pid"),
                   QStringLiteral("--skip-name-resolve"), QStringLiteral("--skip-log-bin"),

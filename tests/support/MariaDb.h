@@ -1,7 +1,8 @@
 // A MariaDB server of the tests' own (the binaries of mariadb-server-core,
-// no system service): a data folder made in a temporary folder, a free
-// loopback port, and the server stopped when the fixture ends. Starting
-// costs seconds, so a suite starts one for all its tests.
+// no system service): a data folder and a folder for its temporary files,
+// both in a temporary folder of its own, a free loopback port, and the
+// server stopped when the fixture ends. Starting costs seconds, so a suite
+// starts one for all its tests.
 #pragma once
 #include <QProcess>
 #include <QStringList>
@@ -42,6 +43,7 @@ class MariaDb {
   bool Launch();
   bool WaitReady();
   QString socket() const { return dir_.path() + QStringLiteral("/mysqld.sock"); }
+  QString tmpdir() const { return dir_.path() + QStringLiteral("/tmp"); }
 
   QTemporaryDir dir_;
   QProcess process_;
