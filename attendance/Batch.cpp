@@ -99,7 +99,7 @@ TBatchTotals DownloadAll(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Term
       // A retry after a broken walk goes on where it stopped: with read mark
       // 1 the terminal hands out only what did not reach us.
       for (int attempt = 0; attempt <= Request.Retries; ++attempt) {
-        const int before = item.Records;
+        const qint64 before = item.Records;
         item = DownloadOne(Sdk, terminal, Request, walk);
         item.Records += before;
         if (item.Ok) break;
