@@ -157,7 +157,7 @@ void Tfrmgiris::ShowClearOutcome(const TDownloadOutcome& Outcome, const QString&
   } else if (!Outcome.Complete) {
     Dlg().MessageBox(QStringLiteral("HATA...veriler alınamadı (%1). Dosyaya aktarılan kayıt "
                                     "sayısı: %2. Cihazdaki kayıtlar silinmedi....")
-                         .arg(ResultText(Outcome.Result))
+                         .arg(Outcome.ErrorText)
                          .arg(Outcome.Records),
                      title, MB_OK | MB_ICONWARNING);
   } else if (Outcome.Records == 0) {
@@ -174,6 +174,8 @@ void Tfrmgiris::ShowClearOutcome(const TDownloadOutcome& Outcome, const QString&
                          .arg(Outcome.Records),
                      title, MB_OK | MB_ICONINFORMATION);
   }
+  if (!Outcome.NotEnabledText.isEmpty())
+    Dlg().MessageBox(Outcome.NotEnabledText, title, MB_OK | MB_ICONWARNING);
 }
 
 void Tfrmgiris::Button1Click() {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <cerrno>
+#include <utility>
 
 #include "common/Errors.h"
 
@@ -13,35 +14,118 @@
 
 namespace {
 
+// Lines are handed to the system once this much was gathered.
+constexpr qsizetype kBlock = 1 << 16;
+
 [[noreturn]] void ThrowFileError(const char* What, const QString& FileName, const QString& Reason) {
   throw EInOutError(QStringLiteral("%1 \"%2\". %3")
                         .arg(QLatin1String(What), QDir::toNativeSeparators(FileName), Reason));
 }
 
+// One write(2); the count written, or -1 with errno set.
+qint64 WriteSome(int Fd, const char* Bytes, qsizetype Size) {
+#ifdef Q_OS_WIN
+  return _write(Fd, Bytes, static_cast<unsigned>(qMin<qsizetype>(Size, 1 << 30)));
+#else
+  return ::write(Fd, Bytes, static_cast<size_t>(Size));
+#endif
+}
+
+// Cuts the file to Size bytes; false when the system refuses.
+bool CutTo(int Fd, qint64 Size) {
+#ifdef Q_OS_WIN
+  return _chsize_s(Fd, Size) == 0;
+#else
+  return ::ftruncate(Fd, static_cast<off_t>(Size)) == 0;
+#endif
+}
+
+qint64 EndOf(int Fd) {
+#ifdef Q_OS_WIN
+  return _lseeki64(Fd, 0, SEEK_CUR);
+#else
+  return ::lseek(Fd, 0, SEEK_CUR);
+#endif
+}
+
 }  // namespace
 
 TAppendFile::TAppendFile(const QString& FileName) : file_(FileName) {
-  if (!file_.open(QIODevice::WriteOnly | QIODevice::Append))
+  // Unbuffered: the bytes go from our own buffer straight to write(2), so we
+  // always know which of them reached the file.
+  if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
     ThrowFileError("Cannot open file", FileName, file_.errorString());
 }
 
 TAppendFile::~TAppendFile() {
+  try {
+    Flush();
+  } catch (const EInOutError&) {
+    // Reported by whoever wrote last; the file was cut back to whole lines.
+  }
   file_.close();
 }
 
 void TAppendFile::Write(const char* Bytes, qsizetype Size) {
-  if (file_.write(Bytes, Size) != Size)
-    ThrowFileError("Cannot write to file", file_.fileName(), file_.errorString());
+  gathered_.append(Bytes, Size);
+  if (gathered_.size() < kBlock) return;
+  // Whole lines go now; an unfinished one waits for its end (unless a single
+  // line fills the whole block).
+  qsizetype whole = gathered_.lastIndexOf('\n') + 1;
+  if (whole == 0) whole = gathered_.size();
+  try {
+    HandOver(gathered_.constData(), whole);
+  } catch (const EInOutError&) {
+    gathered_.clear();  // what was not written stays out, also when closing
+    throw;
+  }
+  gathered_.remove(0, whole);
+}
+
+void TAppendFile::WriteThrough(const QByteArray& Bytes) {
+  Flush();
+  HandOver(Bytes.constData(), Bytes.size());
+}
+
+void TAppendFile::Flush() {
+  if (gathered_.isEmpty()) return;
+  const QByteArray bytes = std::exchange(gathered_, QByteArray());
+  HandOver(bytes.constData(), bytes.size());
 }
 
 void TAppendFile::Sync() {
-  if (!file_.flush()) ThrowFileError("Cannot write to file", file_.fileName(), file_.errorString());
+  Flush();
 #ifdef Q_OS_WIN
   const int synced = _commit(file_.handle());
 #else
   const int synced = fsync(file_.handle());
 #endif
   if (synced != 0) ThrowFileError("Cannot write to file", file_.fileName(), qt_error_string(errno));
+}
+
+void TAppendFile::HandOver(const char* Bytes, qsizetype Size) {
+  const int fd = file_.handle();
+  while (Size > 0) {
+    const qint64 written = WriteSome(fd, Bytes, Size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      // A write that takes nothing without an error is a full device too.
+      const int error = written < 0 ? errno : ENOSPC;
+      // Whatever part of a line reached the file goes again, so the next
+      // line never starts in the middle of this one.
+      if (openLine_ > 0) {
+        const qint64 end = EndOf(fd);
+        if (end >= openLine_ && CutTo(fd, end - openLine_)) openLine_ = 0;
+      }
+      ThrowFileError("Cannot write to file", file_.fileName(), qt_error_string(error));
+    }
+    const char* const last = Bytes + written;
+    const char* lineEnd = last;
+    while (lineEnd > Bytes && lineEnd[-1] != '\n') --lineEnd;
+    openLine_ = lineEnd > Bytes ? last - lineEnd : openLine_ + written;
+    Bytes += written;
+    Size -= written;
+  }
 }
 
 void ThrowReadError(const QFile& File) {

@@ -1,6 +1,6 @@
-// A text file that is only ever appended to, written through a buffer, with
-// the input-output errors the actions report: opening, writing and syncing
-// throw EInOutError.
+// A text file that is only ever appended to, in whole lines, with the
+// input-output errors the actions report: opening, writing and syncing throw
+// EInOutError with the system's own reason.
 #pragma once
 #include <QByteArray>
 #include <QFile>
@@ -10,19 +10,35 @@ class TAppendFile {
  public:
   // Opens FileName for appending, creating it when missing.
   explicit TAppendFile(const QString& FileName);
-  // Hands over what is left and closes; an error here is no longer reported.
+  // Hands over what is left and closes; an error here is no longer reported,
+  // but the file still ends with its last whole line.
   ~TAppendFile();
   TAppendFile(const TAppendFile&) = delete;
   TAppendFile& operator=(const TAppendFile&) = delete;
 
   QString FileName() const { return file_.fileName(); }
+  // Gathers bytes; whole lines go to the system in blocks of some 64 KB.
   void Write(const QByteArray& Bytes) { Write(Bytes.constData(), Bytes.size()); }
   void Write(const char* Bytes, qsizetype Size);
-  // Hands every gathered byte to the system and waits until it is on disk.
+  // Hands what was gathered and then Bytes to the system at once (write(2)):
+  // once it returns, a killed program no longer loses them.
+  void WriteThrough(const QByteArray& Bytes);
+  // Hands every gathered byte to the system.
+  void Flush();
+  // Flush, then waits until the file is on disk.
   void Sync();
 
  private:
+  // Writes Size bytes. When the system takes only part of them (a full disk),
+  // the file is cut back to the end of its last whole line and the system's
+  // reason is thrown.
+  void HandOver(const char* Bytes, qsizetype Size);
+
   QFile file_;
+  QByteArray gathered_;
+  // Bytes handed over since the last line break that reached the file: what a
+  // failed write has to cut off again.
+  qint64 openLine_ = 0;
 };
 
 // Throws the error of reading File, a source opened through QFile.

@@ -24,9 +24,9 @@ TAttendanceFiles::TAttendanceFiles(const QString& AppPath, bool SecondDataFile,
 }
 
 void TAttendanceFiles::Write(const QByteArray& Line) {
-  main_->Write(Line);
-  backup_->Write(Line);
-  if (second_) second_->Write(Line);
+  main_->WriteThrough(Line);
+  backup_->WriteThrough(Line);
+  if (second_) second_->WriteThrough(Line);
   ++lines_;
 }
 

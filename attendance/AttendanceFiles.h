@@ -1,7 +1,7 @@
 // The three output files of the attendance download: the main data file
 // "veri.txt", the month's backup file in "yedek_K20" and, when asked for,
 // the second data file "veri2.txt". All three get the same lines in the same
-// order and are only ever appended to.
+// order and are only ever appended to, in whole lines.
 #pragma once
 #include <QDate>
 #include <QString>
@@ -20,11 +20,12 @@ class TAttendanceFiles {
   static QString BackupFileName(const QString& AppPath, const QDate& Today);
 
   // Writes one line (line break included) to the main data file, the backup
-  // file, then the second data file. Lines are gathered and handed to the
-  // system in blocks of a few hundred records (one system call per line and
-  // file would cost more than the rest of the download); a file that cannot
-  // be written fails at its next block, and closing the files hands over
-  // what is left, so the lines read before an error stay written.
+  // file, then the second data file, handing it to the system in each before
+  // returning: the next terminal call may count its record as delivered, so
+  // a killed program must not hold it in a buffer of its own. A file that
+  // cannot take the line is cut back to its last whole line and the system's
+  // reason is thrown (EInOutError); the line may then be in the files before
+  // it and not in the others.
   void Write(const QByteArray& Line);
   // Puts every file's contents on disk; after it a power cut loses nothing.
   // The download calls it before telling the operator the lines are saved.

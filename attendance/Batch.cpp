@@ -1,5 +1,7 @@
 #include "attendance/Batch.h"
 
+#include <QStringList>
+
 #include "attendance/DownloadLock.h"
 #include "common/Cleanup.h"
 #include "data/DataSet.h"
@@ -65,8 +67,13 @@ TBatchItem DownloadOne(TFKAttendObject& Sdk, const TBatchTerminal& Terminal,
   download.Today = Request.Today;
   const TDownloadOutcome outcome = WalkAttendance(Sdk, download, Walk);
   item.Records = outcome.Records;
-  item.Ok = outcome.Complete;
-  if (!item.Ok) item.ErrorText = ResultText(outcome.Result);
+  // A terminal left disabled is a failure too: its keypad and reader are
+  // locked until someone enables it.
+  item.Ok = outcome.Complete && outcome.NotEnabledText.isEmpty();
+  QStringList problems;
+  if (!outcome.Complete) problems << outcome.ErrorText;
+  if (!outcome.NotEnabledText.isEmpty()) problems << outcome.NotEnabledText;
+  item.ErrorText = problems.join(QStringLiteral(" - "));
   return item;
 }
 
@@ -92,7 +99,7 @@ TBatchTotals DownloadAll(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Term
       // A retry after a broken walk goes on where it stopped: with read mark
       // 1 the terminal hands out only what did not reach us.
       for (int attempt = 0; attempt <= Request.Retries; ++attempt) {
-        const int before = item.Records;
+        const qint64 before = item.Records;
         item = DownloadOne(Sdk, terminal, Request, walk);
         item.Records += before;
         if (item.Ok) break;

@@ -27,16 +27,18 @@ TConnInfo ConnInfoOfRow(TDataSet& List);
 // Every row of the list in its order; the list's current row is kept.
 QList<TBatchTerminal> ReadTerminalList(TDataSet& List);
 
+// Counts of records are 64-bit: many terminals (and retries) of walks bounded
+// at kMaxWalkRecords each could pass the largest int.
 struct TBatchItem {
   bool Ok = false;
-  int Records = 0;
+  qint64 Records = 0;
   QString ErrorText;  // the SDK's text (or the row's error) when not Ok
 };
 
 struct TBatchTotals {
   int Terminals = 0;  // terminals tried
   int Failed = 0;
-  int Records = 0;
+  qint64 Records = 0;
   bool Cancelled = false;
 };
 

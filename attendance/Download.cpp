@@ -4,7 +4,6 @@
 
 #include "attendance/AttendanceFiles.h"
 #include "attendance/AttendanceLine.h"
-#include "common/Cleanup.h"
 #include "common/Dialogs.h"
 #include "sdk/FKDefine.h"
 
@@ -17,44 +16,54 @@ constexpr int kNoData = -8;
 // arrive (a pump per record would cost as much as the record itself).
 constexpr qint64 kPumpEveryMs = 10;
 
-// The walk shared by the operator's download (Messages: the closing message
-// boxes, a broken walk thrown) and the quiet callers, which read the outcome.
-TDownloadOutcome Walk(TFKAttendObject& Sdk, const TDownloadRequest& Request,
-                      TDownloadReport& Report, bool Messages) {
-  TDownloadOutcome outcome;
-  // The terminal gets its enable on every path, even when the files could not
-  // be opened and it was never disabled; it comes after the files are closed.
-  TScopeExit enableAgain([&Sdk] { Sdk.FK_EnableDevice(1); });
+const QString kTitle = QStringLiteral("Terminal İşlemleri");
+
+int LastResult(const TFKAttendObject& Sdk, FKSlot Called) {
+  return Sdk.Slot(Called) ? Sdk.SdkResult : 0;
+}
+
+// The walk up to the closed files: opens them, disables the terminal, reads
+// every record into them and shows the closing message (Messages) or fills
+// Outcome. The caller enables the terminal again.
+void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownloadReport& Report,
+                   bool Messages, TDownloadOutcome& Outcome) {
   // The files are opened before the terminal is disabled: a file that cannot
   // be opened stops the download before the terminal is touched.
   TAttendanceFiles files(Request.AppPath, Request.SecondDataFile, Request.Today);
 
   if (!Sdk.FK_EnableDevice(0)) {
-    outcome.Result = Sdk.Slot(FKSlot::FK_EnableDevice) ? Sdk.SdkResult : 0;
-    return outcome;
+    Outcome.Result = LastResult(Sdk, FKSlot::FK_EnableDevice);
+    Outcome.ErrorText = ResultText(Outcome.Result);
+    return;
   }
   if (!Sdk.FK_LoadGeneralLogData(Request.ReadMark)) {
-    outcome.Result = Sdk.Slot(FKSlot::FK_LoadGeneralLogData) ? Sdk.SdkResult : 0;
+    Outcome.Result = LastResult(Sdk, FKSlot::FK_LoadGeneralLogData);
+    Outcome.ErrorText = ResultText(Outcome.Result);
     if (Messages) Dlg().ShowMessage(QStringLiteral("Cihazdan alınacak veri yok....."));
-    return outcome;
+    return;
   }
   Report.Started(kDownloadProgressMaximum);
   Dlg().ProcessMessages();
   QElapsedTimer sincePump;
   sincePump.start();
 
+  // The bound keeps the count far below the largest int.
+  const int bound = qBound(1, Request.MaxRecords, kMaxWalkRecords);
   int count = 0;
   int position = 0;
   TAttendanceRecord r;
   QByteArray line;
-  while (Sdk.FK_GetGeneralLogData_1(r.EnrollNumber, r.VerifyMode, r.InOutMode, r.Year, r.Month,
+  // Each line reaches the system before the next call: that call may make
+  // the terminal count the record as delivered.
+  while (count < bound &&
+         Sdk.FK_GetGeneralLogData_1(r.EnrollNumber, r.VerifyMode, r.InOutMode, r.Year, r.Month,
                                     r.Day, r.Hour, r.Minute, r.Second)) {
     BuildAttendanceLine(line, r, Request.MachineNumber);
     Report.Line(line);
     line.append("\r\n");
     files.Write(line);
     ++count;
-    outcome.Records = count;
+    Outcome.Records = count;
     Report.Counted(count);
     if (sincePump.elapsed() >= kPumpEveryMs) {
       Dlg().ProcessMessages();
@@ -70,41 +79,95 @@ TDownloadOutcome Walk(TFKAttendObject& Sdk, const TDownloadRequest& Request,
 
   // Only the end of the records ends the walk normally (and an empty walk
   // reported as having no records). Any other result is a broken walk: the
-  // operator must not be told that everything was saved.
-  const int ended = Sdk.Slot(FKSlot::FK_GetGeneralLogData_1) ? Sdk.SdkResult : 0;
+  // operator must not be told that everything was saved. A terminal that is
+  // still handing out records at the bound never ends its walk: what it gave
+  // is kept, the rest stays on it.
+  const int ended = count == bound ? 1 : LastResult(Sdk, FKSlot::FK_GetGeneralLogData_1);
   const bool normalEnd = ended == kEndOfData || (count == 0 && ended == kNoData);
   if (!normalEnd) {
     files.Sync();  // the lines read so far stay written, or their error shows
-    if (Messages) throw ETerminalError(ResultText(ended));
-    outcome.Result = ended;
-    return outcome;
+    const QString text = count == bound ? WalkBoundText(bound) : ResultText(ended);
+    if (Messages) throw ETerminalError(text);
+    Outcome.Result = ended;
+    Outcome.ErrorText = text;
+    return;
   }
 
   if (count == 0) {
     if (Messages)
-      Dlg().MessageBox(QStringLiteral("Cihazdan Alınacak Veri Yok..."),
-                       QStringLiteral("Terminal İşlemleri"), MB_OK | MB_ICONINFORMATION);
-    outcome.Complete = true;
-    return outcome;
+      Dlg().MessageBox(QStringLiteral("Cihazdan Alınacak Veri Yok..."), kTitle,
+                       MB_OK | MB_ICONINFORMATION);
+    Outcome.Complete = true;
+    return;
   }
   Report.Progress(kDownloadProgressMaximum);
   // The message promises that the lines are saved: they are on disk first.
   files.Sync();
-  outcome.Complete = files.Lines() == count;
+  Outcome.Complete = files.Lines() == count;
   if (Messages) Dlg().ShowMessage(QStringLiteral("Bilgiler Dosyaya Aktarıldı...."));
 
   // Emptying the log is the one step that can lose records, so it runs only
   // when every record read is on disk, and before the terminal is enabled
   // again: nothing can be recorded on it between the walk and the clear.
-  if (Request.ClearLog && outcome.Complete) {
-    outcome.ClearTried = true;
-    outcome.Cleared = Sdk.FK_EmptyGeneralLogData();
-    outcome.Result = Sdk.Slot(FKSlot::FK_EmptyGeneralLogData) ? Sdk.SdkResult : 0;
+  if (Request.ClearLog && Outcome.Complete) {
+    Outcome.ClearTried = true;
+    Outcome.Cleared = Sdk.FK_EmptyGeneralLogData();
+    Outcome.Result = LastResult(Sdk, FKSlot::FK_EmptyGeneralLogData);
   }
+}
+
+// Adds the failed enable to an error on its way out, keeping its class.
+template <class E>
+[[noreturn]] void Rethrow(const E& Error, const QString& NotEnabled) {
+  if (NotEnabled.isEmpty()) throw;
+  throw E(Error.Text() + QLatin1Char('\n') + NotEnabled);
+}
+
+// The walk shared by the operator's download (Messages: the closing message
+// boxes, a broken walk thrown) and the quiet callers, which read the outcome.
+// The terminal gets its enable on every path, even when the files could not
+// be opened and it was never disabled; it comes after the files are closed,
+// and over a new connection when the walk lost its own.
+TDownloadOutcome Walk(TFKAttendObject& Sdk, const TDownloadRequest& Request,
+                      TDownloadReport& Report, bool Messages) {
+  TDownloadOutcome outcome;
+  try {
+    WalkIntoFiles(Sdk, Request, Report, Messages, outcome);
+  } catch (const EInOutError& e) {
+    Rethrow(e, EnableTerminalAgain(Sdk));
+  } catch (const ETerminalError& e) {
+    Rethrow(e, EnableTerminalAgain(Sdk));
+  } catch (...) {
+    EnableTerminalAgain(Sdk);
+    throw;
+  }
+  outcome.NotEnabledText = EnableTerminalAgain(Sdk);
+  if (Messages && !outcome.NotEnabledText.isEmpty())
+    Dlg().MessageBox(outcome.NotEnabledText, kTitle, MB_OK | MB_ICONWARNING);
   return outcome;
 }
 
 }  // namespace
+
+QString WalkBoundText(int Bound) {
+  return QStringLiteral(
+             "Cihaz kayıt aktarımını bitirmiyor: %1 kayıttan sonra aktarım "
+             "durduruldu. Alınan kayıtlar dosyalarda duruyor....")
+      .arg(Bound);
+}
+
+QString NotEnabledAgainText(int Result) {
+  return QStringLiteral(
+             "Terminal yeniden etkinleştirilemedi (%1); cihazın tuş takımı ve "
+             "okuyucusu kilitli kalmış olabilir, terminale yeniden bağlanıp kontrol "
+             "edin....")
+      .arg(ResultText(Result));
+}
+
+QString EnableTerminalAgain(TFKAttendObject& Sdk) {
+  if (Sdk.EnableDeviceAgain() != TFKAttendObject::TEnableAgain::Failed) return {};
+  return NotEnabledAgainText(Sdk.SdkResult);
+}
 
 int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
                        TDownloadReport& Report) {

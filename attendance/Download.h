@@ -44,6 +44,9 @@ class ETerminalError : public EAppError {
   using EAppError::EAppError;
 };
 
+// More attendance records than any real terminal holds.
+constexpr int kMaxWalkRecords = 10'000'000;
+
 struct TDownloadRequest {
   QString AppPath;              // where the output files are, with its separator
   int MachineNumber = 0;        // written into every line
@@ -55,6 +58,9 @@ struct TDownloadRequest {
   // Empty the terminal's log after a complete walk whose lines are on disk,
   // while the terminal is still disabled (see WalkAttendance).
   bool ClearLog = false;
+  // A terminal still handing out records after this many never ends its
+  // walk: it is stopped there as broken (at most kMaxWalkRecords).
+  int MaxRecords = kMaxWalkRecords;
 };
 
 // How a walk ended, for a caller that decides what to tell and what to do.
@@ -65,6 +71,12 @@ struct TDownloadOutcome {
   // The SDK result of the call that stopped an incomplete walk (disable,
   // load or the walk step), or of the clear.
   int Result = 1;
+  // Why an incomplete walk stopped: the SDK's text for Result, or
+  // WalkBoundText for a walk that did not end.
+  QString ErrorText;
+  // Empty when the terminal was enabled again at the end; otherwise the
+  // operator must be told (NotEnabledAgainText).
+  QString NotEnabledText;
   bool ClearTried = false;  // FK_EmptyGeneralLogData was called
   bool Cleared = false;     // ... and answered success
 };
@@ -76,9 +88,12 @@ constexpr int kDownloadProgressMaximum = 500;
 // records written. Messages go through the dialogs seam, which also lets
 // pending messages run before the first record and every few milliseconds
 // while records come in. An output file that
-// cannot be opened or written throws EInOutError, a walk that breaks off
-// throws ETerminalError; the lines written before stay written, the files are
-// closed and the terminal is enabled again on every path.
+// cannot be opened or written throws EInOutError, a walk that breaks off or
+// does not end throws ETerminalError; the lines written before stay written,
+// the files are closed and the terminal is enabled again on every path
+// (EnableTerminalAgain). When even that fails, the operator is told: in a
+// warning box after the closing message, or on a line of its own added to
+// the thrown error.
 int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
                        TDownloadReport& Report);
 
@@ -91,3 +106,12 @@ int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
 // the terminal in between can be lost.
 TDownloadOutcome WalkAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
                                 TDownloadReport& Report);
+
+// The end of a walk's bracket: FK_EnableDevice(1), over a new connection
+// when the walk lost its own (TFKAttendObject::EnableDeviceAgain). Empty when
+// the terminal is enabled, else the text that tells the operator it is not.
+QString EnableTerminalAgain(TFKAttendObject& Sdk);
+// "The terminal could not be enabled again (reason)", for an SDK result.
+QString NotEnabledAgainText(int Result);
+// Why a walk that reached its bound was stopped.
+QString WalkBoundText(int Bound);

@@ -141,13 +141,21 @@ QString CheckOne(TFKAttendObject&, bool& Ok) {
   return QStringLiteral("bağlantı başarılı");
 }
 
-// As "Tarih-Saat Ayarla": the clock is set between disabling and enabling.
+// As "Tarih-Saat Ayarla": the clock is set between disabling and enabling;
+// a terminal that cannot be enabled again (not even over a new connection)
+// fails and says so.
 QString SetTimeOne(TFKAttendObject& Sdk, bool& Ok) {
   if (!Sdk.FK_EnableDevice(0)) return QStringLiteral("HATA - ") + Sdk.LastErrorText();
-  TScopeExit enableAgain([&Sdk] { Sdk.FK_EnableDevice(1); });
   Ok = Sdk.FK_SetDeviceTime(DateTimeToDayCount(QDateTime::currentDateTime()));
-  return Ok ? QStringLiteral("cihaz tarih saati ayarlandı..")
-            : QStringLiteral("HATA...tarih saat ayarlanamadı.. (%1)").arg(Sdk.LastErrorText());
+  QString text =
+      Ok ? QStringLiteral("cihaz tarih saati ayarlandı..")
+         : QStringLiteral("HATA...tarih saat ayarlanamadı.. (%1)").arg(Sdk.LastErrorText());
+  const QString notEnabled = EnableTerminalAgain(Sdk);
+  if (!notEnabled.isEmpty()) {
+    Ok = false;
+    text += QStringLiteral(" - HATA - ") + notEnabled;
+  }
+  return text;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "AttendanceFixture.h"
+#include "attendance/Download.h"
 #include "attendance/DownloadLock.h"
 
 namespace {
@@ -179,6 +180,59 @@ class TestBatch : public QObject {
     QCOMPARE(t.Dialogs->Shown.size(), 2);  // the two questions; the batch itself asks nothing
     QVERIFY(!t.Main().BitBtn13->isEnabled());
     QVERIFY(t.Main().BitBtn11->isEnabled());
+  }
+
+  // The enable after a terminal's walk finds the connection gone: the batch
+  // connects once more and enables it; a terminal that stays disabled is a
+  // failed terminal, and its line says so.
+  void batchTerminalLeftDisabled_data() {
+    QTest::addColumn<int>("walkEnd");
+    QTest::addColumn<int>("reconnect");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("failed");
+    const QString notEnabled = NotEnabledAgainText(-2);
+    QTest::newRow("enabled over a new connection") << -7 << 17 << "A: 2 kayıt aktarıldı" << 0;
+    QTest::newRow("left disabled")
+        << -7 << -2 << "A: HATA - " + notEnabled + " (2 kayıt aktarıldı)" << 1;
+    QTest::newRow("walk dropped, left disabled")
+        << -4 << -2 << "A: HATA - Read Error - " + notEnabled + " (2 kayıt aktarıldı)" << 1;
+  }
+  void batchTerminalLeftDisabled() {
+    QFETCH(int, walkEnd);
+    QFETCH(int, reconnect);
+    QFETCH(QString, line);
+    QFETCH(int, failed);
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("usb"));
+    t.Start();
+    FakeSdk.LogRecords = Records(2);
+    FakeSdk.Queued[QStringLiteral("FK_GetGeneralLogData_1")] = {1, 1, walkEnd};
+    FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = {1, -4};
+    FakeSdk.Queued[QStringLiteral("FK_ConnectUSB")] = {17, reconnect};
+    t.Main().BitBtn11->click();
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_ConnectUSB")), 2);
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_EnableDevice")), reconnect > 0 ? 3 : 2);
+    QCOMPARE(t.Main().Memo3->toPlainText(),
+             line + QStringLiteral("\nİşlem tamamlandı. Terminal: 1, Hatalı: %1, Toplam Kayıt: 2")
+                        .arg(failed));
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), LinesOf(Records(2), 1));
+  }
+
+  // The full download with clearing: a terminal that cannot be enabled again
+  // gets a warning of its own after the outcome.
+  void clearingTellsWhenNotEnabled() {
+    Connected t;
+    FakeSdk.LogRecords = Records(3);
+    FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = {1, -4};
+    FakeSdk.Queued[QStringLiteral("FK_ConnectUSB")] = {-2};
+    t.Dialogs->Answers = {IDYES};
+    t.Main().mnuTumVerileriAlSil->trigger();
+    QCOMPARE(
+        t.Shown().mid(1),
+        (QStringList{QStringLiteral("3 kayıt dosyaya aktarıldı, cihazdaki kayıtlar silindi...."),
+                     NotEnabledAgainText(-2)}));
+    QCOMPARE(t.Dialogs->Shown.last().Flags, MB_OK | MB_ICONWARNING);
+    QCOMPARE(t.Dialogs->Shown.last().Title, kTitle);
   }
 
   // While the batch runs only the cancel button is live among the controls

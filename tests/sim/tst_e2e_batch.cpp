@@ -2,9 +2,11 @@
 // mode against real vterminals through the stand-in library.
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "CommandLineFixture.h"
 #include "E2EFixture.h"
 #include "SimFixture.h"
 
@@ -20,48 +22,6 @@ void AddTerminals(TestFolder& Folder, const QList<int>& Ports) {
     Folder.AddTerminal(QStringLiteral("T%1").arg(i + 1), QString::number(i + 1),
                        QStringLiteral("ethernet"), {}, {}, QStringLiteral("127.0.0.1"),
                        QString::number(Ports[i]));
-}
-
-// The program file in a program folder of its own, with the terminal
-// libraries beside it, as an installation has them.
-void InstallProgram(const TestFolder& Folder) {
-  const QString bin = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-  // A hard link (or a copy on another file system), not a symbolic link: the
-  // program finds its folder through the path it was started by.
-  if (::link(QFile::encodeName(bin + "meridox").constData(),
-             QFile::encodeName(Folder.File("meridox")).constData()) != 0)
-    QVERIFY(QFile::copy(bin + "meridox", Folder.File("meridox")));
-  for (const char* lib : {"libFK623Attend.so", "libFKAttend.so"})
-    QVERIFY(QFile::link(bin + lib, Folder.File(lib)));
-}
-
-struct TRun {
-  int Exit = -1;
-  QString Out, Err;
-};
-
-// Runs the command line with no display at all.
-QProcess* Launch(const TestFolder& Folder, const QStringList& Arguments) {
-  auto* p = new QProcess;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove("DISPLAY");
-  env.remove("WAYLAND_DISPLAY");
-  env.remove("QT_QPA_PLATFORM");
-  p->setProcessEnvironment(env);
-  p->start(Folder.File("meridox"), Arguments);
-  return p;
-}
-TRun Finish(QProcess* P) {
-  std::unique_ptr<QProcess> p(P);
-  TRun run;
-  if (!p->waitForFinished(120000)) return run;
-  run.Exit = p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1;
-  run.Out = QString::fromUtf8(p->readAllStandardOutput());
-  run.Err = QString::fromUtf8(p->readAllStandardError());
-  return run;
-}
-TRun RunCommandLine(const TestFolder& Folder, const QStringList& Arguments) {
-  return Finish(Launch(Folder, Arguments));
 }
 
 }  // namespace
@@ -228,6 +188,43 @@ class TestE2EBatch : public QObject {
     QCOMPARE(RunCommandLine(t.Folder, {"--set-time-all"}).Exit, 0);
     QVERIFY(vt2.journal().contains(QStringLiteral("FK_EnableDevice(1) = 1")));
     QCOMPARE(RunCommandLine(t.Folder, {"--download-all", "--retries", "x"}).Exit, 2);
+  }
+
+  // The connection drops during the walk: the command line connects once
+  // more and enables the terminal, so a scheduled run never leaves it with
+  // its keypad and reader locked; the lines read stay written.
+  void commandLineEnablesAfterDrop_data() {
+    QTest::addColumn<QStringList>("fault");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<int>("written");
+    QTest::newRow("load dropped") << QStringList{"--fail", "FK_LoadGeneralLogData:drop"}
+                                  << "T1: HATA - Read Error\n"
+                                  << 0;
+    QTest::newRow("walk dropped") << QStringList{"--drop-walk-after", "25"}
+                                  << "T1: HATA - Read Error (25 kayıt aktarıldı)\n"
+                                  << 25;
+  }
+  void commandLineEnablesAfterDrop() {
+    QFETCH(QStringList, fault);
+    QFETCH(QString, out);
+    QFETCH(int, written);
+    QTemporaryDir dir;
+    VTerminal vt(dir.path());
+    QVERIFY2(vt.start(QStringList{"--machine", "1", "--seed-users", "4", "--seed-records", "40"} +
+                      fault),
+             qPrintable(vt.error()));
+    TestProgram t(true, TSdk::Library);
+    InstallProgram(t.Folder);
+    AddTerminals(t.Folder, {vt.port()});
+    const TRun run = RunCommandLine(t.Folder, {"--download-all"});
+    QCOMPARE(run.Exit, 1);
+    QVERIFY2(run.Out.startsWith(out), qPrintable(run.Out));
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), FileText(TerminalLines(vt, 1).mid(0, written)));
+    QVERIFY(vt.state().value("enabled").toBool());
+    const QStringList calls = vt.journal();
+    QCOMPARE(calls.filter(QRegularExpression("^FK_ConnectNet\\(.*\\) = 1$")).size(), 2);
+    QCOMPARE(calls.mid(calls.size() - 2),
+             (QStringList{"FK_EnableDevice(1) = 1", "FK_DisConnect() = 1"}));
   }
 
   // Two command-line downloads started together: the second waits for the

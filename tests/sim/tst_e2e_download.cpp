@@ -1,6 +1,7 @@
 // The attendance download and the clock commands of the main window against
 // a real vterminal, through the stand-in library.
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -89,6 +90,34 @@ class TestE2EDownload : public QObject {
     QCOMPARE(t.Shown(), QStringList{QStringLiteral("Bilgiler Dosyaya Aktarıldı....")});
     QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), FileText(lines));
     QVERIFY(vt.state().value("enabled").toBool());
+  }
+
+  // The connection drops during the walk: the terminal is connected once
+  // more and enabled, so it is not left with its keypad and reader locked.
+  void enabledAfterDroppedWalk_data() {
+    QTest::addColumn<QStringList>("fault");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("load dropped") << QStringList{"--fail", "FK_LoadGeneralLogData:drop"}
+                                  << "Cihazdan alınacak veri yok.....";
+    QTest::newRow("walk dropped") << QStringList{"--drop-walk-after", "25"} << "Read Error.";
+  }
+  void enabledAfterDroppedWalk() {
+    QFETCH(QStringList, fault);
+    QFETCH(QString, shown);
+    QTemporaryDir dir;
+    VTerminal vt(dir.path());
+    QVERIFY2(vt.start(QStringList{"--machine", "3", "--seed-users", "5", "--seed-records", "40"} +
+                      fault),
+             qPrintable(vt.error()));
+    TestProgram t(true, TSdk::Library);
+    ConnectTo(t, vt.port());
+    t.Main().BitBtn5->click();
+    QCOMPARE(t.Shown(), QStringList{shown});
+    QVERIFY(vt.state().value("enabled").toBool());
+    const QStringList calls = vt.journal();
+    QCOMPARE(calls.filter(QRegularExpression("^FK_ConnectNet\\(.*\\) = 1$")).size(), 2);
+    QCOMPARE(calls.last(), QStringLiteral("FK_EnableDevice(1) = 1"));
+    QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLANTI_KES"));
   }
 
   // Setting the clock from the PC and reading it back gives the PC's time.
