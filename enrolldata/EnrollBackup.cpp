@@ -118,8 +118,7 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store,
       CheckActive(data, names);
     }
     // "No data" at once is the end of an empty terminal's walk.
-    const bool complete =
-        Sdk.SdkResult == kEndOfData || (Sdk.SdkResult == kNoData && items == 0);
+    const bool complete = Sdk.SdkResult == kEndOfData || (Sdk.SdkResult == kNoData && items == 0);
     if (!complete) {
       report.Status(kWalkError + ResultText(Sdk.SdkResult));
       return TBackupOutcome::WalkBroken;

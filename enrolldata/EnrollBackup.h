@@ -33,5 +33,4 @@ constexpr int kMaxEnrollItems = 1'000'000;
 // (EDatabaseError). Store.Store is read again at the end so it holds exactly
 // the store.
 TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store,
-                                const TEnrollBackupTables& Tables,
-                                int MaxItems = kMaxEnrollItems);
+                                const TEnrollBackupTables& Tables, int MaxItems = kMaxEnrollItems);
