@@ -4,6 +4,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "common/Encoding.h"
 #include "common/Errors.h"
@@ -57,6 +62,15 @@ int FindSection(const QStringList& Lines, const QString& Section) {
   return -1;
 }
 
+// Asks the system to put the file's written bytes on the disk.
+bool SyncToDisk(QFileDevice& File) {
+#ifdef Q_OS_WIN
+  return _commit(File.handle()) == 0;
+#else
+  return fsync(File.handle()) == 0;
+#endif
+}
+
 }  // namespace
 
 QString TIniFile::ReadString(const QString& Section, const QString& Key,
@@ -107,6 +121,11 @@ void TIniFile::WriteString(const QString& Section, const QString& Key, const QSt
     throw EIniFileError(QStringLiteral("Unable to write to %1").arg(fileName_));
   QSaveFile out(fileName_);
   const QByteArray bytes = ToWin1254(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-  if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+  // commit() alone is no proof: it can rename a temporary file whose
+  // buffered bytes never reached the disk (a full disk then leaves an empty
+  // or cut file). The bytes are flushed and synced first; on any failure the
+  // temporary file is dropped and the old file stays as it was.
+  if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush() ||
+      !SyncToDisk(out) || !out.commit())
     throw EIniFileError(QStringLiteral("Unable to write to %1").arg(fileName_));
 }

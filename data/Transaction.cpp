@@ -1,21 +1,46 @@
 #include "data/Transaction.h"
 
+#include <sqlite3.h>
+
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QVariant>
 
 #include "common/Errors.h"
+
+namespace {
+
+// False when the connection is an SQLite one that is back in autocommit mode,
+// that is, no transaction is open on it any more.
+bool InTransaction(const QSqlDatabase& Db) {
+  const QVariant handle = Db.driver() ? Db.driver()->handle() : QVariant();
+  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return true;
+  sqlite3* db = *static_cast<sqlite3* const*>(handle.data());
+  return db && sqlite3_get_autocommit(db) == 0;
+}
+
+}  // namespace
 
 TTransaction::TTransaction(QString ConnectionName) : connection_(std::move(ConnectionName)) {
   QSqlDatabase db = QSqlDatabase::database(connection_, false);
   if (!db.isOpen()) throw EDatabaseError(QStringLiteral("Operation is not allowed when the object is closed"));
   if (!db.transaction()) throw EDatabaseError(db.lastError().text());
   open_ = true;
+  CheckActive();
 }
 
 TTransaction::~TTransaction() { Rollback(); }
 
+void TTransaction::CheckActive() {
+  if (!open_) throw EDatabaseError(QStringLiteral("No transaction is active"));
+  if (InTransaction(QSqlDatabase::database(connection_, false))) return;
+  open_ = false;
+  throw EDatabaseError(QStringLiteral("The database rolled the transaction back"));
+}
+
 void TTransaction::Commit() {
-  if (!open_) return;
+  CheckActive();
   QSqlDatabase db = QSqlDatabase::database(connection_, false);
   if (!db.commit()) {
     const QString error = db.lastError().text();

@@ -11,8 +11,13 @@ class TTransaction {
   TTransaction(const TTransaction&) = delete;
   TTransaction& operator=(const TTransaction&) = delete;
 
+  // Throws EDatabaseError when the database has ended the transaction on its
+  // own: SQLite rolls the whole transaction back after some errors (a full
+  // disk among them), and every statement after that would take effect at
+  // once, outside any transaction.
+  void CheckActive();
   // Makes the work permanent; throws EDatabaseError (the work is then
-  // rolled back).
+  // rolled back), also when the transaction is no longer active.
   void Commit();
   void Rollback();
   bool Open() const { return open_; }

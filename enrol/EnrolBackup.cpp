@@ -15,17 +15,16 @@ void TfrmEnrol::BitBtn1Click() {
   TTerminalBusy terminal;
   Label2->clear();
   lblMessage->setText(QStringLiteral("Alınıyor....."));
-  TFKAttendObject& sdk = *Session().TerminalSdk;
-  // The lists show the store as it stands afterwards, whatever the outcome.
-  TScopeExit cleanUp([this, &sdk] {
-    sdk.FK_EnableDevice(1);
+  // The lists show the store as it stands afterwards, whatever the outcome
+  // (the backup has enabled the terminal again by then).
+  TScopeExit cleanUp([this] {
     RunGuarded([this] {
       RefreshNameList();
       RefreshEnrollLists();
     });
   });
   TEnrollStore store{ads, adsTmp, Report()};
-  BackupEnrollData(sdk, store, {ADOEnroll, frmDM->ADOQuery2});
+  BackupEnrollData(*Session().TerminalSdk, store, {ADOEnroll, frmDM->ADOQuery2});
 }
 
 void TfrmEnrol::BitBtn2Click() {

@@ -10,7 +10,9 @@ namespace {
 
 const QString kWholeStore = QStringLiteral("SELECT * FROM tblEnroll");
 const QString kWalkError = QStringLiteral("ERROR, GetEnrollData :");
+const QString kNothingReplaced = QStringLiteral("kayıtlar değiştirilmedi");
 constexpr int kEndOfData = -7;
+constexpr int kNoData = -8;
 
 // Reads one item into the working template; asks again after each failure.
 // False when the operator passes the item over.
@@ -27,10 +29,17 @@ bool ReadItem(TFKAttendObject& Sdk, int EnrollNumber, int BackupNumber, int& Pri
   }
 }
 
+// Both files are still inside their transactions: a database that ended one
+// on its own must not see the rest of the work stored row by row.
+void CheckActive(TTransaction& Data, TTransaction& Names) {
+  Data.CheckActive();
+  Names.CheckActive();
+}
+
 }  // namespace
 
 TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store,
-                                const TEnrollBackupTables& Tables) {
+                                const TEnrollBackupTables& Tables, int MaxItems) {
   // Whatever happens, the store view ends up showing what the file holds.
   // Declared first so it runs after the transactions have ended.
   TScopeExit reread([&Store] {
@@ -40,57 +49,91 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store,
       Store.Store.Close();  // a closed view is reported by whoever uses it next
     }
   });
-  // One transaction per file. The store's file is committed first: if that
-  // fails, neither file changes; the names' commit that could still fail
-  // after it leaves only the (re-creatable) name list at its earlier content.
-  TTransaction data(Tables.ADOEnroll.ConnectionName());
-  TTransaction names(Tables.Names.ConnectionName());
+  // The terminal is enabled after the work is rolled back or committed, also
+  // when the terminal never answered "disable".
+  TEnableAtEnd report(Sdk, Store.Report);
+  TEnrollStore store{Store.Store, Store.Scratch, report};
+  try {
+    // One transaction per file. Both are checked before either commits, and
+    // the store's file is committed first: if that fails, neither file
+    // changes; the names' commit that could still fail after it leaves only
+    // the (re-creatable) name list at its earlier content.
+    TTransaction data(Tables.ADOEnroll.ConnectionName());
+    TTransaction names(Tables.Names.ConnectionName());
+    auto commit = [&] {
+      CheckActive(data, names);
+      data.Commit();
+      names.Commit();
+    };
 
-  Tables.ADOEnroll.ExecuteSQL(QStringLiteral("delete * from tblEnroll"));
-  Tables.ADOEnroll.OpenSQL(kWholeStore);
-  Tables.Names.ExecuteSQL(QStringLiteral("delete FROM temp"));
-  Store.Store.OpenSQL(kWholeStore);
+    Tables.ADOEnroll.ExecuteSQL(QStringLiteral("delete * from tblEnroll"));
+    Tables.ADOEnroll.OpenSQL(kWholeStore);
+    Tables.Names.ExecuteSQL(QStringLiteral("delete FROM temp"));
+    Store.Store.OpenSQL(kWholeStore);
 
-  TEnrollReport& report = Store.Report;
-  if (!Sdk.FK_EnableDevice(0)) {
-    report.Status(QStringLiteral("Bağlanamadı..."));
-    return TBackupOutcome::NoDevice;
-  }
-  if (!Sdk.FK_ReadAllUserID()) {
-    report.Status(QStringLiteral("ok"));
-    Sdk.FK_EnableDevice(1);
-    return TBackupOutcome::NoUserList;
-  }
-  report.Status(QStringLiteral("ReadAllUserID OK"));
-
-  int skipped = 0;
-  for (;;) {
-    int n = 0, b = 0, p = 0, enabled = 0;
-    if (!Sdk.FK_GetAllUserID(n, b, p, enabled)) break;
-    // The privilege kept is the one the item read gives.
-    const bool read = ReadItem(Sdk, n, b, p);
-    QString name;
-    Sdk.FK_GetUserName(n, name);
-    // An item the terminal did not deliver is never stored: a later restore
-    // would write the zeros over the user's real template.
-    if (read) {
-      StoreEnrollRecord(Store, n, b, p, name);
-    } else {
-      ++skipped;
+    if (!Sdk.FK_EnableDevice(0)) {
+      report.Status(QStringLiteral("Bağlanamadı..."));
+      return TBackupOutcome::NoDevice;
     }
-    Tables.Names.ExecuteSQL(QStringLiteral("insert into temp(kartno,isim) values (?,?)"),
-                            {ZeroFill(QString::number(n), 5), name});
+    if (!Sdk.FK_ReadAllUserID()) {
+      const int result = Sdk.SdkResult;
+      Sdk.FK_EnableDevice(1);
+      // "No data" is the whole list of a terminal without users: an empty
+      // store is then exactly what the terminal holds.
+      if (result == kNoData) {
+        commit();
+        report.Status(QStringLiteral("ok"));
+        return TBackupOutcome::Empty;
+      }
+      report.Status(QStringLiteral("ReadAllUserID Error: ") + ResultText(result) +
+                    QStringLiteral(" - ") + kNothingReplaced);
+      return TBackupOutcome::NoUserList;
+    }
+    report.Status(QStringLiteral("ReadAllUserID OK"));
+
+    int items = 0;
+    int skipped = 0;
+    for (;;) {
+      int n = 0, b = 0, p = 0, enabled = 0;
+      if (!Sdk.FK_GetAllUserID(n, b, p, enabled)) break;
+      if (items == MaxItems) {
+        report.Status(kWalkError + QStringLiteral("%1 kayıttan fazla - ").arg(MaxItems) +
+                      kNothingReplaced);
+        return TBackupOutcome::TooManyItems;
+      }
+      ++items;
+      // The privilege kept is the one the item read gives.
+      const bool read = ReadItem(Sdk, n, b, p);
+      QString name;
+      Sdk.FK_GetUserName(n, name);
+      // An item the terminal did not deliver is never stored: a later restore
+      // would write the zeros over the user's real template.
+      if (read) {
+        StoreEnrollRecord(store, n, b, p, name);
+      } else {
+        ++skipped;
+      }
+      Tables.Names.ExecuteSQL(QStringLiteral("insert into temp(kartno,isim) values (?,?)"),
+                              {ZeroFill(QString::number(n), 5), name});
+      CheckActive(data, names);
+    }
+    // "No data" at once is the end of an empty terminal's walk.
+    const bool complete = Sdk.SdkResult == kEndOfData || (Sdk.SdkResult == kNoData && items == 0);
+    if (!complete) {
+      report.Status(kWalkError + ResultText(Sdk.SdkResult));
+      return TBackupOutcome::WalkBroken;
+    }
+    commit();
+    if (skipped > 0) {
+      report.Status(kWalkError + QString::number(skipped));
+      return TBackupOutcome::ItemsSkipped;
+    }
+    report.Status(QStringLiteral("GetEnrollData OK"));
+    return items == 0 ? TBackupOutcome::Empty : TBackupOutcome::Completed;
+  } catch (const EAppError&) {
+    // The error itself is shown by whoever handles it; the status line says
+    // what became of the store.
+    report.Status(kWalkError + kNothingReplaced);
+    throw;
   }
-  if (Sdk.SdkResult != kEndOfData) {
-    report.Status(kWalkError + ResultText(Sdk.SdkResult));
-    return TBackupOutcome::WalkBroken;
-  }
-  data.Commit();
-  names.Commit();
-  if (skipped > 0) {
-    report.Status(kWalkError + QString::number(skipped));
-    return TBackupOutcome::ItemsSkipped;
-  }
-  report.Status(QStringLiteral("GetEnrollData OK"));
-  return TBackupOutcome::Completed;
 }

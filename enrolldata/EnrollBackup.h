@@ -14,14 +14,23 @@ struct TEnrollBackupTables {
 
 enum class TBackupOutcome {
   NoDevice,      // the terminal did not answer "disable"
-  NoUserList,    // the user list could not be read
+  NoUserList,    // the user list could not be read; nothing replaced
   WalkBroken,    // the walk ended on another result than end-of-data
+  TooManyItems,  // the walk went past the bound; nothing replaced
   Completed,     // committed; every item read was stored
   ItemsSkipped,  // committed, but some items were passed over
+  Empty,         // committed: the terminal holds no user, store and list are empty
 };
 
-// The backup's terminal calls and store work; the caller disables and
-// enables its controls and enables the terminal at the end on every path.
-// Store.Store is read again at the end so it holds exactly the store.
+// More items than any terminal holds: a walk that goes on past it comes from
+// a terminal that misbehaves, and ends before it uses up the memory.
+constexpr int kMaxEnrollItems = 1'000'000;
+
+// The backup's terminal calls and store work, the terminal bracket included:
+// it is enabled again at the end on every path (connecting once more when the
+// connection was lost). The caller disables and enables its controls. The
+// first database error ends the backup with nothing replaced and is thrown
+// (EDatabaseError). Store.Store is read again at the end so it holds exactly
+// the store.
 TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store,
-                                const TEnrollBackupTables& Tables);
+                                const TEnrollBackupTables& Tables, int MaxItems = kMaxEnrollItems);

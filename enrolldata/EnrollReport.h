@@ -4,6 +4,8 @@
 #pragma once
 #include <QString>
 
+#include "sdk/FKDefine.h"
+
 class TEnrollReport {
  public:
   virtual ~TEnrollReport() = default;
@@ -17,4 +19,43 @@ class TEnrollReport {
   virtual void LogLine(const QString& Line) = 0;
   // The 1-based position of the row a restore is at.
   virtual void Count(int Count) = 0;
+};
+
+// The status note when the terminal could not be enabled again at the end of
+// an action, neither on its connection nor on a new one.
+inline QString NotEnabledAgainText(int Result) {
+  return QStringLiteral("Terminal tekrar aktif yapılamadı: ") + ResultText(Result);
+}
+
+// The end of a terminal command's bracket, run when the scope ends on every
+// path: FK_EnableDevice(1), connecting once more when the connection was
+// lost, so a broken walk never leaves the terminal locked. When even that
+// fails, the note is added after the action's last status text. Routines
+// report through Report() so that the last text is known.
+class TEnableAtEnd final : public TEnrollReport {
+ public:
+  TEnableAtEnd(TFKAttendObject& Sdk, TEnrollReport& Report) : sdk_(Sdk), report_(Report) {}
+  ~TEnableAtEnd() override {
+    if (sdk_.EnableDeviceAgain() != TFKAttendObject::TEnableAgain::Failed) return;
+    const QString note = NotEnabledAgainText(sdk_.SdkResult);
+    report_.Status(last_.isEmpty() ? note : last_ + QStringLiteral(" - ") + note);
+  }
+  TEnableAtEnd(const TEnableAtEnd&) = delete;
+  TEnableAtEnd& operator=(const TEnableAtEnd&) = delete;
+
+  void Status(const QString& Text) override {
+    last_ = Text;
+    report_.Status(Text);
+  }
+  void ShowRecord(int EnrollNumber, int BackupNumber, int Privilege) override {
+    report_.ShowRecord(EnrollNumber, BackupNumber, Privilege);
+  }
+  void StoredLine(const QString& Line) override { report_.StoredLine(Line); }
+  void LogLine(const QString& Line) override { report_.LogLine(Line); }
+  void Count(int Count) override { report_.Count(Count); }
+
+ private:
+  TFKAttendObject& sdk_;
+  TEnrollReport& report_;
+  QString last_;
 };

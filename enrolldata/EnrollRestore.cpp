@@ -1,6 +1,5 @@
 #include "enrolldata/EnrollRestore.h"
 
-#include "common/Cleanup.h"
 #include "common/Dialogs.h"
 #include "common/LibFunctions.h"
 #include "enrolldata/EnrollStore.h"
@@ -37,21 +36,21 @@ void ShowProgress(TEnrollReport& Report, const EnrollRecord& R, int Count) {
 }  // namespace
 
 void RestoreAllEnrollData(TFKAttendObject& Sdk, TDataSet& Store, bool ClearFirst,
-                          TEnrollReport& Report) {
-  Report.Status(QStringLiteral("Working..."));
+                          TEnrollReport& Out) {
+  Out.Status(QStringLiteral("Working..."));
   Dlg().ProcessMessages();
   if (!Sdk.FK_EnableDevice(0)) {
-    Report.Status(QStringLiteral("No Device"));
+    Out.Status(QStringLiteral("No Device"));
     return;
   }
-  TScopeExit enable([&Sdk] { Sdk.FK_EnableDevice(1); });
+  TEnableAtEnd report(Sdk, Out);
   if (ClearFirst)
-    Report.Status(Sdk.FK_ClearKeeperData() ? QStringLiteral("ClearKeeperData OK")
+    report.Status(Sdk.FK_ClearKeeperData() ? QStringLiteral("ClearKeeperData OK")
                                            : QStringLiteral("ERROR"));
   TFailures failures;
   for (Store.First(); !Store.Eof(); Store.Next()) {
     EnrollRecord r;
-    bool ok = LoadEnrollRecord(Store, Report, r);
+    bool ok = LoadEnrollRecord(Store, report, r);
     if (!ok) {
       failures.Add(kConvError);
     } else {
@@ -60,27 +59,27 @@ void RestoreAllEnrollData(TFKAttendObject& Sdk, TDataSet& Store, bool ClearFirst
       ok = Send(Sdk, r);
       if (!ok) failures.Add(kSendError);
     }
-    ShowProgress(Report, r, Store.RecNo() + 1);
-    Report.LogLine(ZeroFill(QString::number(r.EnrollNumber), 5) + QStringLiteral(" - Kayıt=") +
+    ShowProgress(report, r, Store.RecNo() + 1);
+    report.LogLine(ZeroFill(QString::number(r.EnrollNumber), 5) + QStringLiteral(" - Kayıt=") +
                    QString::number(r.BackupNumber) +
                    (ok ? QStringLiteral(" ok") : QStringLiteral(" error")));
     Dlg().ProcessMessages();
   }
   Sdk.FK_SaveEnrollData();
-  failures.Report(Report);
+  failures.Report(report);
 }
 
 void RestoreUserEnrollData(TFKAttendObject& Sdk, TDataSet& List, TDataSet& PerUser,
-                           TEnrollReport& Report) {
-  Report.Status(QStringLiteral("Working..."));
+                           TEnrollReport& Out) {
+  Out.Status(QStringLiteral("Working..."));
   Dlg().ProcessMessages();
   if (!List.Active() || List.IsEmpty()) {
-    Report.Status(EmptyListText());
+    Out.Status(EmptyListText());
     return;
   }
-  TScopeExit enable([&Sdk] { Sdk.FK_EnableDevice(1); });
+  TEnableAtEnd report(Sdk, Out);
   if (!Sdk.FK_EnableDevice(0)) {
-    Report.Status(QStringLiteral("No Device"));
+    report.Status(QStringLiteral("No Device"));
     return;
   }
   const int user = List.FieldByName(QStringLiteral("EnrollNumber")).AsInteger();
@@ -89,7 +88,7 @@ void RestoreUserEnrollData(TFKAttendObject& Sdk, TDataSet& List, TDataSet& PerUs
   for (PerUser.First(); !PerUser.Eof(); PerUser.Next()) {
     EnrollRecord r;
     bool send = true;
-    while (!LoadEnrollRecord(PerUser, Report, r)) {
+    while (!LoadEnrollRecord(PerUser, report, r)) {
       failures.Add(kConvError);
       const int answer = Dlg().MessageBox(kConvError + QStringLiteral(": Continue ?"),
                                           QStringLiteral("ConvShToArm"),
@@ -99,13 +98,13 @@ void RestoreUserEnrollData(TFKAttendObject& Sdk, TDataSet& List, TDataSet& PerUs
         send = false;
         break;
       }
-      failures.Report(Report);
+      failures.Report(report);
       return;
     }
     if (send && !Send(Sdk, r)) failures.Add(kSendError);
-    ShowProgress(Report, r, PerUser.RecNo() + 1);
-    Report.LogLine(ZeroFill(QString::number(r.EnrollNumber), 5));
+    ShowProgress(report, r, PerUser.RecNo() + 1);
+    report.LogLine(ZeroFill(QString::number(r.EnrollNumber), 5));
     Dlg().ProcessMessages();
   }
-  failures.Report(Report);
+  failures.Report(report);
 }

@@ -1,5 +1,7 @@
 // Writes stored enroll data back to the connected terminal: the whole store,
-// or every stored item of one user. Each row is reported as it is sent.
+// or every stored item of one user. Each row is reported as it is sent. The
+// terminal, once disabled, is enabled again at the end on every path,
+// connecting once more when the connection was lost.
 #pragma once
 #include "data/DataSet.h"
 #include "enrolldata/EnrollReport.h"

@@ -1,6 +1,5 @@
 #include "enrolldata/EnrollStore.h"
 
-#include "common/Dialogs.h"
 #include "common/Errors.h"
 #include "common/LibFunctions.h"
 #include "sdk/FKDefine.h"
@@ -48,10 +47,10 @@ void StoreEnrollRecord(TEnrollStore& S, int EnrollNumber, int BackupNumber, int 
     S.Report.Status(pair);
     S.Report.ShowRecord(EnrollNumber, BackupNumber, Privilege);
     S.Report.StoredLine(QStringLiteral("%1-%2 ok").arg(EnrollNumber).arg(BackupNumber));
-  } catch (const EDatabaseError& e) {
+  } catch (const EAppError&) {
     // The row left unposted would be written by the next move of the store.
     S.Store.Cancel();
-    TFKAttendObject::ShowTerminalMessage(e.Text(), MB_OK | MB_ICONWARNING);
+    throw;
   }
 }
 

@@ -16,8 +16,10 @@ struct TEnrollStore {
 };
 
 // Adds the record (its template being TemplateBuffer) unless the pair is
-// already stored. A database error is shown and passed over, so a walk goes
-// on with its next record.
+// already stored. A database error is thrown (EDatabaseError) with nothing
+// stored: the caller's walk must end there, because after some errors (a
+// full disk) the database has already rolled back the caller's transaction
+// and a row stored after it would take effect on its own.
 void StoreEnrollRecord(TEnrollStore& S, int EnrollNumber, int BackupNumber, int Privilege,
                        const QString& Name);
 

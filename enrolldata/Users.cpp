@@ -1,8 +1,8 @@
 #include "enrolldata/Users.h"
 
-#include "common/Cleanup.h"
 #include "common/Dialogs.h"
 #include "data/DataSet.h"
+#include "enrolldata/EnrollReport.h"
 #include "enrolldata/EnrollStore.h"
 #include "sdk/FKDefine.h"
 
@@ -75,31 +75,31 @@ void OpenActivePassiveList(TDataSet& List, TPrivilegeFilter Filter) {
 }
 
 void RunUserCommand(TFKAttendObject& Sdk, TDataSet& List, TDataSet& Rows, TUserCommand Command,
-                    TEnrollReport& Report) {
+                    TEnrollReport& Out) {
   if (!List.Active() || List.IsEmpty()) {
-    Report.Status(EmptyListText());
+    Out.Status(EmptyListText());
     return;
   }
   const QVariant user = List.FieldByName(QStringLiteral("EnrollNumber")).Value();
   // The terminal is disabled before every row and enabled once, here.
-  TScopeExit enable([&] { Sdk.FK_EnableDevice(1); });
+  TEnableAtEnd report(Sdk, Out);
   Rows.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber=?"), {user});
   Rows.First();
   int failed = 0;
   for (; !Rows.Eof(); Rows.Next()) {
     EnrollRecord record;
-    if (LoadWithQuestion(Rows, Report, record) == TLoadOutcome::PassOver) {
+    if (LoadWithQuestion(Rows, report, record) == TLoadOutcome::PassOver) {
       Dlg().ProcessMessages();
       continue;
     }
     if (!Sdk.FK_EnableDevice(0)) {
-      Report.Status(QStringLiteral("No Device"));
+      report.Status(QStringLiteral("No Device"));
       return;
     }
     const bool ok = Send(Sdk, Command, record.EnrollNumber, record.BackupNumber);
     if (!ok) ++failed;
-    Report.Status(ok ? QStringLiteral("Success!") : QStringLiteral("error"));
+    report.Status(ok ? QStringLiteral("Success!") : QStringLiteral("error"));
     Dlg().ProcessMessages();
   }
-  if (failed > 0) Report.Status(QStringLiteral("error"));
+  if (failed > 0) report.Status(QStringLiteral("error"));
 }

@@ -4,7 +4,11 @@
 #include <cstring>
 
 #include "EnrolFixture.h"
+#include "TinyDisk.h"
 #include "common/ActionGuard.h"
+#include "common/Cleanup.h"
+#include "data/DM.h"
+#include "enrolldata/EnrollBackup.h"
 #include "enrolldata/EnrollStore.h"
 
 namespace {
@@ -29,6 +33,24 @@ struct SentItem {
   QByteArray Bytes;
 };
 QList<SentItem> sent;
+
+// A store and name list from an earlier backup, which a backup that does
+// not complete must leave exactly as they are.
+void HoldsEarlierBackup(EnrolProgram& T) {
+  T.Store(5, 0, 0, QStringLiteral("eski"), Pattern(1680, 5));
+  T.Store(5, 12, 0, QStringLiteral("eski"), Pattern(20080, 6));
+  T.AddName(QStringLiteral("00005"), QStringLiteral("eski"));
+  T.AddName(QStringLiteral("00005"), QStringLiteral("eski"));
+}
+
+bool SameRows(const QList<StoredRow>& A, const QList<StoredRow>& B) {
+  if (A.size() != B.size()) return false;
+  for (int i = 0; i < A.size(); ++i)
+    if (A[i].EnrollNumber != B[i].EnrollNumber || A[i].FingerNumber != B[i].FingerNumber ||
+        A[i].Privilige != B[i].Privilige || A[i].Name != B[i].Name || A[i].FPdata != B[i].FPdata)
+      return false;
+  return true;
+}
 
 void RecordSends() {
   sent.clear();
@@ -85,9 +107,13 @@ class TestEnrolBackup : public QObject {
     QTest::addColumn<QList<int>>("results");
     QTest::addColumn<QString>("status");
     QTest::newRow("no device") << "FK_EnableDevice" << QList<int>{-2} << "Bağlanamadı...";
-    QTest::newRow("no user list") << "FK_ReadAllUserID" << QList<int>{-8} << "ok";
+    QTest::newRow("user list not readable")
+        << "FK_ReadAllUserID" << QList<int>{-2}
+        << "ReadAllUserID Error: No Open Comm - kayıtlar değiştirilmedi";
     QTest::newRow("dropped after two users")
         << "FK_GetAllUserID" << QList<int>{1, 1, -2} << "ERROR, GetEnrollData :No Open Comm";
+    QTest::newRow("no data after a user")
+        << "FK_GetAllUserID" << QList<int>{1, -8} << "ERROR, GetEnrollData :None of data array";
   }
   void failedBackupKeepsStore() {
     QFETCH(QString, failing);
@@ -108,6 +134,187 @@ class TestEnrolBackup : public QObject {
     QCOMPARE(t.W().ads.RecordCount(), 1);
     QCOMPARE(FakeSdk.Calls.last(), kOn);
     QVERIFY(t.Dialogs->Shown.isEmpty());
+  }
+
+  // A user list that ends at once with "no data" is the whole list of an
+  // empty terminal: the store and the name list are replaced by nothing.
+  void emptyTerminalEmptiesStore_data() {
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<QList<int>>("results");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("no data from the list") << "FK_ReadAllUserID" << QList<int>{-8} << "ok";
+    QTest::newRow("no data at the walk's first step")
+        << "FK_GetAllUserID" << QList<int>{-8} << "GetEnrollData OK";
+    QTest::newRow("end of data at once") << QString() << QList<int>{} << "GetEnrollData OK";
+  }
+  void emptyTerminalEmptiesStore() {
+    QFETCH(QString, failing);
+    QFETCH(QList<int>, results);
+    QFETCH(QString, status);
+    EnrolProgram t;
+    HoldsEarlierBackup(t);
+    t.Show();
+    TerminalHolds({});
+    if (!failing.isEmpty()) FakeSdk.Queued[failing] = results;
+    t.W().BitBtn1Click();
+    QCOMPARE(t.W().lblMessage->text(), status);
+    QVERIFY(t.StoredRows().isEmpty());
+    QVERIFY(t.Names().isEmpty());
+    QCOMPARE(t.W().ads.RecordCount(), 0);
+    QCOMPARE(t.W().DBGrid2->model()->rowCount(), 0);
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetEnrollData")), 0);
+    QCOMPARE(FakeSdk.Calls.last(), kOn);
+    QVERIFY(t.Dialogs->Shown.isEmpty());
+  }
+
+  // The first store error ends the walk: no further item is read, the store
+  // and the name list keep exactly what they held, one message says why, and
+  // the terminal is enabled again. "rollback" is what SQLite does by itself
+  // on a full disk: it ends the whole transaction, after which later rows
+  // would be stored one by one.
+  void storeErrorEndsBackup_data() {
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("store refuses a row")
+        << "on tblEnroll when new.EnrollNumber=2 begin select raise(abort,'disk full')" << "Data";
+    QTest::newRow("store rolls back the transaction")
+        << "on tblEnroll when new.EnrollNumber=2 begin select raise(rollback,'disk full')" << "Data";
+    QTest::newRow("name list rolls back the transaction")
+        << "on temp when new.kartno='00002' begin select raise(rollback,'disk full')" << "Log";
+  }
+  void storeErrorEndsBackup() {
+    QFETCH(QString, trigger);
+    QFETCH(QString, file);
+    EnrolProgram t;
+    HoldsEarlierBackup(t);
+    const QList<StoredRow> before = t.StoredRows();
+    ExecOn(file == QLatin1String("Data") ? t.DataFile() : t.LogFile(),
+           QStringLiteral("create trigger refuse before insert ") + trigger + QStringLiteral("; end"));
+    t.Show();
+    TerminalHolds({{1, 0, 0, 1}, {2, 0, 0, 1}, {3, 0, 0, 1}, {4, 0, 0, 1}});
+    RunGuarded([&] { t.W().BitBtn1Click(); });
+    QCOMPARE(t.Shown().size(), 1);
+    QVERIFY2(t.Shown()[0].contains(QStringLiteral("disk full")), qPrintable(t.Shown()[0]));
+    QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetAllUserID")), 2);
+    QVERIFY(SameRows(t.StoredRows(), before));
+    QCOMPARE(t.Names(), (QStringList{"00005|eski", "00005|eski"}));
+    QCOMPARE(t.W().ads.RecordCount(), 2);
+    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("ERROR, GetEnrollData :kayıtlar değiştirilmedi"));
+    QCOMPARE(FakeSdk.Calls.last(), kOn);
+    QVERIFY(t.W().BitBtn1->isEnabled());
+  }
+
+  // The same with a real full disk: both databases on a small tmpfs with
+  // little room left, and a terminal holding far more face templates than
+  // fit.
+  void fullDiskDuringBackupKeepsStore() {
+    QTemporaryDir parent;
+    TinyDisk disk(parent.path(), 512);
+    if (!disk.Mounted()) QSKIP(qPrintable(QStringLiteral("no small tmpfs here: ") + disk.Error()));
+    // The program folder is made inside the tmpfs.
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(parent.path()));
+    std::optional<EnrolProgram> program;
+    {
+      TScopeExit restore([&tmp] { tmp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp); });
+      program.emplace();
+    }
+    EnrolProgram& t = *program;
+    QVERIFY(t.DataFile().startsWith(parent.path()));
+    HoldsEarlierBackup(t);
+    const QList<StoredRow> before = t.StoredRows();
+    t.Show();
+    QList<std::array<int, 4>> faces;
+    for (int n = 1; n <= 150; ++n) faces.append({n, 12, 0, 1});
+    TerminalHolds(faces);
+    QVERIFY(disk.FillLeaving(64 * 1024));
+    RunGuarded([&] { t.W().BitBtn1Click(); });
+    QCOMPARE(t.Shown().size(), 1);
+    QVERIFY2(t.Shown()[0].contains(QStringLiteral("full")), qPrintable(t.Shown()[0]));
+    QVERIFY(SameRows(t.StoredRows(), before));
+    QCOMPARE(t.Names(), (QStringList{"00005|eski", "00005|eski"}));
+    QCOMPARE(t.W().ads.RecordCount(), 2);
+    QCOMPARE(FakeSdk.Calls.last(), kOn);
+    program.reset();
+  }
+
+  // A terminal whose user walk never ends is stopped at the bound, with
+  // nothing replaced and the terminal enabled again.
+  void endlessUserWalkStopsAtBound() {
+    EnrolProgram t;
+    HoldsEarlierBackup(t);
+    const QList<StoredRow> before = t.StoredRows();
+    t.Show();
+    TerminalHolds({{1, 0, 0, 1}});
+    const auto deliver = FakeSdk.OnGetEnrollData;
+    FakeSdk.OnGetEnrollData = [deliver](int n, int b, int* p, unsigned char* data, int* pw) {
+      deliver(n, b, p, data, pw);
+      FakeSdk.UserIds.append({n + 1, 0, 0, 1});  // always one more
+    };
+    TEnrollStore store{t.W().ads, t.W().adsTmp, t.W().Report()};
+    const TBackupOutcome outcome =
+        BackupEnrollData(*Session().TerminalSdk, store, {t.W().ADOEnroll, frmDM->ADOQuery2}, 50);
+    QCOMPARE(int(outcome), int(TBackupOutcome::TooManyItems));
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetAllUserID")), 51);
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetEnrollData")), 50);
+    QCOMPARE(t.W().lblMessage->text(),
+             QStringLiteral("ERROR, GetEnrollData :50 kayıttan fazla - kayıtlar değiştirilmedi"));
+    QVERIFY(SameRows(t.StoredRows(), before));
+    QCOMPARE(t.Names(), (QStringList{"00005|eski", "00005|eski"}));
+    QCOMPARE(t.W().ads.RecordCount(), 2);
+    QCOMPARE(FakeSdk.Calls.last(), kOn);
+  }
+
+  // The connection is lost in the middle of an action: the terminal is
+  // connected once more and enabled; when even that fails, the status line
+  // says so after the action's own text.
+  void terminalEnabledAgainAfterLostConnection_data() {
+    QTest::addColumn<int>("action");  // 0 backup, 1 full restore, 2 selected user
+    QTest::addColumn<bool>("reconnects");
+    const char* names[] = {"backup", "full restore", "selected user"};
+    for (int action = 0; action < 3; ++action) {
+      QTest::addRow("%s, reconnected", names[action]) << action << true;
+      QTest::addRow("%s, not reconnected", names[action]) << action << false;
+    }
+  }
+  void terminalEnabledAgainAfterLostConnection() {
+    QFETCH(int, action);
+    QFETCH(bool, reconnects);
+    EnrolProgram t;
+    t.Store(1, 0, 0, {}, Pattern(1680, 1));
+    t.Store(1, 1, 0, {}, Pattern(1680, 2));
+    t.Show();
+    TerminalHolds({{1, 0, 0, 1}, {2, 0, 0, 1}});
+    FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = {1, -4};  // disabled, then the link is gone
+    FakeSdk.Queued[QStringLiteral("FK_GetAllUserID")] = {1, -4};
+    FakeSdk.Queued[QStringLiteral("FK_PutEnrollData")] = {-4, -4};
+    FakeSdk.Queued[QStringLiteral("FK_ConnectNet")] = {reconnects ? 18 : -2};
+    QString ownStatus;
+    if (action == 0) {
+      t.W().BitBtn1Click();
+      ownStatus = QStringLiteral("ERROR, GetEnrollData :Read Error");
+    } else if (action == 1) {
+      t.Dialogs->Answers = {IDYES};
+      t.W().BitBtn2Click();
+      ownStatus = QStringLiteral("SetAllEnrollData Error : error");
+    } else {
+      t.W().DBGrid2->SelectRow(0);
+      t.W().BitBtn7Click();
+      ownStatus = QStringLiteral("SetAllEnrollData Error : error");
+    }
+    const QStringList tail = FakeSdk.Calls.mid(FakeSdk.Calls.size() - (reconnects ? 4 : 3));
+    QCOMPARE(tail.mid(0, 2), (QStringList{kOn, "FK_DisConnect(17)"}));
+    QVERIFY2(tail[2].startsWith(QStringLiteral("FK_ConnectNet(")), qPrintable(tail[2]));
+    if (reconnects) {
+      QCOMPARE(tail[3], QStringLiteral("FK_EnableDevice(18,1)"));
+      QCOMPARE(t.W().lblMessage->text(), ownStatus);
+    } else {
+      QCOMPARE(t.W().lblMessage->text(),
+               ownStatus + QStringLiteral(" - ") + NotEnabledAgainText(Session().TerminalSdk->SdkResult));
+    }
+    QVERIFY(t.W().BitBtn1->isEnabled() && t.W().BitBtn2->isEnabled() && t.W().BitBtn7->isEnabled());
+    QVERIFY(!Session().Busy());
   }
 
   void databaseErrorKeepsStore() {

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "TestProgram.h"
+#include "TinyDisk.h"
 #include "common/Errors.h"
 #include "data/IniFile.h"
 
@@ -127,6 +128,41 @@ class TestSettings : public QObject {
     QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
     QCOMPARE(folder.ReadFile(name), before);
     QCOMPARE(QFileInfo(path).isDir(), wasFolder);
+  }
+
+  // On a full disk the new content never reaches the disk: the write fails
+  // with the settings-write error and the old file stays byte for byte, with
+  // no temporary file left beside it. With room left, the same write works.
+  void fullDiskKeepsOldFile_data() {
+    QTest::addColumn<int>("freeBytes");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("full") << 0 << false;
+    QTest::newRow("room for the file") << 8192 << true;
+  }
+  void fullDiskKeepsOldFile() {
+    QFETCH(int, freeBytes);
+    QFETCH(bool, written);
+    TestFolder folder;
+    TinyDisk disk(folder.Path(), 64);
+    if (!disk.Mounted()) QSKIP(qPrintable(QStringLiteral("no small tmpfs here: ") + disk.Error()));
+    const QByteArray before("[Login]\r\nServer=db1\r\nDatabase=pdks\r\n[MySql]\r\nPort=3307\r\n"
+                            "[Options]\r\nveriDosya2=0\r\nveriSil=1\r\n");
+    folder.WriteFile(QStringLiteral("Settings.ini"), before);
+    QVERIFY(disk.FillLeaving(freeBytes));
+    const QString path = folder.File(QStringLiteral("Settings.ini"));
+    const QString error = ErrorOf([&] {
+      TIniFile(path).WriteString(QStringLiteral("Options"), QStringLiteral("veriDosya2"),
+                                 QStringLiteral("1"));
+    });
+    if (written) {
+      QCOMPARE(error, QString());
+      QVERIFY(folder.ReadFile(QStringLiteral("Settings.ini")).contains("veriDosya2=1\r\nveriSil=1"));
+    } else {
+      QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
+      QCOMPARE(folder.ReadFile(QStringLiteral("Settings.ini")), before);
+    }
+    QCOMPARE(QDir(folder.Path()).entryList(QDir::Files, QDir::Name),
+             (QStringList{"Settings.ini", "filler"}));
   }
 
   // The main window's options: read at start, saved by "kaydet".

@@ -1,6 +1,7 @@
 // The enrollment window's backup and full restore against real vterminals:
 // what one terminal held arrives on another byte for byte, and a backup cut
-// off in the middle of the user walk leaves the earlier store as it was.
+// off in the middle of the user walk leaves the earlier store as it was and
+// the terminal enabled.
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
@@ -114,6 +115,9 @@ class TestE2EEnrol : public QObject {
     frmDM->qryisim.OpenSQL(QStringLiteral("select * from temp"));
     QCOMPARE(frmDM->qryisim.RecordCount(), 1);
     QCOMPARE(frmDM->qryisim.FieldByName(QStringLiteral("kartno")).AsString(), QStringLiteral("00077"));
+    // The hang-up took the connection: the terminal was connected once more
+    // and enabled, not left locked.
+    QVERIFY(vt.state().value("enabled").toBool());
   }
 };
 
