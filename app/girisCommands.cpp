@@ -12,8 +12,15 @@ namespace {
 TFKAttendObject& Sdk() {
   return *Session().TerminalSdk;
 }
+// The end of each command's bracket: a connection lost meanwhile is opened
+// once more to enable the terminal, and the operator hears when even that
+// failed.
 auto EnableAgain(TFKAttendObject& Sdk) {
-  return [&Sdk] { Sdk.FK_EnableDevice(1); };
+  return [&Sdk] {
+    const QString notEnabled = EnableTerminalAgain(Sdk);
+    if (!notEnabled.isEmpty())
+      Dlg().MessageBox(notEnabled, QStringLiteral("Terminal İşlemleri"), MB_OK | MB_ICONWARNING);
+  };
 }
 }  // namespace
 

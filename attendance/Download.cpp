@@ -156,19 +156,6 @@ QString WalkBoundText(int Bound) {
       .arg(Bound);
 }
 
-QString NotEnabledAgainText(int Result) {
-  return QStringLiteral(
-             "Terminal yeniden etkinleştirilemedi (%1); cihazın tuş takımı ve "
-             "okuyucusu kilitli kalmış olabilir, terminale yeniden bağlanıp kontrol "
-             "edin....")
-      .arg(ResultText(Result));
-}
-
-QString EnableTerminalAgain(TFKAttendObject& Sdk) {
-  if (Sdk.EnableDeviceAgain() != TFKAttendObject::TEnableAgain::Failed) return {};
-  return NotEnabledAgainText(Sdk.SdkResult);
-}
-
 int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
                        TDownloadReport& Report) {
   TDownloadRequest request = Request;

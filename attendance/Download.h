@@ -107,11 +107,5 @@ int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
 TDownloadOutcome WalkAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
                                 TDownloadReport& Report);
 
-// The end of a walk's bracket: FK_EnableDevice(1), over a new connection
-// when the walk lost its own (TFKAttendObject::EnableDeviceAgain). Empty when
-// the terminal is enabled, else the text that tells the operator it is not.
-QString EnableTerminalAgain(TFKAttendObject& Sdk);
-// "The terminal could not be enabled again (reason)", for an SDK result.
-QString NotEnabledAgainText(int Result);
 // Why a walk that reached its bound was stopped.
 QString WalkBoundText(int Bound);

@@ -21,12 +21,6 @@ class TEnrollReport {
   virtual void Count(int Count) = 0;
 };
 
-// The status note when the terminal could not be enabled again at the end of
-// an action, neither on its connection nor on a new one.
-inline QString NotEnabledAgainText(int Result) {
-  return QStringLiteral("Terminal tekrar aktif yapılamadı: ") + ResultText(Result);
-}
-
 // The end of a terminal command's bracket, run when the scope ends on every
 // path: FK_EnableDevice(1), connecting once more when the connection was
 // lost, so a broken walk never leaves the terminal locked. When even that
@@ -36,8 +30,8 @@ class TEnableAtEnd final : public TEnrollReport {
  public:
   TEnableAtEnd(TFKAttendObject& Sdk, TEnrollReport& Report) : sdk_(Sdk), report_(Report) {}
   ~TEnableAtEnd() override {
-    if (sdk_.EnableDeviceAgain() != TFKAttendObject::TEnableAgain::Failed) return;
-    const QString note = NotEnabledAgainText(sdk_.SdkResult);
+    const QString note = EnableTerminalAgain(sdk_);
+    if (note.isEmpty()) return;
     report_.Status(last_.isEmpty() ? note : last_ + QStringLiteral(" - ") + note);
   }
   TEnableAtEnd(const TEnableAtEnd&) = delete;

@@ -276,3 +276,16 @@ int TFKAttendObject::ShowTerminalMessage(const QString& Text, int Flags) {
   if (title.isEmpty()) title = ApplicationTitle();
   return Dlg().MessageBox(Text, title, Flags);
 }
+
+QString NotEnabledAgainText(int Result) {
+  return QStringLiteral(
+             "Terminal yeniden etkinleştirilemedi (%1); cihazın tuş takımı ve "
+             "okuyucusu kilitli kalmış olabilir, terminale yeniden bağlanıp kontrol "
+             "edin....")
+      .arg(ResultText(Result));
+}
+
+QString EnableTerminalAgain(TFKAttendObject& Sdk) {
+  if (Sdk.EnableDeviceAgain() != TFKAttendObject::TEnableAgain::Failed) return {};
+  return NotEnabledAgainText(Sdk.SdkResult);
+}

@@ -152,3 +152,11 @@ class TFKAttendObject {
   std::array<void*, FK_SLOT_COUNT> slots_{};
   TConnInfo connectedInfo_;
 };
+
+// The end of an action's bracket: FK_EnableDevice(1), over a new connection
+// when the action lost its own (TFKAttendObject::EnableDeviceAgain). Empty
+// when the terminal is enabled, else the text that tells the operator it is
+// not (NotEnabledAgainText).
+QString EnableTerminalAgain(TFKAttendObject& Sdk);
+// "The terminal could not be enabled again (reason)", for an SDK result.
+QString NotEnabledAgainText(int Result);
