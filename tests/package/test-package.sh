@@ -37,9 +37,9 @@ trap cleanup EXIT
 echo "== the package"
 # A packaging folder of its own, so a scripts/package.sh run at the same
 # time in the build folder is not disturbed.
-(cd "$build" && cpack -G DEB -B "$work/cpack") >"$work/cpack.log" 2>&1 ||
-  { cat "$work/cpack.log"; fail "cpack"; }
-deb=$(ls "$work"/cpack/package/meridox_*.deb)
+(cd "$build" && cpack -G DEB -B "$work/cpack" -D CPACK_OUTPUT_FILE_PREFIX="$work/out") \
+  >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$work"/out/meridox_*.deb)
 echo "$deb"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version-1" ] || fail "package version is not $version-1"
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -57,11 +57,13 @@ installed=1
 
 home=$work/home
 data=$home/.local/share/meridox
-mkdir -p "$home"
+mkdir -p "$home" "$work/runtime"
+chmod 700 "$work/runtime"
 # A user with a fresh home and no display; from a folder of no importance.
 as_user() {
   (cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u MERIDOX_HOME \
-    -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$home" "$@")
+    -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$home" \
+    XDG_RUNTIME_DIR="$work/runtime" "$@")
 }
 
 echo "== meridox --version, --help"
