@@ -31,9 +31,10 @@ int main(int argc, char* argv[]) {
     return RunCommandLine(app.arguments());
   }
   if (DisplayMissing()) {
-    std::fputs("meridox: pencere için ekran bulunamadı (DISPLAY ya da WAYLAND_DISPLAY yok);\n"
-               "komut satırı için: meridox --help\n",
-               stderr);
+    std::fputs(
+        "meridox: pencere için ekran bulunamadı (DISPLAY ya da WAYLAND_DISPLAY yok);\n"
+        "komut satırı için: meridox --help\n",
+        stderr);
     return kExitUsage;
   }
   QApplication app(argc, argv);

@@ -226,6 +226,10 @@ int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
   if (appFolder.isEmpty()) {
     const TProgramFolder prepared = PrepareProgramFolder(folder);
     if (!prepared.Error.isEmpty()) Err(prepared.Error);
+    if (!prepared.Copied.isEmpty())
+      Err(QStringLiteral("boş %1 şuraya kopyalandı: %2")
+              .arg(prepared.Copied.join(QStringLiteral(", ")),
+                   QDir::toNativeSeparators(prepared.Path)));
     if (prepared.Path.isEmpty()) return kExitUsage;
     appFolder = prepared.Path;
   }

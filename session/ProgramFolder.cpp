@@ -32,7 +32,8 @@ QString WithSeparator(QString Folder) {
 }
 
 [[noreturn]] void Fail(const QString& What, const QString& Name, const QString& Reason) {
-  throw EInOutError(QStringLiteral("%1: %2 (%3)").arg(What, QDir::toNativeSeparators(Name), Reason));
+  throw EInOutError(
+      QStringLiteral("%1: %2 (%3)").arg(What, QDir::toNativeSeparators(Name), Reason));
 }
 
 bool SyncHandle(int Handle) {
@@ -67,7 +68,9 @@ QString UserDataFolder() {
 
 }  // namespace
 
-QString ProgramFileFolder() { return WithSeparator(QCoreApplication::applicationDirPath()); }
+QString ProgramFileFolder() {
+  return WithSeparator(QCoreApplication::applicationDirPath());
+}
 
 QString InstalledSeedFolder() {
   const QString seed =
@@ -85,13 +88,15 @@ QStringList CopyMissingDatabases(const QString& SeedFolder, const QString& Folde
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) Fail(QStringLiteral("Okunamadı"), source, in.errorString());
     const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError) Fail(QStringLiteral("Okunamadı"), source, in.errorString());
+    if (in.error() != QFileDevice::NoError)
+      Fail(QStringLiteral("Okunamadı"), source, in.errorString());
 
     QTemporaryFile out(target + QStringLiteral(".XXXXXX"));
     const QString what = QStringLiteral("Boş veritabanı kopyalanamadı");
     if (!out.open()) Fail(what, target, out.errorString());
     // The system's own reason: Qt 6.4 reports a failed flush as "Unknown error".
-    if (out.write(bytes) != bytes.size() || !out.flush()) Fail(what, target, qt_error_string(errno));
+    if (out.write(bytes) != bytes.size() || !out.flush())
+      Fail(what, target, qt_error_string(errno));
     if (!SyncHandle(out.handle())) Fail(what, target, qt_error_string(errno));
 #ifndef Q_OS_WIN
     // The temporary file is private; the database gets the modes of any
@@ -134,8 +139,8 @@ TProgramFolder PrepareProgramFolder(const QString& Requested) {
     return result;
   }
   if (!QDir().mkpath(folder)) {
-    result.Error = QStringLiteral("Program klasörü oluşturulamadı: %1")
-                       .arg(QDir::toNativeSeparators(folder));
+    result.Error =
+        QStringLiteral("Program klasörü oluşturulamadı: %1").arg(QDir::toNativeSeparators(folder));
     return result;
   }
   result.Path = folder;

@@ -9,10 +9,10 @@
 #include <QStringList>
 
 struct TProgramFolder {
-  QString Path;            // with a trailing separator; empty when none could be made
+  QString Path;                // with a trailing separator; empty when none could be made
   bool BesideProgram = false;  // the executable's own folder
-  QStringList Copied;      // the empty databases copied in this time
-  QString Error;           // why the folder or a database could not be made
+  QStringList Copied;          // the empty databases copied in this time
+  QString Error;               // why the folder or a database could not be made
 };
 
 // The folder of the running program file, with a trailing separator.

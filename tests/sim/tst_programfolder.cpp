@@ -24,7 +24,9 @@ struct TRun {
   QString Out, Err;
 };
 
-QString Bin(const char* Name) { return QCoreApplication::applicationDirPath() + "/" + Name; }
+QString Bin(const char* Name) {
+  return QCoreApplication::applicationDirPath() + "/" + Name;
+}
 
 // A hard link (a copy on another file system): the program finds its folder
 // through the path it was started by.
@@ -54,9 +56,8 @@ QStringList Tree(const QString& Folder) {
   while (it.hasNext()) {
     it.next();
     const QFileInfo& f = it.fileInfo();
-    entries << QDir(Folder).relativeFilePath(f.filePath()) + QStringLiteral(" %1 %2")
-                   .arg(f.size())
-                   .arg(f.lastModified().toMSecsSinceEpoch());
+    entries << QDir(Folder).relativeFilePath(f.filePath()) +
+                   QStringLiteral(" %1 %2").arg(f.size()).arg(f.lastModified().toMSecsSinceEpoch());
   }
   entries.sort();
   return entries;
@@ -84,8 +85,8 @@ struct TSandbox {
     env.insert("XDG_RUNTIME_DIR", Path("runtime"));
     return env;
   }
-  TRun Run(const QString& Program, const QStringList& Arguments,
-           const QProcessEnvironment& Env, int WithinMs = 60000) const {
+  TRun Run(const QString& Program, const QStringList& Arguments, const QProcessEnvironment& Env,
+           int WithinMs = 60000) const {
     QProcess p;
     p.setProcessEnvironment(Env);
     p.setWorkingDirectory(Path("work"));
@@ -128,7 +129,9 @@ void AddTerminal(const QString& DataMdb, int Port) {
          {QString::number(Port)});
 }
 
-int LineCount(const QByteArray& Bytes) { return static_cast<int>(Bytes.count("\r\n")); }
+int LineCount(const QByteArray& Bytes) {
+  return static_cast<int>(Bytes.count("\r\n"));
+}
 
 }  // namespace
 
@@ -175,10 +178,10 @@ class TestProgramFolder : public QObject {
     QTest::addColumn<QStringList>("env");    // NAME=VALUE, relative to the sandbox
     QTest::addColumn<QStringList>("extra");  // arguments after the command
     QTest::addColumn<QString>("folder");     // expected, relative to the sandbox
-    QTest::newRow("the home's data folder") << QStringList{} << QStringList{}
-                                            << "home/.local/share/meridox";
-    QTest::newRow("XDG_DATA_HOME") << QStringList{"XDG_DATA_HOME=@/xdg"} << QStringList{}
-                                   << "xdg/meridox";
+    QTest::newRow("the home's data folder")
+        << QStringList{} << QStringList{} << "home/.local/share/meridox";
+    QTest::newRow("XDG_DATA_HOME")
+        << QStringList{"XDG_DATA_HOME=@/xdg"} << QStringList{} << "xdg/meridox";
     QTest::newRow("a relative XDG_DATA_HOME is ignored")
         << QStringList{"XDG_DATA_HOME=xdg"} << QStringList{} << "home/.local/share/meridox";
     QTest::newRow("MERIDOX_HOME") << QStringList{"MERIDOX_HOME=@/m/data"} << QStringList{}
@@ -293,22 +296,22 @@ class TestProgramFolder : public QObject {
     QTest::addColumn<int>("exit");
     QTest::addColumn<QString>("message");
     QTest::newRow("-h") << QStringList{"-h"} << "" << false << 2 << "bilinmeyen seçenek: -h";
-    QTest::newRow("-h in a session") << QStringList{"-h"} << "" << true << 2
-                                     << "bilinmeyen seçenek: -h";
+    QTest::newRow("-h in a session")
+        << QStringList{"-h"} << "" << true << 2 << "bilinmeyen seçenek: -h";
     QTest::newRow("a word") << QStringList{"check"} << "" << false << 2
                             << "bilinmeyen seçenek: check";
-    QTest::newRow("--folder without a folder") << QStringList{"--folder"} << "" << false << 2
-                                               << "--folder için bir klasör gerekli";
-    QTest::newRow("window without a display") << QStringList{} << "" << false << 2
-                                              << "ekran bulunamadı";
-    QTest::newRow("empty Data.mdb") << QStringList{"--check"} << "empty" << false << 2
-                                    << "file is not a database";
-    QTest::newRow("text in Data.mdb") << QStringList{"--check"} << "text" << false << 2
-                                      << "file is not a database";
-    QTest::newRow("a folder named Data.mdb") << QStringList{"--check"} << "folder" << false << 2
-                                             << "file is not a database";
-    QTest::newRow("FIFO Settings.ini, command") << QStringList{"--check"} << "fifo" << false << 0
-                                                << "";
+    QTest::newRow("--folder without a folder")
+        << QStringList{"--folder"} << "" << false << 2 << "--folder için bir klasör gerekli";
+    QTest::newRow("window without a display")
+        << QStringList{} << "" << false << 2 << "ekran bulunamadı";
+    QTest::newRow("empty Data.mdb")
+        << QStringList{"--check"} << "empty" << false << 2 << "file is not a database";
+    QTest::newRow("text in Data.mdb")
+        << QStringList{"--check"} << "text" << false << 2 << "file is not a database";
+    QTest::newRow("a folder named Data.mdb")
+        << QStringList{"--check"} << "folder" << false << 2 << "file is not a database";
+    QTest::newRow("FIFO Settings.ini, command")
+        << QStringList{"--check"} << "fifo" << false << 0 << "";
     QTest::newRow("FIFO Settings.ini, window")
         << QStringList{"--quit-after-start"} << "fifo" << true << 0 << "";
   }
