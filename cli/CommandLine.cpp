@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 #include <functional>
@@ -10,6 +11,7 @@
 #include "common/DayCount.h"
 #include "common/Errors.h"
 #include "data/DM.h"
+#include "session/ProgramFolder.h"
 #include "session/TerminalSession.h"
 
 #ifdef Q_OS_WIN
@@ -23,15 +25,21 @@
 namespace {
 
 const char kUsage[] =
-    "Kullanım: meridox KOMUT [SEÇENEK]\n"
-    "Pencere açmadan, programın klasöründeki Data.mdb'deki tüm terminallerle çalışır.\n"
+    "Kullanım: meridox [--folder KLASÖR]                 pencereyi açar\n"
+    "          meridox KOMUT [SEÇENEK] [--folder KLASÖR]\n"
+    "Komutlar pencere açmadan, program klasöründeki Data.mdb'deki tüm terminallerle çalışır.\n"
     "\n"
     "  --download-all [--retries N]  her terminalden yeni kayıtları alır ve veri.txt,\n"
     "                                yedek_K20 (ve seçildiyse veri2.txt) dosyalarına ekler;\n"
     "                                ulaşılamayan ya da yarıda kalan terminal N kez daha denenir\n"
     "  --check                       her terminale bağlanıp bağlantıyı keser, sonucu yazar\n"
     "  --set-time-all                her terminalin saatini bilgisayarın saatine ayarlar\n"
+    "  --version                     sürümü yazar\n"
     "  --help                        bu açıklamayı yazar\n"
+    "  --folder KLASÖR               program klasörü: Data.mdb, Log.mdb, Settings.ini ve\n"
+    "                                veri dosyaları burada; verilmezse MERIDOX_HOME, o da\n"
+    "                                yoksa programın kendi klasörü, oraya yazılamıyorsa\n"
+    "                                $XDG_DATA_HOME/meridox (~/.local/share/meridox)\n"
     "\n"
     "Çıkış durumu: 0 tüm terminaller başarılı, 1 en az bir terminalde hata,\n"
     "2 hatalı komut satırı ya da veritabanı bulunamadı.\n";
@@ -160,12 +168,33 @@ QString SetTimeOne(TFKAttendObject& Sdk, bool& Ok) {
 
 }  // namespace
 
+QString VersionText() { return QStringLiteral("meridox " MERIDOX_VERSION); }
+
 bool IsCommandLine(int argc, char* argv[]) {
-  return argc > 1 && argv[1][0] == '-' && argv[1][1] == '-';
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray a(argv[i]);
+    if (a == "--folder" && i + 1 < argc && argv[i + 1][0] != '\0')
+      ++i;
+    else if (a != "--quit-after-start")
+      return true;
+  }
+  return false;
+}
+
+TWindowOptions WindowOptions(const QStringList& Arguments) {
+  TWindowOptions options;
+  for (int i = 1; i < Arguments.size(); ++i) {
+    if (Arguments[i] == QLatin1String("--folder") && i + 1 < Arguments.size())
+      options.Folder = Arguments[++i];
+    else if (Arguments[i] == QLatin1String("--quit-after-start"))
+      options.QuitAfterStart = true;
+  }
+  return options;
 }
 
 int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
   QString command;
+  QString folder;
   int retries = 0;
   for (int i = 1; i < Arguments.size(); ++i) {
     const QString& a = Arguments[i];
@@ -175,8 +204,12 @@ int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
       if (!number || retries < 0 || retries > kMaxRetries)
         return Usage(
             QStringLiteral("--retries için 0 ile %1 arasında bir sayı gerekli").arg(kMaxRetries));
+    } else if (a == QLatin1String("--folder")) {
+      folder = i + 1 < Arguments.size() ? Arguments[++i] : QString();
+      if (folder.isEmpty()) return Usage(QStringLiteral("--folder için bir klasör gerekli"));
     } else if (a == QLatin1String("--download-all") || a == QLatin1String("--check") ||
-               a == QLatin1String("--set-time-all") || a == QLatin1String("--help")) {
+               a == QLatin1String("--set-time-all") || a == QLatin1String("--help") ||
+               a == QLatin1String("--version")) {
       if (!command.isEmpty()) return Usage(QStringLiteral("tek bir komut verilebilir"));
       command = a;
     } else {
@@ -186,12 +219,29 @@ int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
   if (Arguments.contains(QStringLiteral("--retries")) && command != QLatin1String("--download-all"))
     return Usage(QStringLiteral("--retries yalnızca --download-all ile kullanılır"));
   if (command.isEmpty()) return Usage(QStringLiteral("komut verilmedi"));
+  if (command == QLatin1String("--version")) {
+    Out(VersionText() + QLatin1Char('\n'));
+    return kExitOk;
+  }
   if (command == QLatin1String("--help")) {
-    Out(QString::fromUtf8(kUsage));
+    const QString where = AppFolder.isEmpty() ? ChooseProgramFolder(folder) : AppFolder;
+    Out(QString::fromUtf8(kUsage) + QStringLiteral("\n%1. Program klasörü: %2\n")
+                                        .arg(VersionText(), QDir::toNativeSeparators(where)));
     return kExitOk;
   }
 
-  TTerminalSession session(AppFolder);
+  QString appFolder = AppFolder;
+  if (appFolder.isEmpty()) {
+    const TProgramFolder prepared = PrepareProgramFolder(folder);
+    if (!prepared.Error.isEmpty()) Err(prepared.Error);
+    if (!prepared.Copied.isEmpty())
+      Err(QStringLiteral("boş %1 şuraya kopyalandı: %2")
+              .arg(prepared.Copied.join(QStringLiteral(", ")),
+                   QDir::toNativeSeparators(prepared.Path)));
+    if (prepared.Path.isEmpty()) return kExitUsage;
+    appFolder = prepared.Path;
+  }
+  TTerminalSession session(appFolder);
   session.Start();
   const QString data = session.AppPath + QStringLiteral("Data.mdb");
   if (!QFileInfo::exists(data)) {

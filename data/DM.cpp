@@ -1,6 +1,8 @@
 #include "data/DM.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -25,7 +27,24 @@ TADOConnection::~TADOConnection() {
   QSqlDatabase::removeDatabase(name_);
 }
 
+// False for a file that is there but is not a SQLite database: not a
+// regular file, or not starting as every SQLite database does. SQLite itself
+// would take an empty file for a new database and write one into it, and
+// would wait for ever on a FIFO. A missing or unreadable file is left to
+// SQLite, which says why.
+static bool MayBeDatabase(const QString& FileName) {
+  const QFileInfo info(FileName);
+  if (!info.exists()) return true;
+  if (!info.isFile()) return false;
+  QFile f(FileName);
+  if (!f.open(QIODevice::ReadOnly)) return true;
+  return f.read(16) == QByteArray("SQLite format 3", 16);
+}
+
 void TADOConnection::Open(const QString& FileName) {
+  if (!MayBeDatabase(FileName))
+    throw EDatabaseError(QStringLiteral("%1: file is not a database")
+                             .arg(QDir::toNativeSeparators(FileName)));
   ForgetStatements(name_);
   QSqlDatabase db = QSqlDatabase::database(name_, false);
   db.close();

@@ -23,6 +23,13 @@ constexpr int kMaxValue = 2047;
 // its own key.
 QStringList ReadLines(const QString& FileName, bool* Readable = nullptr) {
   if (Readable) *Readable = true;
+  // Only a regular file is read: opening a FIFO would wait for a writer for
+  // ever, and a device could be read without end.
+  const QFileInfo info(FileName);
+  if (info.exists() && !info.isFile()) {
+    if (Readable) *Readable = false;
+    return {};
+  }
   QFile f(FileName);
   if (!f.open(QIODevice::ReadOnly)) {
     if (Readable) *Readable = !QFileInfo::exists(FileName);

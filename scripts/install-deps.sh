@@ -18,6 +18,11 @@ packages=(
   # start mariadbd (server-core, no system service) in a temporary folder,
   # and its mariadb-install-db needs my_print_defaults from client-core
   binutils mariadb-server-core mariadb-client-core
+  # the Debian package (scripts/package.sh, the package test): CPack finds
+  # the binaries with file and their dependencies with dpkg-shlibdeps; the
+  # test checks the package with lintian and the installed menu entry and
+  # AppStream data with their validators
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -4,6 +4,8 @@
 
 #include "data/DM.h"
 #include "data/IniFile.h"
+#include "sdk/FolderLoader.h"
+#include "session/ProgramFolder.h"
 
 namespace {
 TTerminalSession* current = nullptr;
@@ -22,9 +24,15 @@ TTerminalSession::~TTerminalSession() {
 }
 
 void TTerminalSession::Start() {
-  TerminalSdk = std::make_unique<TFKAttendObject>();
   AppPath = appFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : appFolder_;
   if (!AppPath.endsWith(QLatin1Char('/'))) AppPath += QLatin1Char('/');
+  // The SDK libraries beside the program come first; then those the operator
+  // put into the program folder; last the stand-ins an installed package
+  // keeps apart, so that they never hide the vendor's.
+  const QString own = ProgramFileFolder();
+  TerminalSdk = std::make_unique<TFKAttendObject>(MakeLoaderWithFolders(
+      MakeSdkLoader(),
+      {AppPath == own ? QString() : AppPath, own + QStringLiteral("stand-in")}));
 }
 
 void TTerminalSession::OpenDatabases(TfrmDM& DM) const { DM.OpenLocalDatabases(AppPath); }

@@ -1,0 +1,155 @@
+#include "session/ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <cerrno>
+
+#include "common/Errors.h"
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+// From the folder an installed program file lies in to the folder of the
+// package's empty databases (lib/meridox to share/meridox by default).
+#ifndef MERIDOX_SEED_FROM_PROGRAM
+#define MERIDOX_SEED_FROM_PROGRAM "../../share/meridox"
+#endif
+
+namespace {
+
+const char* const kDatabases[] = {"Data.mdb", "Log.mdb"};
+
+QString WithSeparator(QString Folder) {
+  if (!Folder.endsWith(QLatin1Char('/'))) Folder += QLatin1Char('/');
+  return Folder;
+}
+
+[[noreturn]] void Fail(const QString& What, const QString& Name, const QString& Reason) {
+  throw EInOutError(
+      QStringLiteral("%1: %2 (%3)").arg(What, QDir::toNativeSeparators(Name), Reason));
+}
+
+bool SyncHandle(int Handle) {
+#ifdef Q_OS_WIN
+  return _commit(Handle) == 0;
+#else
+  return fsync(Handle) == 0;
+#endif
+}
+
+// Makes a rename inside Folder survive a crash. Not possible (nor needed)
+// everywhere: a folder that cannot be opened for it is left as it is.
+void SyncFolder(const QString& Folder) {
+#ifndef Q_OS_WIN
+  const int fd = ::open(QFile::encodeName(Folder).constData(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  const bool synced = fsync(fd) == 0 || errno == EINVAL;
+  const QString reason = qt_error_string(errno);
+  ::close(fd);
+  if (!synced) Fail(QStringLiteral("Klasör diske yazılamadı"), Folder, reason);
+#else
+  Q_UNUSED(Folder);
+#endif
+}
+
+// $XDG_DATA_HOME/meridox; the XDG rules ignore a relative XDG_DATA_HOME.
+QString UserDataFolder() {
+  QString base = qEnvironmentVariable("XDG_DATA_HOME");
+  if (base.isEmpty() || QDir::isRelativePath(base)) base = QDir::homePath() + "/.local/share";
+  return QDir::cleanPath(base + QStringLiteral("/meridox"));
+}
+
+}  // namespace
+
+QString ProgramFileFolder() {
+  return WithSeparator(QCoreApplication::applicationDirPath());
+}
+
+QString InstalledSeedFolder() {
+  const QString seed =
+      QDir::cleanPath(ProgramFileFolder() + QStringLiteral(MERIDOX_SEED_FROM_PROGRAM));
+  return QFileInfo(seed + QStringLiteral("/Data.mdb")).isFile() ? WithSeparator(seed) : QString();
+}
+
+QStringList CopyMissingDatabases(const QString& SeedFolder, const QString& Folder) {
+  QStringList copied;
+  for (const char* name : kDatabases) {
+    const QString source = WithSeparator(SeedFolder) + QLatin1String(name);
+    const QString target = WithSeparator(Folder) + QLatin1String(name);
+    // A dangling symbolic link counts as there: it is the operator's.
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) continue;
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) Fail(QStringLiteral("Okunamadı"), source, in.errorString());
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+      Fail(QStringLiteral("Okunamadı"), source, in.errorString());
+
+    QTemporaryFile out(target + QStringLiteral(".XXXXXX"));
+    const QString what = QStringLiteral("Boş veritabanı kopyalanamadı");
+    if (!out.open()) Fail(what, target, out.errorString());
+    // The system's own reason: Qt 6.4 reports a failed flush as "Unknown error".
+    if (out.write(bytes) != bytes.size() || !out.flush())
+      Fail(what, target, qt_error_string(errno));
+    if (!SyncHandle(out.handle())) Fail(what, target, qt_error_string(errno));
+#ifndef Q_OS_WIN
+    // The temporary file is private; the database gets the modes of any
+    // file the user makes.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(out.handle(), 0666 & ~mask);
+#endif
+    // rename never replaces an existing file: one made meanwhile (by a
+    // second start at the same moment) is kept and ours is dropped.
+    if (!out.rename(target)) {
+      if (QFileInfo::exists(target)) continue;
+      Fail(what, target, out.errorString());
+    }
+    out.setAutoRemove(false);
+    SyncFolder(Folder);
+    copied << QLatin1String(name);
+  }
+  return copied;
+}
+
+QString ChooseProgramFolder(const QString& Requested) {
+  QString folder = Requested;
+  if (folder.isEmpty()) folder = qEnvironmentVariable("MERIDOX_HOME");
+  if (folder.isEmpty()) {
+    const QString own = ProgramFileFolder();
+    if (QFileInfo(own).isWritable() && InstalledSeedFolder().isEmpty()) return own;
+    folder = UserDataFolder();
+  }
+  return WithSeparator(QDir(folder).absolutePath());
+}
+
+TProgramFolder PrepareProgramFolder(const QString& Requested) {
+  TProgramFolder result;
+  const QString folder = ChooseProgramFolder(Requested);
+  if (folder == ProgramFileFolder()) {
+    // Beside the program, exactly as a folder of its own has always been.
+    result.Path = folder;
+    result.BesideProgram = true;
+    return result;
+  }
+  if (!QDir().mkpath(folder)) {
+    result.Error =
+        QStringLiteral("Program klasörü oluşturulamadı: %1").arg(QDir::toNativeSeparators(folder));
+    return result;
+  }
+  result.Path = folder;
+  const QString seed = InstalledSeedFolder();
+  if (seed.isEmpty()) return result;
+  try {
+    result.Copied = CopyMissingDatabases(seed, folder);
+  } catch (const EAppError& e) {
+    result.Error = e.Text();
+  }
+  return result;
+}

@@ -1,0 +1,40 @@
+// Where the program keeps Data.mdb, Log.mdb, Settings.ini and the attendance
+// files. A program run from a folder of its own (the build folder, a copied
+// folder) keeps everything beside the executable. An installed program's
+// folder belongs to the system and is not written: its data then lives in
+// the user's data folder, which gets the package's empty databases on first
+// use.
+#pragma once
+#include <QString>
+#include <QStringList>
+
+struct TProgramFolder {
+  QString Path;                // with a trailing separator; empty when none could be made
+  bool BesideProgram = false;  // the executable's own folder
+  QStringList Copied;          // the empty databases copied in this time
+  QString Error;               // why the folder or a database could not be made
+};
+
+// The folder of the running program file, with a trailing separator.
+QString ProgramFileFolder();
+
+// The folder with the empty databases an installed package ships, when this
+// program runs from an installed package; empty otherwise.
+QString InstalledSeedFolder();
+
+// The program folder PrepareProgramFolder chooses, without making anything.
+QString ChooseProgramFolder(const QString& Requested = {});
+
+// Chooses the program folder: Requested (--folder) when given, else
+// $MERIDOX_HOME when set; else the executable's folder when it is writable
+// and not an installed package's; else $XDG_DATA_HOME/meridox (by default
+// ~/.local/share/meridox). A folder other than the executable's is created
+// when missing and gets the package's empty Data.mdb and Log.mdb where they
+// are missing.
+TProgramFolder PrepareProgramFolder(const QString& Requested = {});
+
+// Copies each of Data.mdb and Log.mdb from SeedFolder into Folder when it is
+// missing there: through a temporary file that is synced and then renamed,
+// never over an existing file, so a database is either whole or absent.
+// Returns the names copied; throws EInOutError on a failed step.
+QStringList CopyMissingDatabases(const QString& SeedFolder, const QString& Folder);

@@ -1,0 +1,357 @@
+// Where the program keeps its data, run as a process: a copied program folder
+// writes nothing outside itself; an installed program (its folder with the
+// package's empty databases two levels up, as the package lays it out) keeps
+// its data in the user's data folder and copies the empty databases there;
+// bad arguments and bad files at start are reported, never hung on or
+// written.
+#include <QDirIterator>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "E2EFixture.h"
+#include "SimFixture.h"
+#include "session/ProgramFolder.h"
+
+namespace {
+
+struct TRun {
+  int Exit = -1;  // -1: crashed or did not end within the bound
+  QString Out, Err;
+};
+
+QString Bin(const char* Name) {
+  return QCoreApplication::applicationDirPath() + "/" + Name;
+}
+
+// A hard link (a copy on another file system): the program finds its folder
+// through the path it was started by.
+void PlaceProgram(const QString& Folder) {
+  QVERIFY(QDir().mkpath(Folder));
+  if (::link(QFile::encodeName(Bin("meridox")).constData(),
+             QFile::encodeName(Folder + "/meridox").constData()) != 0)
+    QVERIFY(QFile::copy(Bin("meridox"), Folder + "/meridox"));
+}
+
+void PlaceLibraries(const QString& Folder) {
+  QVERIFY(QDir().mkpath(Folder));
+  for (const char* lib : {"libFK623Attend.so", "libFKAttend.so"})
+    QVERIFY(QFile::link(Bin(lib), Folder + "/" + lib));
+}
+
+QByteArray Read(const QString& File) {
+  QFile f(File);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every entry under Folder (hidden ones too) with its size and time.
+QStringList Tree(const QString& Folder) {
+  QStringList entries;
+  QDirIterator it(Folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    it.next();
+    const QFileInfo& f = it.fileInfo();
+    entries << QDir(Folder).relativeFilePath(f.filePath()) +
+                   QStringLiteral(" %1 %2").arg(f.size()).arg(f.lastModified().toMSecsSinceEpoch());
+  }
+  entries.sort();
+  return entries;
+}
+
+// A sandbox: a home, a working folder and a temporary folder of its own,
+// watched for anything written into them.
+struct TSandbox {
+  TSandbox() {
+    for (const char* d : {"home", "work", "tmp"}) QDir().mkpath(Path(d));
+    // Every desktop session has a private runtime folder; without one, Qt
+    // makes one in the temporary folder.
+    QDir().mkpath(Path("runtime"));
+    QFile::setPermissions(Path("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+  QString Path(const QString& Name) const { return Root.path() + "/" + Name; }
+  // The environment of a user with this home and no display.
+  QProcessEnvironment Environment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "MERIDOX_HOME",
+                          "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+      env.remove(v);
+    env.insert("HOME", Path("home"));
+    env.insert("TMPDIR", Path("tmp"));
+    env.insert("XDG_RUNTIME_DIR", Path("runtime"));
+    return env;
+  }
+  TRun Run(const QString& Program, const QStringList& Arguments, const QProcessEnvironment& Env,
+           int WithinMs = 60000) const {
+    QProcess p;
+    p.setProcessEnvironment(Env);
+    p.setWorkingDirectory(Path("work"));
+    p.start(Program, Arguments);
+    TRun run;
+    if (!p.waitForFinished(WithinMs)) {
+      p.kill();
+      p.waitForFinished();
+      run.Err = QStringLiteral("did not end within %1 ms").arg(WithinMs);
+      return run;
+    }
+    run.Exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.Out = QString::fromUtf8(p.readAllStandardOutput());
+    run.Err += QString::fromUtf8(p.readAllStandardError());
+    return run;
+  }
+  TRun Run(const QString& Program, const QStringList& Arguments) const {
+    return Run(Program, Arguments, Environment());
+  }
+  QTemporaryDir Root;
+};
+
+// An installed program as the package lays it out under Root/usr: the
+// program in lib/meridox, the stand-ins in lib/meridox/stand-in, the empty
+// databases in share/meridox.
+QString InstallUnder(const TSandbox& Box, bool StandIns = true) {
+  const QString lib = Box.Path("usr/lib/meridox");
+  PlaceProgram(lib);
+  if (StandIns) PlaceLibraries(lib + "/stand-in");
+  QDir().mkpath(Box.Path("usr/share/meridox"));
+  CreateDatabase(Box.Path("usr/share/meridox/Data.mdb"), "Data");
+  CreateDatabase(Box.Path("usr/share/meridox/Log.mdb"), "Log");
+  return lib + "/meridox";
+}
+
+void AddTerminal(const QString& DataMdb, int Port) {
+  ExecOn(DataMdb,
+         "insert into Terminal (Terminal,TerminalNo,Tip,ComPort,ComBaud,Ip,NetPort,Sifre) "
+         "values ('T1','1','ethernet','1','9600','127.0.0.1',?,'0')",
+         {QString::number(Port)});
+}
+
+int LineCount(const QByteArray& Bytes) {
+  return static_cast<int>(Bytes.count("\r\n"));
+}
+
+}  // namespace
+
+class TestProgramFolder : public QObject {
+  Q_OBJECT
+ private slots:
+  // A program folder copied anywhere works as it always has: the download,
+  // the check, the help and the window touch nothing outside it (not the
+  // home, the working folder or the temporary folder).
+  void copiedFolderWritesNothingOutsideIt() {
+    TSandbox box;
+    QTemporaryDir vtDir;
+    VTerminal vt(vtDir.path());
+    QVERIFY2(vt.start({"--machine", "1", "--seed-users", "3", "--seed-records", "20"}),
+             qPrintable(vt.error()));
+    const QString prog = box.Path("prog");
+    PlaceProgram(prog);
+    PlaceLibraries(prog);
+    CreateDatabase(prog + "/Data.mdb", "Data");
+    CreateDatabase(prog + "/Log.mdb", "Log");
+    AddTerminal(prog + "/Data.mdb", vt.port());
+
+    TRun run = box.Run(prog + "/meridox", {"--download-all"});
+    QVERIFY2(run.Exit == 0, qPrintable(run.Out + run.Err));
+    QCOMPARE(LineCount(Read(prog + "/veri.txt")), 20);
+    run = box.Run(prog + "/meridox", {"--check"});
+    QVERIFY2(run.Exit == 0, qPrintable(run.Out + run.Err));
+    run = box.Run(prog + "/meridox", {"--help"});
+    QCOMPARE(run.Exit, 0);
+    QVERIFY2(run.Out.contains("Program klasörü: " + prog + "/"), qPrintable(run.Out));
+    QProcessEnvironment window = box.Environment();
+    window.insert("QT_QPA_PLATFORM", "offscreen");
+    run = box.Run(prog + "/meridox", {"--quit-after-start"}, window);
+    QVERIFY2(run.Exit == 0, qPrintable(run.Err));
+
+    for (const char* d : {"home", "work", "tmp"})
+      QVERIFY2(Tree(box.Path(d)).isEmpty(), qPrintable(Tree(box.Path(d)).join("\n")));
+  }
+
+  // The installed program's folder: where it is, that --help names it
+  // without making it, and that the first command makes it with exactly the
+  // package's empty databases and nothing written under usr/.
+  void installedProgramUsesDataFolder_data() {
+    QTest::addColumn<QStringList>("env");    // NAME=VALUE, relative to the sandbox
+    QTest::addColumn<QStringList>("extra");  // arguments after the command
+    QTest::addColumn<QString>("folder");     // expected, relative to the sandbox
+    QTest::newRow("the home's data folder")
+        << QStringList{} << QStringList{} << "home/.local/share/meridox";
+    QTest::newRow("XDG_DATA_HOME")
+        << QStringList{"XDG_DATA_HOME=@/xdg"} << QStringList{} << "xdg/meridox";
+    QTest::newRow("a relative XDG_DATA_HOME is ignored")
+        << QStringList{"XDG_DATA_HOME=xdg"} << QStringList{} << "home/.local/share/meridox";
+    QTest::newRow("MERIDOX_HOME") << QStringList{"MERIDOX_HOME=@/m/data"} << QStringList{}
+                                  << "m/data";
+    QTest::newRow("--folder before MERIDOX_HOME")
+        << QStringList{"MERIDOX_HOME=@/m/data"} << QStringList{"--folder", "@/given"} << "given";
+  }
+  void installedProgramUsesDataFolder() {
+    QFETCH(QStringList, env);
+    QFETCH(QStringList, extra);
+    QFETCH(QString, folder);
+    TSandbox box;
+    const QString program = InstallUnder(box);
+    const QStringList usr = Tree(box.Path("usr"));
+    QProcessEnvironment e = box.Environment();
+    for (const QString& v : env)
+      e.insert(v.section('=', 0, 0), v.section('=', 1).replace("@", box.Root.path()));
+    for (QString& a : extra) a.replace("@", box.Root.path());
+    const QString data = box.Path(folder);
+
+    TRun run = box.Run(program, QStringList{"--help"} + extra, e);
+    QCOMPARE(run.Exit, 0);
+    QVERIFY2(run.Out.contains("Program klasörü: " + data + "/"), qPrintable(run.Out));
+    QVERIFY2(run.Out.contains("meridox " MERIDOX_TEST_VERSION), qPrintable(run.Out));
+    QVERIFY(!QFileInfo::exists(data));
+
+    run = box.Run(program, QStringList{"--check"} + extra, e);
+    QVERIFY2(run.Exit == 0, qPrintable(run.Out + run.Err));
+    QVERIFY2(run.Out.contains("Terminal: 0, Hatalı: 0"), qPrintable(run.Out));
+    QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{"Data.mdb", "Log.mdb"}));
+    // Data.mdb was opened by the check (which may mark its header); the
+    // untouched Log.mdb shows the copy is the package's file, byte for byte.
+    QCOMPARE(QFileInfo(data + "/Data.mdb").size(),
+             QFileInfo(box.Path("usr/share/meridox/Data.mdb")).size());
+    QCOMPARE(Read(data + "/Log.mdb"), Read(box.Path("usr/share/meridox/Log.mdb")));
+    QCOMPARE(Tree(box.Path("usr")), usr);
+    QVERIFY(Tree(box.Path("work")).isEmpty());
+  }
+
+  // A download with the installed program: the terminal list already in the
+  // data folder is kept (only the missing Log.mdb is copied in), the files
+  // land there, and the terminal library is found among the stand-ins or,
+  // put there by the operator, in the data folder.
+  void installedProgramDownloadsIntoDataFolder_data() {
+    QTest::addColumn<bool>("standIns");
+    QTest::newRow("stand-ins of the package") << true;
+    QTest::newRow("libraries in the data folder") << false;
+  }
+  void installedProgramDownloadsIntoDataFolder() {
+    QFETCH(bool, standIns);
+    TSandbox box;
+    QTemporaryDir vtDir;
+    VTerminal vt(vtDir.path());
+    QVERIFY2(vt.start({"--machine", "1", "--seed-users", "3", "--seed-records", "25"}),
+             qPrintable(vt.error()));
+    const QString program = InstallUnder(box, standIns);
+    const QString data = box.Path("home/.local/share/meridox");
+    QVERIFY(QDir().mkpath(data));
+    CreateDatabase(data + "/Data.mdb", "Data");
+    AddTerminal(data + "/Data.mdb", vt.port());
+    if (!standIns) PlaceLibraries(data);
+
+    const TRun run = box.Run(program, {"--download-all"});
+    QVERIFY2(run.Exit == 0, qPrintable(run.Out + run.Err));
+    QVERIFY2(run.Out.contains("T1: 25 kayıt"), qPrintable(run.Out));
+    QCOMPARE(LineCount(Read(data + "/veri.txt")), 25);
+    QCOMPARE(Read(data + "/Log.mdb"), Read(box.Path("usr/share/meridox/Log.mdb")));
+    QVERIFY(!QFileInfo::exists(box.Path("usr/lib/meridox/veri.txt")));
+  }
+
+  // The empty databases are never copied over a file that is there, and a
+  // copy that cannot be completed (a full disk) leaves no database and no
+  // temporary file behind.
+  void copyIsWholeOrNothing() {
+    TSandbox box;
+    const QString seed = box.Path("seed");
+    QDir().mkpath(seed);
+    CreateDatabase(seed + "/Data.mdb", "Data");
+    CreateDatabase(seed + "/Log.mdb", "Log");
+    const QString own = box.Path("own");
+    QDir().mkpath(own);
+    QFile mine(own + "/Data.mdb");
+    QVERIFY(mine.open(QIODevice::WriteOnly));
+    mine.write("the operator's");
+    mine.close();
+    QCOMPARE(CopyMissingDatabases(seed, own), QStringList{"Log.mdb"});
+    QCOMPARE(Read(own + "/Data.mdb"), QByteArray("the operator's"));
+    QCOMPARE(CopyMissingDatabases(seed, own), QStringList{});
+
+    const QString full = box.Path("full");
+    QDir().mkpath(full);
+    if (::mount("tmpfs", QFile::encodeName(full).constData(), "tmpfs", 0, "size=16k") != 0)
+      QSKIP("a small tmpfs for a full disk needs root (mount failed)");
+    const QString error = ErrorOf([&] { CopyMissingDatabases(seed, full); });
+    const QStringList left = QDir(full).entryList(QDir::Files | QDir::Hidden);
+    ::umount(QFile::encodeName(full).constData());
+    QVERIFY2(error.contains("No space left on device"), qPrintable(error));
+    // Data.mdb, which does not fit, is neither there nor half-written under
+    // a temporary name.
+    QVERIFY2(left.isEmpty(), qPrintable(left.join(' ')));
+  }
+
+  // Faults at start: a single-dash argument no longer opens a window that
+  // aborts without a display; a file named Data.mdb that is not a database
+  // is reported and left as it was; a FIFO named Settings.ini does not hang
+  // the start; a window without a display says so.
+  void badStart_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("setup");  // "", "empty", "text", "folder", "fifo"
+    QTest::addColumn<bool>("offscreen");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("-h") << QStringList{"-h"} << "" << false << 2 << "bilinmeyen seçenek: -h";
+    QTest::newRow("-h in a session")
+        << QStringList{"-h"} << "" << true << 2 << "bilinmeyen seçenek: -h";
+    QTest::newRow("a word") << QStringList{"check"} << "" << false << 2
+                            << "bilinmeyen seçenek: check";
+    QTest::newRow("--folder without a folder")
+        << QStringList{"--folder"} << "" << false << 2 << "--folder için bir klasör gerekli";
+    QTest::newRow("window without a display")
+        << QStringList{} << "" << false << 2 << "ekran bulunamadı";
+    QTest::newRow("empty Data.mdb")
+        << QStringList{"--check"} << "empty" << false << 2 << "file is not a database";
+    QTest::newRow("text in Data.mdb")
+        << QStringList{"--check"} << "text" << false << 2 << "file is not a database";
+    QTest::newRow("a folder named Data.mdb")
+        << QStringList{"--check"} << "folder" << false << 2 << "file is not a database";
+    QTest::newRow("FIFO Settings.ini, command")
+        << QStringList{"--check"} << "fifo" << false << 0 << "";
+    QTest::newRow("FIFO Settings.ini, window")
+        << QStringList{"--quit-after-start"} << "fifo" << true << 0 << "";
+  }
+  void badStart() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, setup);
+    QFETCH(bool, offscreen);
+    QFETCH(int, exit);
+    QFETCH(QString, message);
+    TSandbox box;
+    const QString prog = box.Path("prog");
+    PlaceProgram(prog);
+    PlaceLibraries(prog);
+    const QString data = prog + "/Data.mdb";
+    if (setup == "empty") {
+      QFile f(data);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+    } else if (setup == "text") {
+      QFile f(data);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write("T1;ethernet;127.0.0.1\n");
+    } else if (setup == "folder") {
+      QVERIFY(QDir().mkpath(data));
+    } else {
+      CreateDatabase(data, "Data");
+    }
+    CreateDatabase(prog + "/Log.mdb", "Log");
+    if (setup == "fifo")
+      QCOMPARE(::mkfifo(QFile::encodeName(prog + "/Settings.ini").constData(), 0600), 0);
+    const QByteArray before = QFileInfo(data).isFile() ? Read(data) : QByteArray();
+    QProcessEnvironment env = box.Environment();
+    if (offscreen) env.insert("QT_QPA_PLATFORM", "offscreen");
+
+    const TRun run = box.Run(prog + "/meridox", args, env, 30000);
+    QVERIFY2(run.Exit == exit, qPrintable(QStringLiteral("exit %1: ").arg(run.Exit) + run.Err));
+    QVERIFY2(run.Err.contains(message), qPrintable(run.Err));
+    if (QFileInfo(data).isFile()) QCOMPARE(Read(data), before);
+    QCOMPARE(QFileInfo(data).isDir(), setup == "folder");
+  }
+};
+
+QTEST_GUILESS_MAIN(TestProgramFolder)
+#include "tst_programfolder.moc"
