@@ -1,8 +1,11 @@
 #include "cli/CommandLine.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QSysInfo>
 #include <cstdio>
 #include <functional>
 
@@ -103,8 +106,8 @@ class TConsoleWalk final : public TDownloadReport {
 // download lock gives up by itself after LockWaitSeconds.
 class TConsoleBatch final : public TBatchReport {
  public:
-  TConsoleBatch(bool Bar, int LockWaitSeconds)
-      : walk_(Bar), lockWaitMs_(LockWaitSeconds * 1000LL) {}
+  TConsoleBatch(bool Bar, const QString& AppPath, int LockWaitSeconds)
+      : walk_(Bar), appPath_(AppPath), lockWaitMs_(LockWaitSeconds * 1000LL) {}
   void Waiting() override {
     Err(DownloadWaitingText());
     waiting_.start();
@@ -113,6 +116,8 @@ class TConsoleBatch final : public TBatchReport {
     // Asked while waiting for the lock and before each terminal; only the
     // wait has a bound.
     if (begun_ || !waiting_.isValid() || waiting_.elapsed() < lockWaitMs_) return false;
+    // The lock may have come just as the bound ran out: then the batch runs.
+    if (LockIsOurs()) return false;
     gaveUp_ = true;
     return true;
   }
@@ -132,7 +137,16 @@ class TConsoleBatch final : public TBatchReport {
   }
 
  private:
+  bool LockIsOurs() const {
+    QLockFile file(TDownloadLock::FileName(appPath_));
+    qint64 pid = 0;
+    QString host, program;
+    return file.getLockInfo(&pid, &host, &program) && pid == QCoreApplication::applicationPid() &&
+           host == QSysInfo::machineHostName();
+  }
+
   TConsoleWalk walk_;
+  QString appPath_;
   qint64 lockWaitMs_;
   QElapsedTimer waiting_;
   bool begun_ = false;
@@ -248,7 +262,7 @@ int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
   if (command == QLatin1String("--set-time-all"))
     return ForEveryTerminal(sdk, terminals, &SetTimeOne);
 
-  TConsoleBatch report(isatty(fileno(stdout)) != 0, lockWait);
+  TConsoleBatch report(isatty(fileno(stdout)) != 0, session.AppPath, lockWait);
   try {
     const TBatchTotals totals = DownloadAll(
         sdk, terminals, {session.AppPath, options.SecondDataFile, QDate::currentDate(), retries},
