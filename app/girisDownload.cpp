@@ -2,6 +2,8 @@
 // (BitBtn5 "Verileri Aktar") and the memory-card conversion (Button1). The
 // routines live in attendance/; the window shows what they report.
 #include <QElapsedTimer>
+#include <QPointer>
+#include <optional>
 
 #include "app/giris.h"
 #include "attendance/Batch.h"
@@ -56,29 +58,94 @@ class TDownloadView final : public TDownloadReport {
   QElapsedTimer shown_;
 };
 
+// The wait for the download lock in the window, while another download or
+// conversion (here or in another program) writes the attendance files:
+// Memo4 says so and a button beside it lets the operator give up. The
+// button exists for the wait only; everything else is locked meanwhile.
+class TLockWaitView {
+ public:
+  explicit TLockWaitView(Tfrmgiris& Window) : w_(Window) {}
+  // Still waiting at the end: the wait was given up.
+  ~TLockWaitView() { Ended(false); }
+  TLockWaitView(const TLockWaitView&) = delete;
+  TLockWaitView& operator=(const TLockWaitView&) = delete;
+
+  void Waiting() {
+    memoBefore_ = w_.Memo4->toPlainText();
+    waited_ = true;
+    w_.Memo4->appendPlainText(DownloadWaitingText());
+    button_ = new QPushButton(QStringLiteral("beklemeyi iptal et"), &w_);
+    button_->setObjectName(QStringLiteral("btnBeklemeIptal"));
+    button_->setGeometry(416, 400, 150, 33);
+    QObject::connect(button_, &QPushButton::clicked, [this] { cancelled_ = true; });
+    button_->show();
+  }
+  bool Cancelled() const { return cancelled_; }
+  // The wait is over: the lock is held, or the operator gave up and Memo4
+  // says that nothing was written.
+  void Ended(bool Held) {
+    delete button_;  // a QPointer: nothing when there is none
+    if (!waited_) return;
+    waited_ = false;
+    if (Held)
+      w_.Memo4->setPlainText(memoBefore_);
+    else
+      w_.Memo4->appendPlainText(QStringLiteral("Beklemekten vazgeçildi, hiçbir şey yazılmadı...."));
+  }
+
+ private:
+  Tfrmgiris& w_;
+  QPointer<QPushButton> button_;
+  QString memoBefore_;
+  bool waited_ = false;
+  bool cancelled_ = false;
+};
+
+// The download lock for a download from the window; Held() false when the
+// operator gave up waiting for it.
+class TWindowLock {
+ public:
+  explicit TWindowLock(Tfrmgiris& Window) : wait_(Window) {
+    lock_.emplace(
+        Session().AppPath, [this] { wait_.Waiting(); }, [this] { return wait_.Cancelled(); });
+    wait_.Ended(lock_->Held());
+  }
+  bool Held() const { return lock_->Held(); }
+
+ private:
+  TLockWaitView wait_;
+  std::optional<TDownloadLock> lock_;
+};
+
 // The conversion in the window: ProgressBar1 runs over the source's lines.
 // The bar moves in steps of a thousandth: asking it whether a single line
 // moves it costs more than converting the line.
 class TCardView final : public TCardReport {
  public:
-  explicit TCardView(Tfrmgiris& Window) : w_(Window) {}
-  void Counted(int Lines) override {
+  explicit TCardView(Tfrmgiris& Window) : w_(Window), wait_(Window), bar_(0) {}
+  void Waiting() override { wait_.Waiting(); }
+  bool Cancelled() override { return wait_.Cancelled(); }
+  void Counted(qint64 Lines) override {
+    wait_.Ended(true);
+    bar_ = TCardProgress(Lines);
     // A bar whose maximum is 0 would turn into a running busy indicator.
-    w_.ProgressBar1->setRange(0, std::max(Lines, 1));
+    w_.ProgressBar1->setRange(0, bar_.Maximum());
     last_ = Lines - 1;
-    step_ = std::max(1, Lines / 1000);
+    step_ = std::max<qint64>(1, Lines / 1000);
   }
-  void Converted(int Index) override {
+  void Converted(qint64 Index) override {
     if (Index - shown_ < step_ && Index != last_) return;
-    w_.ProgressBar1->setValue(Index);
+    w_.ProgressBar1->setValue(bar_.Position(Index));
     shown_ = Index;
   }
 
  private:
   Tfrmgiris& w_;
-  int last_ = 0;
-  int step_ = 1;
-  int shown_ = 0;
+  TLockWaitView wait_;
+  TCardProgress bar_;
+  qint64 last_ = 0;
+  qint64 step_ = 1;
+  qint64 shown_ = 0;
 };
 
 }  // namespace
@@ -95,12 +162,16 @@ void Tfrmgiris::mnuTumVerileriAlClick() {
 
 void Tfrmgiris::DownloadFromTerminal(int ReadMark) {
   Memo4->clear();
-  TBusyState busy(BitBtn5);
+  // The cursor only: TTerminalBusy disables BitBtn5 with the rest and gives
+  // each control back the state it had, so a pop-up download leaves a
+  // disabled BitBtn5 disabled.
+  TBusyState busy(nullptr);
   // Nothing may disconnect, start another terminal command or close the
   // window while the walk lets pending messages run.
   TTerminalBusy terminalBusy;
   const TTerminalSession& session = Session();
-  TDownloadLock lock(session.AppPath, [this] { Memo4->appendPlainText(DownloadWaitingText()); });
+  TWindowLock lock(*this);
+  if (!lock.Held()) return;
   Memo4->clear();
   TDownloadView view(*this);
   TDownloadRequest request{session.AppPath, session.ConnectedMachineNumber, CheckBox1->isChecked(),
@@ -129,9 +200,10 @@ void Tfrmgiris::mnuTumVerileriAlSilClick() {
   TDownloadOutcome outcome;
   QString fileError;
   {
-    TBusyState busy(BitBtn5);
+    TBusyState busy(nullptr);  // as DownloadFromTerminal
     TTerminalBusy terminalBusy;
-    TDownloadLock lock(session.AppPath, [this] { Memo4->appendPlainText(DownloadWaitingText()); });
+    TWindowLock lock(*this);
+    if (!lock.Held()) return;  // nothing read, nothing to report
     Memo4->clear();
     TDownloadView view(*this);
     TDownloadRequest request{session.AppPath, session.ConnectedMachineNumber,
@@ -185,6 +257,9 @@ void Tfrmgiris::Button1Click() {
   ShowEmptyProgress();
   Memo1->clear();
   Memo2->clear();
+  // Nothing may start a download or close the window while the conversion
+  // waits for the download lock.
+  TTerminalBusy busy;
   TCardView view(*this);
   ConvertCardFile(Edit1->text(), Session().AppPath, view);
   ShowEmptyProgress();

@@ -1,17 +1,23 @@
 #include "attendance/CardFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "attendance/AppendFile.h"
+#include "attendance/DownloadLock.h"
 #include "common/Dialogs.h"
 
 namespace {
 
 constexpr int kFieldWidth = 5;
 
-// Reads a file line by line in large blocks. A line is handed out without its
-// line break (LF, or CR LF); a last line break adds no empty line.
+// Reads a card file line by line in large blocks, looking at each byte once.
+// A line is handed out without its line break (LF, or CR LF); a last line
+// break adds no empty line. A line longer than kMaxCardLineBytes throws
+// ECardFormatError with its number, so the buffer never holds more than
+// such a line and a block.
 class TLineReader {
  public:
   explicit TLineReader(const QString& FileName) : file_(FileName) {
@@ -22,30 +28,50 @@ class TLineReader {
   bool Next(QByteArrayView& Line) {
     for (;;) {
       const char* data = buffer_.constData();
-      const qsizetype rest = buffer_.size() - start_;
-      if (const void* found = rest > 0 ? std::memchr(data + start_, '\n', rest) : nullptr) {
-        const qsizetype end = static_cast<const char*>(found) - data;
-        qsizetype length = end - start_;
-        if (length > 0 && data[end - 1] == '\r') --length;
-        Line = QByteArrayView(data + start_, length);
-        start_ = end + 1;
-        return true;
+      const qsizetype end = buffer_.size();
+      if (const void* found =
+              scanned_ < end ? std::memchr(data + scanned_, '\n', end - scanned_) : nullptr) {
+        const qsizetype at = static_cast<const char*>(found) - data;
+        qsizetype length = at - start_;
+        if (length > 0 && data[at - 1] == '\r') --length;
+        return Hand(Line, length, at + 1);
       }
-      if (atEnd_) {
-        if (rest == 0) return false;
-        Line = QByteArrayView(data + start_, rest);
-        start_ = buffer_.size();
-        return true;
-      }
+      scanned_ = end;
+      // A CR at the end of what is held may yet turn out to be part of the
+      // line break.
+      if (end - start_ - 1 > kMaxCardLineBytes) ThrowTooLong();
+      if (atEnd_) return end > start_ && Hand(Line, end - start_, end);
       Fill();
     }
   }
 
+  // The number of lines handed out so far.
+  qint64 Lines() const { return lines_; }
+
  private:
   static constexpr qsizetype kBlock = 1 << 16;
 
+  bool Hand(QByteArrayView& Line, qsizetype Length, qsizetype Next) {
+    if (Length > kMaxCardLineBytes) ThrowTooLong();
+    Line = QByteArrayView(buffer_.constData() + start_, Length);
+    start_ = scanned_ = Next;
+    ++lines_;
+    return true;
+  }
+
+  [[noreturn]] void ThrowTooLong() const {
+    throw ECardFormatError(QStringLiteral("\"%1\" dosyasının %2. satırı %3 bayttan uzun: bu bir "
+                                          "hafıza kartı kayıt dosyası değil, hiçbir satır "
+                                          "aktarılmadı")
+                               .arg(file_.fileName())
+                               .arg(lines_ + 1)
+                               .arg(kMaxCardLineBytes));
+  }
+
+  // Drops the lines handed out and reads the next block behind the rest.
   void Fill() {
     buffer_.remove(0, start_);
+    scanned_ -= start_;
     start_ = 0;
     const qsizetype kept = buffer_.size();
     buffer_.resize(kept + kBlock);
@@ -57,7 +83,9 @@ class TLineReader {
 
   QFile file_;
   QByteArray buffer_;
-  qsizetype start_ = 0;
+  qsizetype start_ = 0;    // where the next line begins
+  qsizetype scanned_ = 0;  // bytes before this hold no LF after start_
+  qint64 lines_ = 0;
   bool atEnd_ = false;
 };
 
@@ -132,20 +160,27 @@ QByteArray CardOutputLine(QByteArrayView SourceLine) {
   return QByteArray(out, OutputLine(out, normalised, length, false));
 }
 
-int ConvertCardFile(const QString& SourceFile, const QString& AppPath, TCardReport& Report) {
+qint64 ConvertCardFile(const QString& SourceFile, const QString& AppPath, TCardReport& Report) {
   QByteArrayView line;
-  int lines = 0;
+  qint64 lines = 0;
   {
     TLineReader counting(SourceFile);
-    while (counting.Next(line)) ++lines;
+    while (counting.Next(line)) {
+    }
+    lines = counting.Lines();
   }
+  // The downloads append to veri.txt too: their lines and these must not
+  // interleave.
+  TDownloadLock lock(
+      AppPath, [&Report] { Report.Waiting(); }, [&Report] { return Report.Cancelled(); });
+  if (!lock.Held()) throw EAbort();
   Report.Counted(lines);
 
   TLineReader source(SourceFile);
   TAppendFile target(AppPath + QStringLiteral("veri.txt"));
   char normalised[kUsedBytes + 6];
   char out[32];
-  int index = 0;
+  qint64 index = 0;
   if (source.Next(line)) {  // the heading
     while (source.Next(line)) {
       const qsizetype length = Normalise(normalised, kUsedBytes, line);
@@ -156,4 +191,10 @@ int ConvertCardFile(const QString& SourceFile, const QString& AppPath, TCardRepo
   target.Sync();
   Dlg().ShowMessage(QStringLiteral("Aktarım işlemi tamamlandı.."));
   return index;
+}
+
+TCardProgress::TCardProgress(qint64 Lines) {
+  constexpr qint64 kMost = std::numeric_limits<int>::max();
+  if (Lines > kMost) linesPerStep_ = (Lines - 1) / kMost + 1;
+  maximum_ = static_cast<int>(std::max<qint64>(1, Lines / linesPerStep_));
 }

@@ -1,33 +1,94 @@
 #include "attendance/DownloadLock.h"
 
+#include <QFile>
+#include <condition_variable>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+
 #include "common/Dialogs.h"
 #include "common/Errors.h"
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
 
 namespace {
 // How long one try waits before pending messages run again.
 constexpr int kTryMs = 50;
 }  // namespace
 
+std::chrono::milliseconds TDownloadLock::RefreshEvery = std::chrono::seconds(30);
+std::chrono::milliseconds TDownloadLock::StaleAfter = std::chrono::minutes(5);
+
+// Keeps the lock file's modification time fresh while the lock is held, from
+// a thread of its own: the walk that holds the lock may block in one SDK
+// call for a long time, and a waiter on another computer judges the lock by
+// that time alone.
+class TDownloadLock::TRefresher {
+ public:
+  TRefresher(const QString& FileName, std::chrono::milliseconds Every)
+      : path_(QFile::encodeName(FileName)), thread_([this, Every](std::stop_token Stop) {
+          std::unique_lock<std::mutex> lock(mutex_);
+          for (;;) {
+            wake_.wait_for(lock, Stop, Every, [] { return false; });
+            if (Stop.stop_requested()) return;
+            Touch();
+          }
+        }) {}
+
+ private:
+  void Touch() const {
+#ifdef Q_OS_UNIX
+    // By name: opening and closing the file here would drop the holder's
+    // record lock on it. A file already gone needs no refresh.
+    ::utimensat(AT_FDCWD, path_.constData(), nullptr, 0);
+#endif
+    // Elsewhere the holder keeps the file open, and an open file cannot be
+    // removed as stale.
+  }
+
+  const QByteArray path_;
+  std::mutex mutex_;
+  std::condition_variable_any wake_;
+  std::jthread thread_;  // last: stopped and joined before the rest goes
+};
+
 QString TDownloadLock::FileName(const QString& AppPath) {
   return AppPath + QStringLiteral("download.lock");
+}
+
+QString TDownloadLock::HolderText(const QString& AppPath) {
+  QLockFile file(FileName(AppPath));
+  qint64 pid = 0;
+  QString host, program;
+  if (!file.getLockInfo(&pid, &host, &program)) return {};
+  return QStringLiteral("program %1, süreç %2, bilgisayar %3").arg(program).arg(pid).arg(host);
 }
 
 TDownloadLock::TDownloadLock(const QString& AppPath, const std::function<void()>& Waiting,
                              const std::function<bool()>& Cancelled)
     : file_(FileName(AppPath)) {
-  // A download may run for many minutes: the lock is never taken over for
-  // its age, only when its holder is gone.
-  file_.setStaleLockTime(0);
-  if (file_.tryLock(0)) return;
-  if (file_.error() == QLockFile::LockFailedError) Waiting();
-  while (!file_.tryLock(kTryMs)) {
+  // A holder on this computer is known dead or alive by its process; one on
+  // another computer only by its refreshes.
+  file_.setStaleLockTime(static_cast<int>(StaleAfter.count()));
+  bool held = file_.tryLock(0);
+  if (!held) {
     if (file_.error() != QLockFile::LockFailedError)
       throw EInOutError(QStringLiteral("Cannot create file \"%1\".").arg(FileName(AppPath)));
-    Dlg().ProcessMessages();
-    if (Cancelled && Cancelled()) return;
+    Waiting();
+    while (!(held = file_.tryLock(kTryMs))) {
+      if (file_.error() != QLockFile::LockFailedError)
+        throw EInOutError(QStringLiteral("Cannot create file \"%1\".").arg(FileName(AppPath)));
+      Dlg().ProcessMessages();
+      if (Cancelled && Cancelled()) return;
+    }
   }
+  refresher_ = std::make_unique<TRefresher>(FileName(AppPath), RefreshEvery);
 }
 
 TDownloadLock::~TDownloadLock() {
+  refresher_.reset();
   if (file_.isLocked()) file_.unlock();
 }

@@ -1,12 +1,17 @@
 #include "cli/CommandLine.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QSysInfo>
 #include <cstdio>
 #include <functional>
 
 #include "attendance/Batch.h"
+#include "attendance/DownloadLock.h"
 #include "common/Cleanup.h"
 #include "common/DayCount.h"
 #include "common/Errors.h"
@@ -32,6 +37,8 @@ const char kUsage[] =
     "  --download-all [--retries N]  her terminalden yeni kayıtları alır ve veri.txt,\n"
     "                                yedek_K20 (ve seçildiyse veri2.txt) dosyalarına ekler;\n"
     "                                ulaşılamayan ya da yarıda kalan terminal N kez daha denenir\n"
+    "      [--lock-wait SANİYE]      başka bir veri aktarımı sürüyorsa en çok bu kadar\n"
+    "                                bekler (varsayılan 600), sonra vazgeçip 1 ile çıkar\n"
     "  --check                       her terminale bağlanıp bağlantıyı keser, sonucu yazar\n"
     "  --set-time-all                her terminalin saatini bilgisayarın saatine ayarlar\n"
     "  --version                     sürümü yazar\n"
@@ -45,6 +52,11 @@ const char kUsage[] =
     "2 hatalı komut satırı ya da veritabanı bulunamadı.\n";
 
 constexpr int kMaxRetries = 100;
+// How long --download-all waits for another download by default: longer
+// than a large terminal's walk, and than a lock left behind on another
+// computer takes to count as stale; shorter than the usual collection period.
+constexpr int kDefaultLockWaitSeconds = 600;
+constexpr int kMaxLockWaitSeconds = 86400;
 
 void Out(const QString& Text) {
   std::fputs(Text.toUtf8().constData(), stdout);
@@ -98,12 +110,29 @@ class TConsoleWalk final : public TDownloadReport {
   int maximum_ = 1;
 };
 
+// The batch on the console. Nobody is there to cancel: a wait for the
+// download lock gives up by itself after LockWaitSeconds.
 class TConsoleBatch final : public TBatchReport {
  public:
-  explicit TConsoleBatch(bool Bar) : walk_(Bar) {}
-  void Waiting() override { Err(DownloadWaitingText()); }
-  bool Cancelled() override { return false; }
+  TConsoleBatch(bool Bar, const QString& AppPath, int LockWaitSeconds)
+      : walk_(Bar), appPath_(AppPath), lockWaitMs_(LockWaitSeconds * 1000LL) {}
+  void Waiting() override {
+    Err(DownloadWaitingText());
+    waiting_.start();
+  }
+  bool Cancelled() override {
+    // Asked while waiting for the lock and before each terminal; only the
+    // wait has a bound.
+    if (begun_ || !waiting_.isValid() || waiting_.elapsed() < lockWaitMs_) return false;
+    // The lock may have come just as the bound ran out: then the batch runs.
+    if (LockIsOurs()) return false;
+    gaveUp_ = true;
+    return true;
+  }
+  // The wait for the lock ran out: nothing was downloaded.
+  bool GaveUp() const { return gaveUp_; }
   TDownloadReport& Begin(const TBatchTerminal& Terminal) override {
+    begun_ = true;
     walk_.Begin(Terminal.Name);
     return walk_;
   }
@@ -116,7 +145,20 @@ class TConsoleBatch final : public TBatchReport {
   }
 
  private:
+  bool LockIsOurs() const {
+    QLockFile file(TDownloadLock::FileName(appPath_));
+    qint64 pid = 0;
+    QString host, program;
+    return file.getLockInfo(&pid, &host, &program) && pid == QCoreApplication::applicationPid() &&
+           host == QSysInfo::machineHostName();
+  }
+
   TConsoleWalk walk_;
+  QString appPath_;
+  qint64 lockWaitMs_;
+  QElapsedTimer waiting_;
+  bool begun_ = false;
+  bool gaveUp_ = false;
 };
 
 // Runs Action on every terminal in turn, connected; one line each. Returns
@@ -196,8 +238,17 @@ int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
   QString command;
   QString folder;
   int retries = 0;
+  int lockWait = kDefaultLockWaitSeconds;
   for (int i = 1; i < Arguments.size(); ++i) {
     const QString& a = Arguments[i];
+    if (a == QLatin1String("--lock-wait")) {
+      bool number = false;
+      lockWait = i + 1 < Arguments.size() ? Arguments[++i].toInt(&number) : 0;
+      if (!number || lockWait < 0 || lockWait > kMaxLockWaitSeconds)
+        return Usage(QStringLiteral("--lock-wait için 0 ile %1 arasında bir saniye sayısı gerekli")
+                         .arg(kMaxLockWaitSeconds));
+      continue;
+    }
     if (a == QLatin1String("--retries")) {
       bool number = false;
       retries = i + 1 < Arguments.size() ? Arguments[++i].toInt(&number) : 0;
@@ -218,6 +269,9 @@ int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
   }
   if (Arguments.contains(QStringLiteral("--retries")) && command != QLatin1String("--download-all"))
     return Usage(QStringLiteral("--retries yalnızca --download-all ile kullanılır"));
+  if (Arguments.contains(QStringLiteral("--lock-wait")) &&
+      command != QLatin1String("--download-all"))
+    return Usage(QStringLiteral("--lock-wait yalnızca --download-all ile kullanılır"));
   if (command.isEmpty()) return Usage(QStringLiteral("komut verilmedi"));
   if (command == QLatin1String("--version")) {
     Out(VersionText() + QLatin1Char('\n'));
@@ -266,11 +320,20 @@ int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
   if (command == QLatin1String("--set-time-all"))
     return ForEveryTerminal(sdk, terminals, &SetTimeOne);
 
-  TConsoleBatch report(isatty(fileno(stdout)) != 0);
+  TConsoleBatch report(isatty(fileno(stdout)) != 0, session.AppPath, lockWait);
   try {
     const TBatchTotals totals = DownloadAll(
         sdk, terminals, {session.AppPath, options.SecondDataFile, QDate::currentDate(), retries},
         report);
+    if (report.GaveUp()) {
+      const QString holder = TDownloadLock::HolderText(session.AppPath);
+      Err(QStringLiteral("%1 saniye beklendi, %2 kilidini tutan veri aktarımı bitmedi%3; hiçbir "
+                         "terminalden veri alınmadı")
+              .arg(lockWait)
+              .arg(TDownloadLock::FileName(session.AppPath),
+                   holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder)));
+      return kExitTerminalFailed;
+    }
     return totals.Failed > 0 ? kExitTerminalFailed : kExitOk;
   } catch (const EAppError& e) {
     Err(e.Text());

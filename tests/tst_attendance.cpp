@@ -606,15 +606,15 @@ class TestAttendance : public QObject {
   // The core routine reports the line count, then every converted index.
   void cardConversionReports() {
     struct Report : TCardReport {
-      QList<int> Seen;
-      void Counted(int Lines) override { Seen << -Lines; }
-      void Converted(int Index) override { Seen << Index; }
+      QList<qint64> Seen;
+      void Counted(qint64 Lines) override { Seen << -Lines; }
+      void Converted(qint64 Index) override { Seen << Index; }
     } report;
     ScopedScriptedDialogs dialogs;
     TestFolder folder;
     folder.WriteFile(QStringLiteral("card.txt"), "h\r\na\r\nb\r\nc");
     QCOMPARE(ConvertCardFile(folder.File(QStringLiteral("card.txt")), folder.Path(), report), 3);
-    QCOMPARE(report.Seen, (QList<int>{-4, 1, 2, 3}));
+    QCOMPARE(report.Seen, (QList<qint64>{-4, 1, 2, 3}));
   }
 };
 

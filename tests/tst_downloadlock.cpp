@@ -1,0 +1,349 @@
+// The download lock: the command line gives up a wait after its bound, the
+// window's operator can give it up, a lock left behind here or on another
+// computer is taken over while a live one never is, the memory-card
+// conversion waits like the downloads, and a download leaves every control
+// of the window as it found it.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QProcess>
+#include <QTest>
+#include <csignal>
+
+#include "AttendanceFixture.h"
+#include "attendance/DownloadLock.h"
+
+namespace {
+
+const QString kWaiting = QStringLiteral("Başka bir veri aktarımı sürüyor, bitmesi bekleniyor....");
+const QString kGaveUp = QStringLiteral("Beklemekten vazgeçildi, hiçbir şey yazılmadı....");
+
+// This test program started again holds the lock of a folder until it is
+// killed: a live download of another process.
+int HoldLock(const char* Folder) {
+  TDownloadLock lock(QString::fromLocal8Bit(Folder), [] {});
+  std::puts("held");
+  std::fflush(stdout);
+  for (;;) ::pause();
+}
+
+struct THolder {
+  QProcess Process;
+  bool Start(const QString& Folder) {
+    Process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-lock"), Folder});
+    return Process.waitForReadyRead(30000) && Process.readAll() == "held\n";
+  }
+  void Kill9() {
+    ::kill(static_cast<pid_t>(Process.processId()), SIGKILL);
+    Process.waitForFinished();
+  }
+  ~THolder() {
+    if (Process.state() != QProcess::NotRunning) Kill9();
+  }
+};
+
+// A lock file as a program on another computer writes it, last refreshed
+// SecondsAgo.
+void WriteForeignLock(const TestFolder& Folder, int SecondsAgo) {
+  const QString name = TDownloadLock::FileName(Folder.Path());
+  Folder.WriteFile(QStringLiteral("download.lock"),
+                   "4242\nmeridox\nbaska-bilgisayar\n0f3c9a7e51b24d6f8e2a11c0ffee0001\n"
+                   "7d1c2b3a-0000-4000-8000-000000000001\n");
+  const timespec when{::time(nullptr) - SecondsAgo, 0};
+  const timespec times[2] = {when, when};
+  QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0) == 0);
+}
+
+qint64 SecondsSinceModified(const QString& File) {
+  struct stat s {};
+  if (::stat(QFile::encodeName(File).constData(), &s) != 0) return -1;
+  return ::time(nullptr) - s.st_mtime;
+}
+
+// The program file in a program folder of its own, as an installation has
+// it: the command line works in the folder it was started from.
+void InstallProgram(const TestFolder& Folder) {
+  const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/meridox");
+  if (::link(QFile::encodeName(program).constData(),
+             QFile::encodeName(Folder.File(QStringLiteral("meridox"))).constData()) != 0)
+    QVERIFY(QFile::copy(program, Folder.File(QStringLiteral("meridox"))));
+}
+
+struct TRun {
+  int Exit = -1;
+  QString Out, Err;
+  qint64 Ms = 0;
+};
+
+TRun RunCommandLine(const TestFolder& Folder, const QStringList& Arguments) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  p.setProcessEnvironment(env);
+  QElapsedTimer timer;
+  timer.start();
+  p.start(Folder.File(QStringLiteral("meridox")), Arguments);
+  TRun run;
+  if (!p.waitForFinished(120000)) return run;
+  run.Ms = timer.elapsed();
+  run.Exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  run.Out = QString::fromUtf8(p.readAllStandardOutput());
+  run.Err = QString::fromUtf8(p.readAllStandardError());
+  return run;
+}
+
+// The controls a download or a conversion must leave as it found them.
+QList<bool> ControlStates(Tfrmgiris& w) {
+  QList<bool> states;
+  for (QWidget* c : QList<QWidget*>{w.DBGrid1, w.BitBtn1, w.BitBtn2, w.BitBtn3, w.BitBtn4,
+                                    w.BitBtn5, w.BitBtn6, w.BitBtn7, w.BitBtn8, w.BitBtn9,
+                                    w.BitBtn10, w.BitBtn11, w.BitBtn13, w.Button1, w.Button2})
+    states << c->isEnabled();
+  for (QAction* a : w.PopupMenu1->actions()) states << a->isEnabled();
+  return states;
+}
+
+QPushButton* CancelButton(Tfrmgiris& w) {
+  return w.findChild<QPushButton*>(QStringLiteral("btnBeklemeIptal"));
+}
+
+const QByteArray kCardFile =
+    "No\tMchn\tEnNo\tName\tMode\tIOMd\tDateTime\r\n"
+    "1\t1\t42\tAli\t1\t0\t2024/03/05 08:07:09\r\n";
+
+}  // namespace
+
+class TestDownloadLock : public QObject {
+  Q_OBJECT
+ private slots:
+  // A lock that a live program holds, on this computer or on another one
+  // (known only by its refreshed file), is waited for until --lock-wait runs
+  // out: exit 1, the reason and the holder on standard error, nothing
+  // written and the holder's lock left alone.
+  void commandLineGivesUpAfterItsBound_data() {
+    QTest::addColumn<bool>("foreign");
+    QTest::newRow("live program on this computer") << false;
+    QTest::newRow("program on another computer, refreshed") << true;
+  }
+  void commandLineGivesUpAfterItsBound() {
+    QFETCH(bool, foreign);
+    TestProgram t;
+    InstallProgram(t.Folder);
+    THolder holder;
+    if (foreign)
+      WriteForeignLock(t.Folder, 5);
+    else
+      QVERIFY(holder.Start(t.Folder.Path()));
+    const QByteArray lock = t.Folder.ReadFile(QStringLiteral("download.lock"));
+
+    const TRun run = RunCommandLine(t.Folder, {"--download-all", "--lock-wait", "1"});
+    QCOMPARE(run.Exit, 1);
+    QVERIFY2(run.Ms >= 1000, qPrintable(QString::number(run.Ms)));
+    QVERIFY2(run.Err.startsWith(QStringLiteral("meridox: ") + kWaiting + QLatin1Char('\n')),
+             qPrintable(run.Err));
+    QVERIFY2(run.Err.contains(QStringLiteral("1 saniye beklendi")), qPrintable(run.Err));
+    const QString host = foreign ? QStringLiteral("bilgisayar baska-bilgisayar")
+                                 : QStringLiteral("süreç %1").arg(holder.Process.processId());
+    QVERIFY2(run.Err.contains(host), qPrintable(run.Err));
+    QVERIFY2(run.Err.contains(QStringLiteral("hiçbir terminalden veri alınmadı")),
+             qPrintable(run.Err));
+    QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("veri.txt"))));
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("download.lock")), lock);
+  }
+
+  // A lock whose program was killed here, or whose program on another
+  // computer has not refreshed it for longer than the stale time, is taken
+  // over at once: the run goes on (no terminal in the list here) and
+  // leaves no lock behind.
+  void commandLineTakesOverALockLeftBehind_data() {
+    QTest::addColumn<bool>("foreign");
+    QTest::newRow("program killed with kill -9 on this computer") << false;
+    QTest::newRow("program on another computer, silent for 6 minutes") << true;
+  }
+  void commandLineTakesOverALockLeftBehind() {
+    QFETCH(bool, foreign);
+    TestProgram t;
+    InstallProgram(t.Folder);
+    THolder holder;
+    if (foreign) {
+      WriteForeignLock(t.Folder, 6 * 60);
+    } else {
+      QVERIFY(holder.Start(t.Folder.Path()));
+      holder.Kill9();
+    }
+    QVERIFY(QFile::exists(TDownloadLock::FileName(t.Folder.Path())));
+    const TRun run = RunCommandLine(t.Folder, {"--download-all", "--lock-wait", "60"});
+    QCOMPARE(run.Exit, 0);
+    QVERIFY2(run.Ms < 30000, qPrintable(QString::number(run.Ms)));
+    QCOMPARE(run.Out,
+             QStringLiteral("İşlem tamamlandı. Terminal: 0, Hatalı: 0, Toplam Kayıt: 0\n"));
+    QCOMPARE(run.Err, QString());
+    QVERIFY(!QFile::exists(TDownloadLock::FileName(t.Folder.Path())));
+  }
+
+  void commandLineLockWaitOption_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("not a number") << QStringList{"--download-all", "--lock-wait", "x"} << 2
+                                  << "--lock-wait için 0 ile 86400 arasında";
+    QTest::newRow("negative") << QStringList{"--download-all", "--lock-wait", "-1"} << 2
+                              << "--lock-wait için 0 ile 86400 arasında";
+    QTest::newRow("missing") << QStringList{"--download-all", "--lock-wait"} << 2
+                             << "--lock-wait için 0 ile 86400 arasında";
+    QTest::newRow("another command") << QStringList{"--check", "--lock-wait", "5"} << 2
+                                     << "--lock-wait yalnızca --download-all ile kullanılır";
+    QTest::newRow("help names it") << QStringList{"--help"} << 0 << "[--lock-wait SANİYE]";
+  }
+  void commandLineLockWaitOption() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exit);
+    QFETCH(QString, text);
+    TestProgram t;
+    InstallProgram(t.Folder);
+    const TRun run = RunCommandLine(t.Folder, arguments);
+    QCOMPARE(run.Exit, exit);
+    QVERIFY2((run.Out + run.Err).contains(text), qPrintable(run.Out + run.Err));
+    QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("veri.txt"))));
+  }
+
+  // A holder keeps its lock file's time fresh however long it holds it, so
+  // a waiter on another computer never takes it for one left behind.
+  void heldLockIsRefreshed() {
+    const auto every = TDownloadLock::RefreshEvery;
+    TDownloadLock::RefreshEvery = std::chrono::milliseconds(50);
+    TestFolder folder;
+    {
+      TDownloadLock lock(folder.Path(), [] {});
+      TDownloadLock::RefreshEvery = every;
+      QVERIFY(lock.Held());
+      const QString name = TDownloadLock::FileName(folder.Path());
+      const timespec old{::time(nullptr) - 3600, 0};
+      const timespec times[2] = {old, old};
+      QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0) == 0);
+      QVERIFY(SecondsSinceModified(name) >= 3599);
+      QTRY_VERIFY(SecondsSinceModified(name) < 60);
+    }
+    QVERIFY(!QFile::exists(TDownloadLock::FileName(folder.Path())));
+  }
+
+  // Every way into the attendance files from the window waits for the lock
+  // with its cancel button; the cancel ends the wait, nothing reaches the
+  // terminal or the files, Memo4 says so and every control is as before.
+  void windowCancelEndsTheWait_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("Verileri Aktar") << "BitBtn5" << QStringList{};
+    QTest::newRow("Tüm Verileri Al (silmez)") << "mnuTumVerileriAl" << QStringList{};
+    QTest::newRow("Tüm Verileri Al (sil)")
+        << "mnuTumVerileriAlSil"
+        << QStringList{QStringLiteral("\"Ana Kapı\" terminalindeki tüm kayıtlar alınıp cihazdan "
+                                      "silinecek. Devam etmek istiyor musunuz...?")};
+    QTest::newRow("sdkart->text") << "Button1" << QStringList{QString()};  // the file dialog
+  }
+  void windowCancelEndsTheWait() {
+    QFETCH(QString, action);
+    QFETCH(QStringList, shown);
+    Connected t;
+    FakeSdk.LogRecords = Records(2);
+    t.Folder.WriteFile(QStringLiteral("card.txt"), kCardFile);
+    t.Dialogs->FileNames << t.Folder.File(QStringLiteral("card.txt"));
+    t.Dialogs->Answers = {IDYES};
+    const QList<bool> before = ControlStates(t.Main());
+    QLockFile other(TDownloadLock::FileName(t.Folder.Path()));
+    QVERIFY(other.tryLock(0));
+    int pumps = 0;
+    bool waitingShown = true;
+    t.Dialogs->OnProcessMessages = [&] {
+      QPushButton* cancel = CancelButton(t.Main());
+      waitingShown = waitingShown && t.Main().Memo4->toPlainText() == kWaiting && cancel &&
+                     !cancel->isHidden() && cancel->isEnabled() && !t.Main().BitBtn4->isEnabled() &&
+                     !t.Main().Button1->isEnabled() && !t.Main().BitBtn5->isEnabled();
+      if (++pumps == 3 && cancel) cancel->click();
+      if (pumps == 100) other.unlock();  // a failing test still ends
+    };
+    if (action == QLatin1String("BitBtn5")) t.Main().BitBtn5->click();
+    if (action == QLatin1String("mnuTumVerileriAl")) t.Main().mnuTumVerileriAl->trigger();
+    if (action == QLatin1String("mnuTumVerileriAlSil")) t.Main().mnuTumVerileriAlSil->trigger();
+    if (action == QLatin1String("Button1")) t.Main().Button1->click();
+
+    QCOMPARE(pumps, 3);
+    QVERIFY(waitingShown);
+    QCOMPARE(t.Main().Memo4->toPlainText(), kWaiting + QLatin1Char('\n') + kGaveUp);
+    QVERIFY(!CancelButton(t.Main()));
+    QCOMPARE(FakeSdk.Calls, QStringList{});
+    QCOMPARE(t.Shown(), shown);
+    QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("veri.txt"))));
+    QVERIFY(!QDir(t.Folder.File(QStringLiteral("yedek_K20"))).exists());
+    QCOMPARE(ControlStates(t.Main()), before);
+    QVERIFY(other.isLocked());  // the other program's lock is untouched
+  }
+
+  // The card conversion writes veri.txt too: while a download holds the
+  // lock it waits, touching nothing, then converts; Memo4 gets back what it
+  // showed before.
+  void conversionWaitsForTheLock() {
+    TestProgram t;
+    t.Start();
+    t.Main().Memo4->setPlainText(QStringLiteral("00001 05/03/2024 08:07:01 07 00 Fp"));
+    t.Folder.WriteFile(QStringLiteral("card.txt"), kCardFile);
+    t.Dialogs->FileNames << t.Folder.File(QStringLiteral("card.txt"));
+    QLockFile other(TDownloadLock::FileName(t.Folder.Path()));
+    QVERIFY(other.tryLock(0));
+    int pumps = 0;
+    bool waitingShown = true;
+    t.Dialogs->OnProcessMessages = [&] {
+      waitingShown = waitingShown && t.Main().Memo4->toPlainText().endsWith(kWaiting) &&
+                     CancelButton(t.Main()) &&
+                     !QFile::exists(t.Folder.File(QStringLiteral("veri.txt")));
+      if (++pumps == 3) other.unlock();
+    };
+    t.Main().Button1->click();
+    QCOMPARE(pumps, 3);
+    QVERIFY(waitingShown);
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")),
+             QByteArray("00042 05/03/2024 08:07:09 01\r\n"));
+    QCOMPARE(t.Shown().mid(1), QStringList{QStringLiteral("Aktarım işlemi tamamlandı..")});
+    QCOMPARE(t.Main().Memo4->toPlainText(), QStringLiteral("00001 05/03/2024 08:07:01 07 00 Fp"));
+    QVERIFY(!CancelButton(t.Main()));
+    QVERIFY(!QFile::exists(TDownloadLock::FileName(t.Folder.Path())));
+  }
+
+  // The pop-up downloads while no terminal is connected: "Verileri Aktar"
+  // and every other control end as they were, BitBtn5 still disabled.
+  void popupDownloadsLeaveTheControlsAsTheyWere_data() {
+    QTest::addColumn<bool>("clearing");
+    QTest::newRow("Tüm Verileri Al (silmez)") << false;
+    QTest::newRow("Tüm Verileri Al (sil)") << true;
+  }
+  void popupDownloadsLeaveTheControlsAsTheyWere() {
+    QFETCH(bool, clearing);
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("7"), QStringLiteral("usb"));
+    t.Start();
+    t.Dialogs->Answers = {IDYES};
+    const QList<bool> before = ControlStates(t.Main());
+    QVERIFY(!t.Main().BitBtn5->isEnabled());
+    if (clearing)
+      t.Main().mnuTumVerileriAlSilClick();
+    else
+      t.Main().mnuTumVerileriAlClick();
+    QVERIFY(!t.Main().BitBtn5->isEnabled());
+    QCOMPARE(ControlStates(t.Main()), before);
+  }
+};
+
+int main(int argc, char** argv) {
+  if (argc == 3 && qstrcmp(argv[1], "--hold-lock") == 0) {
+    QCoreApplication app(argc, argv);
+    return HoldLock(argv[2]);
+  }
+  QApplication app(argc, argv);
+  TestDownloadLock test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_downloadlock.moc"
