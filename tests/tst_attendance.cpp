@@ -1,12 +1,12 @@
 // The attendance line, the download through BitBtn5 against the fake SDK, and
 // the memory-card conversion through Button1.
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "AttendanceFixture.h"
+#include "TinyDisk.h"
 #include "attendance/CardFile.h"
 #include "attendance/Download.h"
 
@@ -27,22 +27,12 @@ struct TCountingReport final : TDownloadReport {
 // mounted where the system does not let us (mounting needs root).
 class TSmallDisk {
  public:
-  TSmallDisk() {
-    mounted_ =
-        dir_.isValid() &&
-        QProcess::execute(QStringLiteral("mount"),
-                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                           QStringLiteral("size=64k"), QStringLiteral("tmpfs"), dir_.path()}) == 0;
-  }
-  ~TSmallDisk() {
-    if (mounted_) QProcess::execute(QStringLiteral("umount"), {dir_.path()});
-  }
-  bool Mounted() const { return mounted_; }
+  bool Mounted() const { return disk_.Mounted(); }
   QString Path() const { return dir_.path() + QLatin1Char('/'); }
 
  private:
   QTemporaryDir dir_;
-  bool mounted_ = false;
+  TinyDisk disk_{dir_.path(), 64};
 };
 
 QByteArray ReadBytes(const QString& Name) {
@@ -416,8 +406,8 @@ class TestAttendance : public QObject {
     }
     source.WriteFile(QStringLiteral("card.txt"), card);
     struct : TCardReport {
-      void Counted(int) override {}
-      void Converted(int) override {}
+      void Counted(qint64) override {}
+      void Converted(qint64) override {}
     } report;
     const QString error = ErrorOf(
         [&] { ConvertCardFile(source.File(QStringLiteral("card.txt")), disk.Path(), report); });

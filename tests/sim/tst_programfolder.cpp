@@ -9,12 +9,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "E2EFixture.h"
 #include "SimFixture.h"
+#include "TinyDisk.h"
 #include "session/ProgramFolder.h"
 
 namespace {
@@ -274,11 +274,12 @@ class TestProgramFolder : public QObject {
 
     const QString full = box.Path("full");
     QDir().mkpath(full);
-    if (::mount("tmpfs", QFile::encodeName(full).constData(), "tmpfs", 0, "size=16k") != 0)
-      QSKIP("a small tmpfs for a full disk needs root (mount failed)");
+    TinyDisk disk(full, 16);
+    if (!disk.Mounted())
+      QSKIP(qPrintable("a small tmpfs for a full disk needs root: " + disk.Error()));
     const QString error = ErrorOf([&] { CopyMissingDatabases(seed, full); });
     const QStringList left = QDir(full).entryList(QDir::Files | QDir::Hidden);
-    ::umount(QFile::encodeName(full).constData());
+    disk.Unmount();
     QVERIFY2(error.contains("No space left on device"), qPrintable(error));
     // Data.mdb, which does not fit, is neither there nor half-written under
     // a temporary name.
