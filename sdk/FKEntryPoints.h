@@ -15,8 +15,11 @@
 // One row per slot, in the order of the binding's slots:
 //   M(X, name, library, use, (parameters), (kinds))
 // library: A = FK623Attend, B = FKAttend. use: CALLED for the entry points
-// the program calls, which carry their parameters and kinds; LISTED for the
-// names that are only looked up (their argument lists are not ours to know).
+// the program calls, which carry their parameters and kinds; WALK for those
+// of them that hand out one entry of a walk per call (the Wine bridge may
+// make their calls ahead in windows, see sdkhost/PROTOCOL.md); LISTED for
+// the names that are only looked up (their argument lists are not ours to
+// know).
 // Kinds, one per parameter (sdk/FKWire.h gives their wire form):
 //   Handle        the connection handle (32-bit signed)
 //   In            a 32-bit signed integer
@@ -71,7 +74,7 @@
     (Handle, In))                                                                                  \
   M(X, FK_USBLoadGeneralLogDataFromFile, A, LISTED, (), ())                                        \
   M(X, FK_GetGeneralLogData, A, LISTED, (), ())                                                    \
-  M(X, FK_GetGeneralLogData_1, A, CALLED,                                                          \
+  M(X, FK_GetGeneralLogData_1, A, WALK,                                                            \
     (int Handle, int* EnrollNumber, int* VerifyMode, int* InOutMode, int* Year, int* Month,        \
      int* Day, int* Hour, int* Minute, int* Second),                                               \
     (Handle, Out, Out, Out, Out, Out, Out, Out, Out, Out))                                         \
@@ -121,7 +124,7 @@
   M(X, FK_ReadAllUserID, A, CALLED,                                                                \
     (int Handle),                                                                                  \
     (Handle))                                                                                      \
-  M(X, FK_GetAllUserID, A, CALLED,                                                                 \
+  M(X, FK_GetAllUserID, A, WALK,                                                                   \
     (int Handle, int* EnrollNumber, int* BackupNumber, int* Privilege, int* EnableFlag),           \
     (Handle, Out, Out, Out, Out))                                                                  \
   M(X, FK_EmptyEnrollData, A, CALLED,                                                              \
@@ -186,6 +189,7 @@
 #define FK_ENTRY_POINTS(X) FK_ENTRY_POINT_TABLE(FK_SLOT_ROW, X)
 #define FK_CALLED_ROW(X, name, library, use, params, kinds) FK_CALLED_ROW_##use(X, name, params)
 #define FK_CALLED_ROW_CALLED(X, name, params) X(name, params)
+#define FK_CALLED_ROW_WALK(X, name, params) X(name, params)
 #define FK_CALLED_ROW_LISTED(X, name, params)
 #define FK_CALLED_ENTRY_POINTS(X) FK_ENTRY_POINT_TABLE(FK_CALLED_ROW, X)
 #define FK_FULL_ROW(X, name, library, use, params, kinds) X(name, library, use, params, kinds)

@@ -26,7 +26,16 @@ namespace fkwire {
 constexpr uint32_t kMagic = 0x31484B46;    // "FKH1"
 constexpr uint32_t kMaxFrame = 1u << 22;   // far above the largest call (a face template)
 constexpr uint32_t kMaxText = 1u << 16;    // a text the host reads at a pointer of the library's
-constexpr uint8_t kCall = 1;               // the one request there is
+constexpr uint8_t kCall = 1;               // one call
+constexpr uint8_t kWalk = 2;               // a walk step called up to N times
+// The bridge makes the calls of a walk step ahead in windows of this many
+// (only the calls that load, empty or end a walk drop what is left of one).
+// Each window starts only when the program has taken every answer of the
+// one before, so a library that counts the entries it handed out as
+// delivered in batches of a multiple of it (the stand-ins: 16,384) never
+// counts one the program has not yet had.
+constexpr uint32_t kWalkWindow = 1024;
+constexpr uint32_t kMaxWalkWindow = 16384;
 
 // Slot numbers, in the order of the list.
 enum Slot : int {
@@ -69,6 +78,8 @@ class Writer {
     U32(static_cast<uint32_t>(n));
     Raw(p, n);
   }
+  size_t Size() const { return buf_.size(); }
+  void Patch32(size_t At, uint32_t v) { std::memcpy(buf_.data() + At, &v, 4); }
   // The finished frame, its length word filled in.
   const std::string& Finish() {
     const uint32_t n = static_cast<uint32_t>(buf_.size() - 4);
@@ -383,11 +394,36 @@ struct Kinds {
     w.U8(static_cast<uint8_t>(Slot));
     (K::Send(w, args, all), ...);
   }
+  // The caller's side: a walk step's request, to be called up to Times times.
+  static void WalkRequest(Writer& w, int Slot, uint32_t Times, typename K::type... args) {
+    const std::tuple<typename K::type...> all(args...);
+    w.Begin();
+    w.U8(kWalk);
+    w.U8(static_cast<uint8_t>(Slot));
+    w.U32(Times);
+    (K::Send(w, args, all), ...);
+  }
   // The caller's side: the answer's out values into the caller's memory.
   // False when the answer is malformed.
   static bool Answer(Reader& r, CallerKeep& keep, typename K::type... args) {
+    return AnswerPart(r, keep, args...) && r.Left() == 0;
+  }
+  // The same for one answer among several (a walk window).
+  static bool AnswerPart(Reader& r, CallerKeep& keep, typename K::type... args) {
     const std::tuple<typename K::type...> all(args...);
-    return (K::Receive(r, args, all, keep) && ... && true) && r.Ok() && r.Left() == 0;
+    return (K::Receive(r, args, all, keep) && ... && true) && r.Ok();
+  }
+  // Which pointer arguments are null, as bits: a window's answers fit the
+  // calls that have the same.
+  static uint32_t NullMask(typename K::type... args) {
+    uint32_t mask = 0, bit = 1;
+    (
+        [&](auto v) {
+          if constexpr (std::is_pointer_v<decltype(v)>) mask |= v ? 0 : bit;
+          bit <<= 1;
+        }(args),
+        ...);
+    return mask;
   }
   // The handle among the arguments (the first Handle kind); 0 when none.
   static int HandleOf(typename K::type... args) {
@@ -409,8 +445,35 @@ struct Kinds {
   static bool Serve(void* Fn, Reader& r, Writer& w) {
     return ServeWith(Fn, r, w, std::index_sequence_for<K...>{});
   }
+  // The host's side of a walk window: the same arguments (the out values
+  // carried from call to call, as the caller's own variables would be),
+  // called until a result other than 1 or Times calls. The answer: the
+  // number of calls, then for each its result and out values.
+  static bool Repeat(void* Fn, Reader& r, Writer& w, uint32_t Times) {
+    return RepeatWith(Fn, r, w, Times, std::index_sequence_for<K...>{});
+  }
 
  private:
+  template <size_t... I>
+  static bool RepeatWith(void* Fn, Reader& r, Writer& w, uint32_t Times,
+                         std::index_sequence<I...>) {
+    std::tuple<typename K::Held...> held;
+    if (!(K::Take(r, std::get<I>(held)) && ... && true) || r.Left() != 0) return false;
+    w.Begin();
+    const size_t countAt = w.Size();
+    w.U32(0);
+    uint32_t calls = 0;
+    while (calls < Times) {
+      const int32_t result = reinterpret_cast<Function>(Fn)(K::Arg(std::get<I>(held))...);
+      ++calls;
+      w.I32(result);
+      (K::Give(w, std::get<I>(held)), ...);
+      if (result != 1) break;
+    }
+    w.Patch32(countAt, calls);
+    return true;
+  }
+
   template <size_t... I>
   static bool ServeWith(void* Fn, Reader& r, Writer& w, std::index_sequence<I...>) {
     std::tuple<typename K::Held...> held;

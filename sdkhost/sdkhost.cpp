@@ -31,15 +31,18 @@ constexpr int kBadRequest = 65;
 constexpr int kCrashed = 66;
 
 using ServeFn = bool (*)(void*, fkwire::Reader&, fkwire::Writer&);
+using RepeatFn = bool (*)(void*, fkwire::Reader&, fkwire::Writer&, uint32_t);
 
 struct Row {
   const char* name;
   bool second;     // from the second library (FKAttend)
   ServeFn serve;   // null: only looked up, never called
+  RepeatFn repeat; // a walk step: may be called several times in one request
 };
 
-#define HOST_SERVE_CALLED(kinds) &FKW_KINDS(kinds)::Serve
-#define HOST_SERVE_LISTED(kinds) nullptr
+#define HOST_SERVE_CALLED(kinds) &FKW_KINDS(kinds)::Serve, nullptr
+#define HOST_SERVE_WALK(kinds) &FKW_KINDS(kinds)::Serve, &FKW_KINDS(kinds)::Repeat
+#define HOST_SERVE_LISTED(kinds) nullptr, nullptr
 #define HOST_ROW(name, library, use, params, kinds) \
   {#name, #library[0] == 'B', HOST_SERVE_##use(kinds)},
 const Row kRows[] = {FK_ENTRY_POINTS_FULL(HOST_ROW)};
@@ -50,6 +53,7 @@ static_assert(std::size(kRows) == fkwire::SlotCount);
 // gives its slot.
 #define HOST_CHECK_CALLED(name, params, kinds)                                       \
   static_assert(std::is_same_v<FKW_KINDS(kinds)::Function, name##_t>, #name " kinds");
+#define HOST_CHECK_WALK(name, params, kinds) HOST_CHECK_CALLED(name, params, kinds)
 #define HOST_CHECK_LISTED(name, params, kinds)
 #define HOST_CHECK(name, library, use, params, kinds) HOST_CHECK_##use(name, params, kinds)
 FK_ENTRY_POINTS_FULL(HOST_CHECK)
@@ -183,9 +187,17 @@ int wmain(int argc, wchar_t** argv) {
     fkwire::Reader r(payload.data(), payload.size());
     const uint8_t op = r.U8();
     const uint8_t slot = r.U8();
-    if (op != fkwire::kCall || slot >= fkwire::SlotCount || !slots[slot] || !kRows[slot].serve ||
-        !kRows[slot].serve(slots[slot], r, w) || !WriteAll(w.Finish()))
-      code = kBadRequest;
+    bool served = false;
+    if (slot < fkwire::SlotCount && slots[slot]) {
+      if (op == fkwire::kCall && kRows[slot].serve) {
+        served = kRows[slot].serve(slots[slot], r, w);
+      } else if (op == fkwire::kWalk && kRows[slot].repeat) {
+        const uint32_t times = r.U32();
+        served = times >= 1 && times <= fkwire::kMaxWalkWindow &&
+                 kRows[slot].repeat(slots[slot], r, w, times);
+      }
+    }
+    if (!served || !WriteAll(w.Finish())) code = kBadRequest;
   }
   if (first) FreeLibrary(first);
   if (second) FreeLibrary(second);

@@ -22,9 +22,9 @@ TTerminalSession::~TTerminalSession() {
 }
 
 void TTerminalSession::Start() {
-  TerminalSdk = std::make_unique<TFKAttendObject>();
   AppPath = appFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : appFolder_;
   if (!AppPath.endsWith(QLatin1Char('/'))) AppPath += QLatin1Char('/');
+  TerminalSdk = std::make_unique<TFKAttendObject>();  // looks for the libraries in AppPath too
 }
 
 void TTerminalSession::OpenDatabases(TfrmDM& DM) const { DM.OpenLocalDatabases(AppPath); }

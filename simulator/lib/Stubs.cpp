@@ -16,6 +16,8 @@
 #endif
 #define FK_STUB_CALLED_A(name)
 #define FK_STUB_CALLED_B(name)
+#define FK_STUB_WALK_A(name)
+#define FK_STUB_WALK_B(name)
 
 #define FK_STUB_FOR(name, library, use, params, kinds) FK_STUB_##use##_##library(name)
 FK_ENTRY_POINTS_FULL(FK_STUB_FOR)
