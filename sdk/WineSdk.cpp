@@ -491,7 +491,8 @@ bool TWineBridge::Exchange(const std::string& Frame, int64_t Deadline) {
 template <class K>
 bool TWineBridge::Translate(typename K::type& v) {
   if constexpr (K::IsHandle) {
-    if (v == 0) return true;  // no connection: the library's own result decides
+    // No connection: the library's own result decides, when one runs.
+    if (v == 0) return Running();
     const auto it = handles_.find(v);
     if (it == handles_.end() || it->second.Generation != generation_ || !Running()) return false;
     v = it->second.Handle;
