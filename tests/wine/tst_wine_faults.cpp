@@ -208,6 +208,22 @@ class TestWineFaults : public QObject {
     QVERIFY(vt.state().value("enabled").toBool());
   }
 
+  // A second library of another machine type than the first cannot load
+  // beside it: it is left out, as a missing one is, and the first works.
+  void secondLibraryOfAnotherTypeIsLeftOut() {
+    SKIP_UNLESS_WINE(QStringLiteral("x86_64"));
+    if (!Exists(QStringLiteral("i686"))) QSKIP("the i686 stand-ins were not built");
+    TWineSdkOptions options = StandInOptions(QStringLiteral("x86_64"));
+    options.SecondLibrary = StandInFolder(QStringLiteral("i686")) + QStringLiteral("/FKAttend.dll");
+    TFKAttendObject sdk(MakeWineLoader(options));
+    QVERIFY(sdk.FirstLibraryLoaded());
+    QVERIFY(!sdk.SecondLibraryLoaded());
+    QVERIFY(!sdk.Slot(FKSlot::FK_ConnectGetIP));
+    QVERIFY(!sdk.Slot(FKSlot::FK_SetUDiskFileFKModel));
+    QVERIFY(sdk.Slot(FKSlot::FK_ConnectNet));
+    QVERIFY(sdk.LastErrorText() == ResultText(sdk.SdkResult));
+  }
+
   // The first library without FK_GetDeviceTime: that slot stays empty and
   // its operation calls nothing; every other slot is filled.
   void slotTheLibraryLacksStaysEmpty() {
