@@ -23,16 +23,34 @@ packages=(
   # test checks the package with lintian and the installed menu entry and
   # AppStream data with their validators
   dpkg-dev file lintian desktop-file-utils appstream
+  # the terminal vendor's Windows libraries through Wine: the mingw-w64
+  # cross-compilers build sdkhost and the Windows stand-ins, wine and wine64
+  # run them; wine32 (32-bit libraries) comes from the i386 architecture,
+  # added below when it is missing
+  mingw-w64 wine wine64 wine32
 )
+
+# wine32 is an i386 package: without the i386 architecture apt cannot see it.
+needs_i386=false
+if [ "$(dpkg --print-architecture)" = amd64 ] &&
+  ! dpkg --print-foreign-architectures | grep -qx i386; then
+  needs_i386=true
+fi
 
 missing=()
 for p in "${packages[@]}"; do
+  [ "$p" = wine32 ] && p=wine32:i386
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 command="apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends ${missing[*]}"
+add_i386=()
+if $needs_i386 && [[ " ${missing[*]} " == *" wine32:i386 "* ]]; then
+  command="dpkg --add-architecture i386 && $command"
+  add_i386=(dpkg --add-architecture i386)
+fi
 if [ "$(id -u)" -eq 0 ]; then
   as_root=()
 elif command -v sudo >/dev/null 2>&1; then
@@ -45,7 +63,8 @@ else
 fi
 
 echo "Installing: ${missing[*]}"
-if ! { "${as_root[@]}" apt-get update &&
+if ! { { [ ${#add_i386[@]} -eq 0 ] || "${as_root[@]}" "${add_i386[@]}"; } &&
+  "${as_root[@]}" apt-get update &&
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
     apt-get install -y --no-install-recommends "${missing[@]}"; }; then
   echo "Installing failed; run this as root, then start again:" >&2

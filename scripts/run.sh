@@ -12,17 +12,41 @@ MERIDOX_BUILD_DIR="$build" "$root/scripts/build.sh"
 bin="$build/bin"
 demo="$build/demo"
 mkdir -p "$demo"
+
+# MERIDOX_DEMO_WINE=1 runs the same demo through Wine: the program runs from
+# a program folder of its own (demo-wine/ in the build folder) that holds the
+# stand-ins built as Windows DLLs (64-bit; MERIDOX_DEMO_WINE_ARCH=i686 takes
+# the 32-bit ones), so the program drives them through sdkhost, as it would
+# the vendor's DLLs.
+program="$bin"
+if [ -n "${MERIDOX_DEMO_WINE:-}" ] && [ "${MERIDOX_DEMO_WINE}" != 0 ]; then
+  arch="${MERIDOX_DEMO_WINE_ARCH:-x86_64}"
+  if [ ! -f "$bin/wine-$arch/FK623Attend.dll" ] || [ ! -f "$bin/sdkhost-$arch.exe" ]; then
+    echo "MERIDOX_DEMO_WINE: the $arch Windows stand-ins were not built (is mingw-w64 installed?)" >&2
+    exit 1
+  fi
+  program="$build/demo-wine"
+  mkdir -p "$program"
+  # A link of its own (not a symbolic one): the program folder is the
+  # folder of the file the program was started from.
+  ln -f "$bin/meridox" "$program/meridox" 2>/dev/null || cp -f "$bin/meridox" "$program/meridox"
+  cp -f "$bin"/sdkhost-*.exe "$program/"
+  rm -f "$program"/FK623Attend.dll "$program"/FKAttend.dll
+  cp -f "$bin/wine-$arch/FK623Attend.dll" "$bin/wine-$arch/FKAttend.dll" "$program/"
+  "$build/schema/mkdatabases" "$root/schema" "$program"
+  echo "Demo through Wine: $program ($arch Windows stand-ins)"
+fi
 pids="$demo/pids"
 stop_demo() {
   [ -f "$pids" ] && xargs -r kill 2>/dev/null <"$pids" || true
   rm -f "$pids"
 }
 trap stop_demo EXIT
-"$root/simulator/start-demo.sh" "$bin" "$demo" "$bin/Data.mdb" "$pids"
-"$root/scripts/demo-pdks.sh" "$bin" "$demo" "$pids"
+"$root/simulator/start-demo.sh" "$bin" "$demo" "$program/Data.mdb" "$pids"
+"$root/scripts/demo-pdks.sh" "$program" "$demo" "$pids"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display found: starting without a visible window (QT_QPA_PLATFORM=offscreen)."
   export QT_QPA_PLATFORM=offscreen
 fi
-"$bin/meridox"
+"$program/meridox"

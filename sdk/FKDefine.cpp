@@ -1,11 +1,14 @@
 #include "sdk/FKDefine.h"
 
+#include <QCoreApplication>
 #include <QLibrary>
 #include <cstring>
 
 #include "common/Dialogs.h"
 #include "common/Encoding.h"
 #include "common/Errors.h"
+#include "sdk/WineSdk.h"
+#include "session/TerminalSession.h"
 
 namespace {
 
@@ -53,7 +56,11 @@ std::unique_ptr<SdkLoader> MakeLibraryLoader(const QString& FirstName, const QSt
 static SdkLoaderFactory loaderFactory = nullptr;
 void SetSdkLoaderFactory(SdkLoaderFactory Factory) { loaderFactory = Factory; }
 std::unique_ptr<SdkLoader> MakeSdkLoader() {
-  return loaderFactory ? loaderFactory() : MakeLibraryLoader();
+  if (loaderFactory) return loaderFactory();
+  QStringList folders;
+  if (QCoreApplication::instance()) folders << QCoreApplication::applicationDirPath();
+  if (HasSession() && !Session().AppPath.isEmpty()) folders << Session().AppPath;
+  return MakeProgramLoader(folders);
 }
 
 QString ResultText(int Code) {
@@ -143,6 +150,11 @@ TFKAttendObject::TEnableAgain TFKAttendObject::EnableDeviceAgain() {
     return TEnableAgain::Failed;
   }
   return FK_EnableDevice(1) ? TEnableAgain::EnabledAfterReconnect : TEnableAgain::Failed;
+}
+
+QString TFKAttendObject::LastErrorText() const {
+  const QString problem = loader_->Problem();
+  return problem.isEmpty() ? ResultText(SdkResult) : problem;
 }
 
 void TFKAttendObject::Disconnect() {

@@ -48,6 +48,9 @@ class SdkLoader {
   virtual bool Load(SdkLibrary Library) = 0;
   virtual void* Resolve(SdkLibrary Library, const char* Name) = 0;
   virtual void Unload(SdkLibrary Library) = 0;
+  // Why the libraries cannot be used, for the operator; empty while nothing
+  // stands in the way (the libraries loaded here never say anything).
+  virtual QString Problem() const { return {}; }
 };
 
 // Loads the two libraries by name through the platform's library search:
@@ -56,8 +59,10 @@ class SdkLoader {
 std::unique_ptr<SdkLoader> MakeLibraryLoader(const QString& FirstName = QStringLiteral("FK623Attend"),
                                              const QString& SecondName = QStringLiteral("FKAttend"));
 
-// The loader a new binding uses: the library loader unless a test installed
-// a factory of its own (nullptr restores the library loader).
+// The loader a new binding uses, unless a test installed a factory of its own
+// (nullptr restores the default): the vendor's Windows libraries through
+// Wine when FK623Attend.dll is beside the program or in the session's
+// program folder (sdk/WineSdk.h), otherwise the library loader.
 using SdkLoaderFactory = std::unique_ptr<SdkLoader> (*)();
 void SetSdkLoaderFactory(SdkLoaderFactory Factory);
 std::unique_ptr<SdkLoader> MakeSdkLoader();
@@ -129,7 +134,9 @@ class TFKAttendObject {
   // Supported is false unless the entry point was called and said otherwise.
   bool FK_IsSupportedEnrollData(int BackupNumber, bool& Supported);
 
-  QString LastErrorText() const { return ResultText(SdkResult); }
+  // The text of SdkResult, or what keeps the libraries from being used when
+  // their loader knows (Wine missing, a library that does not load).
+  QString LastErrorText() const;
 
   // Message box titled with the active window's title (or the application's),
   // through the dialogs seam.

@@ -1,71 +1,10 @@
 #include "lib/Connection.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <map>
 
 namespace fk {
 namespace {
-
-int64_t nowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-// Waits for the socket to become ready; false on time-out or error.
-bool waitFor(int fd, short events, int64_t deadline) {
-  for (;;) {
-    int64_t left = deadline - nowMs();
-    if (left <= 0) return false;
-    pollfd p{fd, events, 0};
-    int r = ::poll(&p, 1, static_cast<int>(left));
-    if (r > 0) return true;
-    if (r == 0) return false;
-    if (errno != EINTR) return false;
-  }
-}
-
-int connectWithin(const Endpoint& ep, int64_t deadline) {
-  if (ep.host.empty() || ep.port <= 0 || ep.port > 65535) return -1;
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  std::string service = std::to_string(ep.port);
-  if (::getaddrinfo(ep.host.c_str(), service.c_str(), &hints, &found) != 0) return -1;
-  int fd = -1;
-  for (addrinfo* a = found; a && fd < 0; a = a->ai_next) {
-    fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
-    if (fd < 0) continue;
-    int r = ::connect(fd, a->ai_addr, a->ai_addrlen);
-    if (r != 0 && errno == EINPROGRESS && waitFor(fd, POLLOUT, deadline)) {
-      int err = 0;
-      socklen_t len = sizeof err;
-      ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
-      r = err == 0 ? 0 : -1;
-    }
-    if (r != 0) {
-      ::close(fd);
-      fd = -1;
-    }
-  }
-  ::freeaddrinfo(found);
-  if (fd >= 0) {
-    int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  }
-  return fd;
-}
 
 std::mutex tableMutex;
 std::map<int, std::shared_ptr<Connection>> table;
@@ -104,8 +43,8 @@ Endpoint commEndpoint(int port) {
 Connection::~Connection() { close(); }
 
 void Connection::close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  net::closeSocket(fd_);
+  fd_ = net::kNoSocket;
   logs.clear();
   users.clear();
   logPos = userPos = 0;
@@ -114,8 +53,8 @@ void Connection::close() {
 int32_t Connection::open(const Endpoint& ep, int timeoutMs, vt::Writer& hello,
                          std::shared_ptr<Connection>& out) {
   if (timeoutMs <= 0) timeoutMs = kDefaultTimeoutMs;
-  int fd = connectWithin(ep, nowMs() + timeoutMs);
-  if (fd < 0) return vt::rc::NoOpenComm;
+  net::Socket fd = net::connectWithin(ep.host, ep.port, net::nowMs() + timeoutMs);
+  if (fd == net::kNoSocket) return vt::rc::NoOpenComm;
   std::shared_ptr<Connection> c(new Connection(fd, timeoutMs));
   vt::Reader reply;
   int32_t code = c->call(hello, reply);
@@ -130,44 +69,16 @@ int32_t Connection::open(const Endpoint& ep, int timeoutMs, vt::Writer& hello,
 }
 
 bool Connection::sendAll(const std::string& data, int64_t deadline) {
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::send(fd_, data.data() + done, data.size() - done, MSG_NOSIGNAL);
-    if (n > 0) {
-      done += static_cast<size_t>(n);
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      if (!waitFor(fd_, POLLOUT, deadline)) return false;
-    } else {
-      return false;
-    }
-  }
-  return true;
+  return net::sendAll(fd_, data.data(), data.size(), deadline);
 }
 
 bool Connection::recvAll(char* p, size_t n, int64_t deadline) {
-  size_t done = 0;
-  while (done < n) {
-    ssize_t r = ::recv(fd_, p + done, n - done, 0);
-    if (r > 0) {
-      done += static_cast<size_t>(r);
-    } else if (r == 0) {
-      return false;  // peer closed
-    } else if (errno == EINTR) {
-      continue;
-    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-      if (!waitFor(fd_, POLLIN, deadline)) return false;
-    } else {
-      return false;
-    }
-  }
-  return true;
+  return net::recvAll(fd_, p, n, deadline);
 }
 
 int32_t Connection::call(vt::Writer& request, vt::Reader& reply) {
-  if (fd_ < 0) return vt::rc::NoOpenComm;
-  int64_t deadline = nowMs() + timeoutMs_;
+  if (fd_ == net::kNoSocket) return vt::rc::NoOpenComm;
+  int64_t deadline = net::nowMs() + timeoutMs_;
   uint32_t len = 0;
   if (!sendAll(request.frame(), deadline) || !recvAll(reinterpret_cast<char*>(&len), 4, deadline) ||
       len < 4 || len > vt::kMaxAnswer) {

@@ -2,6 +2,7 @@
 // of handles the entry points hand out.
 #pragma once
 
+#include "lib/Socket.h"
 #include "shared/Protocol.h"
 
 #include <cstdint>
@@ -40,7 +41,7 @@ class Connection {
   // Transport failure or time-out closes the connection and gives -4.
   int32_t call(vt::Writer& request, vt::Reader& reply);
 
-  bool isOpen() const { return fd_ >= 0; }
+  bool isOpen() const { return fd_ != net::kNoSocket; }
   void close();
 
   std::mutex mutex;  // one call at a time on a connection
@@ -52,11 +53,11 @@ class Connection {
   size_t userPos = 0;
 
  private:
-  Connection(int fd, int timeoutMs) : fd_(fd), timeoutMs_(timeoutMs) {}
+  Connection(net::Socket fd, int timeoutMs) : fd_(fd), timeoutMs_(timeoutMs) {}
   bool sendAll(const std::string& data, int64_t deadline);
   bool recvAll(char* p, size_t n, int64_t deadline);
 
-  int fd_ = -1;
+  net::Socket fd_ = net::kNoSocket;
   int timeoutMs_ = kDefaultTimeoutMs;
   std::string reply_;
 };

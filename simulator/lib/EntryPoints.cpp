@@ -1,13 +1,12 @@
 // The entry points the program calls, implemented over the vterminal
 // protocol. Every other name of the library is a stub (Stubs.cpp).
 #include "lib/Connection.h"
+#include "lib/Export.h"
 #include "sdk/FKEntryPoints.h"
 
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
-
-#define FK_EXPORT extern "C" __attribute__((visibility("default")))
 
 using vt::Op;
 using vt::Reader;
