@@ -8,7 +8,6 @@
 #include "common/Encoding.h"
 #include "common/Errors.h"
 #include "sdk/WineSdk.h"
-#include "session/TerminalSession.h"
 
 namespace {
 
@@ -55,11 +54,12 @@ std::unique_ptr<SdkLoader> MakeLibraryLoader(const QString& FirstName, const QSt
 
 static SdkLoaderFactory loaderFactory = nullptr;
 void SetSdkLoaderFactory(SdkLoaderFactory Factory) { loaderFactory = Factory; }
-std::unique_ptr<SdkLoader> MakeSdkLoader() {
+std::unique_ptr<SdkLoader> MakeSdkLoader(const QStringList& ProgramFolders) {
   if (loaderFactory) return loaderFactory();
   QStringList folders;
   if (QCoreApplication::instance()) folders << QCoreApplication::applicationDirPath();
-  if (HasSession() && !Session().AppPath.isEmpty()) folders << Session().AppPath;
+  for (const QString& f : ProgramFolders)
+    if (!f.isEmpty()) folders << f;
   return MakeProgramLoader(folders);
 }
 

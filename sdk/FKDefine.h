@@ -3,6 +3,7 @@
 // the program makes.
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 
@@ -61,11 +62,11 @@ std::unique_ptr<SdkLoader> MakeLibraryLoader(const QString& FirstName = QStringL
 
 // The loader a new binding uses, unless a test installed a factory of its own
 // (nullptr restores the default): the vendor's Windows libraries through
-// Wine when FK623Attend.dll is beside the program or in the session's
-// program folder (sdk/WineSdk.h), otherwise the library loader.
+// Wine when FK623Attend.dll is beside the program or in one of
+// ProgramFolders (sdk/WineSdk.h), otherwise the library loader.
 using SdkLoaderFactory = std::unique_ptr<SdkLoader> (*)();
 void SetSdkLoaderFactory(SdkLoaderFactory Factory);
-std::unique_ptr<SdkLoader> MakeSdkLoader();
+std::unique_ptr<SdkLoader> MakeSdkLoader(const QStringList& ProgramFolders = {});
 
 // English text of an SDK result code; "Unknown" for codes without one.
 QString ResultText(int Code);

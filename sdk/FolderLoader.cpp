@@ -13,6 +13,9 @@ class FolderLoader final : public SdkLoader {
     const int i = Index(Library);
     fromFirst_[i] = first_->Load(Library);
     if (fromFirst_[i]) return true;
+    // The vendor's Windows libraries were found but cannot run: the operator
+    // hears why, and no stand-in is put in their place.
+    if (!first_->Problem().isEmpty()) return false;
     const QString name = Library == SdkLibrary::FK623Attend ? QStringLiteral("FK623Attend")
                                                             : QStringLiteral("FKAttend");
     for (const QString& folder : folders_) {
@@ -28,6 +31,7 @@ class FolderLoader final : public SdkLoader {
     return fromFirst_[i] ? first_->Resolve(Library, Name)
                          : reinterpret_cast<void*>(own_[i].resolve(Name));
   }
+  QString Problem() const override { return first_->Problem(); }
   void Unload(SdkLibrary Library) override {
     const int i = Index(Library);
     if (fromFirst_[i])

@@ -31,7 +31,7 @@ void TTerminalSession::Start() {
   // keeps apart, so that they never hide the vendor's.
   const QString own = ProgramFileFolder();
   TerminalSdk = std::make_unique<TFKAttendObject>(MakeLoaderWithFolders(
-      MakeSdkLoader(),
+      MakeSdkLoader({AppPath}),
       {AppPath == own ? QString() : AppPath, own + QStringLiteral("stand-in")}));
 }
 
