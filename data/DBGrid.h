@@ -14,6 +14,7 @@ class TDBGrid : public QTableView {
   Q_OBJECT
  public:
   explicit TDBGrid(const QString& Name, QWidget* Parent = nullptr);
+  ~TDBGrid() override;
   void SetDataSource(TDataSource* Source);
   TDataSource* DataSource() const { return source_; }
   // Selects the row (as the operator's click would).
