@@ -1,16 +1,12 @@
 #include "enrolldata/EnrollRecord.h"
 
+#include "sdk/FKEntryPoints.h"
+
 QByteArray TemplateBuffer;
 int PasswordValue = 0;
 
 int TemplateSize(int BackupNumber) {
-  switch (BackupNumber) {
-    case 10:
-    case 11: return 40;
-    case 12: return 20080;
-    case 20: return 3080;
-    default: return 1680;
-  }
+  return FK_TemplateSize(BackupNumber);
 }
 
 const QStringList& BackupNumberNames() {
