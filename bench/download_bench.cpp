@@ -52,13 +52,7 @@ const char* const kModes[33] = {
 // WritePerLine each line goes to each file with a write(2) of its own.
 long long Baseline(int Port, const QString& Folder, bool WritePerLine) {
   TFKAttendObject sdk(MakeLibraryLoader());
-  TConnInfo info;
-  info.MachineNumber = 1;
-  info.Kind = QStringLiteral("LAN");
-  info.IpAddress = QStringLiteral("127.0.0.1");
-  info.TcpPort = Port;
-  info.NetTimeout = 5000;
-  if (!sdk.Connect(info)) return -1;
+  if (!sdk.Connect(LoopbackLan(Port))) return -1;
   QDir(Folder).mkdir(QStringLiteral("yedek_K20"));
   const QByteArray names[] = {
       (Folder + QStringLiteral("veri.txt")).toLocal8Bit(),

@@ -20,16 +20,6 @@
 
 namespace {
 
-TConnInfo Lan(int Port) {
-  TConnInfo info;
-  info.MachineNumber = 1;
-  info.Kind = QStringLiteral("LAN");
-  info.IpAddress = QStringLiteral("127.0.0.1");
-  info.TcpPort = Port;
-  info.NetTimeout = 5000;
-  return info;
-}
-
 // One walk into a fresh folder; its time in ms, or -1 when it failed.
 double Walk(TFKAttendObject& Sdk, int Records, QByteArray& Written) {
   QTemporaryDir out;
@@ -88,10 +78,10 @@ int main(int argc, char** argv) {
   QByteArray nativeFile, wineFile;
   for (int run = 1; run <= runs; ++run) {
     // One connection at a time: the terminal serves one client.
-    if (!native.Connect(Lan(vt.port()))) return 1;
+    if (!native.Connect(LoopbackLan(vt.port()))) return 1;
     const double l = Walk(native, records, nativeFile);
     native.Disconnect();
-    if (!wine.Connect(Lan(vt.port()))) {
+    if (!wine.Connect(LoopbackLan(vt.port()))) {
       std::fprintf(stderr, "connect through Wine failed: %s\n", qPrintable(wine.LastErrorText()));
       return 1;
     }

@@ -14,6 +14,8 @@
 
 #include <csignal>
 
+#include "sdk/FKDefine.h"
+
 class VTerminal {
  public:
   // With journal false no journal is written (the benchmarks time the bare loop).
@@ -105,3 +107,15 @@ class VTerminal {
   int port_ = 0;
   QString error_;
 };
+
+// The connection request for a network terminal on this computer's loopback,
+// as a vterminal serves it.
+inline TConnInfo LoopbackLan(int Port, int Machine = 1) {
+  TConnInfo info;
+  info.MachineNumber = Machine;
+  info.Kind = QStringLiteral("LAN");
+  info.IpAddress = QStringLiteral("127.0.0.1");
+  info.TcpPort = Port;
+  info.NetTimeout = 5000;
+  return info;
+}

@@ -6,39 +6,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "EnrollItems.h"
 #include "SimFixture.h"
 #include "TestProgram.h"
-#include "enrolldata/EnrollRecord.h"
 
 namespace {
-
-struct Item {
-  int Privilege = 0;
-  int Password = 0;
-  QByteArray Bytes;
-  bool operator==(const Item&) const = default;
-};
-using Items = QMap<QPair<int, int>, Item>;
-
-// Every item a terminal holds, read through the stand-in library.
-Items ReadItems(FkApi& Api, int Port) {
-  Items items;
-  const int h = Api.connectLocal(Port);
-  if (h <= 0) return items;
-  int n = 0, b = 0, p = 0, e = 0;
-  QList<QPair<int, int>> keys;
-  if (Api.FK_ReadAllUserID(h) == 1)
-    while (Api.FK_GetAllUserID(h, &n, &b, &p, &e) == 1) keys << qMakePair(n, b);
-  for (const auto& k : keys) {
-    Item item;
-    item.Bytes = QByteArray(TemplateSize(k.second), '\0');
-    Api.FK_GetEnrollData(h, k.first, k.second, &item.Privilege,
-                         reinterpret_cast<unsigned char*>(item.Bytes.data()), &item.Password);
-    items.insert(k, item);
-  }
-  Api.FK_DisConnect(h);
-  return items;
-}
 
 void AddTerminal(TestProgram& T, const QString& Name, int Port) {
   T.Folder.AddTerminal(Name, QStringLiteral("1"), QStringLiteral("ethernet"), {}, {},

@@ -9,9 +9,9 @@
 #include <QTest>
 
 #include "E2EFixture.h"
+#include "EnrollItems.h"
 #include "SimFixture.h"
 #include "WineFixture.h"
-#include "enrolldata/EnrollRecord.h"
 
 namespace {
 
@@ -37,34 +37,6 @@ bool CopyState(const QString& From, const QString& To) {
   for (const QString& f : data.entryList(QDir::Files))
     ok = ok && QFile::copy(data.filePath(f), To + QStringLiteral("/state.json.d/") + f);
   return ok;
-}
-
-struct Item {
-  int Privilege = 0;
-  int Password = 0;
-  QByteArray Bytes;
-  bool operator==(const Item&) const = default;
-};
-using Items = QMap<QPair<int, int>, Item>;
-
-// Every item a terminal holds, read through the Linux stand-in.
-Items ReadItems(FkApi& Api, int Port) {
-  Items items;
-  const int h = Api.connectLocal(Port);
-  if (h <= 0) return items;
-  int n = 0, b = 0, p = 0, e = 0;
-  QList<QPair<int, int>> keys;
-  if (Api.FK_ReadAllUserID(h) == 1)
-    while (Api.FK_GetAllUserID(h, &n, &b, &p, &e) == 1) keys << qMakePair(n, b);
-  for (const auto& k : keys) {
-    Item item;
-    item.Bytes = QByteArray(TemplateSize(k.second), '\0');
-    Api.FK_GetEnrollData(h, k.first, k.second, &item.Privilege,
-                         reinterpret_cast<unsigned char*>(item.Bytes.data()), &item.Password);
-    items.insert(k, item);
-  }
-  Api.FK_DisConnect(h);
-  return items;
 }
 
 // The three output files of a download in a program folder.
@@ -213,13 +185,7 @@ class TestWineE2E : public QObject {
     VTerminal vt(dir.path());
     QVERIFY2(vt.start({"--seed-users", "4"}), qPrintable(vt.error()));
     TFKAttendObject sdk(MakeWineLoader(StandInOptions(arch)));
-    TConnInfo info;
-    info.MachineNumber = 1;
-    info.Kind = QStringLiteral("LAN");
-    info.IpAddress = QStringLiteral("127.0.0.1");
-    info.TcpPort = vt.port();
-    info.NetTimeout = 5000;
-    QVERIFY2(sdk.Connect(info), qPrintable(sdk.LastErrorText()));
+    QVERIFY2(sdk.Connect(LoopbackLan(vt.port())), qPrintable(sdk.LastErrorText()));
 
     // A seeded name read, a new one sent and read back.
     const QJsonObject seeded = vt.state().value("names").toObject();

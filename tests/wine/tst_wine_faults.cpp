@@ -36,16 +36,6 @@ class KillingReport final : public TDownloadReport {
   int at_;
 };
 
-TConnInfo Lan(int Port, int Machine = 1) {
-  TConnInfo info;
-  info.MachineNumber = Machine;
-  info.Kind = QStringLiteral("LAN");
-  info.IpAddress = QStringLiteral("127.0.0.1");
-  info.TcpPort = Port;
-  info.NetTimeout = 5000;
-  return info;
-}
-
 // The program over Folder's libraries; the connect button pressed once.
 QStringList ConnectShows(TestProgram& T) {
   T.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"),
@@ -163,7 +153,7 @@ class TestWineFaults : public QObject {
     TFKAttendObject sdk(MakeWineLoader(options));
     QVERIFY(timer.elapsed() < 5000);
     QVERIFY(!sdk.FirstLibraryLoaded());
-    QVERIFY(!sdk.Connect(Lan(5005)));
+    QVERIFY(!sdk.Connect(LoopbackLan(5005)));
     QVERIFY2(sdk.LastErrorText().startsWith(options.FirstLibrary), qPrintable(sdk.LastErrorText()));
     QVERIFY2(sdk.LastErrorText().contains(says), qPrintable(sdk.LastErrorText()));
     QCOMPARE(WineHostPid(), 0);
@@ -182,7 +172,7 @@ class TestWineFaults : public QObject {
     const QList<QByteArray> lines = TerminalLines(vt, 1);
     ScopedScriptedDialogs dialogs;
     TFKAttendObject sdk(MakeWineLoader(StandInOptions(arch)));
-    QVERIFY(sdk.Connect(Lan(vt.port())));
+    QVERIFY(sdk.Connect(LoopbackLan(vt.port())));
     const TDownloadRequest request{out.path() + '/', 1, false, QDate::currentDate()};
     KillingReport killing(5000);
     QCOMPARE(ErrorOf([&] { DownloadAttendance(sdk, request, killing); }), QStringLiteral("Read Error"));
@@ -238,7 +228,7 @@ class TestWineFaults : public QObject {
       const FKSlot slot = static_cast<FKSlot>(i);
       QVERIFY2((sdk.Slot(slot) == nullptr) == (slot == FKSlot::FK_GetDeviceTime), SlotName(slot));
     }
-    QVERIFY(sdk.Connect(Lan(vt.port())));
+    QVERIFY(sdk.Connect(LoopbackLan(vt.port())));
     double time = 0;
     QVERIFY(!sdk.FK_GetDeviceTime(time));
     QCOMPARE(sdk.SdkResult, 1);  // nothing was called
