@@ -1,11 +1,13 @@
 // The full download, the full download with clearing, the batch over the
 // terminal list and the download lock, in the main window against the fake
 // SDK: the exact calls, the lines written and what the operator is told.
+#include <QDir>
 #include <QLockFile>
 #include <QRegularExpression>
 #include <QTest>
 
 #include "AttendanceFixture.h"
+#include "TinyDisk.h"
 #include "attendance/Download.h"
 #include "attendance/DownloadLock.h"
 
@@ -216,6 +218,38 @@ class TestBatch : public QObject {
              line + QStringLiteral("\nİşlem tamamlandı. Terminal: 1, Hatalı: %1, Toplam Kayıt: 2")
                         .arg(failed));
     QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), LinesOf(Records(2), 1));
+  }
+
+  // A disk that fills up under the batch: the terminal being read is enabled
+  // again and disconnected, every file keeps whole lines, the error gives the
+  // system's reason, and no further terminal is read into the full disk.
+  void batchOnAFullDisk() {
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("usb"));
+    t.Folder.AddTerminal(QStringLiteral("B"), QStringLiteral("2"), QStringLiteral("usb"));
+    t.Start();
+    // The month's file lies on a small disk of its own that is nearly full.
+    const QString month = t.Folder.File(QStringLiteral("yedek_K20"));
+    QVERIFY(QDir().mkpath(month));
+    TinyDisk disk(month, 64);
+    if (!disk.Mounted()) QSKIP(qPrintable("a small tmpfs cannot be mounted here: " + disk.Error()));
+    QVERIFY(disk.FillLeaving(4096));
+    FakeSdk.LogRecords = Records(2000);
+    t.Main().BitBtn11->click();
+
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_ConnectUSB")), 1);
+    QCOMPARE(FakeSdk.Calls.mid(FakeSdk.Calls.size() - 2),
+             (QStringList{QStringLiteral("FK_EnableDevice(17,1)"), "FK_DisConnect(17)"}));
+    const QString shown = t.Dialogs->Shown.last().Text;
+    QVERIFY2(shown.contains(QStringLiteral("No space left on device")), qPrintable(shown));
+    const QByteArray main = t.Folder.ReadFile(QStringLiteral("veri.txt"));
+    const QByteArray backup = t.Folder.ReadFile(BackupFile());
+    QVERIFY(!backup.isEmpty() && backup.endsWith("\r\n"));
+    QVERIFY(main.endsWith("\r\n"));
+    // Whole lines of the first records, in order, in both files.
+    QVERIFY(main.startsWith(backup));
+    QVERIFY(main.count('\n') < 2000);  // the walk stopped at the full disk
+    QCOMPARE(main, LinesOf(Records(2000).mid(0, main.count('\n')), 1));
   }
 
   // The full download with clearing: a terminal that cannot be enabled again
