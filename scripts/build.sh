@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Configures and builds everything (program, libraries, tests, benchmarks)
 # into the build folder: $MERIDOX_BUILD_DIR, or build/ in the checkout. The
-# checkout itself is only read, so it may be read-only. The build also
-# creates empty Data.mdb and Log.mdb beside the program when they are
-# missing; existing ones are never touched. Extra arguments go to CMake's
-# configure step.
+# configuration comes from CMakePresets.json: the preset $MERIDOX_PRESET, or
+# "plain" ("sanitize" for the sanitizer build, "ci" and "ci-sanitize" with
+# warnings as errors). The checkout itself is only read, so it may be
+# read-only. The build also creates empty Data.mdb and Log.mdb beside the
+# program when they are missing; existing ones are never touched. Extra
+# arguments go to CMake's configure step.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath -m -- "${MERIDOX_BUILD_DIR:-$root/build}")"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake -S "$root" -B "$build" --preset "${MERIDOX_PRESET:-plain}" "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"

@@ -28,6 +28,8 @@ packages=(
   # run them; wine32 (32-bit libraries) comes from the i386 architecture,
   # added below when it is missing
   mingw-w64 wine wine64 wine32
+  # the formatting check (scripts/check-format.sh, run by CI)
+  clang-format git
 )
 
 # wine32 is an i386 package: without the i386 architecture apt cannot see it.

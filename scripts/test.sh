@@ -4,20 +4,24 @@
 # MERIDOX_SANITIZE=1 builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer into a build folder of its own (the build folder
 # with "-sanitize" appended, or MERIDOX_SANITIZE_BUILD_DIR) and runs the suite
-# there; any finding fails the run.
+# there; any finding fails the run. MERIDOX_WERROR=1 turns compiler warnings
+# into errors (CI sets it). Extra arguments go to ctest, for instance
+# "-L core" for the suites of the core alone.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath -m -- "${MERIDOX_BUILD_DIR:-$root/build}")"
 "$root/scripts/install-deps.sh"
+preset=plain
 if [ "${MERIDOX_SANITIZE:-0}" = 1 ]; then
   build="$(realpath -m -- "${MERIDOX_SANITIZE_BUILD_DIR:-$build-sanitize}")"
-  flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-  MERIDOX_BUILD_DIR="$build" "$root/scripts/build.sh" -DCMAKE_CXX_FLAGS="$flags" \
-    -DCMAKE_EXE_LINKER_FLAGS="$flags" -DCMAKE_SHARED_LINKER_FLAGS="$flags"
+  preset=sanitize
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-else
-  MERIDOX_BUILD_DIR="$build" "$root/scripts/build.sh"
 fi
+if [ "${MERIDOX_WERROR:-0}" = 1 ]; then
+  preset="ci${preset#plain}"
+  [ "$preset" = cisanitize ] && preset=ci-sanitize
+fi
+MERIDOX_BUILD_DIR="$build" MERIDOX_PRESET="$preset" "$root/scripts/build.sh"
 cd "$build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j "$(nproc)"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j "$(nproc)" "$@"

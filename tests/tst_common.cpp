@@ -3,11 +3,11 @@
 #include <QTest>
 
 #include "common/ActionGuard.h"
-#include "common/BusyState.h"
+#include "widgets/BusyState.h"
 #include "common/Cleanup.h"
 #include "common/Encoding.h"
 #include "common/LibFunctions.h"
-#include "common/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
 
 class TestCommon : public QObject {
   Q_OBJECT

@@ -1,7 +1,7 @@
 #include <QFile>
 #include <QTest>
 
-#include "TestProgram.h"
+#include "TestFolder.h"
 #include "common/Errors.h"
 #include "data/DM.h"
 

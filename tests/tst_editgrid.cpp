@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "TestProgram.h"
-#include "data/DBGrid.h"
+#include "widgets/DBGrid.h"
 #include "data/DM.h"
 
 namespace {

@@ -4,7 +4,8 @@
 // settings.
 #include <QTest>
 
-#include "TestProgram.h"
+#include "ScriptedDialogs.h"
+#include "TestFolder.h"
 #include "common/Errors.h"
 #include "data/DM.h"
 #include "data/PdksSettings.h"

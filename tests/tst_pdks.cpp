@@ -6,7 +6,8 @@
 #include <QTest>
 
 #include "MariaDb.h"
-#include "TestProgram.h"
+#include "ScriptedDialogs.h"
+#include "TestFolder.h"
 #include "common/Errors.h"
 #include "data/DM.h"
 #include "data/Pdks.h"

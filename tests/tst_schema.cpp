@@ -3,7 +3,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
-#include "TestProgram.h"
+#include "TestFolder.h"
 #include "common/Errors.h"
 #include "data/Schema.h"
 

@@ -1,0 +1,379 @@
+#include "app/giris.h"
+
+#include <QCloseEvent>
+#include <QStyle>
+
+#include "bells/zil.h"
+#include "common/ActionGuard.h"
+#include "widgets/BusyControls.h"
+#include "widgets/BusyState.h"
+#include "common/Cleanup.h"
+#include "widgets/Controls.h"
+#include "common/Formats.h"
+#include "data/DM.h"
+#include "data/IniFile.h"
+#include "enrol/Enrol.h"
+#include "terminals/yeni.h"
+
+Tfrmgiris* frmgiris = nullptr;
+
+namespace {
+
+const QString kTitle = QStringLiteral("MERIDOX Kart/Parmakizi/Yüztanıma v1.0 [Tesra Nova]");
+const QString kConnect = QStringLiteral("BAGLAN");
+const QString kDisconnect = QStringLiteral("BAGLANTI_KES");
+
+void BoldPicture(QPushButton* Button, QStyle::StandardPixmap Picture) {
+  QFont f = Button->font();
+  f.setBold(true);
+  f.setPointSize(10);
+  Button->setFont(f);
+  Button->setIcon(Button->style()->standardIcon(Picture));
+  Button->setIconSize(QSize(32, 32));
+}
+
+}  // namespace
+
+Tfrmgiris::Tfrmgiris() {
+  setObjectName(QStringLiteral("frmgiris"));
+  frmgiris = this;
+  BuildControls();
+  // While a terminal action runs, nothing may connect, disconnect, start
+  // another terminal command, open another window or delete a terminal row.
+  LockWhileBusy(this,
+                {DBGrid1, BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn7, BitBtn8,
+                 BitBtn9, BitBtn10, BitBtn11, Button1},
+                {mnuParmakizleriniSil, mnuTumVerileriAl, mnuTumVerileriAlSil, mnuParmakYuzSil});
+  ConnectAction(BitBtn4, &QPushButton::clicked, this, &Tfrmgiris::BitBtn4Click);
+  ConnectAction(BitBtn5, &QPushButton::clicked, this, &Tfrmgiris::BitBtn5Click);
+  ConnectAction(mnuTumVerileriAl, &QAction::triggered, this, &Tfrmgiris::mnuTumVerileriAlClick);
+  ConnectAction(mnuTumVerileriAlSil, &QAction::triggered, this,
+                &Tfrmgiris::mnuTumVerileriAlSilClick);
+  ConnectAction(BitBtn11, &QPushButton::clicked, this, &Tfrmgiris::BitBtn11Click);
+  ConnectAction(BitBtn13, &QPushButton::clicked, this, &Tfrmgiris::BitBtn13Click);
+  ConnectAction(Button1, &QPushButton::clicked, this, &Tfrmgiris::Button1Click);
+  ConnectAction(BitBtn6, &QPushButton::clicked, this, &Tfrmgiris::BitBtn6Click);
+  ConnectAction(BitBtn7, &QPushButton::clicked, this, &Tfrmgiris::BitBtn7Click);
+  ConnectAction(BitBtn8, &QPushButton::clicked, this, &Tfrmgiris::BitBtn8Click);
+  ConnectAction(mnuParmakizleriniSil, &QAction::triggered, this,
+                &Tfrmgiris::erminaldeTanmlTmParmakizleriniSil1Click);
+  ConnectAction(mnuParmakYuzSil, &QAction::triggered, this, &Tfrmgiris::CihazdaTanmltmparmaky1Click);
+  ConnectAction(BitBtn9, &QPushButton::clicked, this, &Tfrmgiris::BitBtn9Click);
+  ConnectAction(BitBtn10, &QPushButton::clicked, this, &Tfrmgiris::BitBtn10Click);
+  ConnectAction(Button2, &QPushButton::clicked, this, &Tfrmgiris::Button2Click);
+  ConnectAction(BitBtn1, &QPushButton::clicked, this, &Tfrmgiris::BitBtn1Click);
+  ConnectAction(BitBtn2, &QPushButton::clicked, this, &Tfrmgiris::BitBtn2Click);
+  ConnectAction(BitBtn3, &QPushButton::clicked, this, &Tfrmgiris::BitBtn3Click);
+  ConnectAction(DBGrid1, &TDBGrid::CtrlDeletePressed, this, &Tfrmgiris::DBGrid1CtrlDeletePressed);
+  FormCreate();
+}
+
+Tfrmgiris::~Tfrmgiris() {
+  if (HasSession() && Session().TerminalSdk) FormClose();
+  if (frmgiris == this) frmgiris = nullptr;
+}
+
+void Tfrmgiris::BuildControls() {
+  setFixedSize(932, 527);
+  QFont small = font();
+  small.setPointSize(8);
+  setFont(small);
+  setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+
+  DBGrid1 = new TDBGrid(QStringLiteral("DBGrid1"), this);
+  DBGrid1->setGeometry(8, 8, 393, 353);
+  DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  mnuParmakizleriniSil = PopupMenu1->addAction(QStringLiteral("Terminalde Tanımlı Tüm Parmakizlerini Sil"));
+  PopupMenu1->addSeparator();
+  mnuTumVerileriAl = PopupMenu1->addAction(QStringLiteral("Tüm Verileri Al (silmez)"));
+  mnuTumVerileriAlSil =
+      PopupMenu1->addAction(QStringLiteral("Tüm Verileri Al(aldıktan sonra cihazdan sil)"));
+  mnuParmakYuzSil = PopupMenu1->addAction(QStringLiteral("Cihazda Tanımlı tüm parmak/yüz'leri sil"));
+  connect(DBGrid1, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& At) { PopupMenu1->popup(DBGrid1->viewport()->mapToGlobal(At)); });
+
+  BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), QStringLiteral("Ekle"), this, {8, 376, 121, 33});
+  BitBtn2 = MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Değiştir"), this, {144, 376, 121, 33});
+  BitBtn3 = MakeButton(QStringLiteral("BitBtn3"), QStringLiteral("Sil"), this, {280, 376, 121, 33});
+
+  PageControl1 = new QTabWidget(this);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  PageControl1->setGeometry(408, 0, 313, 361);
+  TabSheet1 = new QWidget;
+  TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+  TabSheet2 = new QWidget;
+  TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+  PageControl1->addTab(TabSheet1, QStringLiteral("Standart Veri Aktarımı"));
+  PageControl1->addTab(TabSheet2, QStringLiteral("Toplu Veri Aktarımı"));
+
+  BitBtn4 = MakeButton(QStringLiteral("BitBtn4"), kConnect, TabSheet1, {32, 24, 209, 81});
+  BoldPicture(BitBtn4, QStyle::SP_DriveNetIcon);
+  BitBtn5 = MakeButton(QStringLiteral("BitBtn5"), QStringLiteral("Verileri Aktar"), TabSheet1,
+                       {24, 184, 209, 65});
+  BoldPicture(BitBtn5, QStyle::SP_ArrowDown);
+  ProgressBar1 = new QProgressBar(TabSheet1);
+  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+  ProgressBar1->setGeometry(28, 257, 205, 16);
+  ProgressBar1->setValue(0);
+  ProgressBar1->setTextVisible(false);
+
+  // The second page: the batch over every terminal of the list.
+  Label4 = MakeLabel(QStringLiteral("Label4"), QStringLiteral("Sadece Modülü pdks olanlardan veri alır"),
+                     TabSheet2, {46, 8});
+  Label4->setStyleSheet(QStringLiteral("color: red"));
+  Label4->hide();
+  BitBtn11 = MakeButton(QStringLiteral("BitBtn11"), QStringLiteral("Bağlanıp Verileri Aktar"),
+                        TabSheet2, {46, 35, 203, 105});
+  BitBtn11->setIcon(BitBtn11->style()->standardIcon(QStyle::SP_BrowserReload));
+  Memo3 = MakeMemo(QStringLiteral("Memo3"), TabSheet2, {0, 146, 297, 143});
+  Memo3->setFrameShape(QFrame::NoFrame);
+  BitBtn13 = MakeButton(QStringLiteral("BitBtn13"), QStringLiteral("işlemi iptal et"), TabSheet2,
+                        {40, 300, 201, 25});
+  BitBtn13->setEnabled(false);  // only while a batch runs
+
+  Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Aktarılan Kayıt Sayısı:"), this, {416, 368});
+  Label1->hide();
+  LabelTotal = MakeLabel(QStringLiteral("LabelTotal"), QStringLiteral("0"), this, {568, 368});
+  LabelTotal->hide();
+
+  BitBtn7 = MakeButton(QStringLiteral("BitBtn7"), QStringLiteral("Tarih-Saat Oku"), this, {8, 464, 113, 41});
+  BitBtn6 = MakeButton(QStringLiteral("BitBtn6"), QStringLiteral("Tarih-Saat Ayarla"), this,
+                       {128, 464, 113, 41});
+  BitBtn8 = MakeButton(QStringLiteral("BitBtn8"), QStringLiteral("Admin İptal"), this, {248, 464, 113, 41});
+  BitBtn9 = MakeButton(QStringLiteral("BitBtn9"), QStringLiteral("Zil Saatleri(24)"), this,
+                       {376, 464, 105, 41});
+  BitBtn10 = MakeButton(QStringLiteral("BitBtn10"), QStringLiteral("Parmakizi"), this, {488, 464, 81, 41});
+
+  Memo4 = MakeMemo(QStringLiteral("Memo4"), this, {574, 390, 353, 121});
+  Memo4->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo4->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+  GroupBox1 = new QGroupBox(this);
+  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+  GroupBox1->setGeometry(768, 8, 153, 121);
+  CheckBox2 = new QCheckBox(QStringLiteral("aldıktan sonra veri sil"), GroupBox1);
+  CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+  CheckBox2->setGeometry(8, 12, 143, 17);
+  CheckBox2->hide();
+  CheckBox1 = new QCheckBox(QStringLiteral("2. veri dosyası kaydet"), GroupBox1);
+  CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+  CheckBox1->setGeometry(8, 40, 143, 17);
+  Button2 = MakeButton(QStringLiteral("Button2"), QStringLiteral("kaydet"), GroupBox1, {8, 80, 137, 25});
+
+  GroupBox2 = new QGroupBox(this);
+  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+  GroupBox2->setGeometry(752, 160, 169, 105);
+  RadioButton1 = new QRadioButton(GroupBox2);
+  RadioButton2 = new QRadioButton(GroupBox2);
+  RadioButton3 = new QRadioButton(GroupBox2);
+  int top = 8;
+  for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3}) {
+    r->setGeometry(8, top, 150, 17);
+    r->hide();
+    top += 20;
+  }
+  RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
+  RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
+  RadioButton3->setObjectName(QStringLiteral("RadioButton3"));
+  Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("sdkart->text (veri.txt)"), GroupBox2,
+                       {8, 70, 153, 25});
+
+  // Work controls placed beyond the visible client area.
+  Memo1 = MakeMemo(QStringLiteral("Memo1"), this, {936, 8, 185, 89});
+  Memo2 = MakeMemo(QStringLiteral("Memo2"), this, {936, 104, 185, 89});
+  Edit1 = new QLineEdit(this);
+  Edit1->setObjectName(QStringLiteral("Edit1"));
+  Edit1->setGeometry(936, 200, 121, 21);
+  SpeedButton1 = new QToolButton(this);
+  SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+  SpeedButton1->setText(QStringLiteral("Time Zone"));
+  SpeedButton1->setGeometry(936, 232, 81, 22);
+}
+
+void Tfrmgiris::SetTerminalButtonsEnabled(bool Enabled) {
+  for (QPushButton* b : {BitBtn5, BitBtn6, BitBtn7, BitBtn8, BitBtn9, BitBtn10}) b->setEnabled(Enabled);
+}
+
+void Tfrmgiris::FormCreate() {
+  Session().Start();
+  setWindowTitle(kTitle);
+  PageControl1->setCurrentIndex(0);
+  SetTerminalButtonsEnabled(false);
+  FormatSettings.ShortDateFormat = QStringLiteral("dd.mm.yyyy");
+  FormatSettings.LongDateFormat = QStringLiteral("dddd, dd mmmm yyyy");
+  frmDM->DataSource3.SetColumns({{QStringLiteral("Terminal"), QStringLiteral("Terminal"), 150},
+                                 {QStringLiteral("Tip"), QStringLiteral("Tip"), 70},
+                                 {QStringLiteral("Ip"), QStringLiteral("IP"), 130}});
+  DBGrid1->SetDataSource(&frmDM->DataSource3);
+  // A database or settings error ends the start-up here; the window still opens.
+  RunGuarded([this] {
+    Session().OpenDatabases(*frmDM);
+    ReadDownloadOptions();
+  });
+}
+
+void Tfrmgiris::ReadDownloadOptions() {
+  const TDownloadOptions options = Session().ReadDownloadOptions();
+  CheckBox1->setChecked(options.SecondDataFile);
+  CheckBox2->setChecked(options.DeleteAfterRead);
+}
+
+void Tfrmgiris::Button2Click() {
+  TIniFile ini(Session().SettingsFile());
+  ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriDosya2"),
+                  CheckBox1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+  ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriSil"),
+                  CheckBox2->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void Tfrmgiris::BitBtn4Click() {
+  TTerminalSession& session = Session();
+  TDataSet& row = frmDM->qrycihaz;
+  const int machineNumber = row.FieldByName(QStringLiteral("TerminalNo")).AsInteger();
+  const QString ip = row.FieldByName(QStringLiteral("Ip")).AsString();
+  const int netPort = row.FieldByName(QStringLiteral("NetPort")).AsInteger();
+  const int password = row.FieldByName(QStringLiteral("Sifre")).AsInteger();
+  const QString comPort = row.FieldByName(QStringLiteral("ComPort")).AsString();
+  const QString comBaud = row.FieldByName(QStringLiteral("ComBaud")).AsString();
+  const int baudRate =
+      comBaud.isEmpty() ? 9600 : row.FieldByName(QStringLiteral("ComBaud")).AsInteger();
+  const QString tip = row.FieldByName(QStringLiteral("Tip")).AsString();
+
+  TConnInfo info;
+  info.MachineNumber = machineNumber;
+
+  if (BitBtn4->text() == kConnect) {
+    SetTerminalButtonsEnabled(false);
+    if (tip == QLatin1String("usb")) {
+      info.Kind = QStringLiteral("USB");
+    } else if (tip == QLatin1String("com")) {
+      info.Kind = QStringLiteral("RS232/485");
+      info.SerialPort = comPort;
+      info.BaudRate = baudRate;
+      info.CommTimeout = 5000;
+    } else {
+      info.Kind = QStringLiteral("LAN");
+      info.IpAddress = ip;
+      info.TcpPort = netPort;
+      info.NetPassword = password;
+      info.NetTimeout = 5000;
+      info.NetOption = 0;
+    }
+    bool connected = false;
+    {
+      TBusyState busy(nullptr);  // the connect may wait for the SDK's time-out
+      connected = session.Connect(info, row.FieldByName(QStringLiteral("Terminal")).AsString());
+    }
+    if (connected) {
+      BitBtn4->setText(kDisconnect);
+      SetTerminalButtonsEnabled(true);
+    } else {
+      TFKAttendObject::ShowTerminalMessage(session.TerminalSdk->LastErrorText(),
+                                           MB_OK | MB_ICONWARNING);
+    }
+  } else if (BitBtn4->text() == kDisconnect) {
+    BitBtn4->setText(kConnect);
+    session.Disconnect();
+    SetTerminalButtonsEnabled(false);
+  }
+}
+
+void Tfrmgiris::ShowModalHidden(QDialog& Window) {
+  hide();
+  TScopeExit showAgain([this] { show(); });
+  Dlg().ShowModal(Window);
+}
+
+void Tfrmgiris::BitBtn9Click() { ShowModalHidden(*frmzil); }
+
+void Tfrmgiris::BitBtn10Click() {
+  frmEnrol->Label3->setText(Session().ConnectedTerminalName);
+  ShowModalHidden(*frmEnrol);
+}
+
+void Tfrmgiris::FormClose() { Session().Close(); }
+
+// The window stays open while a terminal action runs: closing it would
+// release the connection the action is using.
+void Tfrmgiris::closeEvent(QCloseEvent* Event) {
+  if (Session().Busy()) {
+    Event->ignore();
+    return;
+  }
+  RunGuarded([this] { FormClose(); });
+  Event->accept();
+}
+
+// ---- The terminal list -----------------------------------------------------
+
+namespace {
+const QString kTerminalById = QStringLiteral("select * from Terminal where ID=?");
+}
+
+// Prepares the editor for a new terminal; fields other than the name and the
+// password keep what the editor last held. Selecting the item from here does
+// not run the editor's reaction to the operator's pick.
+void Tfrmgiris::BitBtn1Click() {
+  Tfrmyeni& editor = *frmyeni;
+  editor.ComboBox1->setCurrentIndex(1);
+  editor.GroupBox1->hide();
+  editor.GroupBox2->show();
+  editor.Edit6->setText(QStringLiteral("0"));
+  editor.Edit1->clear();
+  editor.EditMode = QStringLiteral("yeni");
+  Dlg().ShowModal(editor);
+}
+
+void Tfrmgiris::BitBtn2Click() {
+  TDataSet& list = frmDM->qrycihaz;
+  if (list.IsEmpty()) return;
+  Tfrmyeni& editor = *frmyeni;
+  editor.EditMode = QStringLiteral("guncelle");
+  editor.GroupBox1->hide();
+  editor.GroupBox2->hide();
+  TDataSet& query = frmDM->ADOQuery1;
+  query.OpenSQL(kTerminalById, {list.FieldByName(QStringLiteral("id")).AsString()});
+  if (!query.IsEmpty()) {
+    auto load = [&list](QLineEdit* Edit, const char* Column) {
+      Edit->setText(list.FieldByName(QLatin1String(Column)).AsString());
+    };
+    load(editor.Edit1, "Terminal");
+    load(editor.Edit7, "TerminalNo");
+    load(editor.Edit2, "ComPort");
+    load(editor.Edit3, "ComBaud");
+    load(editor.Edit4, "Ip");
+    load(editor.Edit5, "NetPort");
+    load(editor.Edit6, "Sifre");
+    const int type = ConnectionTypeOfTip(list.FieldByName(QStringLiteral("Tip")).AsString());
+    if (type >= 0) editor.ComboBox1->setCurrentIndex(type);
+    editor.GroupBox1->setVisible(type == 0);
+    editor.GroupBox2->setVisible(type == 1);
+  }
+  Dlg().ShowModal(editor);
+}
+
+void Tfrmgiris::BitBtn3Click() {
+  TDataSet& list = frmDM->qrycihaz;
+  if (list.IsEmpty()) return;
+  if (Dlg().MessageBox(QStringLiteral("Seçili kaydı Silmek İstiyor musunuz...?"),
+                       QStringLiteral("UYARI"), MB_YESNO) == IDNO)
+    return;
+  TDataSet& query = frmDM->ADOQuery1;
+  query.OpenSQL(kTerminalById, {list.FieldByName(QStringLiteral("id")).AsString()});
+  if (!query.IsEmpty()) query.Delete();
+  list.Requery();
+}
+
+// Deletes through the list itself: the grid keeps its place on the row that
+// followed, or the one before when the last row went.
+void Tfrmgiris::DBGrid1CtrlDeletePressed() {
+  TDataSet& list = frmDM->qrycihaz;
+  if (list.IsEmpty()) return;
+  if (!Dlg().Confirm(QStringLiteral("Delete record?"))) return;
+  list.Delete();
+}

@@ -1,0 +1,190 @@
+#include "bells/zil.h"
+
+#include <QLabel>
+#include <QShowEvent>
+#include <QStyle>
+
+#include "common/ActionGuard.h"
+#include "widgets/BusyControls.h"
+#include "widgets/BusyState.h"
+#include "common/Cleanup.h"
+#include "common/Errors.h"
+#include "session/TerminalSession.h"
+
+Tfrmzil* frmzil = nullptr;
+
+namespace {
+
+const QString kNotFound = QStringLiteral("Terminal Bulunamadı");
+const QString kFailed = QStringLiteral("hata");
+
+// Two of the row labels are written without their blank.
+QString RowCaption(int Row) {
+  if (Row == 4) return QStringLiteral("Zil5:");
+  if (Row == 22) return QStringLiteral("Zil23:");
+  return QStringLiteral("Zil %1:").arg(Row + 1);
+}
+
+// At least two digits with a leading zero: 7 gives "07", 123 gives "123".
+QString TwoDigits(unsigned char Value) {
+  return QStringLiteral("%1").arg(Value, 2, 10, QLatin1Char('0'));
+}
+
+QLabel* MakeLabel(const QString& Caption, QWidget* Parent, int Left, int Top) {
+  auto* l = new QLabel(Caption, Parent);
+  l->move(Left, Top);
+  l->adjustSize();
+  return l;
+}
+
+}  // namespace
+
+Tfrmzil::Tfrmzil(QWidget* Parent) : QDialog(Parent) {
+  setObjectName(QStringLiteral("frmzil"));
+  frmzil = this;
+  BuildControls();
+  // Nothing may start a bell command while another terminal action runs.
+  LockWhileBusy(this, {Button1, Button2, BitBtn1});
+  ConnectAction(Button1, &QPushButton::clicked, this, &Tfrmzil::Button1Click);
+  ConnectAction(Button2, &QPushButton::clicked, this, &Tfrmzil::Button2Click);
+  ConnectAction(BitBtn1, &QPushButton::clicked, this, &Tfrmzil::BitBtn1Click);
+}
+
+Tfrmzil::~Tfrmzil() {
+  if (frmzil == this) frmzil = nullptr;
+}
+
+void Tfrmzil::BuildControls() {
+  setWindowTitle(QStringLiteral("Zil Saatleri"));
+  setFixedSize(886, 487);
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+
+  Button1 = new QPushButton(QStringLiteral("<--- Terminalden Zil Saatlerini Oku"), this);
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setGeometry(16, 8, 409, 41);
+  Button2 = new QPushButton(QStringLiteral("--->Terminale Zİl Saatlerini Gönder"), this);
+  Button2->setObjectName(QStringLiteral("Button2"));
+  Button2->setGeometry(456, 8, 409, 41);
+  BitBtn1 = new QPushButton(QStringLiteral("Kapat"), this);
+  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  BitBtn1->setGeometry(760, 444, 105, 33);
+  BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+  txtBellCount = new QLineEdit(this);
+  txtBellCount->setObjectName(QStringLiteral("txtBellCount"));
+  txtBellCount->setGeometry(16, 444, 65, 21);
+  txtBellCount->hide();
+
+  GroupBox1 = new QGroupBox(this);
+  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+  GroupBox1->setGeometry(16, 56, 409, 377);
+  GroupBox3 = new QGroupBox(this);
+  GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+  GroupBox3->setGeometry(456, 56, 409, 377);
+  BuildRows(GroupBox1, 0);
+  BuildRows(GroupBox3, BellRowCount / 2);
+}
+
+void Tfrmzil::BuildRows(QGroupBox* Group, int FirstRow) {
+  MakeLabel(QStringLiteral("ZİL"), Group, 24, 20);
+  MakeLabel(QStringLiteral("SEÇ"), Group, 116, 20);
+  MakeLabel(QStringLiteral("Sa:Dk"), Group, 196, 20);
+  for (int i = FirstRow; i < FirstRow + BellRowCount / 2; ++i) {
+    const int top = 44 + (i - FirstRow) * 27;
+    MakeLabel(RowCaption(i), Group, 24, top + 3);
+    chkValid[i] = new QCheckBox(Group);
+    chkValid[i]->setObjectName(QStringLiteral("_chkValid_%1").arg(i));
+    chkValid[i]->setGeometry(120, top + 2, 17, 17);
+    txtHour[i] = new QLineEdit(Group);
+    txtHour[i]->setObjectName(QStringLiteral("_txtHour_%1").arg(i));
+    txtHour[i]->setGeometry(180, top, 41, 21);
+    MakeLabel(QStringLiteral(":"), Group, 226, top + 3);
+    txtMinute[i] = new QLineEdit(Group);
+    txtMinute[i]->setObjectName(QStringLiteral("_txtMinute_%1").arg(i));
+    txtMinute[i]->setGeometry(236, top, 41, 21);
+  }
+}
+
+void Tfrmzil::Refresh() {
+  for (int i = 0; i < BellRowCount; ++i) {
+    chkValid[i]->setChecked(BellBlock[BellValidOffset + i] == 1);
+    txtHour[i]->setText(TwoDigits(BellBlock[BellHourOffset + i]));
+    txtMinute[i]->setText(TwoDigits(BellBlock[BellMinuteOffset + i]));
+  }
+  txtBellCount->setText(QString::number(BellCount));
+}
+
+// Hours and minutes are not range-checked: each keeps its low 8 bits (300
+// is sent as 44). A text that is no integer ends the send here; the rows
+// before it are already stored.
+int Tfrmzil::Collect() {
+  for (int i = 0; i < BellRowCount; ++i) {
+    BellBlock[BellValidOffset + i] = chkValid[i]->isChecked() ? 1 : 0;
+    BellBlock[BellHourOffset + i] = static_cast<unsigned char>(StrToInt(txtHour[i]->text()) & 0xFF);
+    BellBlock[BellMinuteOffset + i] =
+        static_cast<unsigned char>(StrToInt(txtMinute[i]->text()) & 0xFF);
+  }
+  // The terminal reports three for every bell it holds and takes the number
+  // of bells; BellCount itself keeps the reported value.
+  return StrToInt(txtBellCount->text()) / 3;
+}
+
+// FormShow runs when the window is shown, not when it comes back from being
+// minimised.
+void Tfrmzil::showEvent(QShowEvent* Event) {
+  QDialog::showEvent(Event);
+  if (!Event->spontaneous()) RunGuarded([this] { FormShow(); });
+}
+
+// The rows always open unticked at "00" : "00"; txtBellCount shows the count
+// left by the last read.
+void Tfrmzil::FormShow() {
+  ClearBellRows();
+  Refresh();
+}
+
+void Tfrmzil::Button1Click() {
+  TBusyState busy(Button1);
+  TFKAttendObject& sdk = *Session().TerminalSdk;
+  if (!sdk.FK_EnableDevice(0)) {
+    Dlg().ShowMessage(kNotFound);
+    return;
+  }
+  // Read into a copy: a failed read must not leave half-written bytes that
+  // the next send would hand back to the terminal.
+  int count = BellCount;
+  std::array<unsigned char, FK_BELL_BLOCK_SIZE> block = BellBlock;
+  if (!sdk.FK_GetBellTime(count, block.data())) {
+    Dlg().ShowMessage(kNotFound);
+    sdk.FK_EnableDevice(1);
+    return;
+  }
+  BellCount = count;
+  BellBlock = block;
+  Refresh();
+  if (sdk.FK_EnableDevice(1))
+    Dlg().ShowMessage(QStringLiteral("Terminalden Zil Saatleri Alındı.."));
+}
+
+void Tfrmzil::Button2Click() {
+  if (Dlg().MessageBox(QStringLiteral("Zil saatleri terminale gönderilsin mi...?"),
+                       QStringLiteral("UYARI"), MB_YESNO) == IDNO)
+    return;
+  TBusyState busy(Button2);
+  TFKAttendObject& sdk = *Session().TerminalSdk;
+  if (!sdk.FK_EnableDevice(0)) {
+    Dlg().ShowMessage(kFailed);
+    return;
+  }
+  // The terminal is enabled again on every path, also when a row's text is
+  // no integer and the collect step ends the send.
+  TScopeExit enableAgain([&sdk] { sdk.FK_EnableDevice(1); });
+  const int count = Collect();
+  Dlg().ShowMessage(sdk.FK_SetBellTime(count, BellBlock.data()) ? QStringLiteral("Gönderildi.")
+                                                                : kFailed);
+}
+
+void Tfrmzil::BitBtn1Click() {
+  close();
+}

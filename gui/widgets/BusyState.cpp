@@ -1,0 +1,14 @@
+#include "widgets/BusyState.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+TBusyState::TBusyState(QWidget* Button) : button_(Button) {
+  if (button_) button_->setEnabled(false);
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TBusyState::~TBusyState() {
+  QGuiApplication::restoreOverrideCursor();
+  if (button_) button_->setEnabled(true);
+}
