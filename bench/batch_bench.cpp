@@ -55,7 +55,6 @@ qint64 LineCount(const QByteArray& Text) {
   return Text.count('\n');
 }
 
-
 }  // namespace
 
 int main(int argc, char** argv) {

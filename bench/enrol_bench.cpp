@@ -12,8 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "../tests/sim/SimFixture.h"
@@ -142,8 +142,8 @@ int main(int argc, char** argv) {
               seeding.elapsed());
 
   TestProgram t(true, TSdk::Library);
-  t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"), {},
-                       {}, QStringLiteral("127.0.0.1"), QString::number(vt.port()));
+  t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"),
+                       {}, {}, QStringLiteral("127.0.0.1"), QString::number(vt.port()));
   t.Start();
   TfrmEnrol& w = *t.Program->Enrol;
   const long startKb = PeakKb();
@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
     w.FormShow();
     if (restore) {
       if (run == 0) w.BitBtn1Click();  // the store to send
-      connect();  // the bare loop needs the terminal to itself
+      connect();                       // the bare loop needs the terminal to itself
       bare.back() = BareRestore(api, vt.port(), keys);
       connect();
       t.Dialogs->Answers = {IDYES};
@@ -172,8 +172,8 @@ int main(int argc, char** argv) {
     window.push_back(timer.nsecsElapsed() / 1e6);
     const QString status = w.lblMessage->text();
     connect();
-    std::printf("run %d: bare loop %zu items %.1f ms, window %s %.1f ms (%s)\n", run + 1, keys.size(),
-                bare.back(), restore ? "BitBtn2Click" : "BitBtn1Click", window.back(),
+    std::printf("run %d: bare loop %zu items %.1f ms, window %s %.1f ms (%s)\n", run + 1,
+                keys.size(), bare.back(), restore ? "BitBtn2Click" : "BitBtn1Click", window.back(),
                 qPrintable(status));
   }
   std::printf("store rows: %d\n", w.ads.RecordCount());

@@ -25,10 +25,14 @@ int main(int argc, char** argv) {
   int port = 0;
   QStringList args = app.arguments();
   for (int i = 1; i + 1 < args.size(); i += 2) {
-    if (args[i] == "--records") records = args[i + 1].toInt();
-    else if (args[i] == "--runs") runs = std::max(1, args[i + 1].toInt());
-    else if (args[i] == "--machine") machine = args[i + 1].toInt();
-    else if (args[i] == "--password") password = args[i + 1].toInt();
+    if (args[i] == "--records")
+      records = args[i + 1].toInt();
+    else if (args[i] == "--runs")
+      runs = std::max(1, args[i + 1].toInt());
+    else if (args[i] == "--machine")
+      machine = args[i + 1].toInt();
+    else if (args[i] == "--password")
+      password = args[i + 1].toInt();
     else if (args[i] == "--connect") {
       host = args[i + 1].section(':', 0, 0);
       port = args[i + 1].section(':', 1).toInt();

@@ -23,9 +23,11 @@ double MedianStartMs(int Terminals, int Runs) {
                   .arg(i / 250)
                   .arg(i % 250);
   if (Terminals > 0)
-    ExecOn(folder.File(QStringLiteral("Data.mdb")),
-           QStringLiteral("insert into Terminal (Terminal,TerminalNo,Tip,ComPort,ComBaud,Ip,NetPort,"
-                          "Sifre) values ") + values);
+    ExecOn(
+        folder.File(QStringLiteral("Data.mdb")),
+        QStringLiteral("insert into Terminal (Terminal,TerminalNo,Tip,ComPort,ComBaud,Ip,NetPort,"
+                       "Sifre) values ") +
+            values);
   std::vector<double> times;
   for (int run = 0; run < Runs; ++run) {
     ScopedScriptedDialogs dialogs;

@@ -30,7 +30,8 @@ double Walk(TFKAttendObject& Sdk, int Records, QByteArray& Written) {
   const TDownloadOutcome outcome = WalkAttendance(Sdk, request, silent);
   const double ms = t.nsecsElapsed() / 1e6;
   if (!outcome.Complete || outcome.Records != Records) {
-    std::fprintf(stderr, "walk ended after %d records, result %d\n", outcome.Records, outcome.Result);
+    std::fprintf(stderr, "walk ended after %d records, result %d\n", outcome.Records,
+                 outcome.Result);
     return -1;
   }
   QFile f(out.filePath(QStringLiteral("veri.txt")));
@@ -46,9 +47,12 @@ int main(int argc, char** argv) {
   QString arch = QStringLiteral("x86_64");
   const QStringList args = app.arguments();
   for (int i = 1; i + 1 < args.size(); i += 2) {
-    if (args[i] == "--records") records = args[i + 1].toInt();
-    else if (args[i] == "--runs") runs = std::max(1, args[i + 1].toInt());
-    else if (args[i] == "--arch") arch = args[i + 1];
+    if (args[i] == "--records")
+      records = args[i + 1].toInt();
+    else if (args[i] == "--runs")
+      runs = std::max(1, args[i + 1].toInt());
+    else if (args[i] == "--arch")
+      arch = args[i + 1];
   }
   ScopedScriptedDialogs dialogs;
 
@@ -88,8 +92,9 @@ int main(int argc, char** argv) {
     const double w = Walk(wine, records, wineFile);
     wine.Disconnect();
     if (l < 0 || w < 0) return 1;
-    std::printf("run %d: Linux stand-in %.1f ms (%.2f us/record), through Wine %.1f ms (%.2f us/record)\n",
-                run, l, l * 1e3 / records, w, w * 1e3 / records);
+    std::printf(
+        "run %d: Linux stand-in %.1f ms (%.2f us/record), through Wine %.1f ms (%.2f us/record)\n",
+        run, l, l * 1e3 / records, w, w * 1e3 / records);
     bestNative = run == 1 ? l : std::min(bestNative, l);
     bestWine = run == 1 ? w : std::min(bestWine, w);
   }

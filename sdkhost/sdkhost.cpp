@@ -35,9 +35,9 @@ using RepeatFn = bool (*)(void*, fkwire::Reader&, fkwire::Writer&, uint32_t);
 
 struct Row {
   const char* name;
-  bool second;     // from the second library (FKAttend)
-  ServeFn serve;   // null: only looked up, never called
-  RepeatFn repeat; // a walk step: may be called several times in one request
+  bool second;      // from the second library (FKAttend)
+  ServeFn serve;    // null: only looked up, never called
+  RepeatFn repeat;  // a walk step: may be called several times in one request
 };
 
 #define HOST_SERVE_CALLED(kinds) &FKW_KINDS(kinds)::Serve, nullptr
@@ -51,7 +51,7 @@ static_assert(std::size(kRows) == fkwire::SlotCount);
 
 // Every called entry point is called with exactly the type the binding
 // gives its slot.
-#define HOST_CHECK_CALLED(name, params, kinds)                                       \
+#define HOST_CHECK_CALLED(name, params, kinds) \
   static_assert(std::is_same_v<FKW_KINDS(kinds)::Function, name##_t>, #name " kinds");
 #define HOST_CHECK_WALK(name, params, kinds) HOST_CHECK_CALLED(name, params, kinds)
 #define HOST_CHECK_LISTED(name, params, kinds)
@@ -90,8 +90,8 @@ std::wstring WindowsPath(const wchar_t* given) {
   std::wstring path(given);
   if (path.empty() || path[0] != L'/') return path;
   using ToDos = WCHAR*(CDECL*)(LPCSTR);
-  auto toDos = reinterpret_cast<ToDos>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+  auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
   if (!toDos) return path;
   const int n = WideCharToMultiByte(CP_UTF8, 0, given, -1, nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<size_t>(n), '\0');

@@ -44,7 +44,8 @@ class EnrolProgram : public TestProgram {
            {N, B, P, Name, Bytes});
   }
   void AddName(const QString& Kartno, const QString& Isim) {
-    ExecOn(LogFile(), QStringLiteral("insert into temp (kartno,isim) values (?,?)"), {Kartno, Isim});
+    ExecOn(LogFile(), QStringLiteral("insert into temp (kartno,isim) values (?,?)"),
+           {Kartno, Isim});
   }
   // Shows the window as the main window's button does, and forgets the calls.
   void Show() {
@@ -55,8 +56,9 @@ class EnrolProgram : public TestProgram {
 
   QList<StoredRow> StoredRows() {
     QList<StoredRow> rows;
-    Query(DataFile(), QStringLiteral("select EnrollNumber,FingerNumber,Privilige,Name,FPdata from "
-                                     "tblEnroll order by rowid"),
+    Query(DataFile(),
+          QStringLiteral("select EnrollNumber,FingerNumber,Privilige,Name,FPdata from "
+                         "tblEnroll order by rowid"),
           [&](QSqlQuery& q) {
             rows.append({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(),
                          q.value(3).toString(), q.value(4).toByteArray()});
@@ -66,7 +68,9 @@ class EnrolProgram : public TestProgram {
   QStringList Names() {
     QStringList names;
     Query(LogFile(), QStringLiteral("select kartno,isim from temp order by rowid"),
-          [&](QSqlQuery& q) { names << q.value(0).toString() + QLatin1Char('|') + q.value(1).toString(); });
+          [&](QSqlQuery& q) {
+            names << q.value(0).toString() + QLatin1Char('|') + q.value(1).toString();
+          });
     return names;
   }
   QStringList Lines(QListWidget* List) {

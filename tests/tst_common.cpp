@@ -2,12 +2,12 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "ScriptedDialogs.h"
 #include "common/ActionGuard.h"
-#include "widgets/BusyState.h"
 #include "common/Cleanup.h"
 #include "common/Encoding.h"
 #include "common/LibFunctions.h"
-#include "ScriptedDialogs.h"
+#include "widgets/BusyState.h"
 
 class TestCommon : public QObject {
   Q_OBJECT
@@ -34,11 +34,16 @@ class TestCommon : public QObject {
     QTest::addColumn<int>("width");
     QTest::addColumn<bool>("right");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("front") << "42" << "0" << 5 << false << "00042";
-    QTest::newRow("behind") << "42" << "0" << 5 << true << "42000";
-    QTest::newRow("cut to first") << "1234567" << "0" << 5 << false << "12345";
-    QTest::newRow("exact") << "abcde" << "0" << 5 << false << "abcde";
-    QTest::newRow("fill text repeated") << "x" << "ab" << 3 << false << "ababx";
+    QTest::newRow("front") << "42"
+                           << "0" << 5 << false << "00042";
+    QTest::newRow("behind") << "42"
+                            << "0" << 5 << true << "42000";
+    QTest::newRow("cut to first") << "1234567"
+                                  << "0" << 5 << false << "12345";
+    QTest::newRow("exact") << "abcde"
+                           << "0" << 5 << false << "abcde";
+    QTest::newRow("fill text repeated") << "x"
+                                        << "ab" << 3 << false << "ababx";
   }
   void padOrCut() {
     QFETCH(QString, text);
@@ -52,8 +57,10 @@ class TestCommon : public QObject {
   void win1254_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("turkish letters") << QStringLiteral("ĞğİıŞş") << QByteArray("\xD0\xF0\xDD\xFD\xDE\xFE");
-    QTest::newRow("shared with latin-1") << QStringLiteral("ÇçÖöÜü") << QByteArray("\xC7\xE7\xD6\xF6\xDC\xFC");
+    QTest::newRow("turkish letters")
+        << QStringLiteral("ĞğİıŞş") << QByteArray("\xD0\xF0\xDD\xFD\xDE\xFE");
+    QTest::newRow("shared with latin-1")
+        << QStringLiteral("ÇçÖöÜü") << QByteArray("\xC7\xE7\xD6\xF6\xDC\xFC");
     QTest::newRow("ascii") << QStringLiteral("Ali Veli 42") << QByteArray("Ali Veli 42");
     QTest::newRow("euro and quotes") << QStringLiteral("€‘’") << QByteArray("\x80\x91\x92");
   }
@@ -101,14 +108,22 @@ class TestCommon : public QObject {
   void fullStop_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Hata" << "Hata.";
-    QTest::newRow("digit") << "kod 5" << "kod 5.";
-    QTest::newRow("question") << "neden?" << "neden?.";
-    QTest::newRow("full stop") << "Bitti." << "Bitti.";
-    QTest::newRow("exclamation") << "Dur!" << "Dur!";
-    QTest::newRow("parenthesis") << "(x)" << "(x)";
-    QTest::newRow("blank") << "son " << "son ";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "Hata"
+                            << "Hata.";
+    QTest::newRow("digit") << "kod 5"
+                           << "kod 5.";
+    QTest::newRow("question") << "neden?"
+                              << "neden?.";
+    QTest::newRow("full stop") << "Bitti."
+                               << "Bitti.";
+    QTest::newRow("exclamation") << "Dur!"
+                                 << "Dur!";
+    QTest::newRow("parenthesis") << "(x)"
+                                 << "(x)";
+    QTest::newRow("blank") << "son "
+                           << "son ";
+    QTest::newRow("empty") << ""
+                           << "";
   }
   void fullStop() {
     QFETCH(QString, text);
@@ -145,12 +160,18 @@ class TestCommon : public QObject {
   void applicationTitle_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("title");
-    QTest::newRow("lower case") << "meridox" << "meridox";
-    QTest::newRow("upper case, extension") << "MERIDOX.EXE" << "Meridox";
-    QTest::newRow("mixed") << "MeriDox.exe" << "Meridox";
-    QTest::newRow("first full stop") << "Meri.dox.exe" << "Meri";
-    QTest::newRow("Turkish letters") << "İŞLEM.exe" << "İşlem";
-    QTest::newRow("nothing before the stop") << ".meridox" << "";
+    QTest::newRow("lower case") << "meridox"
+                                << "meridox";
+    QTest::newRow("upper case, extension") << "MERIDOX.EXE"
+                                           << "Meridox";
+    QTest::newRow("mixed") << "MeriDox.exe"
+                           << "Meridox";
+    QTest::newRow("first full stop") << "Meri.dox.exe"
+                                     << "Meri";
+    QTest::newRow("Turkish letters") << "İŞLEM.exe"
+                                     << "İşlem";
+    QTest::newRow("nothing before the stop") << ".meridox"
+                                             << "";
   }
   void applicationTitle() {
     QFETCH(QString, file);

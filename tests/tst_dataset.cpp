@@ -17,12 +17,8 @@ class TestDataSet : public QObject {
   }
 
  private slots:
-  void init() {
-    db = std::make_unique<TLocalDatabases>();
-  }
-  void cleanup() {
-    db.reset();
-  }
+  void init() { db = std::make_unique<TLocalDatabases>(); }
+  void cleanup() { db.reset(); }
 
   // Names sort in the Turkish alphabet without regard to case, and LIKE
   // matches Turkish case pairs, with the statements as the windows write them.
@@ -31,18 +27,18 @@ class TestDataSet : public QObject {
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("order by name")
         << "select * from temp order by isim"
-        << QStringList{"Ana", "bina", "Çatı", "çay", "ılık", "Irmak", "İdare", "inci", "Öykü", "Şube",
-                       "Şükrü", "Ümit", "Zemin"};
+        << QStringList{"Ana",  "bina", "Çatı", "çay",   "ılık", "Irmak", "İdare",
+                       "inci", "Öykü", "Şube", "Şükrü", "Ümit", "Zemin"};
     QTest::newRow("like ş%") << "select * from temp where isim like 'ş%' order by isim"
                              << QStringList{"Şube", "Şükrü"};
-    QTest::newRow("like dotted İ") << "select * from temp where isim like 'İ%' order by isim"
-                                   << QStringList{"İdare", "inci"};
+    QTest::newRow("like dotted İ")
+        << "select * from temp where isim like 'İ%' order by isim" << QStringList{"İdare", "inci"};
     QTest::newRow("like dotless I") << "select * from temp where isim like '%ı%' order by isim"
                                     << QStringList{"Çatı", "ılık", "Irmak"};
-    QTest::newRow("like inner, one char") << "select * from temp where isim like '_Ü%' order by isim"
-                                          << QStringList{"Şükrü"};
-    QTest::newRow("bound pattern") << "select * from temp where isim like ? order by isim"
-                                   << QStringList{"Öykü"};
+    QTest::newRow("like inner, one char")
+        << "select * from temp where isim like '_Ü%' order by isim" << QStringList{"Şükrü"};
+    QTest::newRow("bound pattern")
+        << "select * from temp where isim like ? order by isim" << QStringList{"Öykü"};
   }
   void turkishOrderAndLike() {
     QFETCH(QString, statement);
@@ -76,7 +72,8 @@ class TestDataSet : public QObject {
     TDataSet list(QStringLiteral("qrycihaz"), db->Data.Name());
     list.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
     QCOMPARE(list.RecordCount(), 2);
-    QCOMPARE(list.FieldByName(QStringLiteral("Terminal")).AsString(), QStringLiteral("Ahmet'in Kapısı"));
+    QCOMPARE(list.FieldByName(QStringLiteral("Terminal")).AsString(),
+             QStringLiteral("Ahmet'in Kapısı"));
     QCOMPARE(list.FieldByName(QStringLiteral("terminalno")).AsInteger(), 3);
     QVERIFY(list.FieldByName(QStringLiteral("Ip")).IsNull());
     QCOMPARE(list.FieldByName(QStringLiteral("Ip")).AsString(), QString());
@@ -97,11 +94,14 @@ class TestDataSet : public QObject {
     TDataSet q(QStringLiteral("qryenroll"), db->Data.Name());
     for (int n : {21, 123, 1, 12})
       ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
-             QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber) values (?, 0)"), {n});
-    q.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber like ? order by EnrollNumber"),
-              {QStringLiteral("12%")});
+             QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber) values (?, 0)"),
+             {n});
+    q.OpenSQL(
+        QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber like ? order by EnrollNumber"),
+        {QStringLiteral("12%")});
     QList<int> found;
-    for (q.First(); !q.Eof(); q.Next()) found << q.FieldByName(QStringLiteral("EnrollNumber")).AsInteger();
+    for (q.First(); !q.Eof(); q.Next())
+      found << q.FieldByName(QStringLiteral("EnrollNumber")).AsInteger();
     QCOMPARE(found, (QList<int>{12, 123}));
   }
 
@@ -197,8 +197,9 @@ class TestDataSet : public QObject {
 
   void databaseErrorsCarryDriverText() {
     TDataSet q(QStringLiteral("ADOQuery1"), db->Data.Name());
-    QVERIFY(ErrorOf([&] { q.OpenSQL(QStringLiteral("select * from Nowhere")); })
-                .contains(QStringLiteral("no such table")));
+    QVERIFY(ErrorOf([&] {
+              q.OpenSQL(QStringLiteral("select * from Nowhere"));
+            }).contains(QStringLiteral("no such table")));
     TADOConnection closed(QStringLiteral("closed"));
     TDataSet c(QStringLiteral("qrycihaz"), closed.Name());
     QVERIFY(!ErrorOf([&] { c.OpenSQL(QStringLiteral("select * from Terminal")); }).isEmpty());

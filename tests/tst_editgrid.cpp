@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "TestProgram.h"
-#include "widgets/DBGrid.h"
 #include "data/DM.h"
+#include "widgets/DBGrid.h"
 
 namespace {
 

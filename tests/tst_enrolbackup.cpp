@@ -71,7 +71,9 @@ class TestEnrolBackup : public QObject {
     t.Show();
     t.W().Memo1->setPlainText(QStringLiteral("old log"));
     TerminalHolds({{1, 0, 0, 1}, {1, 1, 0, 1}, {2, 10, 0, 1}, {2, 10, 0, 1}});
-    FakeSdk.UserNames = {{1, QByteArray("G\xFCl \xDE" "ahin ")}, {2, QByteArray("Ali")}};
+    FakeSdk.UserNames = {{1, QByteArray("G\xFCl \xDE"
+                                        "ahin ")},
+                         {2, QByteArray("Ali")}};
     t.W().BitBtn1Click();
 
     QCOMPARE(FakeSdk.Calls,
@@ -89,7 +91,8 @@ class TestEnrolBackup : public QObject {
     QCOMPARE(rows[2].FPdata, Pattern(40, 42));
     QCOMPARE(rows[0].Privilige, 1);  // the one the item read gave
     QCOMPARE(rows[0].Name, QStringLiteral("Gül Şahin"));
-    QCOMPARE(t.Names(), (QStringList{"00001|Gül Şahin ", "00001|Gül Şahin ", "00002|Ali", "00002|Ali"}));
+    QCOMPARE(t.Names(),
+             (QStringList{"00001|Gül Şahin ", "00001|Gül Şahin ", "00002|Ali", "00002|Ali"}));
     QCOMPARE(t.Lines(t.W().lstEnrollData), (QStringList{"1-0 ok", "1-1 ok", "2-10 ok"}));
     QCOMPARE(t.W().lblMessage->text(), QStringLiteral("GetEnrollData OK"));
     QVERIFY(t.W().Memo1->toPlainText().isEmpty());
@@ -176,11 +179,14 @@ class TestEnrolBackup : public QObject {
     QTest::addColumn<QString>("trigger");
     QTest::addColumn<QString>("file");
     QTest::newRow("store refuses a row")
-        << "on tblEnroll when new.EnrollNumber=2 begin select raise(abort,'disk full')" << "Data";
+        << "on tblEnroll when new.EnrollNumber=2 begin select raise(abort,'disk full')"
+        << "Data";
     QTest::newRow("store rolls back the transaction")
-        << "on tblEnroll when new.EnrollNumber=2 begin select raise(rollback,'disk full')" << "Data";
+        << "on tblEnroll when new.EnrollNumber=2 begin select raise(rollback,'disk full')"
+        << "Data";
     QTest::newRow("name list rolls back the transaction")
-        << "on temp when new.kartno='00002' begin select raise(rollback,'disk full')" << "Log";
+        << "on temp when new.kartno='00002' begin select raise(rollback,'disk full')"
+        << "Log";
   }
   void storeErrorEndsBackup() {
     QFETCH(QString, trigger);
@@ -188,8 +194,9 @@ class TestEnrolBackup : public QObject {
     EnrolProgram t;
     HoldsEarlierBackup(t);
     const QList<StoredRow> before = t.StoredRows();
-    ExecOn(file == QLatin1String("Data") ? t.DataFile() : t.LogFile(),
-           QStringLiteral("create trigger refuse before insert ") + trigger + QStringLiteral("; end"));
+    ExecOn(
+        file == QLatin1String("Data") ? t.DataFile() : t.LogFile(),
+        QStringLiteral("create trigger refuse before insert ") + trigger + QStringLiteral("; end"));
     t.Show();
     TerminalHolds({{1, 0, 0, 1}, {2, 0, 0, 1}, {3, 0, 0, 1}, {4, 0, 0, 1}});
     RunGuarded([&] { t.W().BitBtn1Click(); });
@@ -200,7 +207,8 @@ class TestEnrolBackup : public QObject {
     QVERIFY(SameRows(t.StoredRows(), before));
     QCOMPARE(t.Names(), (QStringList{"00005|eski", "00005|eski"}));
     QCOMPARE(t.W().ads.RecordCount(), 2);
-    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("ERROR, GetEnrollData :kayıtlar değiştirilmedi"));
+    QCOMPARE(t.W().lblMessage->text(),
+             QStringLiteral("ERROR, GetEnrollData :kayıtlar değiştirilmedi"));
     QCOMPARE(FakeSdk.Calls.last(), kOn);
     QVERIFY(t.W().BitBtn1->isEnabled());
   }
@@ -310,8 +318,8 @@ class TestEnrolBackup : public QObject {
       QCOMPARE(tail[3], QStringLiteral("FK_EnableDevice(18,1)"));
       QCOMPARE(t.W().lblMessage->text(), ownStatus);
     } else {
-      QCOMPARE(t.W().lblMessage->text(),
-               ownStatus + QStringLiteral(" - ") + NotEnabledAgainText(Session().TerminalSdk->SdkResult));
+      QCOMPARE(t.W().lblMessage->text(), ownStatus + QStringLiteral(" - ") +
+                                             NotEnabledAgainText(Session().TerminalSdk->SdkResult));
     }
     QVERIFY(t.W().BitBtn1->isEnabled() && t.W().BitBtn2->isEnabled() && t.W().BitBtn7->isEnabled());
     QVERIFY(!Session().Busy());
@@ -369,18 +377,20 @@ class TestEnrolBackup : public QObject {
     };
     PasswordValue = 77;
     t.W().BitBtn2Click();
-    QCOMPARE(t.Dialogs->Shown[0].Text, QStringLiteral("Seçili terminale parmakizi datası yüklensin mi...?"));
+    QCOMPARE(t.Dialogs->Shown[0].Text,
+             QStringLiteral("Seçili terminale parmakizi datası yüklensin mi...?"));
     QCOMPARE(t.Dialogs->Shown[0].Title, QStringLiteral("UYARI"));
     QCOMPARE(t.Dialogs->Shown[0].Flags, MB_YESNO);
     QCOMPARE(FakeSdk.Calls,
-             (QStringList{kOff, "FK_IsSupportedEnrollData(17,0)", "FK_PutEnrollData(17,1,0,1,ptr,0)",
-                          "FK_IsSupportedEnrollData(17,1)", "FK_PutEnrollData(17,1,1,1,ptr,0)",
-                          "FK_IsSupportedEnrollData(17,10)", "FK_PutEnrollData(17,2,10,0,ptr,0)",
-                          "FK_SaveEnrollData(17)", kOn}));
+             (QStringList{kOff, "FK_IsSupportedEnrollData(17,0)",
+                          "FK_PutEnrollData(17,1,0,1,ptr,0)", "FK_IsSupportedEnrollData(17,1)",
+                          "FK_PutEnrollData(17,1,1,1,ptr,0)", "FK_IsSupportedEnrollData(17,10)",
+                          "FK_PutEnrollData(17,2,10,0,ptr,0)", "FK_SaveEnrollData(17)", kOn}));
     QCOMPARE(sent[2].Bytes, Pattern(40, 3));
     QCOMPARE(t.W().Memo1->toPlainText(),
              QStringLiteral("00001 - Kayıt=0 ok\n00001 - Kayıt=1 ok\n00002 - Kayıt=10 ok"));
-    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("EMachine = 000, ID = 002, FpNo = 10, Count = 3"));
+    QCOMPARE(t.W().lblMessage->text(),
+             QStringLiteral("EMachine = 000, ID = 002, FpNo = 10, Count = 3"));
     QCOMPARE(t.W().Label2->text(), QStringLiteral("3"));
     QVERIFY(lockedMeanwhile);
     QVERIFY(t.W().BitBtn1->isEnabled() && t.W().BitBtn3->isEnabled() && t.W().BitBtn2->isEnabled());
@@ -396,10 +406,12 @@ class TestEnrolBackup : public QObject {
     QTest::addColumn<QString>("log");
     QTest::addColumn<QString>("status");
     QTest::newRow("send rejected in the middle")
-        << QList<int>{1, -11, 1} << false << "00001 - Kayıt=0 ok\n00002 - Kayıt=0 error\n00003 - Kayıt=0 ok"
+        << QList<int>{1, -11, 1} << false
+        << "00001 - Kayıt=0 ok\n00002 - Kayıt=0 error\n00003 - Kayıt=0 ok"
         << "SetAllEnrollData Error : error";
     QTest::newRow("row that does not load")
-        << QList<int>{1, 1} << true << "00001 - Kayıt=0 ok\n00000 - Kayıt=0 error\n00003 - Kayıt=0 ok"
+        << QList<int>{1, 1} << true
+        << "00001 - Kayıt=0 ok\n00000 - Kayıt=0 error\n00003 - Kayıt=0 ok"
         << "Conv Error : error";
   }
   void fullRestoreFailures() {
@@ -430,7 +442,8 @@ class TestEnrolBackup : public QObject {
     t.W().CheckBox2->setChecked(true);
     t.Dialogs->Answers = {IDYES};
     t.W().BitBtn2Click();
-    QCOMPARE(FakeSdk.Calls, (QStringList{kOff, "FK_ClearKeeperData(17)", "FK_SaveEnrollData(17)", kOn}));
+    QCOMPARE(FakeSdk.Calls,
+             (QStringList{kOff, "FK_ClearKeeperData(17)", "FK_SaveEnrollData(17)", kOn}));
     QCOMPARE(t.W().lblMessage->text(), QStringLiteral("ClearKeeperData OK"));
     // The terminal not answering: nothing sent, and it was never disabled.
     FakeSdk.Calls.clear();
@@ -454,7 +467,8 @@ class TestEnrolBackup : public QObject {
                                          "FK_PutEnrollData(17,2,11,2,ptr,0)", kOn}));
     QCOMPARE(sent[1].Bytes, Pattern(40, 3));
     QCOMPARE(t.W().Memo1->toPlainText(), QStringLiteral("00002\n00002"));
-    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("EMachine = 000, ID = 002, FpNo = 11, Count = 2"));
+    QCOMPARE(t.W().lblMessage->text(),
+             QStringLiteral("EMachine = 000, ID = 002, FpNo = 11, Count = 2"));
     QCOMPARE(t.W().Label2->text(), QStringLiteral("2"));
     // A send the terminal rejects is reported at the end.
     FakeSdk.Calls.clear();
@@ -505,8 +519,8 @@ class TestEnrolBackup : public QObject {
     FakeSdk.Calls.clear();
     w.txtEnrollNumber->setText(QStringLiteral("2"));
     w.cmdSetEnrollDataClick();
-    QCOMPARE(FakeSdk.Calls,
-             (QStringList{kOff, "FK_PutEnrollData(17,2,0,1,ptr,99)", "FK_SaveEnrollData(17)", kOn}));
+    QCOMPARE(FakeSdk.Calls, (QStringList{kOff, "FK_PutEnrollData(17,2,0,1,ptr,99)",
+                                         "FK_SaveEnrollData(17)", kOn}));
     QCOMPARE(sent[0].Bytes, Pattern(1680, 16));
     QCOMPARE(w.lblMessage->text(), QStringLiteral("SetEnrollData OK"));
     QCOMPARE(w.txtCardNumber->text(), QStringLiteral("0"));
@@ -547,14 +561,21 @@ class TestEnrolBackup : public QObject {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");  // error box text, or the status line
-    QTest::newRow("read, typed backup name") << 0 << "cmbBackupNumber" << "Fp-12"
+    QTest::newRow("read, typed backup name") << 0 << "cmbBackupNumber"
+                                             << "Fp-12"
                                              << "Geçersiz Pmkizi No : Fp-12";
-    QTest::newRow("write, typed backup name") << 1 << "cmbBackupNumber" << "parmak"
+    QTest::newRow("write, typed backup name") << 1 << "cmbBackupNumber"
+                                              << "parmak"
                                               << "Geçersiz Pmkizi No : parmak";
-    QTest::newRow("delete, machine x") << 2 << "cmbEMachineNumber" << "x"
+    QTest::newRow("delete, machine x") << 2 << "cmbEMachineNumber"
+                                       << "x"
                                        << "'x' is not a valid integer value";
-    QTest::newRow("read, number x") << 0 << "txtEnrollNumber" << "x" << "'x' is not a valid integer value";
-    QTest::newRow("write, privilege y") << 1 << "cmbPrivilege" << "y" << "'y' is not a valid integer value";
+    QTest::newRow("read, number x") << 0 << "txtEnrollNumber"
+                                    << "x"
+                                    << "'x' is not a valid integer value";
+    QTest::newRow("write, privilege y") << 1 << "cmbPrivilege"
+                                        << "y"
+                                        << "'y' is not a valid integer value";
   }
   void singleRecordBadBoxes() {
     QFETCH(int, action);

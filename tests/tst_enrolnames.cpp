@@ -65,7 +65,8 @@ class TestEnrolNames : public QObject {
     QCOMPARE(Column(frmDM->qryisim, QStringLiteral("isim")), QStringList{"O'Neil Şükrü"});
     w.Edit8->clear();
     QCOMPARE(w.Label7->text(), QStringLiteral("3"));
-    QCOMPARE(w.DBGrid1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("kartno"));
+    QCOMPARE(w.DBGrid1->model()->headerData(0, Qt::Horizontal).toString(),
+             QStringLiteral("kartno"));
     QVERIFY(t.Shown().isEmpty());
   }
 
@@ -129,8 +130,8 @@ class TestEnrolNames : public QObject {
     w.Edit8->setText(QStringLiteral("Hü"));
     FakeSdk.Queued[QStringLiteral("FK_SetUserName")] = {-8, 1};
     w.BitBtn5->click();
-    QCOMPARE(FakeSdk.Calls, (QStringList{"FK_SetUserName(17,1,Hulya Koc)",
-                                         "FK_SetUserName(17,2,Husnu Ozturk)"}));
+    QCOMPARE(FakeSdk.Calls,
+             (QStringList{"FK_SetUserName(17,1,Hulya Koc)", "FK_SetUserName(17,2,Husnu Ozturk)"}));
     QCOMPARE(w.lblMessage->text(), QStringLiteral("error"));
     QVERIFY(w.BitBtn5->isEnabled());
     FakeSdk.Calls.clear();
@@ -158,7 +159,8 @@ class TestEnrolNames : public QObject {
     w.Edit8->setText(QStringLiteral("Ahmet O'"));
     QCOMPARE(w.Label7->text(), QStringLiteral("3"));
     w.BitBtn5->click();
-    QCOMPARE(FakeSdk.Calls, QStringList(3, QStringLiteral("FK_SetUserName(17,5,Ahmet O'Brien Sen)")));
+    QCOMPARE(FakeSdk.Calls,
+             QStringList(3, QStringLiteral("FK_SetUserName(17,5,Ahmet O'Brien Sen)")));
   }
 
   // The filters' statements, the old password of the selected entry, and the
@@ -227,8 +229,8 @@ class TestEnrolNames : public QObject {
         if (c->isEnabled()) whileRunning << c->objectName();
     };
     pressed->click();
-    QCOMPARE(FakeSdk.Calls, (QStringList{kOff, call.arg(0), kOff, call.arg(1), kOff, call.arg(11),
-                                         kOn}));
+    QCOMPARE(FakeSdk.Calls,
+             (QStringList{kOff, call.arg(0), kOff, call.arg(1), kOff, call.arg(11), kOn}));
     QCOMPARE(w.lblMessage->text(), QStringLiteral("Success!"));
     QCOMPARE(busyPumps, 3);
     QCOMPARE(whileRunning, QStringList());
@@ -236,8 +238,7 @@ class TestEnrolNames : public QObject {
     QCOMPARE(w.txtEnrollNumber->text(), QStringLiteral("7"));  // the last row loaded
     QCOMPARE(w.cmbBackupNumber->currentText(), QStringLiteral("Card"));
     w.RadioButton3->click();
-    QCOMPARE(Column(w.qryaktifpasif, QStringLiteral("EnrollNumber")),
-             (QStringList{"7", "7", "7"}));
+    QCOMPARE(Column(w.qryaktifpasif, QStringLiteral("EnrollNumber")), (QStringList{"7", "7", "7"}));
   }
 
   void userCommandOnEmptyList() {

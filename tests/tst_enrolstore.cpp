@@ -63,11 +63,16 @@ class TestEnrolStore : public QObject {
     QTest::addColumn<int>("backup");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("boxText");
-    QTest::newRow("fingerprint") << 7 << 0 << "0007-0" << "Fp-0";
-    QTest::newRow("no cut") << 12345 << 1 << "12345-1" << "Fp-1";
-    QTest::newRow("password") << 3 << 10 << "0003-10" << "Pass";
-    QTest::newRow("face") << 4 << 12 << "0004-12" << "Face";
-    QTest::newRow("no item") << 5 << 15 << "0005-15" << "";
+    QTest::newRow("fingerprint") << 7 << 0 << "0007-0"
+                                 << "Fp-0";
+    QTest::newRow("no cut") << 12345 << 1 << "12345-1"
+                            << "Fp-1";
+    QTest::newRow("password") << 3 << 10 << "0003-10"
+                              << "Pass";
+    QTest::newRow("face") << 4 << 12 << "0004-12"
+                          << "Face";
+    QTest::newRow("no item") << 5 << 15 << "0005-15"
+                             << "";
   }
   void storeRecord() {
     QFETCH(int, number);
@@ -102,8 +107,9 @@ class TestEnrolStore : public QObject {
   void storeErrorIsThrownWithNothingStored() {
     EnrolProgram t;
     t.Show();
-    ExecOn(t.DataFile(), QStringLiteral("create trigger refuse before insert on tblEnroll when "
-                                        "new.EnrollNumber=9 begin select raise(abort,'full'); end"));
+    ExecOn(t.DataFile(),
+           QStringLiteral("create trigger refuse before insert on tblEnroll when "
+                          "new.EnrollNumber=9 begin select raise(abort,'full'); end"));
     TEnrollStore s{t.W().ads, t.W().adsTmp, t.W().Report()};
     ResetTemplateBuffer(0);
     QVERIFY(ErrorOf([&] { StoreEnrollRecord(s, 9, 0, 0, {}); }).contains(QStringLiteral("full")));
@@ -122,10 +128,14 @@ class TestEnrolStore : public QObject {
     QTest::addColumn<int>("privilege");
     QTest::addColumn<QString>("boxText");
     QTest::addColumn<QString>("privilegeText");
-    QTest::newRow("longer") << 0 << 2000 << 1 << "Fp-0" << "1";
-    QTest::newRow("shorter") << 0 << 100 << 0 << "Fp-0" << "0";
-    QTest::newRow("face") << 12 << 20080 << 2 << "Face" << "2";
-    QTest::newRow("15, privilege 5") << 15 << 1680 << 5 << "" << "";
+    QTest::newRow("longer") << 0 << 2000 << 1 << "Fp-0"
+                            << "1";
+    QTest::newRow("shorter") << 0 << 100 << 0 << "Fp-0"
+                             << "0";
+    QTest::newRow("face") << 12 << 20080 << 2 << "Face"
+                          << "2";
+    QTest::newRow("15, privilege 5") << 15 << 1680 << 5 << ""
+                                     << "";
   }
   void loadRecord() {
     QFETCH(int, backup);
@@ -297,8 +307,9 @@ class TestEnrolStore : public QObject {
     t.Show();
     QVERIFY(!w.PageControl1->isTabVisible(5));
     QCOMPARE(w.Label12->text(), QStringLiteral("Varnok"));
-    QCOMPARE(w.BitBtn6->text(), QStringLiteral("Terminale Parmakizi Datası Yükle\r\n(işten çıkanları "
-                                               "silerek yükler)\r\nmysql"));
+    QCOMPARE(w.BitBtn6->text(),
+             QStringLiteral("Terminale Parmakizi Datası Yükle\r\n(işten çıkanları "
+                            "silerek yükler)\r\nmysql"));
     QCOMPARE(w.lblMessage->text(), QString());
     const QStringList legend = w.Label27->text().split(QLatin1Char('\r'));
     QCOMPARE(legend.size(), 17);

@@ -23,8 +23,8 @@ class TestMainWindow : public QObject {
   void startState() {
     TestProgram t;
     t.Folder.AddTerminal(QStringLiteral("Bina B"), QStringLiteral("2"), QStringLiteral("usb"));
-    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"),
-                         {}, {}, QStringLiteral("10.0.0.5"));
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"),
+                         QStringLiteral("ethernet"), {}, {}, QStringLiteral("10.0.0.5"));
     t.Start();
     Tfrmgiris& w = t.Main();
     QCOMPARE(w.windowTitle(), QStringLiteral("MERIDOX Kart/Parmakizi/Yüztanıma v1.0 [Tesra Nova]"));
@@ -68,7 +68,8 @@ class TestMainWindow : public QObject {
   void missingLogFile() {
     TestProgram t(false);
     t.Folder.CreateDatabases(true, false);
-    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"));
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"),
+                         QStringLiteral("ethernet"));
     t.Start();
     QCOMPARE(t.Shown(), QStringList{QStringLiteral("Log dosyası bulunamadı.....")});
     QCOMPARE(t.Dialogs->Shown[0].Title, QStringLiteral("UYARI"));
@@ -79,22 +80,36 @@ class TestMainWindow : public QObject {
     QTest::addColumn<QString>("tip");
     QTest::addColumn<QString>("comBaud");
     QTest::addColumn<QString>("call");
-    QTest::newRow("ethernet") << "ethernet" << "9600" << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
-    QTest::newRow("tcp/ip is network") << "tcp/ip" << "9600" << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
-    QTest::newRow("empty is network") << "" << "9600" << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
-    QTest::newRow("USB upper case is network") << "USB" << "" << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
-    QTest::newRow("usb") << "usb" << "9600" << "FK_ConnectUSB(4)";
-    QTest::newRow("com") << "com" << "19200" << "FK_ConnectComm(4,0,19200,,0,5000)";
-    QTest::newRow("com empty baud is 9600") << "com" << "" << "FK_ConnectComm(4,0,9600,,0,5000)";
+    QTest::newRow("ethernet") << "ethernet"
+                              << "9600"
+                              << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
+    QTest::newRow("tcp/ip is network") << "tcp/ip"
+                                       << "9600"
+                                       << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
+    QTest::newRow("empty is network") << ""
+                                      << "9600"
+                                      << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
+    QTest::newRow("USB upper case is network") << "USB"
+                                               << ""
+                                               << "FK_ConnectNet(4,10.0.0.9,5005,5000,0,731856)";
+    QTest::newRow("usb") << "usb"
+                         << "9600"
+                         << "FK_ConnectUSB(4)";
+    QTest::newRow("com") << "com"
+                         << "19200"
+                         << "FK_ConnectComm(4,0,19200,,0,5000)";
+    QTest::newRow("com empty baud is 9600") << "com"
+                                            << ""
+                                            << "FK_ConnectComm(4,0,9600,,0,5000)";
   }
   void connectChoosesKindByTip() {
     QFETCH(QString, tip);
     QFETCH(QString, comBaud);
     QFETCH(QString, call);
     TestProgram t;
-    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("4"), tip, QStringLiteral("COM3"),
-                         comBaud, QStringLiteral("10.0.0.9"), QStringLiteral("5005"),
-                         QStringLiteral("731856"));
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("4"), tip,
+                         QStringLiteral("COM3"), comBaud, QStringLiteral("10.0.0.9"),
+                         QStringLiteral("5005"), QStringLiteral("731856"));
     t.Start();
     t.Main().BitBtn4->click();
     QCOMPARE(FakeSdk.Calls, QStringList{call});
@@ -106,7 +121,8 @@ class TestMainWindow : public QObject {
   // Connect, disconnect, close: the SDK's disconnect runs exactly once.
   void connectDisconnectClose() {
     TestProgram t;
-    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"));
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"),
+                         QStringLiteral("ethernet"));
     t.Start();
     Tfrmgiris& w = t.Main();
     w.BitBtn4->click();
@@ -118,8 +134,8 @@ class TestMainWindow : public QObject {
     QVERIFY(AllEnabled(w, false));
     QVERIFY(!Session().TerminalConnected);
     w.close();
-    QCOMPARE(FakeSdk.Calls, (QStringList{"FK_ConnectNet(1,192.168.0.100,5005,5000,0,0)",
-                                         "FK_DisConnect(17)"}));
+    QCOMPARE(FakeSdk.Calls,
+             (QStringList{"FK_ConnectNet(1,192.168.0.100,5005,5000,0,0)", "FK_DisConnect(17)"}));
     QVERIFY(!Session().TerminalSdk);
   }
 
@@ -192,7 +208,8 @@ class TestMainWindow : public QObject {
     TestProgram t;
     FakeSdk.FirstLibraryMissing = libraryMissing;
     FakeSdk.Results[QStringLiteral("FK_ConnectNet")] = code;
-    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"));
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"),
+                         QStringLiteral("ethernet"));
     t.Start();
     t.Main().BitBtn4->click();
     QCOMPARE(t.Shown(), QStringList{text});
@@ -237,8 +254,10 @@ class TestMainWindow : public QObject {
   void modalWindowsHideMainWindow_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("window");
-    QTest::newRow("bells") << "BitBtn9" << "frmzil";
-    QTest::newRow("enrollment") << "BitBtn10" << "frmEnrol";
+    QTest::newRow("bells") << "BitBtn9"
+                           << "frmzil";
+    QTest::newRow("enrollment") << "BitBtn10"
+                                << "frmEnrol";
   }
   void modalWindowsHideMainWindow() {
     QFETCH(QString, button);

@@ -219,16 +219,20 @@ class TestPdks : public QObject {
     QTest::addColumn<QString>("card");
     QTest::addColumn<QString>("result");  // the name found, or the start of the error
     const QStringList none{"utf9mb4", "utf9"};
-    QTest::newRow("utf8mb4") << QStringList{"utf8mb4", "utf8", "latin5"} << "utf8mb4" << "00002"
+    QTest::newRow("utf8mb4") << QStringList{"utf8mb4", "utf8", "latin5"} << "utf8mb4"
+                             << "00002"
                              << "İSMAİL ÇAĞLAR";
-    QTest::newRow("no utf8mb4") << QStringList{"utf9mb4", "utf8", "latin5"} << "utf8" << "00002"
+    QTest::newRow("no utf8mb4") << QStringList{"utf9mb4", "utf8", "latin5"} << "utf8"
+                                << "00002"
                                 << "İSMAİL ÇAĞLAR";
-    QTest::newRow("latin5, plain name")
-        << (none + QStringList{"latin5"}) << "latin5" << "00012" << "Uzun Kart";
-    QTest::newRow("latin5, Turkish name")
-        << (none + QStringList{"latin5"}) << "latin5" << "00002"
-        << "Kart No 00002: isim Türkçe harfleriyle okunamadı (";
-    QTest::newRow("none taken") << none << "" << "00002"
+    QTest::newRow("latin5, plain name") << (none + QStringList{"latin5"}) << "latin5"
+                                        << "00012"
+                                        << "Uzun Kart";
+    QTest::newRow("latin5, Turkish name") << (none + QStringList{"latin5"}) << "latin5"
+                                          << "00002"
+                                          << "Kart No 00002: isim Türkçe harfleriyle okunamadı (";
+    QTest::newRow("none taken") << none << ""
+                                << "00002"
                                 << "MyQuery1: Unknown character set: 'utf9'";
   }
   void characterSetFallback() {

@@ -13,14 +13,17 @@ class TestSdkBinding : public QObject {
     QTest::addColumn<QString>("serialPort");
     QTest::addColumn<int>("baud");
     QTest::addColumn<QString>("call");
-    QTest::newRow("usb") << "USB" << "" << 0 << "FK_ConnectUSB(7)";
-    QTest::newRow("serial COM1 is port 0") << "RS232/485" << "COM1" << 9600
-                                           << "FK_ConnectComm(7,0,9600,,0,5000)";
-    QTest::newRow("serial first four chars") << "RS232/485" << "12345" << 19200
-                                             << "FK_ConnectComm(7,1234,19200,,0,5000)";
-    QTest::newRow("serial empty port") << "RS232/485" << "" << 9600
-                                       << "FK_ConnectComm(7,0,9600,,0,5000)";
-    QTest::newRow("lan") << "LAN" << "" << 0 << "FK_ConnectNet(7,10.1.2.3,5005,5000,0,731856)";
+    QTest::newRow("usb") << "USB"
+                         << "" << 0 << "FK_ConnectUSB(7)";
+    QTest::newRow("serial COM1 is port 0") << "RS232/485"
+                                           << "COM1" << 9600 << "FK_ConnectComm(7,0,9600,,0,5000)";
+    QTest::newRow("serial first four chars")
+        << "RS232/485"
+        << "12345" << 19200 << "FK_ConnectComm(7,1234,19200,,0,5000)";
+    QTest::newRow("serial empty port") << "RS232/485"
+                                       << "" << 9600 << "FK_ConnectComm(7,0,9600,,0,5000)";
+    QTest::newRow("lan") << "LAN"
+                         << "" << 0 << "FK_ConnectNet(7,10.1.2.3,5005,5000,0,731856)";
   }
   void connectPassesArgumentsOfEachKind() {
     QFETCH(QString, kind);
@@ -72,28 +75,28 @@ class TestSdkBinding : public QObject {
   void resultTexts_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
-    const QList<QPair<int, const char*>> table = {
-        {1, "Successful"},
-        {0, "No support"},
-        {-1, "Unknown error"},
-        {-2, "No Open Comm"},
-        {-3, "Write Error"},
-        {-4, "Read Error"},
-        {-5, "Parameter Error"},
-        {-6, "execution of command failed."},
-        {-7, "End of data array"},
-        {-8, "None of data array"},
-        {-9, "Memory Allocating Error"},
-        {-10, "mistake password"},
-        {-11, "full enrolldata & can`t put enrolldata"},
-        {-12, "this ID is already  existed."},
-        {-14, "full manager & can`t put manager"},
-        {-15, "mistake fp data version."},
-        {-16, "mistake logdata In/Out mode."},
-        {2, "Unknown"},
-        {-13, "Unknown"},
-        {-17, "Unknown"}};
-    for (const auto& [code, text] : table) QTest::newRow(qPrintable(QString::number(code))) << code << text;
+    const QList<QPair<int, const char*>> table = {{1, "Successful"},
+                                                  {0, "No support"},
+                                                  {-1, "Unknown error"},
+                                                  {-2, "No Open Comm"},
+                                                  {-3, "Write Error"},
+                                                  {-4, "Read Error"},
+                                                  {-5, "Parameter Error"},
+                                                  {-6, "execution of command failed."},
+                                                  {-7, "End of data array"},
+                                                  {-8, "None of data array"},
+                                                  {-9, "Memory Allocating Error"},
+                                                  {-10, "mistake password"},
+                                                  {-11, "full enrolldata & can`t put enrolldata"},
+                                                  {-12, "this ID is already  existed."},
+                                                  {-14, "full manager & can`t put manager"},
+                                                  {-15, "mistake fp data version."},
+                                                  {-16, "mistake logdata In/Out mode."},
+                                                  {2, "Unknown"},
+                                                  {-13, "Unknown"},
+                                                  {-17, "Unknown"}};
+    for (const auto& [code, text] : table)
+      QTest::newRow(qPrintable(QString::number(code))) << code << text;
   }
   void resultTexts() {
     QFETCH(int, code);
@@ -126,9 +129,9 @@ class TestSdkBinding : public QObject {
     QCOMPARE(sdk.SdkResult, 2);
     QVERIFY(sdk.FK_ModifyPrivilege(42, 0, 1));
     QVERIFY(sdk.FK_SetDeviceTime(46000.5));
-    QCOMPARE(FakeSdk.Calls, (QStringList{"FK_EnableDevice(3,0)", "FK_EnableUser(3,42,11,1)",
-                                         "FK_ModifyPrivilege(3,42,0,1)",
-                                         "FK_SetDeviceTime(3,46000.5)"}));
+    QCOMPARE(FakeSdk.Calls,
+             (QStringList{"FK_EnableDevice(3,0)", "FK_EnableUser(3,42,11,1)",
+                          "FK_ModifyPrivilege(3,42,0,1)", "FK_SetDeviceTime(3,46000.5)"}));
   }
 
   // Without the first library nothing can be called: connect reports

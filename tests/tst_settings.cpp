@@ -46,15 +46,36 @@ class TestSettings : public QObject {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("plain") << QByteArray("[Options]\r\nveriDosya2=1\r\n") << "Options" << "veriDosya2" << "1";
-    QTest::newRow("names ignore case") << QByteArray("[OPTIONS]\r\nVERIDOSYA2=1\r\n") << "options" << "veriDosya2" << "1";
-    QTest::newRow("blanks around") << QByteArray("[Options]\r\n  veriDosya2  =  1  \r\n") << "Options" << "veriDosya2" << "1";
-    QTest::newRow("quoted") << QByteArray("[Login]\nServer=\" db1 \"\n") << "Login" << "Server" << " db1 ";
-    QTest::newRow("missing key") << QByteArray("[Options]\r\nveriSil=1\r\n") << "Options" << "veriDosya2" << "default";
-    QTest::newRow("key of another section") << QByteArray("[Other]\r\nveriDosya2=1\r\n[Options]\r\n") << "Options" << "veriDosya2" << "default";
-    QTest::newRow("empty value") << QByteArray("[MySql]\r\nPort=\r\n") << "MySql" << "Port" << "";
-    QTest::newRow("turkish bytes") << QByteArray("[System]\r\nProgramTipi=Varnok \xDE\x75\x62\x65\r\n") << "System" << "ProgramTipi" << "Varnok Şube";
-    QTest::newRow("long value cut") << QByteArray("[A]\r\nk=" + QByteArray(3000, 'x') + "\r\n") << "A" << "k" << QString(2047, QLatin1Char('x'));
+    QTest::newRow("plain") << QByteArray("[Options]\r\nveriDosya2=1\r\n") << "Options"
+                           << "veriDosya2"
+                           << "1";
+    QTest::newRow("names ignore case") << QByteArray("[OPTIONS]\r\nVERIDOSYA2=1\r\n") << "options"
+                                       << "veriDosya2"
+                                       << "1";
+    QTest::newRow("blanks around")
+        << QByteArray("[Options]\r\n  veriDosya2  =  1  \r\n") << "Options"
+        << "veriDosya2"
+        << "1";
+    QTest::newRow("quoted") << QByteArray("[Login]\nServer=\" db1 \"\n") << "Login"
+                            << "Server"
+                            << " db1 ";
+    QTest::newRow("missing key") << QByteArray("[Options]\r\nveriSil=1\r\n") << "Options"
+                                 << "veriDosya2"
+                                 << "default";
+    QTest::newRow("key of another section")
+        << QByteArray("[Other]\r\nveriDosya2=1\r\n[Options]\r\n") << "Options"
+        << "veriDosya2"
+        << "default";
+    QTest::newRow("empty value") << QByteArray("[MySql]\r\nPort=\r\n") << "MySql"
+                                 << "Port"
+                                 << "";
+    QTest::newRow("turkish bytes")
+        << QByteArray("[System]\r\nProgramTipi=Varnok \xDE\x75\x62\x65\r\n") << "System"
+        << "ProgramTipi"
+        << "Varnok Şube";
+    QTest::newRow("long value cut")
+        << QByteArray("[A]\r\nk=" + QByteArray(3000, 'x') + "\r\n") << "A"
+        << "k" << QString(2047, QLatin1Char('x'));
   }
   void readingRules() {
     QFETCH(QByteArray, file);
@@ -70,8 +91,9 @@ class TestSettings : public QObject {
   void missingFileGivesDefaults() {
     TestFolder folder;
     const TIniFile ini(folder.File(QStringLiteral("Settings.ini")));
-    QCOMPARE(ini.ReadString(QStringLiteral("MySql"), QStringLiteral("Port"), QStringLiteral("3306")),
-             QStringLiteral("3306"));
+    QCOMPARE(
+        ini.ReadString(QStringLiteral("MySql"), QStringLiteral("Port"), QStringLiteral("3306")),
+        QStringLiteral("3306"));
   }
 
   // Writing replaces or adds one key and leaves every other line alone.
@@ -83,10 +105,12 @@ class TestSettings : public QObject {
     TIniFile ini(folder.File(QStringLiteral("Settings.ini")));
     ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriDosya2"), QStringLiteral("1"));
     ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriSil"), QStringLiteral("0"));
-    ini.WriteString(QStringLiteral("System"), QStringLiteral("ProgramTipi"), QStringLiteral("Şube"));
-    QCOMPARE(folder.ReadFile(QStringLiteral("Settings.ini")),
-             QByteArray("; operator notes\r\n[options]\r\nVERIDOSYA2=1\r\nother=x\r\nveriSil=0\r\n\r\n"
-                        "[MySql]\r\nPort=3307\r\n[System]\r\nProgramTipi=\xDE\x75\x62\x65\r\n"));
+    ini.WriteString(QStringLiteral("System"), QStringLiteral("ProgramTipi"),
+                    QStringLiteral("Şube"));
+    QCOMPARE(
+        folder.ReadFile(QStringLiteral("Settings.ini")),
+        QByteArray("; operator notes\r\n[options]\r\nVERIDOSYA2=1\r\nother=x\r\nveriSil=0\r\n\r\n"
+                   "[MySql]\r\nPort=3307\r\n[System]\r\nProgramTipi=\xDE\x75\x62\x65\r\n"));
   }
 
   // A file that is there but cannot be read is not replaced by one holding
@@ -94,9 +118,12 @@ class TestSettings : public QObject {
   void writeRefusedLeavesFileAsItWas_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("setup");
-    QTest::newRow("folder missing") << "nofolder/Settings.ini" << "";
-    QTest::newRow("folder in its place") << "Settings.ini" << "folder";
-    QTest::newRow("file it may not read") << "Settings.ini" << "write-only";
+    QTest::newRow("folder missing") << "nofolder/Settings.ini"
+                                    << "";
+    QTest::newRow("folder in its place") << "Settings.ini"
+                                         << "folder";
+    QTest::newRow("file it may not read") << "Settings.ini"
+                                          << "write-only";
   }
   void writeRefusedLeavesFileAsItWas() {
     QFETCH(QString, name);
@@ -145,8 +172,9 @@ class TestSettings : public QObject {
     TestFolder folder;
     TinyDisk disk(folder.Path(), 64);
     if (!disk.Mounted()) QSKIP(qPrintable(QStringLiteral("no small tmpfs here: ") + disk.Error()));
-    const QByteArray before("[Login]\r\nServer=db1\r\nDatabase=pdks\r\n[MySql]\r\nPort=3307\r\n"
-                            "[Options]\r\nveriDosya2=0\r\nveriSil=1\r\n");
+    const QByteArray before(
+        "[Login]\r\nServer=db1\r\nDatabase=pdks\r\n[MySql]\r\nPort=3307\r\n"
+        "[Options]\r\nveriDosya2=0\r\nveriSil=1\r\n");
     folder.WriteFile(QStringLiteral("Settings.ini"), before);
     QVERIFY(disk.FillLeaving(freeBytes));
     const QString path = folder.File(QStringLiteral("Settings.ini"));
@@ -156,7 +184,8 @@ class TestSettings : public QObject {
     });
     if (written) {
       QCOMPARE(error, QString());
-      QVERIFY(folder.ReadFile(QStringLiteral("Settings.ini")).contains("veriDosya2=1\r\nveriSil=1"));
+      QVERIFY(
+          folder.ReadFile(QStringLiteral("Settings.ini")).contains("veriDosya2=1\r\nveriSil=1"));
     } else {
       QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
       QCOMPARE(folder.ReadFile(QStringLiteral("Settings.ini")), before);
@@ -171,9 +200,12 @@ class TestSettings : public QObject {
     QTest::addColumn<bool>("second");
     QTest::addColumn<bool>("erase");
     QTest::newRow("no file") << QByteArray() << false << false;
-    QTest::newRow("ones") << QByteArray("[Options]\r\nveriDosya2=1\r\nveriSil=1\r\n") << true << true;
-    QTest::newRow("only 1 ticks") << QByteArray("[Options]\r\nveriDosya2=yes\r\nveriSil=true\r\n") << false << false;
-    QTest::newRow("blanks around") << QByteArray("[Options]\r\nveriDosya2 = 1\r\n") << true << false;
+    QTest::newRow("ones") << QByteArray("[Options]\r\nveriDosya2=1\r\nveriSil=1\r\n") << true
+                          << true;
+    QTest::newRow("only 1 ticks") << QByteArray("[Options]\r\nveriDosya2=yes\r\nveriSil=true\r\n")
+                                  << false << false;
+    QTest::newRow("blanks around")
+        << QByteArray("[Options]\r\nveriDosya2 = 1\r\n") << true << false;
   }
   void downloadOptionsAtStart() {
     QFETCH(QByteArray, file);
@@ -211,8 +243,8 @@ class TestSettings : public QObject {
     QVERIFY(QDir(t.Folder.Path()).mkdir(QStringLiteral("Settings.ini")));
     t.Main().Button2->click();
     QCOMPARE(t.Dialogs->Shown.size(), 1);
-    QCOMPARE(t.Dialogs->Shown[0].Text,
-             QStringLiteral("Unable to write to %1.").arg(t.Folder.File(QStringLiteral("Settings.ini"))));
+    QCOMPARE(t.Dialogs->Shown[0].Text, QStringLiteral("Unable to write to %1.")
+                                           .arg(t.Folder.File(QStringLiteral("Settings.ini"))));
     QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
   }
 };

@@ -210,7 +210,9 @@ QString SetTimeOne(TFKAttendObject& Sdk, bool& Ok) {
 
 }  // namespace
 
-QString VersionText() { return QStringLiteral("meridox " MERIDOX_VERSION); }
+QString VersionText() {
+  return QStringLiteral("meridox " MERIDOX_VERSION);
+}
 
 bool IsCommandLine(int argc, char* argv[]) {
   for (int i = 1; i < argc; ++i) {

@@ -13,10 +13,13 @@ class ConsoleDialogs final : public Dialogs {
   int MessageBox(const QString& Text, const QString& Title, int Flags) override {
     Print(Title, Text);
     switch (Flags & 0x0F) {
-      case MB_YESNO: return IDNO;
+      case MB_YESNO:
+        return IDNO;
       case MB_YESNOCANCEL:
-      case MB_OKCANCEL: return IDCANCEL;
-      default: return IDOK;
+      case MB_OKCANCEL:
+        return IDCANCEL;
+      default:
+        return IDOK;
     }
   }
   void ShowMessage(const QString& Text) override { Print(ApplicationTitle(), Text); }
@@ -41,11 +44,17 @@ Dialogs* installed = nullptr;
 
 }  // namespace
 
-Dialogs& Dlg() { return installed ? *installed : *defaultDialogs; }
+Dialogs& Dlg() {
+  return installed ? *installed : *defaultDialogs;
+}
 
-void SetDialogs(Dialogs* Replacement) { installed = Replacement; }
+void SetDialogs(Dialogs* Replacement) {
+  installed = Replacement;
+}
 
-void SetDefaultDialogs(Dialogs* Default) { defaultDialogs = Default ? Default : &consoleDialogs; }
+void SetDefaultDialogs(Dialogs* Default) {
+  defaultDialogs = Default ? Default : &consoleDialogs;
+}
 
 QString ApplicationTitleOf(const QString& ProgramFileName) {
   const QString name = ProgramFileName.section(QLatin1Char('.'), 0, 0);

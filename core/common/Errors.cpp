@@ -32,4 +32,6 @@ int StrToInt(const QString& Text) {
   throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(Text));
 }
 
-int StrToIntDef(const QString& Text, int Default) { return ParseInt(Text).value_or(Default); }
+int StrToIntDef(const QString& Text, int Default) {
+  return ParseInt(Text).value_or(Default);
+}

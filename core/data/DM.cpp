@@ -43,8 +43,8 @@ static bool MayBeDatabase(const QString& FileName) {
 
 void TADOConnection::Open(const QString& FileName) {
   if (!MayBeDatabase(FileName))
-    throw EDatabaseError(QStringLiteral("%1: file is not a database")
-                             .arg(QDir::toNativeSeparators(FileName)));
+    throw EDatabaseError(
+        QStringLiteral("%1: file is not a database").arg(QDir::toNativeSeparators(FileName)));
   ForgetStatements(name_);
   QSqlDatabase db = QSqlDatabase::database(name_, false);
   db.close();
@@ -64,7 +64,9 @@ void TADOConnection::Close() {
   if (db.isValid()) db.close();
 }
 
-bool TADOConnection::Connected() const { return QSqlDatabase::database(name_, false).isOpen(); }
+bool TADOConnection::Connected() const {
+  return QSqlDatabase::database(name_, false).isOpen();
+}
 
 // Each data module gets connection names of its own.
 static QString ConnectionName(const char* Base, int Instance) {

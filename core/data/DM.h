@@ -35,13 +35,13 @@ class TfrmDM : public QObject {
   TADOConnection ADOConnection1;  // Data.mdb: Terminal, tblEnroll
   TADOConnection ADOConnection2;  // Log.mdb: temp
 
-  TDataSet qrycihaz;     // the terminal list; its current row is the selected terminal
+  TDataSet qrycihaz;  // the terminal list; its current row is the selected terminal
   TDataSource DataSource3;
-  TDataSet ADOQuery1;    // one Terminal row: insert, look-up by id, delete
-  TDataSet qryisim;      // the name list over temp
+  TDataSet ADOQuery1;  // one Terminal row: insert, look-up by id, delete
+  TDataSet qryisim;    // the name list over temp
   TDataSource dsisim;
-  TDataSet ADOQuery2;    // clearing of temp and inserts into it
-  TDataSet qry3;         // name updates of temp
+  TDataSet ADOQuery2;  // clearing of temp and inserts into it
+  TDataSet qry3;       // name updates of temp
 
   // ---- Personnel database (the PDKS program's MySQL server, read only) ----
   TMyConnection MyConnection1;  // closed at start; opens with its first query

@@ -1,7 +1,6 @@
 #include "data/DataSet.h"
 
 #include <QHash>
-#include <QHash>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -45,7 +44,9 @@ QHash<QString, std::function<void()>>& Openers() {
 // Only the local files (SQLite) read rows with a hidden rowid and write them
 // back; a server database such as the personnel database is read as its
 // statements say and never written through a dataset.
-bool IsLocalFile(const QSqlDatabase& Db) { return Db.driverName() == QLatin1String("QSQLITE"); }
+bool IsLocalFile(const QSqlDatabase& Db) {
+  return Db.driverName() == QLatin1String("QSQLITE");
+}
 
 // A server's own words name the fault best ("Access denied for user ...");
 // the local files keep the driver's full text.
@@ -66,9 +67,15 @@ void SetConnectionOpener(const QString& ConnectionName, std::function<void()> Op
 
 // ---- TField ----------------------------------------------------------------
 
-QString TField::FieldName() const { return ds_->fields_.at(index_); }
-QVariant TField::Value() const { return ds_->CurrentValue(index_); }
-bool TField::IsNull() const { return Value().isNull(); }
+QString TField::FieldName() const {
+  return ds_->fields_.at(index_);
+}
+QVariant TField::Value() const {
+  return ds_->CurrentValue(index_);
+}
+bool TField::IsNull() const {
+  return Value().isNull();
+}
 
 QString TField::AsString() const {
   const QVariant v = Value();
@@ -84,9 +91,12 @@ int TField::AsInteger() const {
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::UInt:
-    case QMetaType::ULongLong: return v.toInt();
-    case QMetaType::Double: return static_cast<int>(v.toDouble());
-    default: return StrToInt(AsString());
+    case QMetaType::ULongLong:
+      return v.toInt();
+    case QMetaType::Double:
+      return static_cast<int>(v.toDouble());
+    default:
+      return StrToInt(AsString());
   }
 }
 
@@ -96,10 +106,18 @@ QByteArray TField::AsBytes() const {
   return AsString().toLatin1();
 }
 
-void TField::SetAsString(const QString& Value) { SetValue(Value); }
-void TField::SetAsInteger(int Value) { SetValue(Value); }
-void TField::SetAsBytes(const QByteArray& Value) { SetValue(Value); }
-void TField::SetValue(const QVariant& Value) { ds_->SetCurrentValue(index_, Value); }
+void TField::SetAsString(const QString& Value) {
+  SetValue(Value);
+}
+void TField::SetAsInteger(int Value) {
+  SetValue(Value);
+}
+void TField::SetAsBytes(const QByteArray& Value) {
+  SetValue(Value);
+}
+void TField::SetValue(const QVariant& Value) {
+  ds_->SetCurrentValue(index_, Value);
+}
 
 // ---- TDataSet --------------------------------------------------------------
 
@@ -136,7 +154,9 @@ static QHash<QString, QHash<QString, QSqlQuery>>& Statements() {
   return statements;
 }
 
-void ForgetStatements(const QString& Connection) { Statements().remove(Connection); }
+void ForgetStatements(const QString& Connection) {
+  Statements().remove(Connection);
+}
 
 static QSqlQuery Run(const QString& Connection, const QString& Text, const QVariantList& Params,
                      QString& Error) {
@@ -293,9 +313,13 @@ void TDataSet::MoveTo(int Row, bool AtBof, bool AtEof) {
   if (moved) Scrolled();
 }
 
-void TDataSet::First() { MoveTo(0, true, false); }
+void TDataSet::First() {
+  MoveTo(0, true, false);
+}
 
-void TDataSet::Last() { MoveTo(rows_.size() - 1, false, true); }
+void TDataSet::Last() {
+  MoveTo(rows_.size() - 1, false, true);
+}
 
 void TDataSet::Next() {
   CheckActive();
@@ -317,7 +341,9 @@ void TDataSet::Prior() {
   }
 }
 
-void TDataSet::SetRecNo(int Row) { MoveTo(Row, false, false); }
+void TDataSet::SetRecNo(int Row) {
+  MoveTo(Row, false, false);
+}
 
 TDataSet::TBookmark TDataSet::GetBookmark() const {
   if (rowIdColumn_ < 0 || recNo_ < 0) return 0;
@@ -371,7 +397,8 @@ void TDataSet::SetCurrentValue(int Index, const QVariant& Value) {
 void TDataSet::Insert() {
   CheckActive();
   CheckBrowse();
-  if (table_.isEmpty() || rowIdColumn_ < 0) Fail(QStringLiteral("Cannot modify a read-only dataset"));
+  if (table_.isEmpty() || rowIdColumn_ < 0)
+    Fail(QStringLiteral("Cannot modify a read-only dataset"));
   buffer_ = QVector<QVariant>(fields_.size() + 1);
   modified_ = QVector<bool>(fields_.size(), false);
   insertAt_ = recNo_ < 0 ? 0 : recNo_;
@@ -386,7 +413,8 @@ void TDataSet::Append() {
 void TDataSet::Edit() {
   CheckActive();
   if (state_ == TState::Edit || state_ == TState::Insert) return;
-  if (table_.isEmpty() || rowIdColumn_ < 0) Fail(QStringLiteral("Cannot modify a read-only dataset"));
+  if (table_.isEmpty() || rowIdColumn_ < 0)
+    Fail(QStringLiteral("Cannot modify a read-only dataset"));
   if (recNo_ < 0) Fail(QStringLiteral("Cannot perform this operation on an empty dataset"));
   buffer_ = rows_[recNo_];
   modified_ = QVector<bool>(fields_.size(), false);
@@ -402,9 +430,10 @@ void TDataSet::Cancel() {
 
 void TDataSet::ReadRow(qint64 RowId, QVector<QVariant>& Into) {
   QString error;
-  QSqlQuery q = Run(connection_, QStringLiteral("SELECT * FROM ") + Quoted(table_) +
-                                     QStringLiteral(" WHERE rowid=?"),
-                    {RowId}, error);
+  QSqlQuery q =
+      Run(connection_,
+          QStringLiteral("SELECT * FROM ") + Quoted(table_) + QStringLiteral(" WHERE rowid=?"),
+          {RowId}, error);
   if (!error.isEmpty()) Fail(error);
   TScopeExit finish([&q] { q.finish(); });
   if (!q.next()) return;
@@ -495,9 +524,11 @@ void TDataSet::Delete() {
   }
   Cancel();
   if (recNo_ < 0) Fail(QStringLiteral("Cannot perform this operation on an empty dataset"));
-  if (table_.isEmpty() || rowIdColumn_ < 0) Fail(QStringLiteral("Cannot modify a read-only dataset"));
+  if (table_.isEmpty() || rowIdColumn_ < 0)
+    Fail(QStringLiteral("Cannot modify a read-only dataset"));
   QString error;
-  Run(connection_, QStringLiteral("DELETE FROM ") + Quoted(table_) + QStringLiteral(" WHERE rowid=?"),
+  Run(connection_,
+      QStringLiteral("DELETE FROM ") + Quoted(table_) + QStringLiteral(" WHERE rowid=?"),
       {rows_[recNo_][rowIdColumn_]}, error);
   if (!error.isEmpty()) Fail(error);
   rows_.removeAt(recNo_);

@@ -58,7 +58,7 @@ class TDataSet : public QObject {
   const QString& SQL() const { return sql_; }
   void SetSQL(const QString& Statement, const QVariantList& Params = {});
 
-  void Open();     // runs the statement, reads all rows, goes to the first
+  void Open();  // runs the statement, reads all rows, goes to the first
   void Close();
   void ExecSQL();  // runs the statement for its effect; returns nothing
   void Requery();  // runs the same statement again; back on the first row
@@ -143,15 +143,15 @@ class TDataSet : public QObject {
   QString connection_;
   QString sql_;
   QVariantList params_;
-  QString table_;          // single table the statement reads, when known
-  QStringList fields_;     // visible columns
-  int rowIdColumn_ = -1;   // hidden column holding the table's rowid
+  QString table_;         // single table the statement reads, when known
+  QStringList fields_;    // visible columns
+  int rowIdColumn_ = -1;  // hidden column holding the table's rowid
   QVector<QVector<QVariant>> rows_;
   int recNo_ = -1;
   bool eof_ = true;
   bool bof_ = true;
   TState state_ = TState::Inactive;
-  QVector<QVariant> buffer_;       // row being inserted or edited
+  QVector<QVariant> buffer_;  // row being inserted or edited
   QVector<bool> modified_;
   int insertAt_ = -1;
   QStringList updateKey_;

@@ -89,7 +89,8 @@ QString TIniFile::ReadString(const QString& Section, const QString& Key,
     if (!IsKeyLine(lines[i], Key)) continue;
     QString value = lines[i].mid(lines[i].indexOf(QLatin1Char('=')) + 1).trimmed();
     // A value in matching quotes is read without them.
-    if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+    if (value.size() >= 2 &&
+        (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
         value.back() == value.front())
       value = value.mid(1, value.size() - 2);
     return value.left(kMaxValue);

@@ -24,13 +24,16 @@ bool InTransaction(const QSqlDatabase& Db) {
 
 TTransaction::TTransaction(QString ConnectionName) : connection_(std::move(ConnectionName)) {
   QSqlDatabase db = QSqlDatabase::database(connection_, false);
-  if (!db.isOpen()) throw EDatabaseError(QStringLiteral("Operation is not allowed when the object is closed"));
+  if (!db.isOpen())
+    throw EDatabaseError(QStringLiteral("Operation is not allowed when the object is closed"));
   if (!db.transaction()) throw EDatabaseError(db.lastError().text());
   open_ = true;
   CheckActive();
 }
 
-TTransaction::~TTransaction() { Rollback(); }
+TTransaction::~TTransaction() {
+  Rollback();
+}
 
 void TTransaction::CheckActive() {
   if (!open_) throw EDatabaseError(QStringLiteral("No transaction is active"));

@@ -1,9 +1,9 @@
 #include "data/TurkishText.h"
 
+#include <sqlite3.h>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QVariant>
-#include <sqlite3.h>
 
 #include "common/Errors.h"
 
@@ -15,12 +15,21 @@ const QString kAlphabet = QStringLiteral("abcçdefgğhıijklmnoöpqrsştuüvwxyz
 
 QChar Fold(QChar C) {
   switch (C.unicode()) {
-    case u'I': return QChar(u'ı');
-    case 0x0130: return QChar(u'i');  // İ
-    case u'â': case u'Â': return QChar(u'a');
-    case u'î': case u'Î': return QChar(u'i');
-    case u'û': case u'Û': return QChar(u'u');
-    default: return C.toLower();
+    case u'I':
+      return QChar(u'ı');
+    case 0x0130:
+      return QChar(u'i');  // İ
+    case u'â':
+    case u'Â':
+      return QChar(u'a');
+    case u'î':
+    case u'Î':
+      return QChar(u'i');
+    case u'û':
+    case u'Û':
+      return QChar(u'u');
+    default:
+      return C.toLower();
   }
 }
 
@@ -118,8 +127,10 @@ void RegisterTurkishText(QSqlDatabase& Database) {
     throw EDatabaseError(QStringLiteral("Turkish text order needs an SQLite connection"));
   sqlite3* db = *static_cast<sqlite3* const*>(handle.data());
   const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-  if (sqlite3_create_collation(db, kTurkishCollation, SQLITE_UTF8, nullptr, &Collate) != SQLITE_OK ||
-      sqlite3_create_function(db, "like", 2, flags, nullptr, &Like, nullptr, nullptr) != SQLITE_OK ||
+  if (sqlite3_create_collation(db, kTurkishCollation, SQLITE_UTF8, nullptr, &Collate) !=
+          SQLITE_OK ||
+      sqlite3_create_function(db, "like", 2, flags, nullptr, &Like, nullptr, nullptr) !=
+          SQLITE_OK ||
       sqlite3_create_function(db, "like", 3, flags, nullptr, &Like, nullptr, nullptr) != SQLITE_OK)
     throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
 }

@@ -11,9 +11,10 @@ int TemplateSize(int BackupNumber) {
 
 const QStringList& BackupNumberNames() {
   static const QStringList names = {
-      QStringLiteral("Fp-0"), QStringLiteral("Fp-1"), QStringLiteral("Fp-2"), QStringLiteral("Fp-3"),
-      QStringLiteral("Fp-4"), QStringLiteral("Fp-5"), QStringLiteral("Fp-6"), QStringLiteral("Fp-7"),
-      QStringLiteral("Fp-8"), QStringLiteral("Fp-9"), QStringLiteral("Pass"), QStringLiteral("Card"),
+      QStringLiteral("Fp-0"), QStringLiteral("Fp-1"), QStringLiteral("Fp-2"),
+      QStringLiteral("Fp-3"), QStringLiteral("Fp-4"), QStringLiteral("Fp-5"),
+      QStringLiteral("Fp-6"), QStringLiteral("Fp-7"), QStringLiteral("Fp-8"),
+      QStringLiteral("Fp-9"), QStringLiteral("Pass"), QStringLiteral("Card"),
       QStringLiteral("Face"), QStringLiteral("Vein")};
   return names;
 }

@@ -90,9 +90,9 @@ void RestoreUserEnrollData(TFKAttendObject& Sdk, TDataSet& List, TDataSet& PerUs
     bool send = true;
     while (!LoadEnrollRecord(PerUser, report, r)) {
       failures.Add(kConvError);
-      const int answer = Dlg().MessageBox(kConvError + QStringLiteral(": Continue ?"),
-                                          QStringLiteral("ConvShToArm"),
-                                          MB_YESNOCANCEL | MB_ICONQUESTION);
+      const int answer =
+          Dlg().MessageBox(kConvError + QStringLiteral(": Continue ?"),
+                           QStringLiteral("ConvShToArm"), MB_YESNOCANCEL | MB_ICONQUESTION);
       if (answer == IDYES) continue;
       if (answer == IDNO) {
         send = false;

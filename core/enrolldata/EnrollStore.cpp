@@ -19,12 +19,14 @@ QString ProgressLine(int EnrollNumber, int BackupNumber, int Count) {
       .arg(Count);
 }
 
-QString EmptyListText() { return QStringLiteral("Listede kayıt yok"); }
+QString EmptyListText() {
+  return QStringLiteral("Listede kayıt yok");
+}
 
 void StoreEnrollRecord(TEnrollStore& S, int EnrollNumber, int BackupNumber, int Privilege,
                        const QString& Name) {
-  const QString pair = ZeroFill(QString::number(EnrollNumber), 4) + QLatin1Char('-') +
-                       QString::number(BackupNumber);
+  const QString pair =
+      ZeroFill(QString::number(EnrollNumber), 4) + QLatin1Char('-') + QString::number(BackupNumber);
   try {
     S.Scratch.OpenSQL(QStringLiteral("SELECT COUNT(1) FROM tblEnroll WHERE EnrollNumber=? AND "
                                      "FingerNumber=?"),

@@ -34,11 +34,14 @@ TLoadOutcome LoadWithQuestion(TDataSet& Rows, TEnrollReport& Report, EnrollRecor
     Record.EnrollNumber = 0;
     Record.BackupNumber = 0;
     if (LoadEnrollRecord(Rows, Report, Record)) return TLoadOutcome::Loaded;
-    switch (Dlg().MessageBox(QStringLiteral("Conv Error: Continue ?"), QStringLiteral("ConvShToArm"),
-                             MB_YESNOCANCEL | MB_ICONQUESTION)) {
-      case IDYES: continue;
-      case IDNO: return TLoadOutcome::Zero;
-      default: return TLoadOutcome::PassOver;
+    switch (Dlg().MessageBox(QStringLiteral("Conv Error: Continue ?"),
+                             QStringLiteral("ConvShToArm"), MB_YESNOCANCEL | MB_ICONQUESTION)) {
+      case IDYES:
+        continue;
+      case IDNO:
+        return TLoadOutcome::Zero;
+      default:
+        return TLoadOutcome::PassOver;
     }
   }
 }

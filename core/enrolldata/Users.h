@@ -27,10 +27,10 @@ enum class TUserCommand { Enable, Disable, MakeAdmin, MakeUser };
 // loaded as the working record (LoadEnrollRecord), the terminal disabled,
 // the command sent with the row's backup number, and the status line set to
 // "Success!" or "error". The terminal is enabled once at the end, on every
-// path, connecting once more when the connection was lost. A terminal that cannot be disabled ends the walk with "No Device";
-// when any row was refused the line ends as "error". A row that cannot be
-// loaded asks "Conv Error: Continue ?": Yes loads it again, No sends with
-// numbers 0, Cancel passes it over. An empty list is said on the status
-// line and nothing is sent. Pending window messages run between rows.
+// path, connecting once more when the connection was lost. A terminal that cannot be disabled ends
+// the walk with "No Device"; when any row was refused the line ends as "error". A row that cannot
+// be loaded asks "Conv Error: Continue ?": Yes loads it again, No sends with numbers 0, Cancel
+// passes it over. An empty list is said on the status line and nothing is sent. Pending window
+// messages run between rows.
 void RunUserCommand(TFKAttendObject& Sdk, TDataSet& List, TDataSet& Rows, TUserCommand Command,
                     TEnrollReport& Report);

@@ -45,15 +45,21 @@ class LibraryLoader final : public SdkLoader {
 
 }  // namespace
 
-const char* SlotName(FKSlot Slot) { return kSlots[static_cast<int>(Slot)].name; }
-SdkLibrary SlotLibrary(FKSlot Slot) { return kSlots[static_cast<int>(Slot)].library; }
+const char* SlotName(FKSlot Slot) {
+  return kSlots[static_cast<int>(Slot)].name;
+}
+SdkLibrary SlotLibrary(FKSlot Slot) {
+  return kSlots[static_cast<int>(Slot)].library;
+}
 
 std::unique_ptr<SdkLoader> MakeLibraryLoader(const QString& FirstName, const QString& SecondName) {
   return std::make_unique<LibraryLoader>(FirstName, SecondName);
 }
 
 static SdkLoaderFactory loaderFactory = nullptr;
-void SetSdkLoaderFactory(SdkLoaderFactory Factory) { loaderFactory = Factory; }
+void SetSdkLoaderFactory(SdkLoaderFactory Factory) {
+  loaderFactory = Factory;
+}
 std::unique_ptr<SdkLoader> MakeSdkLoader(const QStringList& ProgramFolders) {
   if (loaderFactory) return loaderFactory();
   QStringList folders;
@@ -65,24 +71,42 @@ std::unique_ptr<SdkLoader> MakeSdkLoader(const QStringList& ProgramFolders) {
 
 QString ResultText(int Code) {
   switch (Code) {
-    case 1: return QStringLiteral("Successful");
-    case 0: return QStringLiteral("No support");
-    case -1: return QStringLiteral("Unknown error");
-    case -2: return QStringLiteral("No Open Comm");
-    case -3: return QStringLiteral("Write Error");
-    case -4: return QStringLiteral("Read Error");
-    case -5: return QStringLiteral("Parameter Error");
-    case -6: return QStringLiteral("execution of command failed.");
-    case -7: return QStringLiteral("End of data array");
-    case -8: return QStringLiteral("None of data array");
-    case -9: return QStringLiteral("Memory Allocating Error");
-    case -10: return QStringLiteral("mistake password");
-    case -11: return QStringLiteral("full enrolldata & can`t put enrolldata");
-    case -12: return QStringLiteral("this ID is already  existed.");
-    case -14: return QStringLiteral("full manager & can`t put manager");
-    case -15: return QStringLiteral("mistake fp data version.");
-    case -16: return QStringLiteral("mistake logdata In/Out mode.");
-    default: return QStringLiteral("Unknown");
+    case 1:
+      return QStringLiteral("Successful");
+    case 0:
+      return QStringLiteral("No support");
+    case -1:
+      return QStringLiteral("Unknown error");
+    case -2:
+      return QStringLiteral("No Open Comm");
+    case -3:
+      return QStringLiteral("Write Error");
+    case -4:
+      return QStringLiteral("Read Error");
+    case -5:
+      return QStringLiteral("Parameter Error");
+    case -6:
+      return QStringLiteral("execution of command failed.");
+    case -7:
+      return QStringLiteral("End of data array");
+    case -8:
+      return QStringLiteral("None of data array");
+    case -9:
+      return QStringLiteral("Memory Allocating Error");
+    case -10:
+      return QStringLiteral("mistake password");
+    case -11:
+      return QStringLiteral("full enrolldata & can`t put enrolldata");
+    case -12:
+      return QStringLiteral("this ID is already  existed.");
+    case -14:
+      return QStringLiteral("full manager & can`t put manager");
+    case -15:
+      return QStringLiteral("mistake fp data version.");
+    case -16:
+      return QStringLiteral("mistake logdata In/Out mode.");
+    default:
+      return QStringLiteral("Unknown");
   }
 }
 
@@ -205,8 +229,8 @@ bool TFKAttendObject::FK_GetEnrollData(int EnrollNumber, int BackupNumber, int& 
 
 bool TFKAttendObject::FK_PutEnrollData(int EnrollNumber, int BackupNumber, int Privilege,
                                        unsigned char* EnrollData, int PasswordValue) {
-  return Invoke<FK_PutEnrollData_t>(FKSlot::FK_PutEnrollData, EnrollNumber, BackupNumber,
-                                    Privilege, EnrollData, PasswordValue);
+  return Invoke<FK_PutEnrollData_t>(FKSlot::FK_PutEnrollData, EnrollNumber, BackupNumber, Privilege,
+                                    EnrollData, PasswordValue);
 }
 
 bool TFKAttendObject::FK_SaveEnrollData() {
@@ -274,8 +298,8 @@ bool TFKAttendObject::FK_IsSupportedEnrollData(int BackupNumber, bool& Supported
   Supported = false;
   int supported = 0;
   if (!Slot(FKSlot::FK_IsSupportedEnrollData)) return false;
-  const bool ok =
-      Invoke<FK_IsSupportedEnrollData_t>(FKSlot::FK_IsSupportedEnrollData, BackupNumber, &supported);
+  const bool ok = Invoke<FK_IsSupportedEnrollData_t>(FKSlot::FK_IsSupportedEnrollData, BackupNumber,
+                                                     &supported);
   Supported = supported != 0;
   return ok;
 }

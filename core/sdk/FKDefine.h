@@ -57,8 +57,9 @@ class SdkLoader {
 // Loads the two libraries by name through the platform's library search:
 // libFK623Attend.so and libFKAttend.so here, FK623Attend.dll and
 // FKAttend.dll on Windows.
-std::unique_ptr<SdkLoader> MakeLibraryLoader(const QString& FirstName = QStringLiteral("FK623Attend"),
-                                             const QString& SecondName = QStringLiteral("FKAttend"));
+std::unique_ptr<SdkLoader> MakeLibraryLoader(
+    const QString& FirstName = QStringLiteral("FK623Attend"),
+    const QString& SecondName = QStringLiteral("FKAttend"));
 
 // The loader a new binding uses, unless a test installed a factory of its own
 // (nullptr restores the default): the vendor's Windows libraries through

@@ -35,9 +35,7 @@
 //                 FK_USER_NAME_BUFFER bytes the entry point may fill or
 //                 replace with a pointer of its own
 #define FK_ENTRY_POINT_TABLE(M, X)                                                                 \
-  M(X, FK_ConnectUSB, A, CALLED,                                                                   \
-    (int MachineNumber),                                                                           \
-    (In))                                                                                          \
+  M(X, FK_ConnectUSB, A, CALLED, (int MachineNumber), (In))                                        \
   M(X, FK_ConnectComm, A, CALLED,                                                                  \
     (int MachineNumber, int Port, int BaudRate, const char* CommText, int CommOption,              \
      int Timeout),                                                                                 \
@@ -46,21 +44,13 @@
     (int MachineNumber, const char* IpAddress, int TcpPort, int Timeout, int NetOption,            \
      int NetPassword),                                                                             \
     (In, Text, In, In, In, In))                                                                    \
-  M(X, FK_DisConnect, A, CALLED,                                                                   \
-    (int Handle),                                                                                  \
-    (Handle))                                                                                      \
-  M(X, FK_EnableDevice, A, CALLED,                                                                 \
-    (int Handle, int EnableFlag),                                                                  \
-    (Handle, In))                                                                                  \
+  M(X, FK_DisConnect, A, CALLED, (int Handle), (Handle))                                           \
+  M(X, FK_EnableDevice, A, CALLED, (int Handle, int EnableFlag), (Handle, In))                     \
   M(X, FK_PowerOnAllDevice, A, LISTED, (), ())                                                     \
   M(X, FK_PowerOffDevice, A, LISTED, (), ())                                                       \
   M(X, FK_GetDeviceStatus, A, LISTED, (), ())                                                      \
-  M(X, FK_GetDeviceTime, A, CALLED,                                                                \
-    (int Handle, double* DateTime),                                                                \
-    (Handle, DateOut))                                                                             \
-  M(X, FK_SetDeviceTime, A, CALLED,                                                                \
-    (int Handle, double DateTime),                                                                 \
-    (Handle, Date))                                                                                \
+  M(X, FK_GetDeviceTime, A, CALLED, (int Handle, double* DateTime), (Handle, DateOut))             \
+  M(X, FK_SetDeviceTime, A, CALLED, (int Handle, double DateTime), (Handle, Date))                 \
   M(X, FK_GetDeviceInfo, A, LISTED, (), ())                                                        \
   M(X, FK_SetDeviceInfo, A, LISTED, (), ())                                                        \
   M(X, FK_GetProductData, A, LISTED, (), ())                                                       \
@@ -69,37 +59,28 @@
   M(X, FK_GetSuperLogData, A, LISTED, (), ())                                                      \
   M(X, FK_GetSuperLogData_1, A, LISTED, (), ())                                                    \
   M(X, FK_EmptySuperLogData, A, LISTED, (), ())                                                    \
-  M(X, FK_LoadGeneralLogData, A, CALLED,                                                           \
-    (int Handle, int ReadMark),                                                                    \
-    (Handle, In))                                                                                  \
+  M(X, FK_LoadGeneralLogData, A, CALLED, (int Handle, int ReadMark), (Handle, In))                 \
   M(X, FK_USBLoadGeneralLogDataFromFile, A, LISTED, (), ())                                        \
   M(X, FK_GetGeneralLogData, A, LISTED, (), ())                                                    \
   M(X, FK_GetGeneralLogData_1, A, WALK,                                                            \
     (int Handle, int* EnrollNumber, int* VerifyMode, int* InOutMode, int* Year, int* Month,        \
      int* Day, int* Hour, int* Minute, int* Second),                                               \
     (Handle, Out, Out, Out, Out, Out, Out, Out, Out, Out))                                         \
-  M(X, FK_EmptyGeneralLogData, A, CALLED,                                                          \
-    (int Handle),                                                                                  \
-    (Handle))                                                                                      \
-  M(X, FK_GetBellTime, A, CALLED,                                                                  \
-    (int Handle, int* BellCount, unsigned char* BellBlock),                                        \
+  M(X, FK_EmptyGeneralLogData, A, CALLED, (int Handle), (Handle))                                  \
+  M(X, FK_GetBellTime, A, CALLED, (int Handle, int* BellCount, unsigned char* BellBlock),          \
     (Handle, Out, BlockOut<FK_BELL_BLOCK_SIZE>))                                                   \
-  M(X, FK_SetBellTime, A, CALLED,                                                                  \
-    (int Handle, int BellCount, unsigned char* BellBlock),                                         \
+  M(X, FK_SetBellTime, A, CALLED, (int Handle, int BellCount, unsigned char* BellBlock),           \
     (Handle, In, BlockIn<FK_BELL_BLOCK_SIZE>))                                                     \
   M(X, FK_GetEnrollData, A, CALLED,                                                                \
-    (int Handle, int EnrollNumber, int BackupNumber, int* Privilege,                               \
-     unsigned char* EnrollData, int* PasswordValue),                                               \
+    (int Handle, int EnrollNumber, int BackupNumber, int* Privilege, unsigned char* EnrollData,    \
+     int* PasswordValue),                                                                          \
     (Handle, In, In, Out, TemplateOut<2>, Out))                                                    \
   M(X, FK_PutEnrollData, A, CALLED,                                                                \
-    (int Handle, int EnrollNumber, int BackupNumber, int Privilege,                                \
-     unsigned char* EnrollData, int PasswordValue),                                                \
+    (int Handle, int EnrollNumber, int BackupNumber, int Privilege, unsigned char* EnrollData,     \
+     int PasswordValue),                                                                           \
     (Handle, In, In, In, TemplateIn<2>, In))                                                       \
-  M(X, FK_SaveEnrollData, A, CALLED,                                                               \
-    (int Handle),                                                                                  \
-    (Handle))                                                                                      \
-  M(X, FK_DeleteEnrollData, A, CALLED,                                                             \
-    (int Handle, int EnrollNumber, int BackupNumber),                                              \
+  M(X, FK_SaveEnrollData, A, CALLED, (int Handle), (Handle))                                       \
+  M(X, FK_DeleteEnrollData, A, CALLED, (int Handle, int EnrollNumber, int BackupNumber),           \
     (Handle, In, In))                                                                              \
   M(X, FK_SetUSBModel, A, LISTED, (), ())                                                          \
   M(X, FK_SetUDiskFileFKModel, B, LISTED, (), ())                                                  \
@@ -112,33 +93,21 @@
   M(X, FK_USBWriteAllEnrollDataToFile_Color, A, LISTED, (), ())                                    \
   M(X, FK_USBGetOneEnrollData_Color, A, LISTED, (), ())                                            \
   M(X, FK_USBSetOneEnrollData_Color, A, LISTED, (), ())                                            \
-  M(X, FK_EnableUser, A, CALLED,                                                                   \
-    (int Handle, int EnrollNumber, int BackupNumber, int EnableFlag),                              \
+  M(X, FK_EnableUser, A, CALLED, (int Handle, int EnrollNumber, int BackupNumber, int EnableFlag), \
     (Handle, In, In, In))                                                                          \
   M(X, FK_ModifyPrivilege, A, CALLED,                                                              \
-    (int Handle, int EnrollNumber, int BackupNumber, int Privilege),                               \
-    (Handle, In, In, In))                                                                          \
-  M(X, FK_BenumbAllManager, A, CALLED,                                                             \
-    (int Handle),                                                                                  \
-    (Handle))                                                                                      \
-  M(X, FK_ReadAllUserID, A, CALLED,                                                                \
-    (int Handle),                                                                                  \
-    (Handle))                                                                                      \
+    (int Handle, int EnrollNumber, int BackupNumber, int Privilege), (Handle, In, In, In))         \
+  M(X, FK_BenumbAllManager, A, CALLED, (int Handle), (Handle))                                     \
+  M(X, FK_ReadAllUserID, A, CALLED, (int Handle), (Handle))                                        \
   M(X, FK_GetAllUserID, A, WALK,                                                                   \
     (int Handle, int* EnrollNumber, int* BackupNumber, int* Privilege, int* EnableFlag),           \
     (Handle, Out, Out, Out, Out))                                                                  \
-  M(X, FK_EmptyEnrollData, A, CALLED,                                                              \
-    (int Handle),                                                                                  \
-    (Handle))                                                                                      \
-  M(X, FK_ClearKeeperData, A, CALLED,                                                              \
-    (int Handle),                                                                                  \
-    (Handle))                                                                                      \
+  M(X, FK_EmptyEnrollData, A, CALLED, (int Handle), (Handle))                                      \
+  M(X, FK_ClearKeeperData, A, CALLED, (int Handle), (Handle))                                      \
   M(X, FK_SetFontName, A, LISTED, (), ())                                                          \
-  M(X, FK_GetUserName, A, CALLED,                                                                  \
-    (int Handle, int EnrollNumber, char** UserName),                                               \
+  M(X, FK_GetUserName, A, CALLED, (int Handle, int EnrollNumber, char** UserName),                 \
     (Handle, In, NameOut))                                                                         \
-  M(X, FK_SetUserName, A, CALLED,                                                                  \
-    (int Handle, int EnrollNumber, const char* UserName),                                          \
+  M(X, FK_SetUserName, A, CALLED, (int Handle, int EnrollNumber, const char* UserName),            \
     (Handle, In, Text))                                                                            \
   M(X, FK_GetNewsMessage, A, LISTED, (), ())                                                       \
   M(X, FK_SetNewsMessage, A, LISTED, (), ())                                                       \
@@ -177,8 +146,7 @@
   M(X, FK_SetEnrollPhoto, A, LISTED, (), ())                                                       \
   M(X, FK_DeleteEnrollPhoto, A, LISTED, (), ())                                                    \
   M(X, FK_GetLogPhoto, A, LISTED, (), ())                                                          \
-  M(X, FK_IsSupportedEnrollData, A, CALLED,                                                        \
-    (int Handle, int BackupNumber, int* Supported),                                                \
+  M(X, FK_IsSupportedEnrollData, A, CALLED, (int Handle, int BackupNumber, int* Supported),        \
     (Handle, In, Out))
 
 // The plain lists, for code that needs no more than they give:
@@ -196,7 +164,7 @@
 #define FK_ENTRY_POINTS_FULL(X) FK_ENTRY_POINT_TABLE(FK_FULL_ROW, X)
 
 // Function-pointer types, e.g. FK_GetEnrollData_t.
-#define FK_DECLARE_TYPE(name, params) typedef int(FK_API* name##_t) params;
+#define FK_DECLARE_TYPE(name, params) typedef int(FK_API * name##_t) params;
 FK_CALLED_ENTRY_POINTS(FK_DECLARE_TYPE)
 #undef FK_DECLARE_TYPE
 
@@ -208,9 +176,13 @@ constexpr int FK_USER_NAME_BUFFER = 256;
 constexpr int FK_TemplateSize(int BackupNumber) {
   switch (BackupNumber) {
     case 10:
-    case 11: return 40;
-    case 12: return 20080;
-    case 20: return 3080;
-    default: return 1680;
+    case 11:
+      return 40;
+    case 12:
+      return 20080;
+    case 20:
+      return 3080;
+    default:
+      return 1680;
   }
 }

@@ -23,11 +23,11 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace fkwire {
 
-constexpr uint32_t kMagic = 0x31484B46;    // "FKH1"
-constexpr uint32_t kMaxFrame = 1u << 22;   // far above the largest call (a face template)
-constexpr uint32_t kMaxText = 1u << 16;    // a text the host reads at a pointer of the library's
-constexpr uint8_t kCall = 1;               // one call
-constexpr uint8_t kWalk = 2;               // a walk step called up to N times
+constexpr uint32_t kMagic = 0x31484B46;   // "FKH1"
+constexpr uint32_t kMaxFrame = 1u << 22;  // far above the largest call (a face template)
+constexpr uint32_t kMaxText = 1u << 16;   // a text the host reads at a pointer of the library's
+constexpr uint8_t kCall = 1;              // one call
+constexpr uint8_t kWalk = 2;              // a walk step called up to N times
 // The bridge makes the calls of a walk step ahead in windows of this many
 // (only the calls that load, empty or end a walk drop what is left of one).
 // Each window starts only when the program has taken every answer of the
@@ -49,7 +49,8 @@ enum Slot : int {
 // a host built from another revision of the list is refused.
 constexpr uint32_t ListHash() {
   constexpr const char* rows[] = {
-#define FKW_ROW(name, library, use, params, kinds) #name " " #library " " #use " " #params " " #kinds,
+#define FKW_ROW(name, library, use, params, kinds) \
+#name " " #library " " #use " " #params " " #kinds,
       FK_ENTRY_POINTS_FULL(FKW_ROW)
 #undef FKW_ROW
   };
@@ -98,10 +99,26 @@ class Reader {
   Reader(const char* p, size_t n) : p_(p), left_(n) {}
   bool Ok() const { return ok_; }
   size_t Left() const { return left_; }
-  uint8_t U8() { uint8_t v = 0; Copy(&v, 1); return v; }
-  int32_t I32() { int32_t v = 0; Copy(&v, 4); return v; }
-  uint32_t U32() { uint32_t v = 0; Copy(&v, 4); return v; }
-  double F64() { double v = 0; Copy(&v, 8); return v; }
+  uint8_t U8() {
+    uint8_t v = 0;
+    Copy(&v, 1);
+    return v;
+  }
+  int32_t I32() {
+    int32_t v = 0;
+    Copy(&v, 4);
+    return v;
+  }
+  uint32_t U32() {
+    uint32_t v = 0;
+    Copy(&v, 4);
+    return v;
+  }
+  double F64() {
+    double v = 0;
+    Copy(&v, 8);
+    return v;
+  }
   // n bytes in place; nullptr when fewer are left.
   const char* Raw(size_t n) {
     if (!ok_ || n > left_) {
@@ -139,11 +156,20 @@ struct Handle {
   using type = int;
   static constexpr bool IsHandle = true;
   template <class All>
-  static void Send(Writer& w, type v, const All&) { w.I32(v); }
+  static void Send(Writer& w, type v, const All&) {
+    w.I32(v);
+  }
   template <class All>
-  static bool Receive(Reader&, type, const All&, CallerKeep&) { return true; }
-  struct Held { int32_t v = 0; };
-  static bool Take(Reader& r, Held& h) { h.v = r.I32(); return r.Ok(); }
+  static bool Receive(Reader&, type, const All&, CallerKeep&) {
+    return true;
+  }
+  struct Held {
+    int32_t v = 0;
+  };
+  static bool Take(Reader& r, Held& h) {
+    h.v = r.I32();
+    return r.Ok();
+  }
   static type Arg(Held& h) { return h.v; }
   static void Give(Writer&, const Held&) {}
 };
@@ -156,11 +182,20 @@ struct Date {
   using type = double;
   static constexpr bool IsHandle = false;
   template <class All>
-  static void Send(Writer& w, type v, const All&) { w.F64(v); }
+  static void Send(Writer& w, type v, const All&) {
+    w.F64(v);
+  }
   template <class All>
-  static bool Receive(Reader&, type, const All&, CallerKeep&) { return true; }
-  struct Held { double v = 0; };
-  static bool Take(Reader& r, Held& h) { h.v = r.F64(); return r.Ok(); }
+  static bool Receive(Reader&, type, const All&, CallerKeep&) {
+    return true;
+  }
+  struct Held {
+    double v = 0;
+  };
+  static bool Take(Reader& r, Held& h) {
+    h.v = r.F64();
+    return r.Ok();
+  }
   static type Arg(Held& h) { return h.v; }
   static void Give(Writer&, const Held&) {}
 };
@@ -175,7 +210,9 @@ struct Text {
     if (v) w.Bytes(v, std::strlen(v));
   }
   template <class All>
-  static bool Receive(Reader&, type, const All&, CallerKeep&) { return true; }
+  static bool Receive(Reader&, type, const All&, CallerKeep&) {
+    return true;
+  }
   struct Held {
     bool present = false;
     std::string text;
@@ -281,13 +318,17 @@ struct Buffer {
 template <int N>
 struct FixedSize {
   template <class All>
-  static int Of(const All&) { return N; }
+  static int Of(const All&) {
+    return N;
+  }
 };
 // FK_TemplateSize of the backup number in argument I.
 template <int I>
 struct TemplateSizeOf {
   template <class All>
-  static int Of(const All& all) { return FK_TemplateSize(std::get<I>(all)); }
+  static int Of(const All& all) {
+    return FK_TemplateSize(std::get<I>(all));
+  }
 };
 
 template <int N>

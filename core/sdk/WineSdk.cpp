@@ -48,22 +48,28 @@ QString HostName(int Machine) {
 }
 
 QString InstallCommand(int Machine) {
-  return Machine == kMachineI386
-             ? QStringLiteral("dpkg --add-architecture i386 && apt-get update && "
-                              "apt-get install wine wine32")
-             : QStringLiteral("apt-get install wine wine64");
+  return Machine == kMachineI386 ? QStringLiteral(
+                                       "dpkg --add-architecture i386 && apt-get update && "
+                                       "apt-get install wine wine32")
+                                 : QStringLiteral("apt-get install wine wine64");
 }
 
 // What a Windows error code of LoadLibrary means for the operator.
 QString LoadErrorText(int Code) {
   switch (Code) {
     case 2:
-    case 3: return QStringLiteral("dosya bulunamadı");
-    case 5: return QStringLiteral("dosyaya erişim izni yok");
-    case 126: return QStringLiteral("gerektirdiği başka bir kitaplık bulunamadı");
-    case 193: return QStringLiteral("bozuk ya da başka bir makine türü için");
-    case 1114: return QStringLiteral("kitaplığın kendi başlangıcı başarısız oldu");
-    default: return QStringLiteral("Windows hata kodu %1").arg(Code);
+    case 3:
+      return QStringLiteral("dosya bulunamadı");
+    case 5:
+      return QStringLiteral("dosyaya erişim izni yok");
+    case 126:
+      return QStringLiteral("gerektirdiği başka bir kitaplık bulunamadı");
+    case 193:
+      return QStringLiteral("bozuk ya da başka bir makine türü için");
+    case 1114:
+      return QStringLiteral("kitaplığın kendi başlangıcı başarısız oldu");
+    default:
+      return QStringLiteral("Windows hata kodu %1").arg(Code);
   }
 }
 
@@ -197,24 +203,26 @@ bool TWineBridge::Open() {
   if (machine_ != kMachineI386 && machine_ != kMachineAmd64) {
     problem_ = machine_ == 0
                    ? QStringLiteral("%1 kullanılamıyor: bir Windows kitaplığı değil.").arg(file)
-                   : QStringLiteral("%1 kullanılamıyor: makine türü 0x%2; 32 bit (i386) ya da "
-                                    "64 bit (x86-64) bir Windows kitaplığı gerekli.")
+                   : QStringLiteral(
+                         "%1 kullanılamıyor: makine türü 0x%2; 32 bit (i386) ya da "
+                         "64 bit (x86-64) bir Windows kitaplığı gerekli.")
                          .arg(file)
                          .arg(machine_, 4, 16, QLatin1Char('0'));
     return false;
   }
   wine_ = options_.Wine.isEmpty() ? FindWine(machine_) : options_.Wine;
   if (wine_.isEmpty() || !QFileInfo(wine_).isExecutable()) {
-    problem_ = QStringLiteral("%1 bir Windows kitaplığı (%2); Linux'ta Wine ile çalışır, ama Wine "
-                              "bulunamadı. Kurmak için root olarak: %3")
-                   .arg(file,
-                        machine_ == kMachineI386 ? QStringLiteral("32 bit") : QStringLiteral("64 bit"),
-                        InstallCommand(machine_));
+    problem_ =
+        QStringLiteral(
+            "%1 bir Windows kitaplığı (%2); Linux'ta Wine ile çalışır, ama Wine "
+            "bulunamadı. Kurmak için root olarak: %3")
+            .arg(file,
+                 machine_ == kMachineI386 ? QStringLiteral("32 bit") : QStringLiteral("64 bit"),
+                 InstallCommand(machine_));
     return false;
   }
-  const QString hostFolder = options_.HostFolder.isEmpty()
-                                 ? QCoreApplication::applicationDirPath()
-                                 : options_.HostFolder;
+  const QString hostFolder =
+      options_.HostFolder.isEmpty() ? QCoreApplication::applicationDirPath() : options_.HostFolder;
   host_ = QDir(hostFolder).filePath(HostName(machine_));
   if (!QFileInfo::exists(host_)) {
     problem_ = QStringLiteral("%1 için gereken %2 bulunamadı (%3).")
@@ -274,13 +282,15 @@ bool TWineBridge::Start() {
   argv.push_back(nullptr);
 
   pid_t pid = 0;
-  const int spawned = ::posix_spawn(&pid, wine.constData(), &actions, nullptr, argv.data(), envp.data());
+  const int spawned =
+      ::posix_spawn(&pid, wine.constData(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   ::close(in[0]), ::close(out[1]), ::close(err[1]);
   if (spawned != 0) {
     ::close(in[1]), ::close(out[0]), ::close(err[0]);
-    problem_ = QStringLiteral("%1 açılamadı: %2 başlatılamadı (%3).")
-                   .arg(options_.FirstLibrary, wine_, QString::fromLocal8Bit(std::strerror(spawned)));
+    problem_ =
+        QStringLiteral("%1 açılamadı: %2 başlatılamadı (%3).")
+            .arg(options_.FirstLibrary, wine_, QString::fromLocal8Bit(std::strerror(spawned)));
     return false;
   }
   pid_ = pid;
@@ -301,9 +311,7 @@ bool TWineBridge::Start() {
 
 bool TWineBridge::ReadHello() {
   const bool prefix = PrefixExists();
-  const int limit = options_.HelloTimeoutMs > 0 ? options_.HelloTimeoutMs
-                    : prefix                    ? 20000
-                                                : 180000;
+  const int limit = options_.HelloTimeoutMs > 0 ? options_.HelloTimeoutMs : prefix ? 20000 : 180000;
   const QString file = options_.FirstLibrary;
   const QString hostName = HostName(machine_);
   if (!ReadFrame(NowMs() + limit)) {
@@ -328,10 +336,12 @@ bool TWineBridge::ReadHello() {
                      .arg(file, hostName)
                      .arg(limit / 1000.0);
     } else {
-      problem_ = QStringLiteral("%1 Wine ile açılamadı: %2 başlar başlamaz kapandı.").arg(file, hostName);
+      problem_ =
+          QStringLiteral("%1 Wine ile açılamadı: %2 başlar başlamaz kapandı.").arg(file, hostName);
       if (machine_ == kMachineI386)
-        problem_ += QStringLiteral(" 32 bit kitaplıklar için wine32 gerekli (ve 32 bit programları "
-                                   "çalıştırabilen bir sistem). Kurmak için root olarak: %1")
+        problem_ += QStringLiteral(
+                        " 32 bit kitaplıklar için wine32 gerekli (ve 32 bit programları "
+                        "çalıştırabilen bir sistem). Kurmak için root olarak: %1")
                         .arg(InstallCommand(machine_));
     }
     const QString said = LastErrorLine();
@@ -439,8 +449,8 @@ void TWineBridge::DrainErrors() {
 }
 
 QString TWineBridge::LastErrorLine() const {
-  const QStringList lines =
-      QString::fromLocal8Bit(errors_.data(), qsizetype(errors_.size())).split('\n', Qt::SkipEmptyParts);
+  const QStringList lines = QString::fromLocal8Bit(errors_.data(), qsizetype(errors_.size()))
+                                .split('\n', Qt::SkipEmptyParts);
   return lines.isEmpty() ? QString() : lines.last().trimmed();
 }
 
@@ -454,12 +464,14 @@ bool TWineBridge::ReadFrame(int64_t Deadline) {
       pollfd p[2] = {{fromHost_, POLLIN, 0}, {hostErrors_, POLLIN, 0}};
       const int64_t left = Deadline - NowMs();
       if (left <= 0) return false;
-      const int r = ::poll(p, hostErrors_ >= 0 ? 2 : 1, static_cast<int>(std::min<int64_t>(left, 1 << 30)));
+      const int r =
+          ::poll(p, hostErrors_ >= 0 ? 2 : 1, static_cast<int>(std::min<int64_t>(left, 1 << 30)));
       if (r < 0 && errno == EINTR) continue;
       if (r <= 0) return false;
       if (hostErrors_ >= 0 && p[1].revents) DrainErrors();
       if (!p[0].revents) continue;
-      const ssize_t got = ::read(fromHost_, answer_.data() + answerEnd_, answer_.size() - answerEnd_);
+      const ssize_t got =
+          ::read(fromHost_, answer_.data() + answerEnd_, answer_.size() - answerEnd_);
       if (got < 0 && errno == EINTR) continue;
       if (got <= 0) {
         hostEnded_ = true;
@@ -603,7 +615,9 @@ struct Forward<Slot, IsWalk, fkwire::Kinds<K...>> {
 
 // A name the program only looks up: its arguments are not known, so it is
 // not carried across; it answers "No support".
-int FK_API NotCarried() { return 0; }
+int FK_API NotCarried() {
+  return 0;
+}
 
 using namespace fkwire::kinds;
 #define FORWARD_CALLED(name, kinds) \
@@ -616,10 +630,10 @@ void* const kForwarders[] = {FK_ENTRY_POINTS_FULL(FORWARD_ROW)};
 #undef FORWARD_ROW
 static_assert(std::size(kForwarders) == fkwire::SlotCount);
 
-#define CHECK_CALLED(name, kinds)                                                     \
-  static_assert(                                                                       \
+#define CHECK_CALLED(name, kinds)                                                            \
+  static_assert(                                                                             \
       std::is_same_v<decltype(&Forward<fkwire::Slot_##name, false, FKW_KINDS(kinds)>::Call), \
-                     name##_t>,                                                        \
+                     name##_t>,                                                              \
       #name " forwards with another type than its slot's");
 #define CHECK_WALK(name, kinds) CHECK_CALLED(name, kinds)
 #define CHECK_LISTED(name, kinds)
@@ -639,7 +653,8 @@ class TWineLoader final : public SdkLoader {
   bool Load(SdkLibrary Library) override {
     if (Library == SdkLibrary::FK623Attend) {
       if (bridge && bridge != &bridge_) {
-        problem_ = QStringLiteral("Windows kitaplıkları zaten başka bir bağlantı tarafından kullanılıyor.");
+        problem_ = QStringLiteral(
+            "Windows kitaplıkları zaten başka bir bağlantı tarafından kullanılıyor.");
         return false;
       }
       bridge = &bridge_;
@@ -658,9 +673,7 @@ class TWineLoader final : public SdkLoader {
   void Unload(SdkLibrary Library) override {
     if (Library == SdkLibrary::FK623Attend) bridge_.Stop();
   }
-  QString Problem() const override {
-    return problem_.isEmpty() ? bridge_.Problem() : problem_;
-  }
+  QString Problem() const override { return problem_.isEmpty() ? bridge_.Problem() : problem_; }
   qint64 Pid() const { return bridge_.Pid(); }
 
  private:
@@ -707,4 +720,6 @@ std::unique_ptr<SdkLoader> MakeProgramLoader(const QStringList& Folders,
   return MakeLibraryLoader();
 }
 
-qint64 WineHostPid() { return bridge ? bridge->Pid() : 0; }
+qint64 WineHostPid() {
+  return bridge ? bridge->Pid() : 0;
+}

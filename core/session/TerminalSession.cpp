@@ -11,8 +11,12 @@ namespace {
 TTerminalSession* current = nullptr;
 }
 
-TTerminalSession& Session() { return *current; }
-bool HasSession() { return current != nullptr; }
+TTerminalSession& Session() {
+  return *current;
+}
+bool HasSession() {
+  return current != nullptr;
+}
 
 TTerminalSession::TTerminalSession(const QString& AppFolder) : appFolder_(AppFolder) {
   current = this;
@@ -35,7 +39,9 @@ void TTerminalSession::Start() {
       {AppPath == own ? QString() : AppPath, own + QStringLiteral("stand-in")}));
 }
 
-void TTerminalSession::OpenDatabases(TfrmDM& DM) const { DM.OpenLocalDatabases(AppPath); }
+void TTerminalSession::OpenDatabases(TfrmDM& DM) const {
+  DM.OpenLocalDatabases(AppPath);
+}
 
 TDownloadOptions TTerminalSession::ReadDownloadOptions() const {
   const TIniFile ini(SettingsFile());

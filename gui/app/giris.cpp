@@ -5,15 +5,15 @@
 
 #include "bells/zil.h"
 #include "common/ActionGuard.h"
-#include "widgets/BusyControls.h"
-#include "widgets/BusyState.h"
 #include "common/Cleanup.h"
-#include "widgets/Controls.h"
 #include "common/Formats.h"
 #include "data/DM.h"
 #include "data/IniFile.h"
 #include "enrol/Enrol.h"
 #include "terminals/yeni.h"
+#include "widgets/BusyControls.h"
+#include "widgets/BusyState.h"
+#include "widgets/Controls.h"
 
 Tfrmgiris* frmgiris = nullptr;
 
@@ -57,7 +57,8 @@ Tfrmgiris::Tfrmgiris() {
   ConnectAction(BitBtn8, &QPushButton::clicked, this, &Tfrmgiris::BitBtn8Click);
   ConnectAction(mnuParmakizleriniSil, &QAction::triggered, this,
                 &Tfrmgiris::erminaldeTanmlTmParmakizleriniSil1Click);
-  ConnectAction(mnuParmakYuzSil, &QAction::triggered, this, &Tfrmgiris::CihazdaTanmltmparmaky1Click);
+  ConnectAction(mnuParmakYuzSil, &QAction::triggered, this,
+                &Tfrmgiris::CihazdaTanmltmparmaky1Click);
   ConnectAction(BitBtn9, &QPushButton::clicked, this, &Tfrmgiris::BitBtn9Click);
   ConnectAction(BitBtn10, &QPushButton::clicked, this, &Tfrmgiris::BitBtn10Click);
   ConnectAction(Button2, &QPushButton::clicked, this, &Tfrmgiris::Button2Click);
@@ -87,17 +88,20 @@ void Tfrmgiris::BuildControls() {
   DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-  mnuParmakizleriniSil = PopupMenu1->addAction(QStringLiteral("Terminalde Tanımlı Tüm Parmakizlerini Sil"));
+  mnuParmakizleriniSil =
+      PopupMenu1->addAction(QStringLiteral("Terminalde Tanımlı Tüm Parmakizlerini Sil"));
   PopupMenu1->addSeparator();
   mnuTumVerileriAl = PopupMenu1->addAction(QStringLiteral("Tüm Verileri Al (silmez)"));
   mnuTumVerileriAlSil =
       PopupMenu1->addAction(QStringLiteral("Tüm Verileri Al(aldıktan sonra cihazdan sil)"));
-  mnuParmakYuzSil = PopupMenu1->addAction(QStringLiteral("Cihazda Tanımlı tüm parmak/yüz'leri sil"));
+  mnuParmakYuzSil =
+      PopupMenu1->addAction(QStringLiteral("Cihazda Tanımlı tüm parmak/yüz'leri sil"));
   connect(DBGrid1, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& At) { PopupMenu1->popup(DBGrid1->viewport()->mapToGlobal(At)); });
 
   BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), QStringLiteral("Ekle"), this, {8, 376, 121, 33});
-  BitBtn2 = MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Değiştir"), this, {144, 376, 121, 33});
+  BitBtn2 =
+      MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Değiştir"), this, {144, 376, 121, 33});
   BitBtn3 = MakeButton(QStringLiteral("BitBtn3"), QStringLiteral("Sil"), this, {280, 376, 121, 33});
 
   PageControl1 = new QTabWidget(this);
@@ -122,8 +126,8 @@ void Tfrmgiris::BuildControls() {
   ProgressBar1->setTextVisible(false);
 
   // The second page: the batch over every terminal of the list.
-  Label4 = MakeLabel(QStringLiteral("Label4"), QStringLiteral("Sadece Modülü pdks olanlardan veri alır"),
-                     TabSheet2, {46, 8});
+  Label4 = MakeLabel(QStringLiteral("Label4"),
+                     QStringLiteral("Sadece Modülü pdks olanlardan veri alır"), TabSheet2, {46, 8});
   Label4->setStyleSheet(QStringLiteral("color: red"));
   Label4->hide();
   BitBtn11 = MakeButton(QStringLiteral("BitBtn11"), QStringLiteral("Bağlanıp Verileri Aktar"),
@@ -135,18 +139,22 @@ void Tfrmgiris::BuildControls() {
                         {40, 300, 201, 25});
   BitBtn13->setEnabled(false);  // only while a batch runs
 
-  Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Aktarılan Kayıt Sayısı:"), this, {416, 368});
+  Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("Aktarılan Kayıt Sayısı:"), this,
+                     {416, 368});
   Label1->hide();
   LabelTotal = MakeLabel(QStringLiteral("LabelTotal"), QStringLiteral("0"), this, {568, 368});
   LabelTotal->hide();
 
-  BitBtn7 = MakeButton(QStringLiteral("BitBtn7"), QStringLiteral("Tarih-Saat Oku"), this, {8, 464, 113, 41});
+  BitBtn7 = MakeButton(QStringLiteral("BitBtn7"), QStringLiteral("Tarih-Saat Oku"), this,
+                       {8, 464, 113, 41});
   BitBtn6 = MakeButton(QStringLiteral("BitBtn6"), QStringLiteral("Tarih-Saat Ayarla"), this,
                        {128, 464, 113, 41});
-  BitBtn8 = MakeButton(QStringLiteral("BitBtn8"), QStringLiteral("Admin İptal"), this, {248, 464, 113, 41});
+  BitBtn8 = MakeButton(QStringLiteral("BitBtn8"), QStringLiteral("Admin İptal"), this,
+                       {248, 464, 113, 41});
   BitBtn9 = MakeButton(QStringLiteral("BitBtn9"), QStringLiteral("Zil Saatleri(24)"), this,
                        {376, 464, 105, 41});
-  BitBtn10 = MakeButton(QStringLiteral("BitBtn10"), QStringLiteral("Parmakizi"), this, {488, 464, 81, 41});
+  BitBtn10 =
+      MakeButton(QStringLiteral("BitBtn10"), QStringLiteral("Parmakizi"), this, {488, 464, 81, 41});
 
   Memo4 = MakeMemo(QStringLiteral("Memo4"), this, {574, 390, 353, 121});
   Memo4->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -163,7 +171,8 @@ void Tfrmgiris::BuildControls() {
   CheckBox1 = new QCheckBox(QStringLiteral("2. veri dosyası kaydet"), GroupBox1);
   CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
   CheckBox1->setGeometry(8, 40, 143, 17);
-  Button2 = MakeButton(QStringLiteral("Button2"), QStringLiteral("kaydet"), GroupBox1, {8, 80, 137, 25});
+  Button2 =
+      MakeButton(QStringLiteral("Button2"), QStringLiteral("kaydet"), GroupBox1, {8, 80, 137, 25});
 
   GroupBox2 = new QGroupBox(this);
   GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
@@ -180,8 +189,8 @@ void Tfrmgiris::BuildControls() {
   RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
   RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
   RadioButton3->setObjectName(QStringLiteral("RadioButton3"));
-  Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("sdkart->text (veri.txt)"), GroupBox2,
-                       {8, 70, 153, 25});
+  Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("sdkart->text (veri.txt)"),
+                       GroupBox2, {8, 70, 153, 25});
 
   // Work controls placed beyond the visible client area.
   Memo1 = MakeMemo(QStringLiteral("Memo1"), this, {936, 8, 185, 89});
@@ -196,7 +205,8 @@ void Tfrmgiris::BuildControls() {
 }
 
 void Tfrmgiris::SetTerminalButtonsEnabled(bool Enabled) {
-  for (QPushButton* b : {BitBtn5, BitBtn6, BitBtn7, BitBtn8, BitBtn9, BitBtn10}) b->setEnabled(Enabled);
+  for (QPushButton* b : {BitBtn5, BitBtn6, BitBtn7, BitBtn8, BitBtn9, BitBtn10})
+    b->setEnabled(Enabled);
 }
 
 void Tfrmgiris::FormCreate() {
@@ -289,14 +299,18 @@ void Tfrmgiris::ShowModalHidden(QDialog& Window) {
   Dlg().ShowModal(Window);
 }
 
-void Tfrmgiris::BitBtn9Click() { ShowModalHidden(*frmzil); }
+void Tfrmgiris::BitBtn9Click() {
+  ShowModalHidden(*frmzil);
+}
 
 void Tfrmgiris::BitBtn10Click() {
   frmEnrol->Label3->setText(Session().ConnectedTerminalName);
   ShowModalHidden(*frmEnrol);
 }
 
-void Tfrmgiris::FormClose() { Session().Close(); }
+void Tfrmgiris::FormClose() {
+  Session().Close();
+}
 
 // The window stays open while a terminal action runs: closing it would
 // release the connection the action is using.

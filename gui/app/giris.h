@@ -3,23 +3,23 @@
 // connection itself belongs to the terminal session; the window reads it.
 #pragma once
 #include <QCheckBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QLineEdit>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QWidget>
-#include <QDialog>
 
 #include "attendance/Download.h"
-#include "widgets/DBGrid.h"
 #include "sdk/FKDefine.h"
 #include "session/TerminalSession.h"
+#include "widgets/DBGrid.h"
 
 class Tfrmgiris : public QWidget {
   Q_OBJECT
@@ -31,10 +31,10 @@ class Tfrmgiris : public QWidget {
   // Controls.
   TDBGrid* DBGrid1;
   QMenu* PopupMenu1;
-  QAction* mnuParmakizleriniSil;   // "Terminalde Tanımlı Tüm Parmakizlerini Sil"
-  QAction* mnuTumVerileriAl;       // "Tüm Verileri Al (silmez)"
-  QAction* mnuTumVerileriAlSil;    // "Tüm Verileri Al(aldıktan sonra cihazdan sil)"
-  QAction* mnuParmakYuzSil;        // "Cihazda Tanımlı tüm parmak/yüz'leri sil"
+  QAction* mnuParmakizleriniSil;  // "Terminalde Tanımlı Tüm Parmakizlerini Sil"
+  QAction* mnuTumVerileriAl;      // "Tüm Verileri Al (silmez)"
+  QAction* mnuTumVerileriAlSil;   // "Tüm Verileri Al(aldıktan sonra cihazdan sil)"
+  QAction* mnuParmakYuzSil;       // "Cihazda Tanımlı tüm parmak/yüz'leri sil"
   QPushButton* BitBtn1;
   QPushButton* BitBtn2;
   QPushButton* BitBtn3;

@@ -3,10 +3,10 @@
 // a closing line with the totals. The routine lives in attendance/Batch.
 #include "app/giris.h"
 #include "attendance/Batch.h"
-#include "widgets/BusyState.h"
 #include "common/Cleanup.h"
 #include "common/Dialogs.h"
 #include "data/DM.h"
+#include "widgets/BusyState.h"
 
 namespace {
 

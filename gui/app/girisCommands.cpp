@@ -3,10 +3,10 @@
 // brackets its calls with disabling and enabling the terminal and handles a
 // failed disable its own way.
 #include "app/giris.h"
-#include "widgets/BusyState.h"
 #include "common/Cleanup.h"
 #include "common/DayCount.h"
 #include "common/Dialogs.h"
+#include "widgets/BusyState.h"
 
 namespace {
 TFKAttendObject& Sdk() {

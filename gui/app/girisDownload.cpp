@@ -10,8 +10,8 @@
 #include "attendance/CardFile.h"
 #include "attendance/Download.h"
 #include "attendance/DownloadLock.h"
-#include "widgets/BusyState.h"
 #include "common/Dialogs.h"
+#include "widgets/BusyState.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "app/Program.h"
 #include "cli/CommandLine.h"
 #include "common/Dialogs.h"
-#include "widgets/QtDialogs.h"
 #include "session/ProgramFolder.h"
+#include "widgets/QtDialogs.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <QStyle>
 
 #include "common/ActionGuard.h"
-#include "widgets/BusyControls.h"
-#include "widgets/BusyState.h"
 #include "common/Cleanup.h"
 #include "common/Errors.h"
 #include "session/TerminalSession.h"
+#include "widgets/BusyControls.h"
+#include "widgets/BusyState.h"
 
 Tfrmzil* frmzil = nullptr;
 

@@ -3,11 +3,11 @@
 #include <QShowEvent>
 
 #include "common/ActionGuard.h"
-#include "widgets/BusyControls.h"
 #include "data/DM.h"
 #include "data/IniFile.h"
 #include "enrolldata/EnrollRecord.h"
 #include "session/TerminalSession.h"
+#include "widgets/BusyControls.h"
 
 TfrmEnrol* frmEnrol = nullptr;
 
@@ -43,10 +43,13 @@ TfrmEnrol::~TfrmEnrol() {
 void TfrmEnrol::ConnectHandlers() {
   // While the backup, a restore or a command over many users runs, nothing
   // else may start, re-query a list being walked, or close the window.
-  LockWhileBusy(this, {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn7, SpeedButton1,
-                       cmdGetEnrollData, cmdSetEnrollData, cmdDeleteEnrollData, Button1, Button2,
-                       Button4, Button5, Edit2, Edit3, Edit8, RadioButton1, RadioButton2,
-                       RadioButton3, RadioButton4, DBGrid1, DBGrid2, DBGrid3, DBGrid4, CheckBox2});
+  LockWhileBusy(
+      this, {BitBtn1,      BitBtn2,      BitBtn3,          BitBtn4,          BitBtn5,
+             BitBtn7,      SpeedButton1, cmdGetEnrollData, cmdSetEnrollData, cmdDeleteEnrollData,
+             Button1,      Button2,      Button4,          Button5,          Edit2,
+             Edit3,        Edit8,        RadioButton1,     RadioButton2,     RadioButton3,
+             RadioButton4, DBGrid1,      DBGrid2,          DBGrid3,          DBGrid4,
+             CheckBox2});
   ConnectAction(BitBtn3, &QPushButton::clicked, this, &TfrmEnrol::BitBtn3Click);
   ConnectAction(Edit2, &QLineEdit::textChanged, this, &TfrmEnrol::Edit2Change);
   ConnectAction(Edit3, &QLineEdit::textChanged, this, &TfrmEnrol::Edit2Change);
@@ -74,8 +77,9 @@ void TfrmEnrol::showEvent(QShowEvent* Event) {
 void TfrmEnrol::FormShow() {
   PageControl1->setTabVisible(5, false);
   Label32->clear();
-  BitBtn6->setText(QStringLiteral("Terminale Parmakizi Datası Yükle\r\n(işten çıkanları silerek "
-                                  "yükler)\r\nmysql"));
+  BitBtn6->setText(
+      QStringLiteral("Terminale Parmakizi Datası Yükle\r\n(işten çıkanları silerek "
+                     "yükler)\r\nmysql"));
   const TIniFile ini(Session().SettingsFile());
   ProgramTipi = ini.ReadString(QStringLiteral("System"), QStringLiteral("ProgramTipi"), {});
   Label12->setText(ProgramTipi);
@@ -90,7 +94,9 @@ void TfrmEnrol::FormShow() {
   RefreshEnrollLists();
 }
 
-void TfrmEnrol::FormClose() { ads.Close(); }
+void TfrmEnrol::FormClose() {
+  ads.Close();
+}
 
 void TfrmEnrol::done(int Result) {
   // Closing while the backup or a restore runs would leave it walking a
@@ -100,16 +106,20 @@ void TfrmEnrol::done(int Result) {
   QDialog::done(Result);
 }
 
-void TfrmEnrol::BitBtn3Click() { close(); }
+void TfrmEnrol::BitBtn3Click() {
+  close();
+}
 
-void TfrmEnrol::Edit2Change() { RefreshEnrollLists(); }
+void TfrmEnrol::Edit2Change() {
+  RefreshEnrollLists();
+}
 
 void TfrmEnrol::RefreshEnrollLists() {
   const QString t = Edit2->text().trimmed();
   // Every column but the template bytes: the list is reloaded at each
   // keystroke and never needs them (the upload reads them per user).
-  const QString columns =
-      QStringLiteral("SELECT EnrollNumber, FingerNumber, Privilige, Name, Password FROM tblEnroll ");
+  const QString columns = QStringLiteral(
+      "SELECT EnrollNumber, FingerNumber, Privilige, Name, Password FROM tblEnroll ");
   // The users whose number, in decimal, begins with the text; the text is a
   // bound value, so a quote in it is just a character.
   if (t.isEmpty()) {
@@ -125,17 +135,25 @@ void TfrmEnrol::RefreshEnrollLists() {
 
 // ---- What the core routines show -------------------------------------------
 
-void TfrmEnrol::TWindowReport::Status(const QString& Text) { w_.lblMessage->setText(Text); }
+void TfrmEnrol::TWindowReport::Status(const QString& Text) {
+  w_.lblMessage->setText(Text);
+}
 
 void TfrmEnrol::TWindowReport::ShowRecord(int EnrollNumber, int BackupNumber, int Privilege) {
   w_.txtEnrollNumber->setText(QString::number(EnrollNumber));
   w_.cmbBackupNumber->setCurrentIndex(BackupItemIndex(BackupNumber));
-  w_.cmbPrivilege->setCurrentIndex(Privilege >= 0 && Privilege < w_.cmbPrivilege->count() ? Privilege
-                                                                                           : -1);
+  w_.cmbPrivilege->setCurrentIndex(
+      Privilege >= 0 && Privilege < w_.cmbPrivilege->count() ? Privilege : -1);
 }
 
-void TfrmEnrol::TWindowReport::StoredLine(const QString& Line) { w_.lstEnrollData->addItem(Line); }
+void TfrmEnrol::TWindowReport::StoredLine(const QString& Line) {
+  w_.lstEnrollData->addItem(Line);
+}
 
-void TfrmEnrol::TWindowReport::LogLine(const QString& Line) { w_.Memo1->appendPlainText(Line); }
+void TfrmEnrol::TWindowReport::LogLine(const QString& Line) {
+  w_.Memo1->appendPlainText(Line);
+}
 
-void TfrmEnrol::TWindowReport::Count(int Count) { w_.Label2->setText(QString::number(Count)); }
+void TfrmEnrol::TWindowReport::Count(int Count) {
+  w_.Label2->setText(QString::number(Count));
+}

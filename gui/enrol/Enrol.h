@@ -17,11 +17,11 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-#include "widgets/DBGrid.h"
 #include "data/DataSet.h"
 #include "data/DataSource.h"
 #include "data/PdksSettings.h"
 #include "enrolldata/EnrollReport.h"
+#include "widgets/DBGrid.h"
 
 class TfrmEnrol : public QDialog {
   Q_OBJECT
@@ -45,7 +45,7 @@ class TfrmEnrol : public QDialog {
   // Frame.
   QGroupBox* GroupBox3;
   QLabel* Label1;
-  QLabel* Label3;  // the connected terminal's name
+  QLabel* Label3;        // the connected terminal's name
   QPushButton* BitBtn3;  // "Kapat"
   QTabWidget* PageControl1;
   QWidget* TabSheet1;  // "tüm data"
@@ -63,8 +63,8 @@ class TfrmEnrol : public QDialog {
   QPushButton* BitBtn1;  // "Terminalden Parmakizi Datası Al"
   QPushButton* BitBtn2;  // "Terminale Parmakizi Datası Yükle"
   QGroupBox* GroupBox7;
-  QCheckBox* CheckBox2;  // clear the terminal before the full restore
-  QPushButton* BitBtn6;  // hidden, no action
+  QCheckBox* CheckBox2;   // clear the terminal before the full restore
+  QPushButton* BitBtn6;   // hidden, no action
   QPlainTextEdit* Memo1;  // restore log
   QLabel* Label2;         // restore progress count
   QLabel* txtName;        // only ever cleared
@@ -111,8 +111,8 @@ class TfrmEnrol : public QDialog {
   // Third tab: selective upload.
   TDBGrid* DBGrid2;
   QLabel* Label28;
-  QLineEdit* Edit2;  // number filter
-  QLabel* Label27;   // legend
+  QLineEdit* Edit2;      // number filter
+  QLabel* Label27;       // legend
   QPushButton* BitBtn7;  // "Seçili Kullanıcıyı Yükle"
 
   // Fourth tab: passwords.
@@ -132,10 +132,10 @@ class TfrmEnrol : public QDialog {
   QGroupBox* GroupBox4;
   QRadioButton* RadioButton3;  // "kullanıcı"
   QRadioButton* RadioButton4;  // "admin(yönetici)"
-  QPushButton* Button1;  // "Aktif Yap"
-  QPushButton* Button2;  // "Pasif Yap"
-  QPushButton* Button4;  // "Kullanıcıyı Admin Yap"
-  QPushButton* Button5;  // "Admini Kullanıcı Yap"
+  QPushButton* Button1;        // "Aktif Yap"
+  QPushButton* Button2;        // "Pasif Yap"
+  QPushButton* Button4;        // "Kullanıcıyı Admin Yap"
+  QPushButton* Button5;        // "Admini Kullanıcı Yap"
 
   // Sixth tab: membership period (hidden).
   TDBGrid* DBGrid5;

@@ -1,6 +1,5 @@
 // The first tab's backup and full restore, and the selected-user upload.
 #include "common/ActionGuard.h"
-#include "widgets/BusyState.h"
 #include "common/Cleanup.h"
 #include "common/Dialogs.h"
 #include "data/DM.h"
@@ -8,6 +7,7 @@
 #include "enrolldata/EnrollBackup.h"
 #include "enrolldata/EnrollRestore.h"
 #include "session/TerminalSession.h"
+#include "widgets/BusyState.h"
 
 void TfrmEnrol::BitBtn1Click() {
   Memo1->clear();

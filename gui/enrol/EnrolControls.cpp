@@ -2,10 +2,10 @@
 #include <QFont>
 #include <QPainter>
 
-#include "widgets/Controls.h"
 #include "data/DM.h"
 #include "enrol/Enrol.h"
 #include "enrolldata/EnrollRecord.h"
+#include "widgets/Controls.h"
 
 namespace {
 
@@ -90,11 +90,13 @@ void TfrmEnrol::BuildControls() {
     Bold(l);
     l->setStyleSheet(QStringLiteral("color: red"));
   }
-  BitBtn3 = MakeButton(QStringLiteral("BitBtn3"), QStringLiteral("Kapat"), this, {856, 12, 105, 33});
+  BitBtn3 =
+      MakeButton(QStringLiteral("BitBtn3"), QStringLiteral("Kapat"), this, {856, 12, 105, 33});
   Label11 = MakeLabel(QStringLiteral("Label11"), QStringLiteral("Program Tipi:"), this, {490, 12});
   Label12 = MakeLabel(QStringLiteral("Label12"), {}, this, {570, 12});
   Label13 = MakeLabel(QStringLiteral("Label13"),
-                  QStringLiteral("program tipi--> Varnok yada Varnok Soft olmalıdır"), this, {490, 30});
+                      QStringLiteral("program tipi--> Varnok yada Varnok Soft olmalıdır"), this,
+                      {490, 30});
   Bold(Label13);
   for (QLabel* l : {Label11, Label12, Label13}) l->hide();
   PageControl1 = Named(new QTabWidget(this), QStringLiteral("PageControl1"), {8, 56, 954, 500});
@@ -114,18 +116,18 @@ void TfrmEnrol::BuildControls() {
 
   // First tab, left: backup and restore.
   QWidget* t = TabSheet1;
-  BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), QStringLiteral("Terminalden Parmakizi Datası Al"), t,
-                   {8, 8, 217, 49});
-  BitBtn2 = MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Terminale Parmakizi Datası Yükle"), t,
-                   {8, 64, 217, 49});
+  BitBtn1 = MakeButton(QStringLiteral("BitBtn1"), QStringLiteral("Terminalden Parmakizi Datası Al"),
+                       t, {8, 8, 217, 49});
+  BitBtn2 = MakeButton(QStringLiteral("BitBtn2"),
+                       QStringLiteral("Terminale Parmakizi Datası Yükle"), t, {8, 64, 217, 49});
   GroupBox7 = Group(QStringLiteral("GroupBox7"),
                     QStringLiteral("seçili ise cihazdaki tüm prm lari siler ve datadan yükler"), t,
                     {8, 120, 217, 57});
   CheckBox2 = Named(new QCheckBox(QStringLiteral("Cihazdaki tüm prmizlerini sil"), GroupBox7),
                     QStringLiteral("CheckBox2"), {8, 28, 200, 17});
   BitBtn6 = MakeButton(QStringLiteral("BitBtn6"),
-                   QStringLiteral("Terminale Parmakizi Datası Yükle (mysql datasından)"), t,
-                   {8, 184, 217, 57});
+                       QStringLiteral("Terminale Parmakizi Datası Yükle (mysql datasından)"), t,
+                       {8, 184, 217, 57});
   BitBtn6->hide();
   Label2 = Named(new QLabel(t), QStringLiteral("Label2"), {8, 250, 217, 17});
   txtName = Named(new QLabel(t), QStringLiteral("txtName"), {8, 272, 217, 17});
@@ -140,14 +142,16 @@ void TfrmEnrol::BuildControls() {
   Label10 = MakeLabel(QStringLiteral("Label10"), QStringLiteral("(Arama)"), t, {745, 50});
   DBGrid1 = Grid(QStringLiteral("DBGrid1"), t, {480, 74, 230, 330});
   Label6 = MakeLabel(QStringLiteral("Label6"), QStringLiteral("Alınan Parmakizi Kayıt Sayısı:"), t,
-                 {480, 410});
+                     {480, 410});
   Label7 = Named(new QLabel(t), QStringLiteral("Label7"), {650, 410, 100, 17});
-  Label9 = MakeLabel(QStringLiteral("Label9"), QStringLiteral("Terminal max. 12 karakterlik isim alır"),
-                 t, {480, 432});
-  BitBtn4 = MakeButton(QStringLiteral("BitBtn4"), QStringLiteral("Seçili Personel Adını Terminale Yükle"),
-                   t, {716, 74, 228, 49});
-  BitBtn5 = MakeButton(QStringLiteral("BitBtn5"), QStringLiteral("Tüm Personel Adlarını Terminale Yükle"),
-                   t, {716, 130, 228, 49});
+  Label9 = MakeLabel(QStringLiteral("Label9"),
+                     QStringLiteral("Terminal max. 12 karakterlik isim alır"), t, {480, 432});
+  BitBtn4 =
+      MakeButton(QStringLiteral("BitBtn4"), QStringLiteral("Seçili Personel Adını Terminale Yükle"),
+                 t, {716, 74, 228, 49});
+  BitBtn5 =
+      MakeButton(QStringLiteral("BitBtn5"), QStringLiteral("Tüm Personel Adlarını Terminale Yükle"),
+                 t, {716, 130, 228, 49});
 
   // Second tab: single records, labels left of their boxes.
   t = TabSheet2;
@@ -167,30 +171,32 @@ void TfrmEnrol::BuildControls() {
   txtCardNumber = MakeEdit(QStringLiteral("txtCardNumber"), t, row(2));
   QStringList machines;
   for (int i = 1; i <= 9; ++i) machines << QString::number(i);
-  cmbEMachineNumber = Combo(QStringLiteral("cmbEMachineNumber"), t, row(3), machines,
-                            QStringLiteral("1"));
-  cmbPrivilege = Combo(QStringLiteral("cmbPrivilege"), t, row(4),
-                       {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")},
-                       QStringLiteral("0"));
-  cmbDuress = Combo(QStringLiteral("cmbDuress"), t, row(5), {QStringLiteral("0"), QStringLiteral("1")},
-                    QStringLiteral("0"));
+  cmbEMachineNumber =
+      Combo(QStringLiteral("cmbEMachineNumber"), t, row(3), machines, QStringLiteral("1"));
+  cmbPrivilege =
+      Combo(QStringLiteral("cmbPrivilege"), t, row(4),
+            {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, QStringLiteral("0"));
+  cmbDuress = Combo(QStringLiteral("cmbDuress"), t, row(5),
+                    {QStringLiteral("0"), QStringLiteral("1")}, QStringLiteral("0"));
   QLineEdit** zones[] = {&txtUserTz1, &txtUserTz2, &txtUserTz3, &txtUserTz4, &txtUserTz5};
-  for (int i = 0; i < 5; ++i) *zones[i] = MakeEdit(QStringLiteral("txtUserTz%1").arg(i + 1), t, row(6 + i));
+  for (int i = 0; i < 5; ++i)
+    *zones[i] = MakeEdit(QStringLiteral("txtUserTz%1").arg(i + 1), t, row(6 + i));
   txtUserDepart = MakeEdit(QStringLiteral("txtUserDepart"), t, row(11));
   Edit1 = MakeEdit(QStringLiteral("Edit1"), t, row(12));
-  cmdGetEnrollData = MakeButton(QStringLiteral("cmdGetEnrollData"), QStringLiteral("Parmakizi Al"), t,
-                            {248, 8, 140, 33});
-  cmdSetEnrollData = MakeButton(QStringLiteral("cmdSetEnrollData"), QStringLiteral("Parmakizi Yükle"), t,
-                            {248, 48, 140, 33});
-  cmdDeleteEnrollData = MakeButton(QStringLiteral("cmdDeleteEnrollData"), QStringLiteral("Parmakizi Sil"),
-                               t, {248, 88, 140, 33});
+  cmdGetEnrollData = MakeButton(QStringLiteral("cmdGetEnrollData"), QStringLiteral("Parmakizi Al"),
+                                t, {248, 8, 140, 33});
+  cmdSetEnrollData = MakeButton(QStringLiteral("cmdSetEnrollData"),
+                                QStringLiteral("Parmakizi Yükle"), t, {248, 48, 140, 33});
+  cmdDeleteEnrollData = MakeButton(QStringLiteral("cmdDeleteEnrollData"),
+                                   QStringLiteral("Parmakizi Sil"), t, {248, 88, 140, 33});
   BitBtn11 = MakeButton(QStringLiteral("BitBtn11"), QStringLiteral("Kullanıcı Aktif Et"), t,
-                    {248, 128, 140, 33});
+                        {248, 128, 140, 33});
   BitBtn12 = MakeButton(QStringLiteral("BitBtn12"), QStringLiteral("Kullanıcı Pasif Yap"), t,
-                    {248, 168, 140, 33});
+                        {248, 168, 140, 33});
   BitBtn11->hide();
   BitBtn12->hide();
-  lblEnrollData = MakeLabel(QStringLiteral("lblEnrollData"), QStringLiteral("Enrolled Data"), t, {404, 10});
+  lblEnrollData =
+      MakeLabel(QStringLiteral("lblEnrollData"), QStringLiteral("Enrolled Data"), t, {404, 10});
   lblTotal = MakeLabel(QStringLiteral("lblTotal"), QStringLiteral("Total : "), t, {600, 10});
   lstEnrollData = Named(new QListWidget(t), QStringLiteral("lstEnrollData"), {404, 28, 300, 430});
   lstEnrollData->setUniformItemSizes(true);  // thousands of lines after a backup
@@ -198,10 +204,10 @@ void TfrmEnrol::BuildControls() {
                     {716, 8, 225, 250});
   imgUserPhoto = Named(new QLabel(GroupBox1), QStringLiteral("imgUserPhoto"), {8, 20, 120, 150});
   txtUserPhotoFile = MakeEdit(QStringLiteral("txtUserPhotoFile"), GroupBox1, {8, 180, 170, 21});
-  cmdUserPhotoFileBrowse = MakeButton(QStringLiteral("cmdUserPhotoFileBrowse"), QStringLiteral("..."),
-                                  GroupBox1, {184, 180, 30, 21});
+  cmdUserPhotoFileBrowse = MakeButton(QStringLiteral("cmdUserPhotoFileBrowse"),
+                                      QStringLiteral("..."), GroupBox1, {184, 180, 30, 21});
   cmdGetEnrollPhoto = MakeButton(QStringLiteral("cmdGetEnrollPhoto"), QStringLiteral("Resim Al"),
-                             GroupBox1, {8, 210, 100, 27});
+                                 GroupBox1, {8, 210, 100, 27});
   GroupBox1->hide();
 
   // Third tab: selective upload.
@@ -210,7 +216,7 @@ void TfrmEnrol::BuildControls() {
   Label28 = MakeLabel(QStringLiteral("Label28"), QStringLiteral("KullanıcıNo Ara"), t, {340, 10});
   Edit2 = MakeEdit(QStringLiteral("Edit2"), t, {340, 28, 130, 21});
   BitBtn7 = MakeButton(QStringLiteral("BitBtn7"), QStringLiteral("Seçili Kullanıcıyı Yükle"), t,
-                   {340, 60, 160, 49});
+                       {340, 60, 160, 49});
   Label27 = Named(new TCrLabel(BackupLegend(), t), QStringLiteral("Label27"), {520, 10, 160, 300});
   Label27->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
@@ -227,8 +233,8 @@ void TfrmEnrol::BuildControls() {
   Label32 = Named(new QLabel(t), QStringLiteral("Label32"), {310, 92, 150, 17});
   Label29 = MakeLabel(QStringLiteral("Label29"), QStringLiteral("Yeni Şifre:"), t, {220, 122});
   Edit3 = MakeEdit(QStringLiteral("Edit3"), t, {310, 119, 120, 21});
-  BitBtn8 = MakeButton(QStringLiteral("BitBtn8"), QStringLiteral("Seçili Kull/Admin Şifre Değiştir"), t,
-                   {220, 150, 210, 33});
+  BitBtn8 = MakeButton(QStringLiteral("BitBtn8"),
+                       QStringLiteral("Seçili Kull/Admin Şifre Değiştir"), t, {220, 150, 210, 33});
   Edit4 = MakeEdit(QStringLiteral("Edit4"), t, {220, 200, 120, 21});
   Edit4->hide();
 
@@ -241,28 +247,33 @@ void TfrmEnrol::BuildControls() {
   RadioButton4 = Radio(QStringLiteral("RadioButton4"), QStringLiteral("admin(yönetici)"), GroupBox4,
                        {8, 42, 180, 17});
   RadioButton4->setChecked(true);
-  Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("Aktif Yap"), t, {220, 90, 170, 25});
-  Button2 = MakeButton(QStringLiteral("Button2"), QStringLiteral("Pasif Yap"), t, {220, 120, 170, 25});
+  Button1 =
+      MakeButton(QStringLiteral("Button1"), QStringLiteral("Aktif Yap"), t, {220, 90, 170, 25});
+  Button2 =
+      MakeButton(QStringLiteral("Button2"), QStringLiteral("Pasif Yap"), t, {220, 120, 170, 25});
   Button4 = MakeButton(QStringLiteral("Button4"), QStringLiteral("Kullanıcıyı Admin Yap"), t,
-                   {220, 150, 170, 25});
+                       {220, 150, 170, 25});
   Button5 = MakeButton(QStringLiteral("Button5"), QStringLiteral("Admini Kullanıcı Yap"), t,
-                   {220, 180, 170, 25});
+                       {220, 180, 170, 25});
 
   // Sixth tab: membership period.
   t = TabSheet6;
   GroupBox6 = Group(QStringLiteral("GroupBox6"), QStringLiteral("Durum"), t, {8, 4, 200, 45});
-  RadioButton7 = Radio(QStringLiteral("RadioButton7"), QStringLiteral("Tüm"), GroupBox6, {8, 20, 55, 17});
-  RadioButton8 = Radio(QStringLiteral("RadioButton8"), QStringLiteral("Aktif"), GroupBox6,
-                       {68, 20, 60, 17});
-  RadioButton9 = Radio(QStringLiteral("RadioButton9"), QStringLiteral("Pasif"), GroupBox6,
-                       {132, 20, 60, 17});
+  RadioButton7 =
+      Radio(QStringLiteral("RadioButton7"), QStringLiteral("Tüm"), GroupBox6, {8, 20, 55, 17});
+  RadioButton8 =
+      Radio(QStringLiteral("RadioButton8"), QStringLiteral("Aktif"), GroupBox6, {68, 20, 60, 17});
+  RadioButton9 =
+      Radio(QStringLiteral("RadioButton9"), QStringLiteral("Pasif"), GroupBox6, {132, 20, 60, 17});
   RadioButton7->setChecked(true);
   Label34 = MakeLabel(QStringLiteral("Label34"), QStringLiteral("Adı:"), t, {220, 22});
   Edit5 = MakeEdit(QStringLiteral("Edit5"), t, {250, 19, 120, 21});
   Label35 = MakeLabel(QStringLiteral("Label35"), QStringLiteral("Kayıt Sayısı:"), t, {380, 22});
-  Label36 = Named(new QLabel(QStringLiteral("Label36"), t), QStringLiteral("Label36"), {450, 22, 60, 17});
+  Label36 =
+      Named(new QLabel(QStringLiteral("Label36"), t), QStringLiteral("Label36"), {450, 22, 60, 17});
   DBGrid5 = Grid(QStringLiteral("DBGrid5"), t, {8, 56, 400, 400});
-  BitBtn10 = MakeButton(QStringLiteral("BitBtn10"), QStringLiteral("Bağlan"), t, {420, 56, 100, 33});
+  BitBtn10 =
+      MakeButton(QStringLiteral("BitBtn10"), QStringLiteral("Bağlan"), t, {420, 56, 100, 33});
   Label33 =
       Named(new TCrLabel(QStringList{QStringLiteral("DİKKAT!:"), QString(),
                                      QStringLiteral("1-Sadece R7 model cihazlarda çalışır"),
@@ -284,10 +295,13 @@ void TfrmEnrol::BuildControls() {
   RadioButton6 = Radio(QStringLiteral("RadioButton6"), QStringLiteral("Listedeki Personeller"),
                        GroupBox5, {122, 16, 135, 17});
   RadioButton5->setChecked(true);
-  BitBtn9 = MakeButton(QStringLiteral("BitBtn9"), QStringLiteral("Üye Baş.Bit. Tarihlerini Terminale Yükle"),
-                   t, {530, 194, 260, 33});
-  Button3 = MakeButton(QStringLiteral("Button3"), QStringLiteral("Terminalden Oku"), t, {530, 236, 130, 25});
-  Label40 = MakeLabel(QStringLiteral("Label40"), QStringLiteral("Cihazda Geçerlilik Dönemi:"), t, {530, 272});
+  BitBtn9 = MakeButton(QStringLiteral("BitBtn9"),
+                       QStringLiteral("Üye Baş.Bit. Tarihlerini Terminale Yükle"), t,
+                       {530, 194, 260, 33});
+  Button3 = MakeButton(QStringLiteral("Button3"), QStringLiteral("Terminalden Oku"), t,
+                       {530, 236, 130, 25});
+  Label40 = MakeLabel(QStringLiteral("Label40"), QStringLiteral("Cihazda Geçerlilik Dönemi:"), t,
+                      {530, 272});
   Label37 = MakeLabel(QStringLiteral("Label37"), QStringLiteral("Label37"), t, {530, 292});
   Label38 = MakeLabel(QStringLiteral("Label38"), QStringLiteral("Label38"), t, {530, 312});
   Label39 = MakeLabel(QStringLiteral("Label39"), QStringLiteral("Label39"), t, {530, 332});

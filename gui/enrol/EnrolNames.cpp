@@ -1,12 +1,12 @@
 // The name list on the first tab: search, names typed into the grid, and the
 // names written into the terminal, one or all.
 #include "common/ActionGuard.h"
-#include "widgets/BusyState.h"
 #include "data/DM.h"
 #include "enrol/Enrol.h"
 #include "enrolldata/EnrollStore.h"
 #include "enrolldata/Names.h"
 #include "session/TerminalSession.h"
+#include "widgets/BusyState.h"
 
 namespace {
 const QColor kMoneyGreen(0xC0, 0xDC, 0xC0);
@@ -34,7 +34,9 @@ void TfrmEnrol::RefreshNameList() {
   Label7->setText(QString::number(frmDM->qryisim.RecordCount()));
 }
 
-void TfrmEnrol::Edit8Change() { RefreshNameList(); }
+void TfrmEnrol::Edit8Change() {
+  RefreshNameList();
+}
 
 void TfrmEnrol::SendUserName() {
   const QString status = SendStatus(::SendUserName(*Session().TerminalSdk, frmDM->qryisim));

@@ -1,10 +1,10 @@
 // The enrollment window's personnel-database handlers: the names import of
 // the first tab and the member list of the hidden membership tab.
 #include "common/ActionGuard.h"
-#include "widgets/BusyState.h"
 #include "data/DM.h"
 #include "data/Pdks.h"
 #include "enrol/Enrol.h"
+#include "widgets/BusyState.h"
 
 void TfrmEnrol::ConnectPdksTab() {
   frmDM->dspersonel.SetColumns(

@@ -8,15 +8,20 @@
 
 namespace {
 
-TFKAttendObject& Sdk() { return *Session().TerminalSdk; }
+TFKAttendObject& Sdk() {
+  return *Session().TerminalSdk;
+}
 
-unsigned char* Buffer() { return reinterpret_cast<unsigned char*>(TemplateBuffer.data()); }
+unsigned char* Buffer() {
+  return reinterpret_cast<unsigned char*>(TemplateBuffer.data());
+}
 
 }  // namespace
 
 int TfrmEnrol::ChosenBackupNumber() {
   const int b = BackupNumberFromName(cmbBackupNumber->currentText());
-  if (b < 0) lblMessage->setText(QStringLiteral("Geçersiz Pmkizi No : ") + cmbBackupNumber->currentText());
+  if (b < 0)
+    lblMessage->setText(QStringLiteral("Geçersiz Pmkizi No : ") + cmbBackupNumber->currentText());
   return b;
 }
 
@@ -94,7 +99,8 @@ static void EnableUserItem(TfrmEnrol& W, int Flag) {
   const int n = StrToInt(W.txtEnrollNumber->text());
   const int b = BackupNumberFromName(W.cmbBackupNumber->currentText());
   if (b < 0) {
-    W.lblMessage->setText(QStringLiteral("Geçersiz Pmkizi No : ") + W.cmbBackupNumber->currentText());
+    W.lblMessage->setText(QStringLiteral("Geçersiz Pmkizi No : ") +
+                          W.cmbBackupNumber->currentText());
     return;
   }
   if (!Sdk().FK_EnableDevice(0)) {
@@ -105,8 +111,12 @@ static void EnableUserItem(TfrmEnrol& W, int Flag) {
   Sdk().FK_EnableDevice(1);
 }
 
-void TfrmEnrol::BitBtn11Click() { EnableUserItem(*this, 1); }
-void TfrmEnrol::BitBtn12Click() { EnableUserItem(*this, 0); }
+void TfrmEnrol::BitBtn11Click() {
+  EnableUserItem(*this, 1);
+}
+void TfrmEnrol::BitBtn12Click() {
+  EnableUserItem(*this, 0);
+}
 
 void TfrmEnrol::ShowTemplateBytes(int BackupNumber) {
   lstEnrollData->clear();

@@ -1,11 +1,11 @@
 // The password tab (old passwords of the stored password entries) and the
 // enable / privilege tab (commands for every stored item of a user).
 #include "common/ActionGuard.h"
-#include "widgets/BusyState.h"
 #include "common/Dialogs.h"
 #include "enrol/Enrol.h"
 #include "enrolldata/Users.h"
 #include "session/TerminalSession.h"
+#include "widgets/BusyState.h"
 
 namespace {
 
@@ -49,7 +49,9 @@ void TfrmEnrol::RefreshActivePassiveList() {
   OpenActivePassiveList(qryaktifpasif, Filter(RadioButton3, RadioButton4));
 }
 
-void TfrmEnrol::qryadminAfterScroll() { ShowOldPassword(); }
+void TfrmEnrol::qryadminAfterScroll() {
+  ShowOldPassword();
+}
 
 void TfrmEnrol::ShowOldPassword() {
   const int stored = qryadmin.FieldByName(QStringLiteral("PassWord")).AsInteger();
@@ -59,15 +61,31 @@ void TfrmEnrol::ShowOldPassword() {
   Label32->setText(Edit4->text());
 }
 
-void TfrmEnrol::RadioButton1Click() { RefreshPasswordList(); }
-void TfrmEnrol::RadioButton2Click() { RefreshPasswordList(); }
-void TfrmEnrol::RadioButton3Click() { RefreshActivePassiveList(); }
-void TfrmEnrol::RadioButton4Click() { RefreshActivePassiveList(); }
+void TfrmEnrol::RadioButton1Click() {
+  RefreshPasswordList();
+}
+void TfrmEnrol::RadioButton2Click() {
+  RefreshPasswordList();
+}
+void TfrmEnrol::RadioButton3Click() {
+  RefreshActivePassiveList();
+}
+void TfrmEnrol::RadioButton4Click() {
+  RefreshActivePassiveList();
+}
 
-void TfrmEnrol::Button1Click() { UserCommand(*this, Button1, TUserCommand::Enable); }
-void TfrmEnrol::Button2Click() { UserCommand(*this, Button2, TUserCommand::Disable); }
-void TfrmEnrol::Button4Click() { UserCommand(*this, Button4, TUserCommand::MakeAdmin); }
-void TfrmEnrol::Button5Click() { UserCommand(*this, Button5, TUserCommand::MakeUser); }
+void TfrmEnrol::Button1Click() {
+  UserCommand(*this, Button1, TUserCommand::Enable);
+}
+void TfrmEnrol::Button2Click() {
+  UserCommand(*this, Button2, TUserCommand::Disable);
+}
+void TfrmEnrol::Button4Click() {
+  UserCommand(*this, Button4, TUserCommand::MakeAdmin);
+}
+void TfrmEnrol::Button5Click() {
+  UserCommand(*this, Button5, TUserCommand::MakeUser);
+}
 
 // The password-change button sends nothing: no new password goes to the
 // terminal or the store.

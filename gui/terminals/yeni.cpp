@@ -7,8 +7,8 @@
 
 #include "common/ActionGuard.h"
 #include "common/Cleanup.h"
-#include "widgets/Controls.h"
 #include "data/DM.h"
+#include "widgets/Controls.h"
 
 Tfrmyeni* frmyeni = nullptr;
 
@@ -83,7 +83,8 @@ void Tfrmyeni::BuildControls() {
   GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
   GroupBox2->setGeometry(8, 96, 273, 145);
   MakeLabel({}, QStringLiteral("ip adres"), GroupBox2, {16, 28});
-  Edit4 = MakeEdit(QStringLiteral("Edit4"), GroupBox2, {88, 24, 161, 21}, QStringLiteral("192.168.0.100"));
+  Edit4 = MakeEdit(QStringLiteral("Edit4"), GroupBox2, {88, 24, 161, 21},
+                   QStringLiteral("192.168.0.100"));
   MakeLabel({}, QStringLiteral("tcp port"), GroupBox2, {16, 60});
   Edit5 = MakeEdit(QStringLiteral("Edit5"), GroupBox2, {88, 56, 65, 21}, QStringLiteral("5005"));
   MakeLabel({}, QStringLiteral("passsword"), GroupBox2, {16, 92});

@@ -30,7 +30,8 @@ void Apply(QList<TLocked<Control>>& Items, bool Busy) {
 
 }  // namespace
 
-void LockWhileBusy(QWidget* Owner, const QList<QWidget*>& Controls, const QList<QAction*>& Actions) {
+void LockWhileBusy(QWidget* Owner, const QList<QWidget*>& Controls,
+                   const QList<QAction*>& Actions) {
   struct TLocks {
     QList<TLocked<QWidget>> Widgets;
     QList<TLocked<QAction>> Actions;

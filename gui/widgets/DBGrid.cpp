@@ -31,7 +31,9 @@ TDBGrid::TDBGrid(const QString& Name, QWidget* Parent) : QTableView(Parent) {
 
 // A grid that has the focus gives it up while QWidget's destructor runs,
 // after this part of it is gone: the focus watch must end first.
-TDBGrid::~TDBGrid() { disconnect(qApp, &QApplication::focusChanged, this, nullptr); }
+TDBGrid::~TDBGrid() {
+  disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
 
 void TDBGrid::SetDataSource(TDataSource* Source) {
   source_ = Source;

@@ -10,20 +10,31 @@ namespace {
 class TQtDialogs final : public Dialogs {
  public:
   int MessageBox(const QString& Text, const QString& Title, int Flags) override {
-    QMessageBox box(IconOf(Flags), Title, Text, QMessageBox::NoButton, QApplication::activeWindow());
+    QMessageBox box(IconOf(Flags), Title, Text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
     switch (Flags & 0x0F) {
-      case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+      case MB_OKCANCEL:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
       case MB_YESNOCANCEL:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
-      case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-      default: box.setStandardButtons(QMessageBox::Ok); break;
+      case MB_YESNO:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+      default:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
     }
     switch (box.exec()) {
-      case QMessageBox::Yes: return IDYES;
-      case QMessageBox::No: return IDNO;
-      case QMessageBox::Cancel: return IDCANCEL;
-      default: return IDOK;
+      case QMessageBox::Yes:
+        return IDYES;
+      case QMessageBox::No:
+        return IDNO;
+      case QMessageBox::Cancel:
+        return IDCANCEL;
+      default:
+        return IDOK;
     }
   }
 
@@ -39,7 +50,8 @@ class TQtDialogs final : public Dialogs {
     return box.exec() == QMessageBox::Ok;
   }
 
-  QString OpenFileName(QWidget* Parent, const QString& Filter, const QString& StartFolder) override {
+  QString OpenFileName(QWidget* Parent, const QString& Filter,
+                       const QString& StartFolder) override {
     return QFileDialog::getOpenFileName(Parent, QString(), StartFolder, Filter);
   }
 
@@ -55,11 +67,16 @@ class TQtDialogs final : public Dialogs {
  private:
   static QMessageBox::Icon IconOf(int Flags) {
     switch (Flags & 0xF0) {
-      case MB_ICONERROR: return QMessageBox::Critical;
-      case MB_ICONQUESTION: return QMessageBox::Question;
-      case MB_ICONWARNING: return QMessageBox::Warning;
-      case MB_ICONINFORMATION: return QMessageBox::Information;
-      default: return QMessageBox::NoIcon;
+      case MB_ICONERROR:
+        return QMessageBox::Critical;
+      case MB_ICONQUESTION:
+        return QMessageBox::Question;
+      case MB_ICONWARNING:
+        return QMessageBox::Warning;
+      case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+      default:
+        return QMessageBox::NoIcon;
     }
   }
 };

@@ -40,7 +40,9 @@ Endpoint commEndpoint(int port) {
   return ep;
 }
 
-Connection::~Connection() { close(); }
+Connection::~Connection() {
+  close();
+}
 
 void Connection::close() {
   net::closeSocket(fd_);

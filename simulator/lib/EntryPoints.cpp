@@ -237,9 +237,8 @@ FK_EXPORT int FK_API FK_GetEnrollData(int Handle, int EnrollNumber, int BackupNu
   });
 }
 
-FK_EXPORT int FK_API FK_PutEnrollData(int Handle, int EnrollNumber, int BackupNumber,
-                                      int Privilege, unsigned char* EnrollData,
-                                      int PasswordValue) {
+FK_EXPORT int FK_API FK_PutEnrollData(int Handle, int EnrollNumber, int BackupNumber, int Privilege,
+                                      unsigned char* EnrollData, int PasswordValue) {
   if (!EnrollData) return rc::Parameter;
   return withConnection(Handle, [&](fk::Connection& c) {
     Writer w(Op::PutEnrollData);
@@ -260,8 +259,7 @@ FK_EXPORT int FK_API FK_DeleteEnrollData(int Handle, int EnrollNumber, int Backu
   return simpleCall(Handle, Op::DeleteEnrollData, EnrollNumber, BackupNumber);
 }
 
-FK_EXPORT int FK_API FK_EnableUser(int Handle, int EnrollNumber, int BackupNumber,
-                                   int EnableFlag) {
+FK_EXPORT int FK_API FK_EnableUser(int Handle, int EnrollNumber, int BackupNumber, int EnableFlag) {
   return simpleCall(Handle, Op::EnableUser, EnrollNumber, BackupNumber, EnableFlag);
 }
 

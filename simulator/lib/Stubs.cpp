@@ -4,8 +4,10 @@
 #include "lib/Export.h"
 #include "sdk/FKEntryPoints.h"
 
-#define FK_STUB(name) \
-  FK_EXPORT int FK_API name() { return 0; }
+#define FK_STUB(name)           \
+  FK_EXPORT int FK_API name() { \
+    return 0;                   \
+  }
 
 #ifdef FK_STUB_LIBRARY_A
 #define FK_STUB_LISTED_A(name) FK_STUB(name)

@@ -9,8 +9,7 @@
 namespace vt {
 
 std::string cp1254ToUtf8(std::string_view bytes) {
-  return FromWin1254(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())))
-      .toStdString();
+  return FromWin1254(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()))).toStdString();
 }
 
 std::string utf8ToCp1254(std::string_view utf8) {

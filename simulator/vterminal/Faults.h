@@ -10,9 +10,9 @@
 namespace vt {
 
 struct Fault {
-  bool drop = false;   // hang up instead of answering
-  int32_t code = 0;    // the result given instead, when not dropping
-  int64_t left = -1;   // calls still to fail; -1 for every call
+  bool drop = false;  // hang up instead of answering
+  int32_t code = 0;   // the result given instead, when not dropping
+  int64_t left = -1;  // calls still to fail; -1 for every call
 };
 
 class Faults {

@@ -13,15 +13,15 @@ namespace vt {
 namespace {
 
 const char* const kFirstNames[] = {
-    "Ayşe",   "Fatma",  "Emine", "Hatice", "Zeynep", "Elif",   "Merve", "Özlem",  "Gülşen",
-    "Şükran", "Çiğdem", "Müge",  "Ebru",   "İpek",   "Büşra",  "Dilek", "Mehmet", "Mustafa",
-    "Ahmet",  "Ali",    "Hüseyin", "Hasan", "İbrahim", "İsmail", "Osman", "Yusuf", "Ömer",
-    "Murat",  "Gökhan", "Çağrı", "Doğan",  "Uğur",   "Tuğrul", "Barış", "Şenol",  "Ilgaz"};
+    "Ayşe",   "Fatma",  "Emine",   "Hatice", "Zeynep",  "Elif",   "Merve", "Özlem",  "Gülşen",
+    "Şükran", "Çiğdem", "Müge",    "Ebru",   "İpek",    "Büşra",  "Dilek", "Mehmet", "Mustafa",
+    "Ahmet",  "Ali",    "Hüseyin", "Hasan",  "İbrahim", "İsmail", "Osman", "Yusuf",  "Ömer",
+    "Murat",  "Gökhan", "Çağrı",   "Doğan",  "Uğur",    "Tuğrul", "Barış", "Şenol",  "Ilgaz"};
 const char* const kLastNames[] = {
-    "Yılmaz",  "Kaya",   "Demir",   "Şahin",  "Çelik",  "Yıldız", "Yıldırım", "Öztürk",
-    "Aydın",   "Özdemir", "Arslan", "Doğan",  "Kılıç",  "Aslan",  "Çetin",    "Kara",
-    "Koç",     "Kurt",   "Özkan",   "Şimşek", "Polat",  "Güneş",  "Erdoğan",  "Ünal",
-    "Bulut",   "Keskin", "Aksoy",   "Işık",   "Çakır",  "Gündüz", "İnce",     "Karagöz"};
+    "Yılmaz", "Kaya",    "Demir",  "Şahin",  "Çelik", "Yıldız", "Yıldırım", "Öztürk",
+    "Aydın",  "Özdemir", "Arslan", "Doğan",  "Kılıç", "Aslan",  "Çetin",    "Kara",
+    "Koç",    "Kurt",    "Özkan",  "Şimşek", "Polat", "Güneş",  "Erdoğan",  "Ünal",
+    "Bulut",  "Keskin",  "Aksoy",  "Işık",   "Çakır", "Gündüz", "İnce",     "Karagöz"};
 // The first users carry every Turkish letter between them.
 const char* const kFixedNames[] = {"Ayşe Gökçe Çağlar", "İsmail Yıldız Öztürk"};
 
@@ -160,8 +160,8 @@ void seedRecords(Terminal& t, int count, uint32_t seed) {
     civilFromDays(today - back, y, m, d);
     int32_t enroll = users[rng() % users.size()];
     int inOut = second < 13 * 3600 ? 0 : 1;
-    out.push_back(LogRecord{{enroll, verifyModeFor(t, enroll, rng), inOut, y, m, d,
-                             second / 3600, second / 60 % 60, second % 60}});
+    out.push_back(LogRecord{{enroll, verifyModeFor(t, enroll, rng), inOut, y, m, d, second / 3600,
+                             second / 60 % 60, second % 60}});
   }
   t.addRecords(out);
 }

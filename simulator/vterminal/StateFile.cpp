@@ -128,7 +128,8 @@ std::string toJson(const TerminalState& s, int heapGeneration, const std::string
   j += "},\n  \"templates\": {\"file\": \"templates.";
   appendInt(j, heapGeneration);
   j += ".bin\"},\n  \"itemColumns\": [\"enroll\", \"backup\", \"privilege\", \"enabled\", "
-       "\"password\", \"offset\"],\n  \"items\": [" + items + "],\n  \"names\": {" + names + "}\n}\n";
+       "\"password\", \"offset\"],\n  \"items\": [" +
+       items + "],\n  \"names\": {" + names + "}\n}\n";
   return j;
 }
 
@@ -175,9 +176,8 @@ bool StateFile::load(TerminalState& s, std::string& error) {
     return false;
   }
   QJsonParseError parseError;
-  QJsonDocument doc =
-      QJsonDocument::fromJson(QByteArray::fromRawData(text.data(), qsizetype(text.size())),
-                              &parseError);
+  QJsonDocument doc = QJsonDocument::fromJson(
+      QByteArray::fromRawData(text.data(), qsizetype(text.size())), &parseError);
   if (!doc.isObject()) {
     error = path_ + ": " + parseError.errorString().toStdString();
     return false;
@@ -234,8 +234,8 @@ bool StateFile::load(TerminalState& s, std::string& error) {
 
 bool StateFile::openHeap(std::string& error) {
   if (heapFd_ >= 0) return true;
-  heapFd_ = ::open(heapPath(heapGeneration_).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC,
-                   0644);
+  heapFd_ =
+      ::open(heapPath(heapGeneration_).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (heapFd_ < 0) {
     error = "cannot open " + heapPath(heapGeneration_) + ": " + std::strerror(errno);
     return false;
@@ -284,9 +284,8 @@ bool StateFile::compactHeap(const TerminalState& s, std::string& error) {
 bool StateFile::save(const TerminalState& s, Changes& changes, std::string& error) {
   if (!changes.any()) return true;
   ::mkdir(dataDir_.c_str(), 0755);
-  if (changes.records &&
-      !writeAtomic(dataDir_ + "/" + kRecordsFile, s.records.data(),
-                   s.records.size() * sizeof(LogRecord), error))
+  if (changes.records && !writeAtomic(dataDir_ + "/" + kRecordsFile, s.records.data(),
+                                      s.records.size() * sizeof(LogRecord), error))
     return false;
 
   const int generation = heapGeneration_;

@@ -1,10 +1,10 @@
 #include "vterminal/Terminal.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstring>
 #include <chrono>
+#include <climits>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 
 namespace vt {
@@ -20,7 +20,9 @@ int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
   return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
 
-bool isPasswordItem(int32_t backup) { return backup == 10 || backup == 11; }
+bool isPasswordItem(int32_t backup) {
+  return backup == 10 || backup == 11;
+}
 
 // Password and card items carry their value in the first four template bytes
 // as well, so a template restored without the value keeps it.
@@ -65,7 +67,9 @@ int32_t Terminal::enableDevice(int32_t flag) {
   return rc::Ok;
 }
 
-double Terminal::deviceTime() const { return hostOleNow(s.clockOffsetMs); }
+double Terminal::deviceTime() const {
+  return hostOleNow(s.clockOffsetMs);
+}
 
 int32_t Terminal::setDeviceTime(double oleDate) {
   if (!std::isfinite(oleDate)) return rc::Parameter;

@@ -43,8 +43,8 @@ struct TerminalState {
 
 // What changed since the last save, so saving rewrites only that.
 struct Changes {
-  bool state = false;    // the single values: flags, clock, bells, read position
-  bool items = false;    // enroll numbers, backup numbers, privileges, enabled flags
+  bool state = false;  // the single values: flags, clock, bells, read position
+  bool items = false;  // enroll numbers, backup numbers, privileges, enabled flags
   bool names = false;
   bool records = false;
   std::set<ItemKey> templates;  // written or removed items

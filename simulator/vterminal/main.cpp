@@ -16,7 +16,9 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void onStopSignal(int) { stopRequested = 1; }
+void onStopSignal(int) {
+  stopRequested = 1;
+}
 
 // The stop signals stay blocked except while the server waits (it hands the
 // returned mask to ppoll), so one that arrives just before a wait still ends
@@ -76,34 +78,43 @@ int main(int argc, char** argv) {
       {"bind", "Address to listen on. Default 127.0.0.1.", "ADDRESS", "127.0.0.1"},
       {"machine", "Machine number (kept in the state file; default 1).", "N"},
       {"password", "Communication password (kept in the state file; default 0).", "W"},
-      {"state", "JSON state file, loaded at start and rewritten after every change; "
-                "templates and records live in FILE.d/. Without it nothing is kept.",
+      {"state",
+       "JSON state file, loaded at start and rewritten after every change; "
+       "templates and records live in FILE.d/. Without it nothing is kept.",
        "FILE"},
       {"seed-users", "Replace the users, names and bells with U generated users.", "U"},
       {"seed-records", "Append R generated attendance records.", "R"},
       {"seed", "Random seed of the generated data. Default 1.", "S", "1"},
-      {"capacity", "Most enroll items the terminal holds; a new item beyond it gets -11. "
-                   "Default 100000.",
+      {"capacity",
+       "Most enroll items the terminal holds; a new item beyond it gets -11. "
+       "Default 100000.",
        "N", "100000"},
       {"journal", "Append one line per call received to FILE.", "FILE"},
       {"port-file", "Write the port number to FILE once listening.", "FILE"},
-      {"fail", "Fault: NAME:CODE answers entry point NAME with CODE; NAME:drop hangs up "
-               "instead. A third part :K limits it to the next K calls. Repeatable.",
+      {"fail",
+       "Fault: NAME:CODE answers entry point NAME with CODE; NAME:drop hangs up "
+       "instead. A third part :K limits it to the next K calls. Repeatable.",
        "RULE"},
-      {"drop-walk-after", "Fault: hang up after K records of every attendance walk and K entries of every user walk.", "K"},
+      {"drop-walk-after",
+       "Fault: hang up after K records of every attendance walk and K entries of every user walk.",
+       "K"},
       {"latency", "Fault: wait MS milliseconds before every answer, serving nobody meanwhile.",
        "MS"},
-      {"hello-timeout", "Drop a connection whose hello is not complete MS milliseconds after "
-                        "it was accepted. 0: no limit. Default 5000.",
+      {"hello-timeout",
+       "Drop a connection whose hello is not complete MS milliseconds after "
+       "it was accepted. 0: no limit. Default 5000.",
        "MS", "5000"},
-      {"idle-timeout", "Drop the client when no request comes within MS milliseconds of an "
-                       "answer. 0: no limit. Default 1800000 (30 minutes).",
+      {"idle-timeout",
+       "Drop the client when no request comes within MS milliseconds of an "
+       "answer. 0: no limit. Default 1800000 (30 minutes).",
        "MS", "1800000"},
-      {"send-timeout", "Drop the client when it has not taken a whole answer MS milliseconds "
-                       "after the answer was ready. 0: no limit. Default 10000.",
+      {"send-timeout",
+       "Drop the client when it has not taken a whole answer MS milliseconds "
+       "after the answer was ready. 0: no limit. Default 10000.",
        "MS", "10000"},
-      {"max-waiting", "Connections kept waiting behind the client (each gets -2 once its "
-                      "hello arrives); more are closed at once. Default 8.",
+      {"max-waiting",
+       "Connections kept waiting behind the client (each gets -2 once its "
+       "hello arrives); more are closed at once. Default 8.",
        "N", "8"},
   };
   p.addOptions(options);
@@ -151,7 +162,8 @@ int main(int argc, char** argv) {
   for (const QString& rule : p.values("fail"))
     if (!faults.add(rule.toStdString(), error)) return fail(error);
   if (p.isSet("drop-walk-after")) {
-    if (!intOption("drop-walk-after", 0, INT64_MAX, v)) return fail("--drop-walk-after: not a count");
+    if (!intOption("drop-walk-after", 0, INT64_MAX, v))
+      return fail("--drop-walk-after: not a count");
     faults.dropWalkAfter = v;
   }
   if (p.isSet("latency")) {

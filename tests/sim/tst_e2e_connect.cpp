@@ -17,16 +17,17 @@ class TestE2EConnect : public QObject {
     VTerminal vt(dir.path());
     QVERIFY2(vt.start({"--machine", "3", "--password", "731856"}), qPrintable(vt.error()));
     TestProgram t(true, TSdk::Library);
-    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("3"), QStringLiteral("ethernet"),
-                         {}, {}, QStringLiteral("127.0.0.1"), QString::number(vt.port()),
-                         QStringLiteral("731856"));
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("3"),
+                         QStringLiteral("ethernet"), {}, {}, QStringLiteral("127.0.0.1"),
+                         QString::number(vt.port()), QStringLiteral("731856"));
     t.Start();
     QVERIFY(Session().TerminalSdk->FirstLibraryLoaded());
     t.Main().BitBtn4->click();
     QVERIFY2(t.Shown().isEmpty(), qPrintable(t.Shown().join('|')));
     QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLANTI_KES"));
-    QCOMPARE(Calls(vt).value(0),
-             QStringLiteral("FK_ConnectNet(3, \"127.0.0.1\", %1, 5000, 0, 731856) = 1").arg(vt.port()));
+    QCOMPARE(
+        Calls(vt).value(0),
+        QStringLiteral("FK_ConnectNet(3, \"127.0.0.1\", %1, 5000, 0, 731856) = 1").arg(vt.port()));
 
     // While connected the terminal refuses another client.
     FkApi other;
@@ -48,9 +49,15 @@ class TestE2EConnect : public QObject {
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("machine");
     QTest::addColumn<QString>("text");
-    QTest::newRow("wrong password") << true << "1" << "1" << "mistake password";
-    QTest::newRow("wrong machine") << true << "0" << "2" << "Unknown error";
-    QTest::newRow("nothing listening") << false << "0" << "1" << "No Open Comm";
+    QTest::newRow("wrong password") << true << "1"
+                                    << "1"
+                                    << "mistake password";
+    QTest::newRow("wrong machine") << true << "0"
+                                   << "2"
+                                   << "Unknown error";
+    QTest::newRow("nothing listening") << false << "0"
+                                       << "1"
+                                       << "No Open Comm";
   }
   void failedConnectShowsResultText() {
     QFETCH(bool, listening);

@@ -86,7 +86,8 @@ class TestE2EEnrol : public QObject {
     QCOMPARE(w.ads.FieldByName(QStringLiteral("FPdata")).AsBytes(), QByteArray(1680, '\x5A'));
     frmDM->qryisim.OpenSQL(QStringLiteral("select * from temp"));
     QCOMPARE(frmDM->qryisim.RecordCount(), 1);
-    QCOMPARE(frmDM->qryisim.FieldByName(QStringLiteral("kartno")).AsString(), QStringLiteral("00077"));
+    QCOMPARE(frmDM->qryisim.FieldByName(QStringLiteral("kartno")).AsString(),
+             QStringLiteral("00077"));
     // The hang-up took the connection: the terminal was connected once more
     // and enabled, not left locked.
     QVERIFY(vt.state().value("enabled").toBool());

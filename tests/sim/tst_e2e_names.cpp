@@ -36,8 +36,9 @@ class TestE2ENames : public QObject {
     VTerminal vt(dir.path());
     QVERIFY2(vt.start({"--seed-users", "12"}), qPrintable(vt.error()));
     TestProgram t(true, TSdk::Library);
-    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"),
-                         {}, {}, QStringLiteral("127.0.0.1"), QString::number(vt.port()));
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"),
+                         QStringLiteral("ethernet"), {}, {}, QStringLiteral("127.0.0.1"),
+                         QString::number(vt.port()));
     t.Start();
     t.Main().BitBtn4->click();
     TfrmEnrol& w = *t.Program->Enrol;
@@ -55,7 +56,8 @@ class TestE2ENames : public QObject {
            QStringLiteral("00003"))
       ++row;
     QAbstractItemModel* model = w.DBGrid1->model();
-    QVERIFY(model->setData(model->index(row, 1), QStringLiteral("Şükrü Çağlar Öğüt"), Qt::EditRole));
+    QVERIFY(
+        model->setData(model->index(row, 1), QStringLiteral("Şükrü Çağlar Öğüt"), Qt::EditRole));
     w.DBGrid1->SelectRow(0);
     w.BitBtn5Click();
     QCOMPARE(w.lblMessage->text(), QStringLiteral("SetUserName OK"));

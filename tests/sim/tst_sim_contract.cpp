@@ -30,8 +30,8 @@ int walk(FkApi& fk, int h, QList<Record>* out = nullptr, int stopAfter = -1) {
     if (n == stopAfter) return 1;
     Record r;
     int* v = r.v;
-    int code = fk.FK_GetGeneralLogData_1(h, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7,
-                                         v + 8);
+    int code =
+        fk.FK_GetGeneralLogData_1(h, v, v + 1, v + 2, v + 3, v + 4, v + 5, v + 6, v + 7, v + 8);
     if (code != 1) return code;
     if (out) out->append(r);
   }
@@ -83,7 +83,8 @@ class TestSimContract : public QObject {
     QCOMPARE(fk_.FK_ConnectUSB(7), -10);
     qputenv("MERIDOX_COM3_ENDPOINT", "127.0.0.1:" + QByteArray::number(port));
     QCOMPARE(fk_.FK_ConnectComm(7, 3, 9600, "", 0, 5000), -10);
-    expected << "FK_ConnectUSB(7) = -10" << "FK_ConnectComm(7, 3, 9600, \"\", 0, 5000) = -10";
+    expected << "FK_ConnectUSB(7) = -10"
+             << "FK_ConnectComm(7, 3, 9600, \"\", 0, 5000) = -10";
 
     int h = fk_.FK_ConnectNet(7, "127.0.0.1", port, 5000, 0, 4321);
     QVERIFY(h > 0);
@@ -96,7 +97,8 @@ class TestSimContract : public QObject {
     double read = 0;
     QCOMPARE(fk_.FK_GetDeviceTime(h, &read), 1);
     QVERIFY2(read >= when && read < when + 0.01, qPrintable(QString::number(read, 'f', 6)));
-    expected << "FK_SetDeviceTime(45357.3375) = 1" << "FK_GetDeviceTime() = 1 time=*";
+    expected << "FK_SetDeviceTime(45357.3375) = 1"
+             << "FK_GetDeviceTime() = 1 time=*";
 
     QCOMPARE(fk_.FK_LoadGeneralLogData(h, 1), 1);
     QList<Record> records;
@@ -108,7 +110,8 @@ class TestSimContract : public QObject {
       QVERIFY(r.v[6] >= 0 && r.v[6] < 24 && r.v[7] < 60 && r.v[8] < 60);
     }
     expected << "FK_LoadGeneralLogData(1) = 1 records=5"
-             << "FK_GetGeneralLogData_1() = 1 records=5" << "FK_GetGeneralLogData_1() = -7";
+             << "FK_GetGeneralLogData_1() = 1 records=5"
+             << "FK_GetGeneralLogData_1() = -7";
 
     int bellCount = 0;
     unsigned char bells[FK_BELL_BLOCK_SIZE + 8];
@@ -141,13 +144,14 @@ class TestSimContract : public QObject {
     QCOMPARE(items, seededItems);
     expected << QStringLiteral("FK_ReadAllUserID() = 1 entries=%1").arg(items)
              << QStringLiteral("FK_GetAllUserID() = 1 entries=%1").arg(items)
-             << "FK_GetAllUserID() = -7" << "FK_GetAllUserID() = -8";
+             << "FK_GetAllUserID() = -7"
+             << "FK_GetAllUserID() = -8";
 
     // A template of user 1; the SDK writes exactly its size, nothing beyond.
     QByteArray tpl(1680 + 16, char(0x5A));
     int privilege = -1, secret = -1;
-    QCOMPARE(fk_.FK_GetEnrollData(h, 1, 0, &privilege,
-                                  reinterpret_cast<unsigned char*>(tpl.data()), &secret),
+    QCOMPARE(fk_.FK_GetEnrollData(h, 1, 0, &privilege, reinterpret_cast<unsigned char*>(tpl.data()),
+                                  &secret),
              1);
     QCOMPARE(privilege, 1);
     QCOMPARE(secret, 0);
@@ -174,14 +178,17 @@ class TestSimContract : public QObject {
 
     QCOMPARE(fk_.FK_EnableUser(h, 9, 0, 0), 1);
     QCOMPARE(fk_.FK_ModifyPrivilege(h, 9, 0, 2), 1);
-    const char* name = "G\xFCl\xFE" "en I\xFE\xFDk";  // Gülşen Işık in Windows-1254
+    const char* name =
+        "G\xFCl\xFE"
+        "en I\xFE\xFDk";  // Gülşen Işık in Windows-1254
     QCOMPARE(fk_.FK_SetUserName(h, 9, name), 1);
     char nameBuffer[FK_USER_NAME_BUFFER];
     std::memset(nameBuffer, ' ', sizeof nameBuffer);
     char* namePointer = nameBuffer;
     QCOMPARE(fk_.FK_GetUserName(h, 9, &namePointer), 1);
     QCOMPARE(QByteArray(nameBuffer), QByteArray(name));
-    expected << "FK_EnableUser(9, 0, 0) = 1" << "FK_ModifyPrivilege(9, 0, 2) = 1"
+    expected << "FK_EnableUser(9, 0, 0) = 1"
+             << "FK_ModifyPrivilege(9, 0, 2) = 1"
              << "FK_SetUserName(9, \"Gülşen Işık\") = 1"
              << "FK_GetUserName(9) = 1 name=\"Gülşen Işık\"";
 
@@ -193,7 +200,8 @@ class TestSimContract : public QObject {
     QCOMPARE(fk_.FK_DeleteEnrollData(h, 9, 10), 1);
     QCOMPARE(fk_.FK_BenumbAllManager(h), 1);
     expected << "FK_IsSupportedEnrollData(12) = 1 supported=1"
-             << "FK_IsSupportedEnrollData(14) = 1 supported=0" << "FK_DeleteEnrollData(9, 10) = 1"
+             << "FK_IsSupportedEnrollData(14) = 1 supported=0"
+             << "FK_DeleteEnrollData(9, 10) = 1"
              << "FK_BenumbAllManager() = 1";
 
     // User 9 now: one disabled fingerprint with privilege 0 (no managers left).
@@ -211,9 +219,13 @@ class TestSimContract : public QObject {
     QCOMPARE(fk_.FK_EmptyGeneralLogData(h), 1);
     QCOMPARE(fk_.FK_EnableDevice(h, 1), 1);
     QCOMPARE(fk_.FK_DisConnect(h), 1);
-    expected << "FK_ClearKeeperData() = 1" << "FK_EmptyEnrollData() = 1"
-             << "FK_ReadAllUserID() = 1 entries=0" << "FK_GetAllUserID() = -7"
-             << "FK_EmptyGeneralLogData() = 1" << "FK_EnableDevice(1) = 1" << "FK_DisConnect() = 1";
+    expected << "FK_ClearKeeperData() = 1"
+             << "FK_EmptyEnrollData() = 1"
+             << "FK_ReadAllUserID() = 1 entries=0"
+             << "FK_GetAllUserID() = -7"
+             << "FK_EmptyGeneralLogData() = 1"
+             << "FK_EnableDevice(1) = 1"
+             << "FK_DisConnect() = 1";
 
     QStringList journal = vt_->journal();
     journal.replaceInStrings(QRegularExpression("time=\\S+"), "time=*");
@@ -227,16 +239,12 @@ class TestSimContract : public QObject {
     QTest::addColumn<Scenario>("scenario");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("wrong password") << QStringList{"--password", "5"}
-                                    << Scenario([](FkApi& fk, int port) {
-                                         return fk.connectLocal(port, 1, 6);
-                                       })
-                                    << -10;
-    QTest::newRow("wrong machine number") << QStringList{"--machine", "2"}
-                                          << Scenario([](FkApi& fk, int port) {
-                                               return fk.connectLocal(port, 3);
-                                             })
-                                          << -1;
+    QTest::newRow("wrong password")
+        << QStringList{"--password", "5"}
+        << Scenario([](FkApi& fk, int port) { return fk.connectLocal(port, 1, 6); }) << -10;
+    QTest::newRow("wrong machine number")
+        << QStringList{"--machine", "2"}
+        << Scenario([](FkApi& fk, int port) { return fk.connectLocal(port, 3); }) << -1;
     QTest::newRow("wrong machine number over USB")
         << QStringList{"--machine", "2"} << Scenario([](FkApi& fk, int port) {
              qputenv("MERIDOX_USB_ENDPOINT", "127.0.0.1:" + QByteArray::number(port));
@@ -254,38 +262,30 @@ class TestSimContract : public QObject {
       return fk.connectLocal(dead.port());
     }) << -2;
     QTest::newRow("connect answered with another positive number")
-        << QStringList{"--fail", "FK_ConnectNet:5"} << Scenario([](FkApi& fk, int port) {
-             return fk.connectLocal(port);
-           })
-        << -2;
+        << QStringList{"--fail", "FK_ConnectNet:5"}
+        << Scenario([](FkApi& fk, int port) { return fk.connectLocal(port); }) << -2;
     QTest::newRow("answer slower than the time-out")
-        << QStringList{"--latency", "10000"} << Scenario([](FkApi& fk, int port) {
-             return fk.connectLocal(port, 1, 0, 200);
+        << QStringList{"--latency", "10000"}
+        << Scenario([](FkApi& fk, int port) { return fk.connectLocal(port, 1, 0, 200); }) << -2;
+    QTest::newRow("unknown handle")
+        << QStringList{} << Scenario([](FkApi& fk, int) { return fk.FK_EnableDevice(0, 0); }) << -2;
+    QTest::newRow("reading an item not held")
+        << QStringList{"--seed-users", "2"} << Scenario([](FkApi& fk, int port) {
+             int p = 0, pw = 0;
+             unsigned char buf[1680];
+             return fk.FK_GetEnrollData(fk.connectLocal(port), 3, 0, &p, buf, &pw);
            })
-        << -2;
-    QTest::newRow("unknown handle") << QStringList{} << Scenario([](FkApi& fk, int) {
-      return fk.FK_EnableDevice(0, 0);
-    }) << -2;
-    QTest::newRow("reading an item not held") << QStringList{"--seed-users", "2"}
-                                              << Scenario([](FkApi& fk, int port) {
-                                                   int p = 0, pw = 0;
-                                                   unsigned char buf[1680];
-                                                   return fk.FK_GetEnrollData(
-                                                       fk.connectLocal(port), 3, 0, &p, buf, &pw);
-                                                 })
-                                              << -8;
-    QTest::newRow("deleting an item not held") << QStringList{"--seed-users", "2"}
-                                               << Scenario([](FkApi& fk, int port) {
-                                                    return fk.FK_DeleteEnrollData(
-                                                        fk.connectLocal(port), 2, 9);
-                                                  })
-                                               << -8;
+        << -8;
+    QTest::newRow("deleting an item not held")
+        << QStringList{"--seed-users", "2"} << Scenario([](FkApi& fk, int port) {
+             return fk.FK_DeleteEnrollData(fk.connectLocal(port), 2, 9);
+           })
+        << -8;
     QTest::newRow("name of a user not held") << QStringList{} << Scenario([](FkApi& fk, int port) {
       return fk.FK_SetUserName(fk.connectLocal(port), 4, "Ali");
     }) << -8;
     QTest::newRow("writing to a full terminal")
-        << QStringList{"--seed-users", "1", "--capacity", "1"}
-        << Scenario([](FkApi& fk, int port) {
+        << QStringList{"--seed-users", "1", "--capacity", "1"} << Scenario([](FkApi& fk, int port) {
              unsigned char tpl[1680] = {};
              return fk.FK_PutEnrollData(fk.connectLocal(port), 2, 0, 0, tpl, 0);
            })
@@ -345,14 +345,12 @@ class TestSimContract : public QObject {
     QTest::addColumn<QString>("lastCall");
 
     QTest::newRow("complete") << QStringList{} << 40 << -7 << "FK_GetGeneralLogData_1() = -7";
-    QTest::newRow("dropped after 25 records")
-        << QStringList{"--drop-walk-after", "25"} << 25 << -4
-        << "FK_GetGeneralLogData_1() = dropped";
+    QTest::newRow("dropped after 25 records") << QStringList{"--drop-walk-after", "25"} << 25 << -4
+                                              << "FK_GetGeneralLogData_1() = dropped";
     QTest::newRow("dropped before the first record")
         << QStringList{"--drop-walk-after", "0"} << 0 << -4 << "FK_GetGeneralLogData_1() = dropped";
-    QTest::newRow("refused by the terminal")
-        << QStringList{"--fail", "FK_GetGeneralLogData_1:-8"} << 0 << -8
-        << "FK_GetGeneralLogData_1() = -8";
+    QTest::newRow("refused by the terminal") << QStringList{"--fail", "FK_GetGeneralLogData_1:-8"}
+                                             << 0 << -8 << "FK_GetGeneralLogData_1() = -8";
   }
 
   void attendanceWalk() {
@@ -409,7 +407,8 @@ class TestSimContract : public QObject {
     QCOMPARE(walk(fk_, h, &all), -7);
     QCOMPARE(interrupted.size(), total);
     for (int i = 0; i < total; ++i)
-      QVERIFY2(std::equal(all[i].v, all[i].v + 9, interrupted[i].v), qPrintable(QString::number(i)));
+      QVERIFY2(std::equal(all[i].v, all[i].v + 9, interrupted[i].v),
+               qPrintable(QString::number(i)));
     QVERIFY(vt_->journal().contains(
         QStringLiteral("FK_ConnectNet(1, \"127.0.0.1\", %1, 5000, 0, 0) = -2 busy").arg(port)));
   }

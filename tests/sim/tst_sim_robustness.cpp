@@ -267,8 +267,9 @@ class TestSimRobustness : public QObject {
   void stopsAtOnceWithAnAnswerStuck() {
     QTemporaryDir dir;
     VTerminal vt(dir.path());
-    QVERIFY2(vt.start({"--send-timeout", "600000", "--seed-records", QString::number(vt::kMaxFetch)}),
-             qPrintable(vt.error()));
+    QVERIFY2(
+        vt.start({"--send-timeout", "600000", "--seed-records", QString::number(vt::kMaxFetch)}),
+        qPrintable(vt.error()));
     RawClient stalled(vt.port(), 4096);
     QVERIFY(stalled.send(hello() + request(Op::EnableDevice, {0}) + walks(40)));
     QVERIFY(waitUntil([&] {
@@ -278,7 +279,8 @@ class TestSimRobustness : public QObject {
     // Meanwhile it still answers: a second client is told the terminal is busy.
     QCOMPARE(fk_.connectLocal(vt.port()), -2);
     QVERIFY(vt.journal().contains(
-        QStringLiteral("FK_ConnectNet(1, \"127.0.0.1\", %1, 5000, 0, 0) = -2 busy").arg(vt.port())));
+        QStringLiteral("FK_ConnectNet(1, \"127.0.0.1\", %1, 5000, 0, 0) = -2 busy")
+            .arg(vt.port())));
 
     QVERIFY(vt.stop(5000));
     QCOMPARE(vt.state().value("enabled").toBool(true), false);

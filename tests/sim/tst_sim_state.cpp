@@ -31,13 +31,16 @@ class TestSimState : public QObject {
     for (int i = 0; i < FK_BELL_BLOCK_SIZE; ++i) bells[i] = static_cast<unsigned char>(255 - i);
     QCOMPARE(fk_.FK_PutEnrollData(h, 5, 12, 2, reinterpret_cast<unsigned char*>(face.data()), 0),
              1);
-    QCOMPARE(fk_.FK_PutEnrollData(h, 5, 11, 2, reinterpret_cast<unsigned char*>(card.data()),
-                                  99887766),
-             1);
+    QCOMPARE(
+        fk_.FK_PutEnrollData(h, 5, 11, 2, reinterpret_cast<unsigned char*>(card.data()), 99887766),
+        1);
     QCOMPARE(fk_.FK_PutEnrollData(h, 5, 0, 2, reinterpret_cast<unsigned char*>(face.data()), 0), 1);
     QCOMPARE(fk_.FK_DeleteEnrollData(h, 5, 0), 1);
     QCOMPARE(fk_.FK_EnableUser(h, 5, 11, 0), 1);
-    QCOMPARE(fk_.FK_SetUserName(h, 5, "\xC7" "a\xF0r\xFD"), 1);  // Çağrı
+    QCOMPARE(fk_.FK_SetUserName(h, 5,
+                                "\xC7"
+                                "a\xF0r\xFD"),
+             1);  // Çağrı
     QCOMPARE(fk_.FK_SetBellTime(h, 3, bells), 1);
     QCOMPARE(fk_.FK_SetDeviceTime(h, 40000.5), 1);  // 2009-07-06 12:00
     vt.kill();
@@ -70,7 +73,8 @@ class TestSimState : public QObject {
     char name[FK_USER_NAME_BUFFER];
     char* at = name;
     QCOMPARE(fk_.FK_GetUserName(h, 5, &at), 1);
-    QCOMPARE(QByteArray(name), QByteArray("\xC7" "a\xF0r\xFD"));
+    QCOMPARE(QByteArray(name), QByteArray("\xC7"
+                                          "a\xF0r\xFD"));
     int count = 0;
     unsigned char bellsBack[FK_BELL_BLOCK_SIZE];
     QCOMPARE(fk_.FK_GetBellTime(h, &count, bellsBack), 1);
@@ -119,7 +123,8 @@ class TestSimState : public QObject {
                1);
       backups << b;
     }
-    static const QRegularExpression sized("^FK_GetEnrollData\\(\\d+, (\\d+)\\) = 1 .* data=<(\\d+):");
+    static const QRegularExpression sized(
+        "^FK_GetEnrollData\\(\\d+, (\\d+)\\) = 1 .* data=<(\\d+):");
     int checked = 0;
     for (const QString& line : vt.journal()) {
       auto m = sized.match(line);

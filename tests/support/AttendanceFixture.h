@@ -33,7 +33,9 @@ inline QByteArray LinesOf(const QList<Record>& Records, int Machine) {
 }
 
 // The backup file of this month, relative to the program folder.
-inline QString BackupFile() { return TAttendanceFiles::BackupFileName({}, QDate::currentDate()); }
+inline QString BackupFile() {
+  return TAttendanceFiles::BackupFileName({}, QDate::currentDate());
+}
 
 // The program with terminal 7 ("Ana Kapı") connected through the fakes, the
 // calls of the connect forgotten.

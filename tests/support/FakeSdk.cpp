@@ -19,10 +19,18 @@ int FakeSdkState::NextResult(const QString& EntryPoint, int Default) {
 
 namespace {
 
-QString Arg(int v) { return QString::number(v); }
-QString Arg(double v) { return QString::number(v, 'g', 17); }
-QString Arg(const char* v) { return v ? QString::fromLatin1(v) : QStringLiteral("(null)"); }
-QString Arg(const void* v) { return v ? QStringLiteral("ptr") : QStringLiteral("(null)"); }
+QString Arg(int v) {
+  return QString::number(v);
+}
+QString Arg(double v) {
+  return QString::number(v, 'g', 17);
+}
+QString Arg(const char* v) {
+  return v ? QString::fromLatin1(v) : QStringLiteral("(null)");
+}
+QString Arg(const void* v) {
+  return v ? QStringLiteral("ptr") : QStringLiteral("(null)");
+}
 
 template <class... Args>
 int Record(const char* Name, Args... args) {
@@ -39,19 +47,31 @@ int FK_API FakeConnectUSB(int MachineNumber) {
 int FK_API FakeConnectComm(int MachineNumber, int Port, int BaudRate, const char* CommText,
                            int CommOption, int Timeout) {
   FakeSdk.Calls << QStringLiteral("FK_ConnectComm(%1,%2,%3,%4,%5,%6)")
-                       .arg(MachineNumber).arg(Port).arg(BaudRate).arg(Arg(CommText))
-                       .arg(CommOption).arg(Timeout);
+                       .arg(MachineNumber)
+                       .arg(Port)
+                       .arg(BaudRate)
+                       .arg(Arg(CommText))
+                       .arg(CommOption)
+                       .arg(Timeout);
   return FakeSdk.NextResult(QStringLiteral("FK_ConnectComm"), 17);
 }
 int FK_API FakeConnectNet(int MachineNumber, const char* IpAddress, int TcpPort, int Timeout,
                           int NetOption, int NetPassword) {
   FakeSdk.Calls << QStringLiteral("FK_ConnectNet(%1,%2,%3,%4,%5,%6)")
-                       .arg(MachineNumber).arg(Arg(IpAddress)).arg(TcpPort).arg(Timeout)
-                       .arg(NetOption).arg(NetPassword);
+                       .arg(MachineNumber)
+                       .arg(Arg(IpAddress))
+                       .arg(TcpPort)
+                       .arg(Timeout)
+                       .arg(NetOption)
+                       .arg(NetPassword);
   return FakeSdk.NextResult(QStringLiteral("FK_ConnectNet"), 17);
 }
-int FK_API FakeDisConnect(int Handle) { return Record("FK_DisConnect", Handle); }
-int FK_API FakeEnableDevice(int Handle, int Flag) { return Record("FK_EnableDevice", Handle, Flag); }
+int FK_API FakeDisConnect(int Handle) {
+  return Record("FK_DisConnect", Handle);
+}
+int FK_API FakeEnableDevice(int Handle, int Flag) {
+  return Record("FK_EnableDevice", Handle, Flag);
+}
 int FK_API FakeGetDeviceTime(int Handle, double* DateTime) {
   *DateTime = FakeSdk.DeviceTime;
   return Record("FK_GetDeviceTime", Handle);
@@ -97,7 +117,9 @@ int FK_API FakePutEnrollData(int Handle, int EnrollNumber, int BackupNumber, int
   return Record("FK_PutEnrollData", Handle, EnrollNumber, BackupNumber, Privilege, EnrollData,
                 PasswordValue);
 }
-int FK_API FakeSaveEnrollData(int Handle) { return Record("FK_SaveEnrollData", Handle); }
+int FK_API FakeSaveEnrollData(int Handle) {
+  return Record("FK_SaveEnrollData", Handle);
+}
 int FK_API FakeDeleteEnrollData(int Handle, int EnrollNumber, int BackupNumber) {
   return Record("FK_DeleteEnrollData", Handle, EnrollNumber, BackupNumber);
 }
@@ -107,8 +129,12 @@ int FK_API FakeEnableUser(int Handle, int EnrollNumber, int BackupNumber, int Fl
 int FK_API FakeModifyPrivilege(int Handle, int EnrollNumber, int BackupNumber, int Privilege) {
   return Record("FK_ModifyPrivilege", Handle, EnrollNumber, BackupNumber, Privilege);
 }
-int FK_API FakeBenumbAllManager(int Handle) { return Record("FK_BenumbAllManager", Handle); }
-int FK_API FakeReadAllUserID(int Handle) { return Record("FK_ReadAllUserID", Handle); }
+int FK_API FakeBenumbAllManager(int Handle) {
+  return Record("FK_BenumbAllManager", Handle);
+}
+int FK_API FakeReadAllUserID(int Handle) {
+  return Record("FK_ReadAllUserID", Handle);
+}
 int FK_API FakeGetAllUserID(int Handle, int* EnrollNumber, int* BackupNumber, int* Privilege,
                             int* EnableFlag) {
   const int result = Record("FK_GetAllUserID", Handle);
@@ -136,15 +162,23 @@ int FK_API FakeGetUserName(int Handle, int EnrollNumber, char** UserName) {
 int FK_API FakeSetUserName(int Handle, int EnrollNumber, const char* UserName) {
   return Record("FK_SetUserName", Handle, EnrollNumber, UserName);
 }
-int FK_API FakeEmptyGeneralLogData(int Handle) { return Record("FK_EmptyGeneralLogData", Handle); }
-int FK_API FakeEmptyEnrollData(int Handle) { return Record("FK_EmptyEnrollData", Handle); }
-int FK_API FakeClearKeeperData(int Handle) { return Record("FK_ClearKeeperData", Handle); }
+int FK_API FakeEmptyGeneralLogData(int Handle) {
+  return Record("FK_EmptyGeneralLogData", Handle);
+}
+int FK_API FakeEmptyEnrollData(int Handle) {
+  return Record("FK_EmptyEnrollData", Handle);
+}
+int FK_API FakeClearKeeperData(int Handle) {
+  return Record("FK_ClearKeeperData", Handle);
+}
 int FK_API FakeIsSupportedEnrollData(int Handle, int BackupNumber, int* Supported) {
   *Supported = FakeSdk.Supported;
   return Record("FK_IsSupportedEnrollData", Handle, BackupNumber);
 }
 // Stands for every entry point the program never calls.
-int FK_API FakeNeverCalled() { return 0; }
+int FK_API FakeNeverCalled() {
+  return 0;
+}
 
 const QHash<QString, void*>& FakeEntryPoints() {
   static const QHash<QString, void*> table = {
@@ -187,7 +221,8 @@ class FakeLoader final : public SdkLoader {
   void* Resolve(SdkLibrary Library, const char* Name) override {
     const QString name = QString::fromLatin1(Name);
     FakeSdk.Resolved << (Library == SdkLibrary::FK623Attend ? QStringLiteral("FK623Attend:")
-                                                            : QStringLiteral("FKAttend:")) + name;
+                                                            : QStringLiteral("FKAttend:")) +
+                            name;
     if (FakeSdk.Missing.contains(name)) return nullptr;
     return FakeEntryPoints().value(name, reinterpret_cast<void*>(&FakeNeverCalled));
   }
@@ -196,4 +231,6 @@ class FakeLoader final : public SdkLoader {
 
 }  // namespace
 
-std::unique_ptr<SdkLoader> MakeFakeSdkLoader() { return std::make_unique<FakeLoader>(); }
+std::unique_ptr<SdkLoader> MakeFakeSdkLoader() {
+  return std::make_unique<FakeLoader>();
+}

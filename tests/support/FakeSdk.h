@@ -31,7 +31,7 @@ struct FakeSdkState {
   double DeviceTime = 0;
   int BellCount = 0;
   QByteArray BellBlock = QByteArray(FK_BELL_BLOCK_SIZE, '\0');
-  QByteArray UserName;         // written into the caller's name buffer
+  QByteArray UserName;              // written into the caller's name buffer
   bool ReplaceNamePointer = false;  // point the caller's pointer at our own text instead
   int Supported = 1;
   // Enroll data: what FK_GetEnrollData writes (before its result is taken),

@@ -4,10 +4,13 @@ int ScriptedDialogs::MessageBox(const QString& Text, const QString& Title, int F
   Shown.append({QStringLiteral("MessageBox"), Text, Title, Flags});
   if (!Answers.isEmpty()) return Answers.takeFirst();
   switch (Flags & 0x0F) {
-    case MB_YESNO: return IDNO;
+    case MB_YESNO:
+      return IDNO;
     case MB_YESNOCANCEL:
-    case MB_OKCANCEL: return IDCANCEL;
-    default: return IDOK;
+    case MB_OKCANCEL:
+      return IDCANCEL;
+    default:
+      return IDOK;
   }
 }
 
@@ -26,7 +29,8 @@ QString ScriptedDialogs::OpenFileName(QWidget*, const QString& Filter, const QSt
 }
 
 int ScriptedDialogs::ShowModal(QDialog& Window) {
-  Shown.append(DescribeModal ? DescribeModal(Window) : ShownDialog{QStringLiteral("Modal"), {}, {}, 0});
+  Shown.append(DescribeModal ? DescribeModal(Window)
+                             : ShownDialog{QStringLiteral("Modal"), {}, {}, 0});
   constexpr int Rejected = 0;  // QDialog::Rejected
   return OnModal ? OnModal(Window) : Rejected;
 }

@@ -9,8 +9,8 @@
 #include "common/Dialogs.h"
 
 struct ShownDialog {
-  QString Kind;  // "MessageBox", "ShowMessage", "Confirm", "OpenFile", "Modal"
-  QString Text;  // message text, filter, or the window's object name
+  QString Kind;   // "MessageBox", "ShowMessage", "Confirm", "OpenFile", "Modal"
+  QString Text;   // message text, filter, or the window's object name
   QString Title;  // the file-open dialog: its starting folder
   int Flags = 0;
 };
@@ -22,15 +22,15 @@ class ScriptedDialogs final : public Dialogs {
   // IDCANCEL), taken in order. With none queued a question gets the safe
   // answer: No, or Cancel.
   QList<int> Answers;
-  QStringList FileNames;                   // answers for the file-open dialog
-  std::function<int(QDialog&)> OnModal;    // runs while a window is "shown"
+  QStringList FileNames;                 // answers for the file-open dialog
+  std::function<int(QDialog&)> OnModal;  // runs while a window is "shown"
   // Records a window shown modally (its object name and title). The core
   // part of the test support cannot look into a window; the window part
   // (TestProgram.h) sets this.
   std::function<ShownDialog(QDialog&)> DescribeModal;
-  std::function<void()> OnProcessMessages; // runs at each message pump
+  std::function<void()> OnProcessMessages;  // runs at each message pump
   int ProcessMessagesCalls = 0;
-  QString ActiveTitle;                     // what ActiveWindowTitle answers
+  QString ActiveTitle;  // what ActiveWindowTitle answers
 
   int MessageBox(const QString& Text, const QString& Title, int Flags) override;
   void ShowMessage(const QString& Text) override;

@@ -32,8 +32,8 @@ void CreateDatabase(const QString& FileName, const QString& SchemaName) {
   // The routine the build's mkdatabases runs (data/Schema.h), so the tests
   // get exactly the tables of a fresh program folder.
   try {
-    CreateDatabaseFromSchema(FileName, QStringLiteral(MERIDOX_SCHEMA_DIR "/") + SchemaName +
-                                           QStringLiteral(".sql"));
+    CreateDatabaseFromSchema(
+        FileName, QStringLiteral(MERIDOX_SCHEMA_DIR "/") + SchemaName + QStringLiteral(".sql"));
   } catch (const std::exception& e) {
     qFatal("%s", e.what());
   }
@@ -48,7 +48,9 @@ void ExecOn(const QString& FileName, const QString& Statement, const QVariantLis
   });
 }
 
-TestFolder::TestFolder() { QVERIFY2(dir_.isValid(), "temporary folder"); }
+TestFolder::TestFolder() {
+  QVERIFY2(dir_.isValid(), "temporary folder");
+}
 
 void TestFolder::CreateDatabases(bool Data, bool Log) {
   if (Data) CreateDatabase(File(QStringLiteral("Data.mdb")), QStringLiteral("Data"));

@@ -26,7 +26,8 @@ inline bool CopyStandIns(const QString& Arch, const QString& Folder, bool Partia
                          const QString& FirstName = QStringLiteral("FK623Attend.dll")) {
   const QString from = StandInFolder(Arch, Partial);
   return QFile::copy(from + QStringLiteral("/FK623Attend.dll"), Folder + '/' + FirstName) &&
-         QFile::copy(from + QStringLiteral("/FKAttend.dll"), Folder + QStringLiteral("/FKAttend.dll"));
+         QFile::copy(from + QStringLiteral("/FKAttend.dll"),
+                     Folder + QStringLiteral("/FKAttend.dll"));
 }
 
 // Options of a loader over the pair of Arch where the build put it.
@@ -46,7 +47,8 @@ inline void KeepWineServerRunning() {
   if (started) return;
   started = true;
   QString server = QStringLiteral("/usr/lib/wine/wineserver64");
-  if (!QFileInfo(server).isExecutable()) server = QStandardPaths::findExecutable(QStringLiteral("wineserver"));
+  if (!QFileInfo(server).isExecutable())
+    server = QStandardPaths::findExecutable(QStringLiteral("wineserver"));
   if (!server.isEmpty()) QProcess::execute(server, {QStringLiteral("-p30")});
 }
 
@@ -67,16 +69,17 @@ inline QString WineUnavailable(const QString& Arch) {
   } else {
     TFKAttendObject probe(MakeWineLoader(StandInOptions(Arch)));
     if (!probe.FirstLibraryLoaded())
-      reason = QStringLiteral("Wine cannot run the %1 host here: %2").arg(Arch, probe.LastErrorText());
+      reason =
+          QStringLiteral("Wine cannot run the %1 host here: %2").arg(Arch, probe.LastErrorText());
   }
   known.insert(Arch, reason);
   return reason;
 }
 
-#define SKIP_UNLESS_WINE(Arch)                                 \
-  do {                                                         \
-    const QString reason = WineUnavailable(Arch);              \
-    if (!reason.isEmpty()) QSKIP(qPrintable(reason));          \
+#define SKIP_UNLESS_WINE(Arch)                        \
+  do {                                                \
+    const QString reason = WineUnavailable(Arch);     \
+    if (!reason.isEmpty()) QSKIP(qPrintable(reason)); \
   } while (false)
 
 // The machine types as rows of a test's data table.

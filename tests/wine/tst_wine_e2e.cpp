@@ -82,10 +82,12 @@ class TestWineE2E : public QObject {
       t.Main().BitBtn4->click();
       QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLAN"));
     }
-    QCOMPARE(vt.journal(),
-             (QStringList{QStringLiteral("FK_ConnectNet(5, \"127.0.0.1\", %1, 5000, 0, 0) = 1").arg(vt.port()),
-                          "FK_DisConnect() = 1", "FK_ConnectUSB(5) = 1", "FK_DisConnect() = 1",
-                          "FK_ConnectComm(5, 3, 19200, \"\", 0, 5000) = 1", "FK_DisConnect() = 1"}));
+    QCOMPARE(
+        vt.journal(),
+        (QStringList{
+            QStringLiteral("FK_ConnectNet(5, \"127.0.0.1\", %1, 5000, 0, 0) = 1").arg(vt.port()),
+            "FK_DisConnect() = 1", "FK_ConnectUSB(5) = 1", "FK_DisConnect() = 1",
+            "FK_ConnectComm(5, 3, 19200, \"\", 0, 5000) = 1", "FK_DisConnect() = 1"}));
   }
 
   // 20,000 records: the three files equal, byte for byte, what the Linux
@@ -205,7 +207,8 @@ class TestWineE2E : public QObject {
     QVERIFY(sdk.FK_SetDeviceTime(when));
     double read = 0;
     QVERIFY(sdk.FK_GetDeviceTime(read));
-    QVERIFY2(read > when - 2.0 / 86400 && read < when + 10.0 / 86400, qPrintable(QString::number(read, 'f', 6)));
+    QVERIFY2(read > when - 2.0 / 86400 && read < when + 10.0 / 86400,
+             qPrintable(QString::number(read, 'f', 6)));
 
     int count = 0;
     std::array<unsigned char, FK_BELL_BLOCK_SIZE> block{};

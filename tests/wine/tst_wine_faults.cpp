@@ -67,7 +67,8 @@ class TestWineFaults : public QObject {
   // No wine on PATH: the program starts, and the connect says which Debian
   // packages to install (for a 32-bit library, wine32 after adding i386).
   void wineNotFound() {
-    if (!Exists(QStringLiteral("i686"))) QSKIP("the i686 stand-ins were not built (mingw-w64 missing)");
+    if (!Exists(QStringLiteral("i686")))
+      QSKIP("the i686 stand-ins were not built (mingw-w64 missing)");
     TestProgram t(true, TSdk::Library);
     QVERIFY(CopyStandIns(QStringLiteral("i686"), t.Folder.Path()));
     const QByteArray path = qgetenv("PATH");
@@ -92,9 +93,12 @@ class TestWineFaults : public QObject {
   void libraryThatCannotRun_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("says");
-    QTest::newRow("another machine type") << "arm64" << "makine türü 0xaa64";
-    QTest::newRow("no Windows library") << "text" << "bir Windows kitaplığı değil";
-    QTest::newRow("does not load") << "truncated" << "yüklenemedi: bozuk ya da başka bir makine türü için";
+    QTest::newRow("another machine type") << "arm64"
+                                          << "makine türü 0xaa64";
+    QTest::newRow("no Windows library") << "text"
+                                        << "bir Windows kitaplığı değil";
+    QTest::newRow("does not load") << "truncated"
+                                   << "yüklenemedi: bozuk ya da başka bir makine türü için";
   }
   void libraryThatCannotRun() {
     QFETCH(QString, kind);
@@ -175,7 +179,8 @@ class TestWineFaults : public QObject {
     QVERIFY(sdk.Connect(LoopbackLan(vt.port())));
     const TDownloadRequest request{out.path() + '/', 1, false, QDate::currentDate()};
     KillingReport killing(5000);
-    QCOMPARE(ErrorOf([&] { DownloadAttendance(sdk, request, killing); }), QStringLiteral("Read Error"));
+    QCOMPARE(ErrorOf([&] { DownloadAttendance(sdk, request, killing); }),
+             QStringLiteral("Read Error"));
     QVERIFY(killing.KilledHost > 0);
     QVERIFY(::kill(static_cast<pid_t>(killing.KilledHost), 0) != 0);  // gone and reaped
     const int first = killing.lines;
