@@ -1,7 +1,7 @@
 // The one seam through which the program talks to the operator: message
 // boxes, plain messages, confirmations, the file-open dialog, modal windows
 // and letting pending window messages run. The windowed program installs the
-// Qt dialogs (common/QtDialogs.h); without them the core writes to standard
+// Qt dialogs (widgets/QtDialogs.h in gui/); without them the core writes to standard
 // error and gives the safe answer, so it runs without a display. Tests
 // install a scripted implementation that records and answers.
 #pragma once

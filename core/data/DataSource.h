@@ -1,6 +1,6 @@
 // A dataset as a table model: what a grid shows (the data-source link of a
 // query). Qt Core only, so the data module can own it; the grid itself is
-// data/DBGrid.h.
+// widgets/DBGrid.h in gui/.
 #pragma once
 #include <QAbstractTableModel>
 #include <QColor>

@@ -1,60 +1,12 @@
 #include "sdk/FKDefine.h"
 
 #include <QCoreApplication>
-#include <QLibrary>
 #include <cstring>
 
 #include "common/Dialogs.h"
 #include "common/Encoding.h"
 #include "common/Errors.h"
 #include "sdk/WineSdk.h"
-
-namespace {
-
-struct SlotInfo {
-  const char* name;
-  SdkLibrary library;
-};
-
-constexpr SdkLibrary A = SdkLibrary::FK623Attend;
-constexpr SdkLibrary B = SdkLibrary::FKAttend;
-constexpr SlotInfo kSlots[] = {
-#define FK_SLOT_INFO(name, lib) {#name, lib},
-    FK_ENTRY_POINTS(FK_SLOT_INFO)
-#undef FK_SLOT_INFO
-};
-static_assert(std::size(kSlots) == FK_SLOT_COUNT);
-
-class LibraryLoader final : public SdkLoader {
- public:
-  LibraryLoader(const QString& FirstName, const QString& SecondName) {
-    first_.setFileName(FirstName);
-    second_.setFileName(SecondName);
-  }
-  bool Load(SdkLibrary Library) override { return Of(Library).load(); }
-  void* Resolve(SdkLibrary Library, const char* Name) override {
-    return reinterpret_cast<void*>(Of(Library).resolve(Name));
-  }
-  void Unload(SdkLibrary Library) override { Of(Library).unload(); }
-
- private:
-  QLibrary& Of(SdkLibrary Library) { return Library == A ? first_ : second_; }
-  QLibrary first_;
-  QLibrary second_;
-};
-
-}  // namespace
-
-const char* SlotName(FKSlot Slot) {
-  return kSlots[static_cast<int>(Slot)].name;
-}
-SdkLibrary SlotLibrary(FKSlot Slot) {
-  return kSlots[static_cast<int>(Slot)].library;
-}
-
-std::unique_ptr<SdkLoader> MakeLibraryLoader(const QString& FirstName, const QString& SecondName) {
-  return std::make_unique<LibraryLoader>(FirstName, SecondName);
-}
 
 static SdkLoaderFactory loaderFactory = nullptr;
 void SetSdkLoaderFactory(SdkLoaderFactory Factory) {
@@ -111,22 +63,28 @@ QString ResultText(int Code) {
 }
 
 TFKAttendObject::TFKAttendObject(std::unique_ptr<SdkLoader> Loader) : loader_(std::move(Loader)) {
+  constexpr SdkLibrary A = SdkLibrary::FK623Attend;
+  constexpr SdkLibrary B = SdkLibrary::FKAttend;
   firstLoaded_ = loader_->Load(A);
   if (firstLoaded_) {
-    for (int i = 0; i < FK_SLOT_COUNT; ++i)
-      if (kSlots[i].library == A) slots_[i] = loader_->Resolve(A, kSlots[i].name);
+    for (int i = 0; i < FK_SLOT_COUNT; ++i) {
+      const FKSlot s = static_cast<FKSlot>(i);
+      if (SlotLibrary(s) == A) slots_[i] = loader_->Resolve(A, SlotName(s));
+    }
   }
   secondLoaded_ = loader_->Load(B);
   // The second library's names are looked up only when the first one loaded.
   if (firstLoaded_ && secondLoaded_) {
-    for (int i = 0; i < FK_SLOT_COUNT; ++i)
-      if (kSlots[i].library == B) slots_[i] = loader_->Resolve(B, kSlots[i].name);
+    for (int i = 0; i < FK_SLOT_COUNT; ++i) {
+      const FKSlot s = static_cast<FKSlot>(i);
+      if (SlotLibrary(s) == B) slots_[i] = loader_->Resolve(B, SlotName(s));
+    }
   }
 }
 
 TFKAttendObject::~TFKAttendObject() {
-  if (firstLoaded_) loader_->Unload(A);
-  if (secondLoaded_) loader_->Unload(B);
+  if (firstLoaded_) loader_->Unload(SdkLibrary::FK623Attend);
+  if (secondLoaded_) loader_->Unload(SdkLibrary::FKAttend);
 }
 
 bool TFKAttendObject::Connect(const TConnInfo& Info) {

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "sdk/FKDefine.h"
+#include "sdk/SdkLoader.h"
 
 // Loads each library through First (the usual search, which finds a library
 // beside the program first); a library First cannot load is looked for in

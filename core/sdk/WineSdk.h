@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "sdk/FKDefine.h"
+#include "sdk/SdkLoader.h"
 
 struct TWineSdkOptions {
   QString FirstLibrary;   // the FK623Attend.dll file

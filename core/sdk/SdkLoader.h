@@ -1,0 +1,42 @@
+// The entry points as slots, and how the binding finds the libraries that
+// export them: the loader interface and the platform's library search.
+#pragma once
+#include <QString>
+#include <memory>
+
+#include "sdk/FKEntryPoints.h"
+
+// Slots, in the order of the entry-point list.
+enum class FKSlot : int {
+#define FK_SLOT_ENUM(name, lib) name,
+  FK_ENTRY_POINTS(FK_SLOT_ENUM)
+#undef FK_SLOT_ENUM
+      Count
+};
+constexpr int FK_SLOT_COUNT = static_cast<int>(FKSlot::Count);
+
+enum class SdkLibrary { FK623Attend, FKAttend };
+
+// Slot names in slot order, and the library each comes from.
+const char* SlotName(FKSlot Slot);
+SdkLibrary SlotLibrary(FKSlot Slot);
+
+// How the binding finds its libraries and entry points. The program loads the
+// real files by name; tests hand in fake entry points.
+class SdkLoader {
+ public:
+  virtual ~SdkLoader() = default;
+  virtual bool Load(SdkLibrary Library) = 0;
+  virtual void* Resolve(SdkLibrary Library, const char* Name) = 0;
+  virtual void Unload(SdkLibrary Library) = 0;
+  // Why the libraries cannot be used, for the operator; empty while nothing
+  // stands in the way (the libraries loaded here never say anything).
+  virtual QString Problem() const { return {}; }
+};
+
+// Loads the two libraries by name through the platform's library search:
+// libFK623Attend.so and libFKAttend.so here, FK623Attend.dll and
+// FKAttend.dll on Windows.
+std::unique_ptr<SdkLoader> MakeLibraryLoader(
+    const QString& FirstName = QStringLiteral("FK623Attend"),
+    const QString& SecondName = QStringLiteral("FKAttend"));
