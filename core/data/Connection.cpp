@@ -30,7 +30,7 @@ void TConnection::Close() {
 }
 
 QString TConnection::ToEngineDialect(const QString& Statement) const {
-  if (dialect_ != TDialect::LocalFile) return Statement;
+  // Neither engine takes Jet's "delete * from"; the rest is sent as written.
   static const QRegularExpression deleteStar(QStringLiteral("^\\s*delete\\s+\\*\\s+from\\b"),
                                              QRegularExpression::CaseInsensitiveOption);
   QString text = Statement;

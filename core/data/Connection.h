@@ -13,8 +13,8 @@ class QSqlError;
 class TConnection {
  public:
   // The local files are SQLite databases; the personnel database is a MySQL
-  // server. The dialect decides the one rewrite a statement needs, whether
-  // rows read carry their identity and can be written back, and which of
+  // server. The dialect decides whether rows read carry their identity and
+  // can be written back, whether prepared statements are kept, and which of
   // the driver's texts names a fault.
   enum class TDialect { LocalFile, Server };
 
@@ -27,8 +27,8 @@ class TConnection {
   // a server database is read as its statements say and never written
   // through a dataset.
   bool IsLocalFile() const { return dialect_ == TDialect::LocalFile; }
-  // The statement as this database takes it: the statements are written in
-  // the Jet dialect, and SQLite needs "delete * from" to be "delete from".
+  // The statement as the engine takes it: the statements are written in the
+  // Jet dialect, whose "delete * from" becomes "delete from".
   QString ToEngineDialect(const QString& Statement) const;
 
   bool Connected() const { return db_.isOpen(); }

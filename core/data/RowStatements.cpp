@@ -44,8 +44,7 @@ QString InsertRowStatement(const QString& Table, const QStringList& Columns) {
   if (Columns.isEmpty()) return text + QStringLiteral(" DEFAULT VALUES");
   return text + QStringLiteral(" (") + QuotedAll(Columns).join(QLatin1Char(',')) +
          QStringLiteral(") VALUES (") +
-         QStringList(Columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
-         QLatin1Char(')');
+         QStringList(Columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
 }
 
 QString UpdateRowsStatement(const QString& Table, const QStringList& Columns,
