@@ -41,7 +41,7 @@ class TConnection {
   QSqlQuery Run(const QString& Text, const QVariantList& Params, QString& Error);
 
   // The Qt connection, for what a statement cannot say (transactions).
-  QSqlDatabase Database() const { return db_; }
+  QSqlDatabase SqlDatabase() const { return db_; }
 
  protected:
   // Driver names the Qt SQL driver; Label shows in the Qt connection's name.

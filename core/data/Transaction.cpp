@@ -24,7 +24,7 @@ bool InTransaction(const QSqlDatabase& Db) {
 }  // namespace
 
 TTransaction::TTransaction(TConnection& Connection) : connection_(Connection) {
-  QSqlDatabase db = connection_.Database();
+  QSqlDatabase db = connection_.SqlDatabase();
   if (!db.isOpen())
     throw EDatabaseError(QStringLiteral("Operation is not allowed when the object is closed"));
   if (!db.transaction()) throw EDatabaseError(db.lastError().text());
@@ -38,14 +38,14 @@ TTransaction::~TTransaction() {
 
 void TTransaction::CheckActive() {
   if (!open_) throw EDatabaseError(QStringLiteral("No transaction is active"));
-  if (InTransaction(connection_.Database())) return;
+  if (InTransaction(connection_.SqlDatabase())) return;
   open_ = false;
   throw EDatabaseError(QStringLiteral("The database rolled the transaction back"));
 }
 
 void TTransaction::Commit() {
   CheckActive();
-  QSqlDatabase db = connection_.Database();
+  QSqlDatabase db = connection_.SqlDatabase();
   if (!db.commit()) {
     const QString error = db.lastError().text();
     Rollback();
@@ -57,5 +57,5 @@ void TTransaction::Commit() {
 void TTransaction::Rollback() {
   if (!open_) return;
   open_ = false;
-  connection_.Database().rollback();
+  connection_.SqlDatabase().rollback();
 }
