@@ -1,9 +1,28 @@
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
 #include "TestFolder.h"
 #include "common/Errors.h"
 #include "data/DM.h"
+
+namespace {
+
+// A local connection that opens FileName with its first statement, as the
+// personnel connection opens its server.
+class TOpensOnDemand : public TADOConnection {
+ public:
+  QString FileName;
+  int Opened = 0;
+
+ protected:
+  void OpenOnDemand() override {
+    ++Opened;
+    Open(FileName);
+  }
+};
+
+}  // namespace
 
 class TestDataSet : public QObject {
   Q_OBJECT
@@ -45,11 +64,11 @@ class TestDataSet : public QObject {
     QFETCH(QStringList, expected);
     const QStringList names = {"Zemin", "Şükrü", "İdare", "bina", "Ümit", "Çatı", "Ana",
                                "ılık",  "inci",  "Irmak", "Öykü", "çay",  "Şube"};
-    TDataSet add(QStringLiteral("ADOQuery2"), db->Log.Name());
+    TDataSet add(QStringLiteral("ADOQuery2"), db->Log);
     add.ExecuteSQL(QStringLiteral("insert into temp (kartno,isim) values ") +
                        QStringList(names.size(), QStringLiteral("('1',?)")).join(QLatin1Char(',')),
                    QVariantList(names.begin(), names.end()));
-    TDataSet q(QStringLiteral("qryisim"), db->Log.Name());
+    TDataSet q(QStringLiteral("qryisim"), db->Log);
     q.OpenSQL(statement, statement.contains(QLatin1Char('?')) ? QVariantList{QStringLiteral("öY%")}
                                                               : QVariantList{});
     QStringList found;
@@ -60,7 +79,7 @@ class TestDataSet : public QObject {
   // A new row gets its id from the database, text is stored as typed
   // (apostrophes included) and columns are found whatever their case.
   void insertPostAndColumnsByName() {
-    TDataSet q(QStringLiteral("ADOQuery1"), db->Data.Name());
+    TDataSet q(QStringLiteral("ADOQuery1"), db->Data);
     q.OpenSQL(QStringLiteral("select * from Terminal "));
     for (const QString& name : {QStringLiteral("Ahmet'in Kapısı"), QStringLiteral("Bina B")}) {
       q.Insert();
@@ -69,7 +88,7 @@ class TestDataSet : public QObject {
       q.Post();
       QVERIFY(q.FieldByName(QStringLiteral("ID")).AsInteger() > 0);
     }
-    TDataSet list(QStringLiteral("qrycihaz"), db->Data.Name());
+    TDataSet list(QStringLiteral("qrycihaz"), db->Data);
     list.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
     QCOMPARE(list.RecordCount(), 2);
     QCOMPARE(list.FieldByName(QStringLiteral("Terminal")).AsString(),
@@ -84,14 +103,14 @@ class TestDataSet : public QObject {
 
   void textThatIsNoNumberFailsAsInteger() {
     db->Folder.AddTerminal(QStringLiteral("T"), QStringLiteral("abc"), QStringLiteral("ethernet"));
-    TDataSet q(QStringLiteral("qrycihaz"), db->Data.Name());
+    TDataSet q(QStringLiteral("qrycihaz"), db->Data);
     q.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
     QCOMPARE(ErrorOf([&] { q.FieldByName(QStringLiteral("TerminalNo")).AsInteger(); }),
              QStringLiteral("'abc' is not a valid integer value"));
   }
 
   void likeOnEnrollNumberMatchesItsDecimalText() {
-    TDataSet q(QStringLiteral("qryenroll"), db->Data.Name());
+    TDataSet q(QStringLiteral("qryenroll"), db->Data);
     for (int n : {21, 123, 1, 12})
       ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
              QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber) values (?, 0)"),
@@ -108,7 +127,7 @@ class TestDataSet : public QObject {
   void jetDeleteStarEmptiesTable() {
     ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
            QStringLiteral("insert into tblEnroll (EnrollNumber) values (1), (2)"));
-    TDataSet q(QStringLiteral("ADOEnroll"), db->Data.Name());
+    TDataSet q(QStringLiteral("ADOEnroll"), db->Data);
     q.ExecuteSQL(QStringLiteral("delete * from tblEnroll"));
     q.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll"));
     QVERIFY(q.IsEmpty());
@@ -117,13 +136,13 @@ class TestDataSet : public QObject {
 
   // Names with apostrophes go in and are found again through bound values.
   void boundTextValuesKeepApostrophes() {
-    TDataSet ins(QStringLiteral("ADOQuery2"), db->Log.Name());
+    TDataSet ins(QStringLiteral("ADOQuery2"), db->Log);
     ins.ExecuteSQL(QStringLiteral("insert into temp(kartno,isim) values (?,?)"),
                    {QStringLiteral("00042"), QStringLiteral("D'Souza Ömer")});
-    TDataSet upd(QStringLiteral("qry3"), db->Log.Name());
+    TDataSet upd(QStringLiteral("qry3"), db->Log);
     upd.ExecuteSQL(QStringLiteral("update temp set isim=? where kartno=?"),
                    {QStringLiteral("O'Neil Şükrü"), QStringLiteral("00042")});
-    TDataSet q(QStringLiteral("qryisim"), db->Log.Name());
+    TDataSet q(QStringLiteral("qryisim"), db->Log);
     q.OpenSQL(QStringLiteral("select * from temp where isim like ? order by kartno"),
               {QStringLiteral("O'N%")});
     QCOMPARE(q.RecordCount(), 1);
@@ -134,21 +153,21 @@ class TestDataSet : public QObject {
   void templateBytesRoundTrip() {
     QByteArray bytes(20080, '\0');
     for (int i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 7);
-    TDataSet ads(QStringLiteral("ads"), db->Data.Name());
+    TDataSet ads(QStringLiteral("ads"), db->Data);
     ads.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll"));
     ads.Append();
     ads.FieldByName(QStringLiteral("EnrollNumber")).SetAsInteger(42);
     ads.FieldByName(QStringLiteral("FingerNumber")).SetAsInteger(12);
     ads.FieldByName(QStringLiteral("FPdata")).SetAsBytes(bytes);
     ads.Post();
-    TDataSet again(QStringLiteral("ADOEnroll"), db->Data.Name());
+    TDataSet again(QStringLiteral("ADOEnroll"), db->Data);
     again.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber=42"));
     QCOMPARE(again.FieldByName(QStringLiteral("FPdata")).AsBytes(), bytes);
   }
 
   // Editing the selected row, re-querying and returning to it by bookmark.
   void editRequeryAndReturnToRow() {
-    TDataSet q(QStringLiteral("qrycihaz"), db->Data.Name());
+    TDataSet q(QStringLiteral("qrycihaz"), db->Data);
     OpenTerminalList(q, {"Alfa", "Bravo", "Charlie"});
     q.SetRecNo(1);
     const TDataSet::TBookmark mark = q.GetBookmark();
@@ -166,7 +185,7 @@ class TestDataSet : public QObject {
   // Events run inside the call that moved the row, after the dataset is
   // consistent; an error a handler throws leaves that call to the caller.
   void eventErrorsReachTheCaller() {
-    TDataSet q(QStringLiteral("qrycihaz"), db->Data.Name());
+    TDataSet q(QStringLiteral("qrycihaz"), db->Data);
     QStringList seen;
     q.AfterOpen = [&] { seen << QStringLiteral("open"); };
     q.AfterScroll = [&] {
@@ -182,7 +201,7 @@ class TestDataSet : public QObject {
   }
 
   void deleteMovesToNeighbour() {
-    TDataSet q(QStringLiteral("qrycihaz"), db->Data.Name());
+    TDataSet q(QStringLiteral("qrycihaz"), db->Data);
     OpenTerminalList(q, {"A", "B", "C"});
     q.SetRecNo(1);
     const TDataSet::TBookmark gone = q.GetBookmark();
@@ -196,14 +215,92 @@ class TestDataSet : public QObject {
   }
 
   void databaseErrorsCarryDriverText() {
-    TDataSet q(QStringLiteral("ADOQuery1"), db->Data.Name());
+    TDataSet q(QStringLiteral("ADOQuery1"), db->Data);
     QVERIFY(ErrorOf([&] {
               q.OpenSQL(QStringLiteral("select * from Nowhere"));
             }).contains(QStringLiteral("no such table")));
     TADOConnection closed(QStringLiteral("closed"));
-    TDataSet c(QStringLiteral("qrycihaz"), closed.Name());
+    TDataSet c(QStringLiteral("qrycihaz"), closed);
     QVERIFY(!ErrorOf([&] { c.OpenSQL(QStringLiteral("select * from Terminal")); }).isEmpty());
     QVERIFY(!ErrorOf([&] { c.FieldByName(QStringLiteral("Terminal")); }).isEmpty());
+  }
+
+  // Only "select * from" one table reads rows that can be written back; any
+  // other statement gives a read-only dataset.
+  void writableOnlyWhenReadingAWholeTable_data() {
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QString>("table");
+    QTest::newRow("terminal list") << "select * from Terminal order by Terminal"
+                                   << "Terminal";
+    QTest::newRow("blanks and case") << "  SELECT  *  FROM   tblEnroll where EnrollNumber>0"
+                                     << "tblEnroll";
+    QTest::newRow("some columns") << "select kartno,isim from temp"
+                                  << "";
+    QTest::newRow("a count") << "select count(*) as n from temp"
+                             << "";
+  }
+  void writableOnlyWhenReadingAWholeTable() {
+    QFETCH(QString, statement);
+    QFETCH(QString, table);
+    ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
+           QStringLiteral("insert into tblEnroll (EnrollNumber) values (7)"));
+    ExecOn(db->Folder.File(QStringLiteral("Log.mdb")),
+           QStringLiteral("insert into temp (kartno,isim) values ('1','A')"));
+    db->Folder.AddTerminal(QStringLiteral("T"), QStringLiteral("1"), QStringLiteral("ethernet"));
+    TDataSet q(QStringLiteral("q"),
+               statement.contains(QStringLiteral("temp")) ? db->Log : db->Data);
+    q.OpenSQL(statement);
+    QCOMPARE(q.TableName(), table);
+    QCOMPARE(q.CanModify(), !table.isEmpty());
+    const QString error = ErrorOf([&] { q.Edit(); });
+    QCOMPARE(error,
+             table.isEmpty() ? QStringLiteral("q: Cannot modify a read-only dataset") : QString());
+    // The hidden identity column never shows as a column.
+    QVERIFY(!q.FieldNames().contains(QStringLiteral("__rowid__")));
+  }
+
+  // Each connection keeps its own prepared statements: the same text on two
+  // open connections reads each its own file, and a connection opened on
+  // another file reads that file, not the statement kept from the first.
+  void connectionsKeepTheirOwnStatements() {
+    TLocalDatabases other;
+    db->Folder.AddTerminal(QStringLiteral("Here"), QStringLiteral("1"), QStringLiteral("ethernet"));
+    other.Folder.AddTerminal(QStringLiteral("There"), QStringLiteral("2"),
+                             QStringLiteral("ethernet"));
+    const QString list = QStringLiteral("select * from Terminal order by Terminal");
+    auto first = [&](TConnection& Connection) {
+      TDataSet q(QStringLiteral("qrycihaz"), Connection);
+      q.OpenSQL(list);
+      return q.FieldByName(QStringLiteral("Terminal")).AsString();
+    };
+    QCOMPARE(first(db->Data), QStringLiteral("Here"));
+    QCOMPARE(first(other.Data), QStringLiteral("There"));
+    QCOMPARE(first(db->Data), QStringLiteral("Here"));
+    db->Data.Open(other.Folder.File(QStringLiteral("Data.mdb")));
+    QCOMPARE(first(db->Data), QStringLiteral("There"));
+    db->Data.Close();
+    QVERIFY(!ErrorOf([&] { first(db->Data); }).isEmpty());
+    QCOMPARE(first(other.Data), QStringLiteral("There"));
+  }
+
+  // A connection that opens with its first statement: an error opening it
+  // fails that statement with the error's text and is tried again with the
+  // next; once open it stays open.
+  void connectionOpensWithItsFirstStatement() {
+    TOpensOnDemand c;
+    c.FileName = db->Folder.File(QStringLiteral("Settings.ini"));
+    db->Folder.WriteFile(QStringLiteral("Settings.ini"), "[x]\n");
+    TDataSet q(QStringLiteral("qryisim"), c);
+    QCOMPARE(ErrorOf([&] { q.OpenSQL(QStringLiteral("select * from temp")); }),
+             QStringLiteral("qryisim: ") + QDir::toNativeSeparators(c.FileName) +
+                 QStringLiteral(": file is not a database"));
+    QVERIFY(!q.Active());
+    c.FileName = db->Folder.File(QStringLiteral("Log.mdb"));
+    q.ExecuteSQL(QStringLiteral("insert into temp (kartno,isim) values ('1','A')"));
+    q.OpenSQL(QStringLiteral("select * from temp"));
+    QCOMPARE(q.RecordCount(), 1);
+    QCOMPARE(c.Opened, 2);
+    QVERIFY(c.Connected());
   }
 
   void openingMissingFileCreatesNothing() {

@@ -55,7 +55,7 @@ class TestEditGrid : public QObject {
     log = std::make_unique<TADOConnection>(QStringLiteral("log"));
     log->Open(LogFile());
     dialogs = std::make_unique<ScopedScriptedDialogs>();
-    qryisim = std::make_unique<TDataSet>(QStringLiteral("qryisim"), log->Name());
+    qryisim = std::make_unique<TDataSet>(QStringLiteral("qryisim"), *log);
     qryisim->SetUpdateKey({QStringLiteral("kartno")});
     qryisim->OpenSQL(QStringLiteral("select * from temp order by kartno"));
     dsisim = std::make_unique<TDataSource>(QStringLiteral("dsisim"), qryisim.get());

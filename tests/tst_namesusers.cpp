@@ -119,7 +119,7 @@ class TestNamesUsers : public QObject {
     QFETCH(int, number);
     QFETCH(QByteArray, bytes);
     AddName(card, name);
-    TDataSet list(QStringLiteral("qryisim"), db->Log.Name());
+    TDataSet list(QStringLiteral("qryisim"), db->Log);
     OpenNameList(list, {});
     const TSendResult result = SendUserName(*sdk, list);
     if (number < 0) {
@@ -145,7 +145,7 @@ class TestNamesUsers : public QObject {
     AddName(QStringLiteral("00003"), QString());
     AddName(QStringLiteral("00004"), QStringLiteral("Hüsnü Öztürk"));
     FakeSdk.Queued[QStringLiteral("FK_SetUserName")] = {-8, 1, 1};
-    TDataSet list(QStringLiteral("qryisim"), db->Log.Name());
+    TDataSet list(QStringLiteral("qryisim"), db->Log);
     OpenNameList(list, {});
     QStringList lines;
     const int failed = SendAllUserNames(*sdk, list, [&](const QString& t) { lines << t; });
@@ -162,7 +162,7 @@ class TestNamesUsers : public QObject {
 
   void cardThatIsNoNumberStopsTheSend() {
     AddName(QStringLiteral("12a"), QStringLiteral("Ali"));
-    TDataSet list(QStringLiteral("qryisim"), db->Log.Name());
+    TDataSet list(QStringLiteral("qryisim"), db->Log);
     OpenNameList(list, {});
     QVERIFY_THROWS_EXCEPTION(EConvertError, SendUserName(*sdk, list));
     QVERIFY(FakeSdk.Calls.isEmpty());
@@ -186,7 +186,7 @@ class TestNamesUsers : public QObject {
     AddName(QStringLiteral("00002"), QStringLiteral("Ayşe Yılmaz"));
     AddName(QStringLiteral("00003"), QStringLiteral("O'Neil Şükrü"));
     AddName(QStringLiteral("00001"), QStringLiteral("Gül Şahin"));
-    TDataSet list(QStringLiteral("qryisim"), db->Log.Name());
+    TDataSet list(QStringLiteral("qryisim"), db->Log);
     OpenNameList(list, search);
     QStringList found;
     for (list.First(); !list.Eof(); list.Next())
@@ -227,7 +227,7 @@ class TestNamesUsers : public QObject {
     QFETCH(int, filter);
     QFETCH(QString, passwordStatement);
     QFETCH(QString, listStatement);
-    TDataSet q(QStringLiteral("qryadmin"), db->Data.Name());
+    TDataSet q(QStringLiteral("qryadmin"), db->Data);
     OpenPasswordList(q, TPrivilegeFilter(filter));
     QCOMPARE(q.SQL(), passwordStatement);
     OpenActivePassiveList(q, TPrivilegeFilter(filter));
@@ -251,10 +251,10 @@ class TestNamesUsers : public QObject {
     AddItem(5, 0, 0);
     AddItem(5, 1, 0);
     AddItem(5, 11, 0);
-    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data.Name());
+    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data);
     OpenActivePassiveList(list, TPrivilegeFilter::Users);
     list.SetRecNo(1);
-    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data.Name());
+    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
     TRecordingReport report;
     RunUserCommand(*sdk, list, rows, TUserCommand(command), report);
     const QString off = QStringLiteral("FK_EnableDevice(17,0)");
@@ -309,9 +309,9 @@ class TestNamesUsers : public QObject {
     FakeSdk.Queued[QStringLiteral("FK_EnableUser")] = enableResults;
     FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = deviceResults;
     (*dialogs)->Answers = answers;
-    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data.Name());
+    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data);
     OpenActivePassiveList(list, TPrivilegeFilter::Users);
-    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data.Name());
+    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
     TRecordingReport report;
     RunUserCommand(*sdk, list, rows, TUserCommand::Enable, report);
     QCOMPARE(FakeSdk.Calls, calls);
@@ -325,8 +325,8 @@ class TestNamesUsers : public QObject {
   }
 
   void userCommandOnEmptyList() {
-    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data.Name());
-    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data.Name());
+    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data);
+    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
     TRecordingReport report;
     RunUserCommand(*sdk, list, rows, TUserCommand::Enable, report);  // never opened
     OpenActivePassiveList(list, TPrivilegeFilter::Admins);

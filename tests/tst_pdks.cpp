@@ -88,7 +88,7 @@ class TestPdks : public QObject {
              QStringLiteral("insert into temp (kartno,isim) values (?,?)"), {card, name});
   }
   QStringList NamesInTemp() {
-    TDataSet q(QStringLiteral("check"), dm->ADOConnection2.Name());
+    TDataSet q(QStringLiteral("check"), dm->ADOConnection2);
     q.OpenSQL(QStringLiteral("select kartno || '=' || isim as r from temp order by kartno, rowid"));
     return Column(q, QStringLiteral("r"));
   }

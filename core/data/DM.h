@@ -4,27 +4,10 @@
 #include <QObject>
 #include <QString>
 
+#include "data/Connection.h"
 #include "data/DataSet.h"
 #include "data/DataSource.h"
 #include "data/Pdks.h"
-
-// A connection to one database file. Never creates the file.
-class TADOConnection {
- public:
-  explicit TADOConnection(QString Name);
-  ~TADOConnection();
-  TADOConnection(const TADOConnection&) = delete;
-  TADOConnection& operator=(const TADOConnection&) = delete;
-
-  const QString& Name() const { return name_; }  // the QSqlDatabase connection name
-  // Opens the existing file; throws EDatabaseError when it cannot.
-  void Open(const QString& FileName);
-  void Close();
-  bool Connected() const;
-
- private:
-  QString name_;
-};
 
 class TfrmDM : public QObject {
   Q_OBJECT

@@ -1,69 +1,12 @@
 #include "data/DataSet.h"
 
-#include <QHash>
-#include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 #include "common/Cleanup.h"
 #include "common/Errors.h"
-
-namespace {
-
-const QString kRowId = QStringLiteral("__rowid__");
-
-// The statements are written in the Jet dialect; SQLite needs one rewrite.
-QString ToEngineDialect(const QString& Statement) {
-  static const QRegularExpression deleteStar(QStringLiteral("^\\s*delete\\s+\\*\\s+from\\b"),
-                                             QRegularExpression::CaseInsensitiveOption);
-  QString text = Statement;
-  return text.replace(deleteStar, QStringLiteral("delete from"));
-}
-
-// A plain "select * from Table ..." can be written back to: it is read with
-// the table's rowid as a hidden first column, the row's identity.
-const QRegularExpression& SelectAllFrom() {
-  static const QRegularExpression re(QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+(\\w+)"),
-                                     QRegularExpression::CaseInsensitiveOption);
-  return re;
-}
-
-QString Quoted(const QString& Identifier) {
-  return QLatin1Char('"') + QString(Identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-         QLatin1Char('"');
-}
-
-// Connections that open themselves when a statement needs them.
-QHash<QString, std::function<void()>>& Openers() {
-  static QHash<QString, std::function<void()>> openers;
-  return openers;
-}
-
-// Only the local files (SQLite) read rows with a hidden rowid and write them
-// back; a server database such as the personnel database is read as its
-// statements say and never written through a dataset.
-bool IsLocalFile(const QSqlDatabase& Db) {
-  return Db.driverName() == QLatin1String("QSQLITE");
-}
-
-// A server's own words name the fault best ("Access denied for user ...");
-// the local files keep the driver's full text.
-QString ErrorText(const QSqlDatabase& Db, const QSqlError& Error) {
-  if (!IsLocalFile(Db) && !Error.databaseText().isEmpty()) return Error.databaseText();
-  return Error.text();
-}
-
-}  // namespace
-
-void SetConnectionOpener(const QString& ConnectionName, std::function<void()> Open) {
-  if (Open) {
-    Openers().insert(ConnectionName, std::move(Open));
-  } else {
-    Openers().remove(ConnectionName);
-  }
-}
+#include "data/Connection.h"
+#include "data/RowStatements.h"
 
 // ---- TField ----------------------------------------------------------------
 
@@ -121,8 +64,8 @@ void TField::SetValue(const QVariant& Value) {
 
 // ---- TDataSet --------------------------------------------------------------
 
-TDataSet::TDataSet(const QString& Name, QString ConnectionName, QObject* Parent)
-    : QObject(Parent), connection_(std::move(ConnectionName)) {
+TDataSet::TDataSet(const QString& Name, TConnection& Connection, QObject* Parent)
+    : QObject(Parent), connection_(Connection) {
   setObjectName(Name);
 }
 
@@ -146,75 +89,20 @@ void TDataSet::ExecuteSQL(const QString& Statement, const QVariantList& Params) 
   ExecSQL();
 }
 
-// Prepared statements of the local database files, kept per connection: a
-// statement run once per record (the backup's look-up and inserts, the
-// download of names) is prepared once. Dropped when the connection closes.
-static QHash<QString, QHash<QString, QSqlQuery>>& Statements() {
-  static QHash<QString, QHash<QString, QSqlQuery>> statements;
-  return statements;
-}
-
-void ForgetStatements(const QString& Connection) {
-  Statements().remove(Connection);
-}
-
-static QSqlQuery Run(const QString& Connection, const QString& Text, const QVariantList& Params,
-                     QString& Error) {
-  QSqlDatabase db = QSqlDatabase::database(Connection, false);
-  if (!db.isOpen() && Openers().contains(Connection)) {
-    try {
-      Openers().value(Connection)();
-    } catch (const EAppError& e) {
-      Error = e.Text();
-      return QSqlQuery(db);
-    }
-  }
-  if (!db.isOpen()) {
-    Error = QStringLiteral("Operation is not allowed when the object is closed");
-    return QSqlQuery(db);
-  }
-  constexpr int kMostStatements = 64;
-  const bool keep = IsLocalFile(db);
-  QHash<QString, QSqlQuery>* kept = keep ? &Statements()[Connection] : nullptr;
-  QSqlQuery q = kept ? kept->value(Text, QSqlQuery(db)) : QSqlQuery(db);
-  if (!kept || !kept->contains(Text)) {
-    q.setForwardOnly(true);
-    if (!q.prepare(Text)) {
-      Error = ErrorText(db, q.lastError());
-      return q;
-    }
-    if (kept) {
-      if (kept->size() >= kMostStatements) kept->clear();
-      kept->insert(Text, q);
-    }
-  }
-  for (int i = 0; i < Params.size(); ++i) q.bindValue(i, Params[i]);
-  if (!q.exec()) {
-    Error = ErrorText(db, q.lastError());
-    if (kept) kept->remove(Text);
-  }
-  return q;
-}
-
 void TDataSet::Open() {
   if (Active()) Close();
-  QString text = ToEngineDialect(sql_);
+  QString text = connection_.ToEngineDialect(sql_);
   table_.clear();
-  const QRegularExpressionMatch m = SelectAllFrom().match(text);
-  if (m.hasMatch() && IsLocalFile(QSqlDatabase::database(connection_, false))) {
-    table_ = m.captured(1);
-    text = QStringLiteral("SELECT rowid AS ") + kRowId + QStringLiteral(", * FROM ") +
-           text.mid(m.capturedEnd(1) - table_.size());
-  }
+  if (connection_.IsLocalFile()) text = SelectWithRowId(text, table_);
   QString error;
-  QSqlQuery q = Run(connection_, text, params_, error);
+  QSqlQuery q = connection_.Run(text, params_, error);
   if (!error.isEmpty()) Fail(error);
 
   const QSqlRecord record = q.record();
   fields_.clear();
   rowIdColumn_ = -1;
   for (int i = 0; i < record.count(); ++i) {
-    if (!table_.isEmpty() && record.fieldName(i) == kRowId) {
+    if (!table_.isEmpty() && record.fieldName(i) == RowIdColumn()) {
       rowIdColumn_ = i;
     } else {
       fields_ << record.fieldName(i);
@@ -277,7 +165,7 @@ void TDataSet::Close() {
 void TDataSet::ExecSQL() {
   Close();
   QString error;
-  Run(connection_, ToEngineDialect(sql_), params_, error);
+  connection_.Run(connection_.ToEngineDialect(sql_), params_, error);
   if (!error.isEmpty()) Fail(error);
 }
 
@@ -430,10 +318,7 @@ void TDataSet::Cancel() {
 
 void TDataSet::ReadRow(qint64 RowId, QVector<QVariant>& Into) {
   QString error;
-  QSqlQuery q =
-      Run(connection_,
-          QStringLiteral("SELECT * FROM ") + Quoted(table_) + QStringLiteral(" WHERE rowid=?"),
-          {RowId}, error);
+  QSqlQuery q = connection_.Run(ReadRowStatement(table_), {RowId}, error);
   if (!error.isEmpty()) Fail(error);
   TScopeExit finish([&q] { q.finish(); });
   if (!q.next()) return;
@@ -451,20 +336,12 @@ void TDataSet::Post() {
   QVariantList values;
   for (int i = 0; i < fields_.size(); ++i) {
     if (!modified_[i]) continue;
-    columns << Quoted(fields_[i]);
+    columns << fields_[i];
     values << buffer_[i];
   }
   QString error;
   if (state_ == TState::Insert) {
-    QString text = QStringLiteral("INSERT INTO ") + Quoted(table_);
-    if (columns.isEmpty()) {
-      text += QStringLiteral(" DEFAULT VALUES");
-    } else {
-      text += QStringLiteral(" (") + columns.join(QLatin1Char(',')) + QStringLiteral(") VALUES (") +
-              QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
-              QLatin1Char(')');
-    }
-    QSqlQuery q = Run(connection_, text, values, error);
+    QSqlQuery q = connection_.Run(InsertRowStatement(table_, columns), values, error);
     if (!error.isEmpty()) Fail(error);  // the row stays in insert state, unsaved
     const qint64 rowId = q.lastInsertId().toLongLong();
     ReadRow(rowId, buffer_);
@@ -488,24 +365,17 @@ void TDataSet::Post() {
 void TDataSet::PostEdit(const QStringList& Columns, QVariantList Values) {
   const QVector<QVariant> before = rows_[recNo_];
   QVector<int> key;
-  QStringList where;
+  QStringList keyColumns;
   for (const QString& name : updateKey_) {
     const int i = FieldIndex(name);
     if (i < 0) Fail(QStringLiteral("Field '%1' not found").arg(name));
     key << i;
-    where << Quoted(fields_[i]) + QStringLiteral(" IS ?");
+    keyColumns << fields_[i];
     Values << before[i];
   }
-  if (key.isEmpty()) {
-    where << QStringLiteral("rowid=?");
-    Values << before[rowIdColumn_];
-  }
+  if (key.isEmpty()) Values << before[rowIdColumn_];
   QString error;
-  Run(connection_,
-      QStringLiteral("UPDATE ") + Quoted(table_) + QStringLiteral(" SET ") +
-          Columns.join(QStringLiteral("=?,")) + QStringLiteral("=? WHERE ") +
-          where.join(QStringLiteral(" AND ")),
-      Values, error);
+  connection_.Run(UpdateRowsStatement(table_, Columns, keyColumns), Values, error);
   if (!error.isEmpty()) Fail(error);
   for (int r = 0; r < rows_.size(); ++r) {
     if (r == recNo_) continue;
@@ -527,9 +397,7 @@ void TDataSet::Delete() {
   if (table_.isEmpty() || rowIdColumn_ < 0)
     Fail(QStringLiteral("Cannot modify a read-only dataset"));
   QString error;
-  Run(connection_,
-      QStringLiteral("DELETE FROM ") + Quoted(table_) + QStringLiteral(" WHERE rowid=?"),
-      {rows_[recNo_][rowIdColumn_]}, error);
+  connection_.Run(DeleteRowStatement(table_), {rows_[recNo_][rowIdColumn_]}, error);
   if (!error.isEmpty()) Fail(error);
   rows_.removeAt(recNo_);
   if (recNo_ >= rows_.size()) recNo_ = rows_.size() - 1;

@@ -10,16 +10,8 @@
 #include <QVector>
 #include <functional>
 
+class TConnection;
 class TDataSet;
-
-// Drops the prepared statements kept for a connection; called before the
-// connection closes.
-void ForgetStatements(const QString& Connection);
-
-// A connection that opens itself when a statement needs it while it is
-// closed (the personnel database opens with its first query) registers how;
-// an error Open throws fails that statement. An empty Open removes it.
-void SetConnectionOpener(const QString& ConnectionName, std::function<void()> Open);
 
 // One column of the current row. Names are matched without regard to case.
 class TField {
@@ -48,11 +40,10 @@ class TDataSet : public QObject {
   // files have one: on a server connection every dataset is read-only.
   using TBookmark = qint64;
 
-  // ConnectionName names a QSqlDatabase connection.
-  TDataSet(const QString& Name, QString ConnectionName, QObject* Parent = nullptr);
+  // The dataset runs its statements on Connection, which must outlive it.
+  TDataSet(const QString& Name, TConnection& Connection, QObject* Parent = nullptr);
 
-  QString ConnectionName() const { return connection_; }
-  void SetConnectionName(const QString& Name) { connection_ = Name; }
+  TConnection& Connection() const { return connection_; }
 
   // Statement text and its bound values (positional, for each '?').
   const QString& SQL() const { return sql_; }
@@ -140,7 +131,7 @@ class TDataSet : public QObject {
   void PostEdit(const QStringList& Columns, QVariantList Values);
   [[noreturn]] void Fail(const QString& Text) const;
 
-  QString connection_;
+  TConnection& connection_;
   QString sql_;
   QVariantList params_;
   QString table_;         // single table the statement reads, when known

@@ -11,20 +11,16 @@
 #include "data/DataSet.h"
 #include "data/Transaction.h"
 
-TMyConnection::TMyConnection(QString Name) : name_(std::move(Name)) {
-  QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), name_);
-  SetConnectionOpener(name_, [this] { Open(); });
-}
+TMyConnection::TMyConnection(const QString& Label)
+    : TConnection(TDialect::Server, QStringLiteral("QMYSQL"), Label) {}
 
 TMyConnection::~TMyConnection() {
-  SetConnectionOpener(name_, {});
-  Close();
-  QSqlDatabase::removeDatabase(name_);
+  TMyConnection::Close();
 }
 
 void TMyConnection::Open() {
   Close();
-  QSqlDatabase db = QSqlDatabase::database(name_, false);
+  QSqlDatabase& db = db_;
   db.setHostName(Server);
   db.setDatabaseName(Database);
   db.setUserName(Username);
@@ -60,12 +56,7 @@ void TMyConnection::Open() {
 
 void TMyConnection::Close() {
   characterSet_.clear();
-  QSqlDatabase db = QSqlDatabase::database(name_, false);
-  if (db.isValid()) db.close();
-}
-
-bool TMyConnection::Connected() const {
-  return QSqlDatabase::database(name_, false).isOpen();
+  TConnection::Close();
 }
 
 void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
@@ -103,7 +94,7 @@ void ImportPdksNames(TfrmDM& DM) {
   // One update per card found, but one commit for them all: a commit of its
   // own made each name wait for the disk. The names are committed on every
   // path, so an error half-way keeps those written before it.
-  TTransaction names(DM.ADOConnection2.Name());
+  TTransaction names(DM.ADOConnection2);
   TScopeExit keep([&names] {
     try {
       names.Commit();

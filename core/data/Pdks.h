@@ -5,20 +5,18 @@
 #include <QString>
 #include <QStringList>
 
+#include "data/Connection.h"
+
 class TDataSet;
 class TfrmDM;
 
 // The connection to the PDKS server. Its properties are used the next time
 // it opens; it opens by itself with the first statement run on it while it
 // is closed, and stays open until Close.
-class TMyConnection {
+class TMyConnection : public TConnection {
  public:
-  explicit TMyConnection(QString Name);
-  ~TMyConnection();
-  TMyConnection(const TMyConnection&) = delete;
-  TMyConnection& operator=(const TMyConnection&) = delete;
-
-  const QString& Name() const { return name_; }  // the QSqlDatabase connection name
+  explicit TMyConnection(const QString& Label = QStringLiteral("PDKS"));
+  ~TMyConnection() override;
 
   QString Server = QStringLiteral("localhost");
   QString Database = QStringLiteral("mysql");
@@ -40,11 +38,12 @@ class TMyConnection {
   // Throws EDatabaseError with the server's text when it cannot open, or
   // when the server takes none of the character sets.
   void Open();
-  void Close();
-  bool Connected() const;
+  void Close() override;
+
+ protected:
+  void OpenOnDemand() override { Open(); }
 
  private:
-  QString name_;
   QString characterSet_;
 };
 

@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include "common/Errors.h"
+#include "data/Connection.h"
 
 namespace {
 
@@ -22,8 +23,8 @@ bool InTransaction(const QSqlDatabase& Db) {
 
 }  // namespace
 
-TTransaction::TTransaction(QString ConnectionName) : connection_(std::move(ConnectionName)) {
-  QSqlDatabase db = QSqlDatabase::database(connection_, false);
+TTransaction::TTransaction(TConnection& Connection) : connection_(Connection) {
+  QSqlDatabase db = connection_.SqlDatabase();
   if (!db.isOpen())
     throw EDatabaseError(QStringLiteral("Operation is not allowed when the object is closed"));
   if (!db.transaction()) throw EDatabaseError(db.lastError().text());
@@ -37,14 +38,14 @@ TTransaction::~TTransaction() {
 
 void TTransaction::CheckActive() {
   if (!open_) throw EDatabaseError(QStringLiteral("No transaction is active"));
-  if (InTransaction(QSqlDatabase::database(connection_, false))) return;
+  if (InTransaction(connection_.SqlDatabase())) return;
   open_ = false;
   throw EDatabaseError(QStringLiteral("The database rolled the transaction back"));
 }
 
 void TTransaction::Commit() {
   CheckActive();
-  QSqlDatabase db = QSqlDatabase::database(connection_, false);
+  QSqlDatabase db = connection_.SqlDatabase();
   if (!db.commit()) {
     const QString error = db.lastError().text();
     Rollback();
@@ -56,5 +57,5 @@ void TTransaction::Commit() {
 void TTransaction::Rollback() {
   if (!open_) return;
   open_ = false;
-  QSqlDatabase::database(connection_, false).rollback();
+  connection_.SqlDatabase().rollback();
 }

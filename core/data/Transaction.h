@@ -1,12 +1,14 @@
 // A transaction on one database connection, rolled back when the scope ends
 // without Commit: work that must take effect as a whole or not at all.
 #pragma once
-#include <QString>
+
+class TConnection;
 
 class TTransaction {
  public:
-  // Begins a transaction on the named connection; throws EDatabaseError.
-  explicit TTransaction(QString ConnectionName);
+  // Begins a transaction on Connection, which must outlive it; throws
+  // EDatabaseError.
+  explicit TTransaction(TConnection& Connection);
   ~TTransaction();
   TTransaction(const TTransaction&) = delete;
   TTransaction& operator=(const TTransaction&) = delete;
@@ -23,6 +25,6 @@ class TTransaction {
   bool Open() const { return open_; }
 
  private:
-  QString connection_;
+  TConnection& connection_;
   bool open_ = false;
 };

@@ -58,8 +58,8 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store,
     // the store's file is committed first: if that fails, neither file
     // changes; the names' commit that could still fail after it leaves only
     // the (re-creatable) name list at its earlier content.
-    TTransaction data(Tables.ADOEnroll.ConnectionName());
-    TTransaction names(Tables.Names.ConnectionName());
+    TTransaction data(Tables.ADOEnroll.Connection());
+    TTransaction names(Tables.Names.Connection());
     auto commit = [&] {
       CheckActive(data, names);
       data.Commit();

@@ -17,14 +17,14 @@ const QString kWholeStore = QStringLiteral("SELECT * FROM tblEnroll");
 
 TfrmEnrol::TfrmEnrol(QWidget* Parent)
     : QDialog(Parent),
-      ADOEnroll(QStringLiteral("ADOEnroll"), frmDM->ADOConnection1.Name(), this),
-      ads(QStringLiteral("ads"), frmDM->ADOConnection1.Name(), this),
-      adsTmp(QStringLiteral("adsTmp"), frmDM->ADOConnection1.Name(), this),
-      qryenroll(QStringLiteral("qryenroll"), frmDM->ADOConnection1.Name(), this),
+      ADOEnroll(QStringLiteral("ADOEnroll"), frmDM->ADOConnection1, this),
+      ads(QStringLiteral("ads"), frmDM->ADOConnection1, this),
+      adsTmp(QStringLiteral("adsTmp"), frmDM->ADOConnection1, this),
+      qryenroll(QStringLiteral("qryenroll"), frmDM->ADOConnection1, this),
       dsenroll(QStringLiteral("dsenroll"), &qryenroll, this),
-      qryadmin(QStringLiteral("qryadmin"), frmDM->ADOConnection1.Name(), this),
+      qryadmin(QStringLiteral("qryadmin"), frmDM->ADOConnection1, this),
       dsadmin(QStringLiteral("dsadmin"), &qryadmin, this),
-      qryaktifpasif(QStringLiteral("qryaktifpasif"), frmDM->ADOConnection1.Name(), this),
+      qryaktifpasif(QStringLiteral("qryaktifpasif"), frmDM->ADOConnection1, this),
       dsaktifpasif(QStringLiteral("dsaktifpasif"), &qryaktifpasif, this) {
   setObjectName(QStringLiteral("frmEnrol"));
   frmEnrol = this;

@@ -1,0 +1,117 @@
+#include "data/Connection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QUrl>
+
+#include "common/Errors.h"
+#include "data/TurkishText.h"
+
+TConnection::TConnection(TDialect Dialect, const QString& Driver, const QString& Label)
+    : dialect_(Dialect),
+      // Qt keeps its connections by name: the object's address makes the
+      // name its own, so two data modules or two test fixtures never meet.
+      name_(QStringLiteral("%1@%2").arg(Label).arg(quintptr(this), 0, 16)) {
+  db_ = QSqlDatabase::addDatabase(Driver, name_);
+}
+
+TConnection::~TConnection() {
+  TConnection::Close();
+  db_ = QSqlDatabase();  // Qt removes a connection only when no copy is left
+  QSqlDatabase::removeDatabase(name_);
+}
+
+void TConnection::Close() {
+  ForgetStatements();
+  if (db_.isValid()) db_.close();
+}
+
+QString TConnection::ToEngineDialect(const QString& Statement) const {
+  // Neither engine takes Jet's "delete * from"; the rest is sent as written.
+  static const QRegularExpression deleteStar(QStringLiteral("^\\s*delete\\s+\\*\\s+from\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+  QString text = Statement;
+  return text.replace(deleteStar, QStringLiteral("delete from"));
+}
+
+// A server's own words name the fault best ("Access denied for user ...");
+// the local files keep the driver's full text.
+QString TConnection::ErrorText(const QSqlError& Error) const {
+  if (dialect_ == TDialect::Server && !Error.databaseText().isEmpty()) return Error.databaseText();
+  return Error.text();
+}
+
+QSqlQuery TConnection::Run(const QString& Text, const QVariantList& Params, QString& Error) {
+  if (!db_.isOpen()) {
+    try {
+      OpenOnDemand();
+    } catch (const EAppError& e) {
+      Error = e.Text();
+      return QSqlQuery(db_);
+    }
+  }
+  if (!db_.isOpen()) {
+    Error = QStringLiteral("Operation is not allowed when the object is closed");
+    return QSqlQuery(db_);
+  }
+  constexpr int kMostStatements = 64;
+  const bool keep = IsLocalFile();
+  const bool kept = keep && statements_.contains(Text);
+  QSqlQuery q = kept ? statements_.value(Text) : QSqlQuery(db_);
+  if (!kept) {
+    q.setForwardOnly(true);
+    if (!q.prepare(Text)) {
+      Error = ErrorText(q.lastError());
+      return q;
+    }
+    if (keep) {
+      if (statements_.size() >= kMostStatements) statements_.clear();
+      statements_.insert(Text, q);
+    }
+  }
+  for (int i = 0; i < Params.size(); ++i) q.bindValue(i, Params[i]);
+  if (!q.exec()) {
+    Error = ErrorText(q.lastError());
+    if (keep) statements_.remove(Text);
+  }
+  return q;
+}
+
+// ---- TADOConnection ---------------------------------------------------------
+
+TADOConnection::TADOConnection(const QString& Label)
+    : TConnection(TDialect::LocalFile, QStringLiteral("QSQLITE"), Label) {}
+
+TADOConnection::~TADOConnection() = default;
+
+// False for a file that is there but is not a SQLite database: not a
+// regular file, or not starting as every SQLite database does. SQLite itself
+// would take an empty file for a new database and write one into it, and
+// would wait for ever on a FIFO. A missing or unreadable file is left to
+// SQLite, which says why.
+static bool MayBeDatabase(const QString& FileName) {
+  const QFileInfo info(FileName);
+  if (!info.exists()) return true;
+  if (!info.isFile()) return false;
+  QFile f(FileName);
+  if (!f.open(QIODevice::ReadOnly)) return true;
+  return f.read(16) == QByteArray("SQLite format 3", 16);
+}
+
+void TADOConnection::Open(const QString& FileName) {
+  if (!MayBeDatabase(FileName))
+    throw EDatabaseError(
+        QStringLiteral("%1: file is not a database").arg(QDir::toNativeSeparators(FileName)));
+  Close();
+  // Opened by URI in read-write mode: SQLite would otherwise create a
+  // missing file, and the program never creates a database.
+  db_.setDatabaseName(QUrl::fromLocalFile(FileName).toString(QUrl::FullyEncoded) +
+                      QStringLiteral("?mode=rw"));
+  db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+  if (!db_.open()) throw EDatabaseError(db_.lastError().text());
+  RegisterTurkishText(db_);
+  QSqlQuery(db_).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+}
