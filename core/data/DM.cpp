@@ -83,6 +83,8 @@ TfrmDM::TfrmDM()
       dsisim(QStringLiteral("dsisim"), &qryisim, this),
       ADOQuery2(QStringLiteral("ADOQuery2"), ADOConnection2.Name(), this),
       qry3(QStringLiteral("qry3"), ADOConnection2.Name(), this),
+      Terminals(qrycihaz, ADOQuery1),
+      Names(qryisim, ADOQuery2, qry3),
       // ---- Personnel database ----
       MyConnection1(ConnectionName("PDKS", instances)),
       MyQuery1(QStringLiteral("MyQuery1"), MyConnection1.Name(), this),
@@ -114,5 +116,20 @@ void TfrmDM::OpenLocalDatabases(const QString& AppPath) {
                 QStringLiteral("Data dosyası bulunamadı....."));
   OpenIfPresent(ADOConnection2, AppPath + QStringLiteral("Log.mdb"),
                 QStringLiteral("Log dosyası bulunamadı....."));
-  qrycihaz.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
+  Terminals.Open();
+}
+
+namespace {
+int terminalFiles = 0;
+}
+
+TTerminalFile::TTerminalFile()
+    : connection_(ConnectionName("Terminals", ++terminalFiles)),
+      list_(QStringLiteral("qrycihaz"), connection_.Name()),
+      row_(QStringLiteral("ADOQuery1"), connection_.Name()),
+      terminals_(list_, row_) {}
+
+void TTerminalFile::Open(const QString& FileName) {
+  connection_.Open(FileName);
+  terminals_.Open();
 }
