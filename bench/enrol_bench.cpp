@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
                 keys.size(), bare.back(), restore ? "BitBtn2Click" : "BitBtn1Click", window.back(),
                 qPrintable(status));
   }
-  std::printf("store rows: %d\n", w.ads.RecordCount());
+  std::printf("store rows: %d\n", w.Store.Rows().RecordCount());
   std::printf("peak memory: %.1f MB (%.1f MB before the enroll actions)\n", PeakKb() / 1024.0,
               startKb / 1024.0);
   std::printf("median: bare loop %.1f ms, window %.1f ms\n", Median(bare), Median(window));

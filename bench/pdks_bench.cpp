@@ -65,7 +65,7 @@ qint64 TimeImport(MariaDb& Server, TestFolder& Folder) {
   dm.qryisim.OpenSQL(QStringLiteral("select * from temp order by kartno"));
   QElapsedTimer timer;
   timer.start();
-  ImportPdksNames(dm);
+  ImportPdksNames(dm.Names, dm.MyQuery1, dm.MyConnection1);
   const qint64 ms = timer.elapsed();
   dm.qry3.OpenSQL(QStringLiteral("select count(*) as n from temp where isim like 'Şükrü%'"));
   if (dm.qry3.FieldByName(QStringLiteral("n")).AsInteger() != kCards) Die("names not imported");

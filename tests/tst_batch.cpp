@@ -184,6 +184,54 @@ class TestBatch : public QObject {
     QVERIFY(t.Main().BitBtn11->isEnabled());
   }
 
+  // "BAGLAN" and the batch build a row's connection request alike: a number
+  // column that is no whole number refuses the row whatever its type, and
+  // both say so in the same words; a good row connects in both.
+  void rowRefusedAlikeByConnectAndBatch_data() {
+    QTest::addColumn<QString>("tip");
+    QTest::addColumn<QString>("comBaud");
+    QTest::addColumn<QString>("netPort");
+    QTest::addColumn<QString>("error");  // empty: the row connects
+    QTest::newRow("usb, bad tcp port") << "usb"
+                                       << "9600"
+                                       << "50o5"
+                                       << "'50o5' is not a valid integer value";
+    QTest::newRow("network, bad baud") << "ethernet"
+                                       << "96x"
+                                       << "5005"
+                                       << "'96x' is not a valid integer value";
+    QTest::newRow("com, empty baud") << "com"
+                                     << ""
+                                     << "5005"
+                                     << "";
+  }
+  void rowRefusedAlikeByConnectAndBatch() {
+    QFETCH(QString, tip);
+    QFETCH(QString, comBaud);
+    QFETCH(QString, netPort);
+    QFETCH(QString, error);
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("A"), QStringLiteral("1"), tip, QStringLiteral("1"),
+                         comBaud, QStringLiteral("10.0.0.1"), netPort);
+    t.Start();
+    t.Main().BitBtn4->click();
+    if (error.isEmpty()) {
+      QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLANTI_KES"));
+      t.Main().BitBtn4->click();
+      QCOMPARE(t.Shown(), QStringList());
+    } else {
+      QCOMPARE(t.Shown(), QStringList{error + QLatin1Char('.')});
+      QVERIFY(FakeSdk.Calls.isEmpty());
+    }
+    QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLAN"));
+    FakeSdk.Calls.clear();
+    t.Main().BitBtn11->click();
+    const QString line = error.isEmpty() ? QStringLiteral("A: 0 kayıt aktarıldı")
+                                         : QStringLiteral("A: HATA - ") + error;
+    QCOMPARE(t.Main().Memo3->toPlainText().split(QLatin1Char('\n')).value(0), line);
+    QCOMPARE(FakeSdk.Calls.isEmpty(), !error.isEmpty());
+  }
+
   // The enable after a terminal's walk finds the connection gone: the batch
   // connects once more and enables it; a terminal that stays disabled is a
   // failed terminal, and its line says so.

@@ -119,7 +119,7 @@ class TestEditor : public QObject {
     t.SelectTerminalRow(2);  // Depo, a serial terminal
     t.Main().BitBtn2->click();
     t.Main().BitBtn1->click();
-    QCOMPARE(e.EditMode, QStringLiteral("yeni"));
+    QCOMPARE(e.Mode(), Tfrmyeni::TMode::New);
     QCOMPARE(e.ComboBox1->currentIndex(), 1);
     QVERIFY(e.GroupBox1->isHidden());
     QVERIFY(!e.GroupBox2->isHidden());
@@ -180,7 +180,7 @@ class TestEditor : public QObject {
     Tfrmyeni& e = *t.Program->yeni;
     e.ComboBox1->setCurrentIndex(0);
     t.Main().BitBtn2->click();
-    QCOMPARE(e.EditMode, QStringLiteral("guncelle"));
+    QCOMPARE(e.Mode(), Tfrmyeni::TMode::Change);
     QCOMPARE(e.ComboBox1->currentIndex(), index);
     QCOMPARE(!e.GroupBox1->isHidden(), comGroup);
     QCOMPARE(!e.GroupBox2->isHidden(), netGroup);
@@ -335,7 +335,7 @@ class TestEditor : public QObject {
     t.Main().BitBtn3->click();
     QTest::keyClick(t.Main().DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(t.Shown(), QStringList());
-    QCOMPARE(t.Program->yeni->EditMode, QString());
+    QCOMPARE(t.Program->yeni->Mode(), Tfrmyeni::TMode::None);
   }
 };
 

@@ -97,7 +97,7 @@ class TestEnrolBackup : public QObject {
     QCOMPARE(t.W().lblMessage->text(), QStringLiteral("GetEnrollData OK"));
     QVERIFY(t.W().Memo1->toPlainText().isEmpty());
     // The store view and the list hold exactly the new store.
-    QCOMPARE(t.W().ads.RecordCount(), 3);
+    QCOMPARE(t.W().Store.Rows().RecordCount(), 3);
     QCOMPARE(t.W().DBGrid2->model()->rowCount(), 3);
     QVERIFY(t.W().BitBtn1->isEnabled());
     QVERIFY(!Session().Busy());
@@ -134,7 +134,7 @@ class TestEnrolBackup : public QObject {
     QCOMPARE(t.StoredRows().size(), 1);
     QCOMPARE(t.StoredRows()[0].FPdata, before[0].FPdata);
     QCOMPARE(t.Names(), QStringList{"00005|eski"});
-    QCOMPARE(t.W().ads.RecordCount(), 1);
+    QCOMPARE(t.W().Store.Rows().RecordCount(), 1);
     QCOMPARE(FakeSdk.Calls.last(), kOn);
     QVERIFY(t.Dialogs->Shown.isEmpty());
   }
@@ -163,7 +163,7 @@ class TestEnrolBackup : public QObject {
     QCOMPARE(t.W().lblMessage->text(), status);
     QVERIFY(t.StoredRows().isEmpty());
     QVERIFY(t.Names().isEmpty());
-    QCOMPARE(t.W().ads.RecordCount(), 0);
+    QCOMPARE(t.W().Store.Rows().RecordCount(), 0);
     QCOMPARE(t.W().DBGrid2->model()->rowCount(), 0);
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetEnrollData")), 0);
     QCOMPARE(FakeSdk.Calls.last(), kOn);
@@ -206,7 +206,7 @@ class TestEnrolBackup : public QObject {
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetAllUserID")), 2);
     QVERIFY(SameRows(t.StoredRows(), before));
     QCOMPARE(t.Names(), (QStringList{"00005|eski", "00005|eski"}));
-    QCOMPARE(t.W().ads.RecordCount(), 2);
+    QCOMPARE(t.W().Store.Rows().RecordCount(), 2);
     QCOMPARE(t.W().lblMessage->text(),
              QStringLiteral("ERROR, GetEnrollData :kayıtlar değiştirilmedi"));
     QCOMPARE(FakeSdk.Calls.last(), kOn);
@@ -242,7 +242,7 @@ class TestEnrolBackup : public QObject {
     QVERIFY2(t.Shown()[0].contains(QStringLiteral("full")), qPrintable(t.Shown()[0]));
     QVERIFY(SameRows(t.StoredRows(), before));
     QCOMPARE(t.Names(), (QStringList{"00005|eski", "00005|eski"}));
-    QCOMPARE(t.W().ads.RecordCount(), 2);
+    QCOMPARE(t.W().Store.Rows().RecordCount(), 2);
     QCOMPARE(FakeSdk.Calls.last(), kOn);
     program.reset();
   }
@@ -260,9 +260,8 @@ class TestEnrolBackup : public QObject {
       deliver(n, b, p, data, pw);
       FakeSdk.UserIds.append({n + 1, 0, 0, 1});  // always one more
     };
-    TEnrollStore store{t.W().ads, t.W().adsTmp, t.W().Report()};
     const TBackupOutcome outcome =
-        BackupEnrollData(*Session().TerminalSdk, store, {t.W().ADOEnroll, frmDM->ADOQuery2}, 50);
+        BackupEnrollData(*Session().TerminalSdk, t.W().Store, frmDM->Names, t.W().Report(), 50);
     QCOMPARE(int(outcome), int(TBackupOutcome::TooManyItems));
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetAllUserID")), 51);
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetEnrollData")), 50);
@@ -270,7 +269,7 @@ class TestEnrolBackup : public QObject {
              QStringLiteral("ERROR, GetEnrollData :50 kayıttan fazla - kayıtlar değiştirilmedi"));
     QVERIFY(SameRows(t.StoredRows(), before));
     QCOMPARE(t.Names(), (QStringList{"00005|eski", "00005|eski"}));
-    QCOMPARE(t.W().ads.RecordCount(), 2);
+    QCOMPARE(t.W().Store.Rows().RecordCount(), 2);
     QCOMPARE(FakeSdk.Calls.last(), kOn);
   }
 
@@ -609,7 +608,7 @@ class TestEnrolBackup : public QObject {
     }
     t.W().BitBtn3Click();
     QVERIFY(!t.W().isVisible());
-    QVERIFY(!t.W().ads.Active());  // FormClose
+    QVERIFY(!t.W().Store.Rows().Active());  // FormClose
   }
 };
 

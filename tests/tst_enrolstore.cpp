@@ -81,24 +81,24 @@ class TestEnrolStore : public QObject {
     QFETCH(QString, boxText);
     EnrolProgram t;
     t.Show();
-    TEnrollStore s{t.W().ads, t.W().adsTmp, t.W().Report()};
     ResetTemplateBuffer(backup);
     TemplateBuffer = Pattern(TemplateSize(backup), number);
-    StoreEnrollRecord(s, number, backup, 2, QStringLiteral("  Gül Şahin\t"));
+    StoreEnrollRecord(t.W().Store, t.W().Report(), number, backup, 2,
+                      QStringLiteral("  Gül Şahin\t"));
     QCOMPARE(t.W().lblMessage->text(), status);
     QCOMPARE(t.Lines(t.W().lstEnrollData),
              QStringList{QStringLiteral("%1-%2 ok").arg(number).arg(backup)});
     QCOMPARE(t.W().txtEnrollNumber->text(), QString::number(number));
     QCOMPARE(t.W().cmbBackupNumber->currentText(), boxText);
     QCOMPARE(t.W().cmbPrivilege->currentText(), QStringLiteral("2"));
-    StoreEnrollRecord(s, number, backup, 0, QStringLiteral("other"));
+    StoreEnrollRecord(t.W().Store, t.W().Report(), number, backup, 0, QStringLiteral("other"));
     QCOMPARE(t.W().lblMessage->text(), QStringLiteral("Double ID : ") + status);
     const QList<StoredRow> rows = t.StoredRows();
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].Name, QStringLiteral("Gül Şahin"));
     QCOMPARE(rows[0].Privilige, 2);
     QCOMPARE(rows[0].FPdata, Pattern(TemplateSize(backup), number));
-    QCOMPARE(t.W().ads.RecordCount(), 1);
+    QCOMPARE(t.W().Store.Rows().RecordCount(), 1);
     QVERIFY(t.Dialogs->Shown.isEmpty());
   }
 
@@ -110,14 +110,16 @@ class TestEnrolStore : public QObject {
     ExecOn(t.DataFile(),
            QStringLiteral("create trigger refuse before insert on tblEnroll when "
                           "new.EnrollNumber=9 begin select raise(abort,'full'); end"));
-    TEnrollStore s{t.W().ads, t.W().adsTmp, t.W().Report()};
     ResetTemplateBuffer(0);
-    QVERIFY(ErrorOf([&] { StoreEnrollRecord(s, 9, 0, 0, {}); }).contains(QStringLiteral("full")));
+    QVERIFY(ErrorOf([&] {
+              StoreEnrollRecord(t.W().Store, t.W().Report(), 9, 0, 0, {});
+            }).contains(QStringLiteral("full")));
     QVERIFY(t.Dialogs->Shown.isEmpty());
-    QCOMPARE(t.W().ads.RecordCount(), 0);
-    StoreEnrollRecord(s, 8, 0, 0, {});  // the refused row is not written by the next one
+    QCOMPARE(t.W().Store.Rows().RecordCount(), 0);
+    StoreEnrollRecord(t.W().Store, t.W().Report(), 8, 0, 0,
+                      {});  // the refused row is not written by the next one
     QCOMPARE(t.StoredRows().size(), 1);
-    QCOMPARE(t.W().ads.RecordCount(), 1);
+    QCOMPARE(t.W().Store.Rows().RecordCount(), 1);
   }
 
   // Loading cuts a longer stored value, zero-pads a shorter one, and always
@@ -148,7 +150,7 @@ class TestEnrolStore : public QObject {
     t.Show();
     PasswordValue = 1234;
     EnrollRecord r;
-    QVERIFY(LoadEnrollRecord(t.W().ads, t.W().Report(), r));
+    QVERIFY(LoadEnrollRecord(t.W().Store.Rows(), t.W().Report(), r));
     QCOMPARE(r.EnrollNumber, 42);
     QCOMPARE(r.BackupNumber, backup);
     QCOMPARE(r.Privilege, privilege);
@@ -170,11 +172,11 @@ class TestEnrolStore : public QObject {
     t.Show();
     TemplateBuffer = QByteArray("kept");
     EnrollRecord r;
-    QVERIFY(!LoadEnrollRecord(t.W().ads, t.W().Report(), r));
+    QVERIFY(!LoadEnrollRecord(t.W().Store.Rows(), t.W().Report(), r));
     QCOMPARE(TemplateBuffer, QByteArray("kept"));
     QCOMPARE(t.W().txtEnrollNumber->text(), QStringLiteral("1"));
-    t.W().ads.Close();
-    QVERIFY(!LoadEnrollRecord(t.W().ads, t.W().Report(), r));
+    t.W().Store.Rows().Close();
+    QVERIFY(!LoadEnrollRecord(t.W().Store.Rows(), t.W().Report(), r));
   }
 
   void showTemplateBytes_data() {

@@ -8,6 +8,7 @@
 #include "TestFolder.h"
 #include "common/Errors.h"
 #include "data/DM.h"
+#include "data/NameList.h"
 #include "data/PdksSettings.h"
 #include "enrolldata/EnrollStore.h"
 #include "enrolldata/Names.h"
@@ -120,7 +121,7 @@ class TestNamesUsers : public QObject {
     QFETCH(QByteArray, bytes);
     AddName(card, name);
     TDataSet list(QStringLiteral("qryisim"), db->Log);
-    OpenNameList(list, {});
+    TNameList(list, list, list).Open({});
     const TSendResult result = SendUserName(*sdk, list);
     if (number < 0) {
       QCOMPARE(result, TSendResult::Skipped);
@@ -146,7 +147,7 @@ class TestNamesUsers : public QObject {
     AddName(QStringLiteral("00004"), QStringLiteral("Hüsnü Öztürk"));
     FakeSdk.Queued[QStringLiteral("FK_SetUserName")] = {-8, 1, 1};
     TDataSet list(QStringLiteral("qryisim"), db->Log);
-    OpenNameList(list, {});
+    TNameList(list, list, list).Open({});
     QStringList lines;
     const int failed = SendAllUserNames(*sdk, list, [&](const QString& t) { lines << t; });
     QCOMPARE(failed, 1);
@@ -163,7 +164,7 @@ class TestNamesUsers : public QObject {
   void cardThatIsNoNumberStopsTheSend() {
     AddName(QStringLiteral("12a"), QStringLiteral("Ali"));
     TDataSet list(QStringLiteral("qryisim"), db->Log);
-    OpenNameList(list, {});
+    TNameList(list, list, list).Open({});
     QVERIFY_THROWS_EXCEPTION(EConvertError, SendUserName(*sdk, list));
     QVERIFY(FakeSdk.Calls.isEmpty());
   }
@@ -187,7 +188,7 @@ class TestNamesUsers : public QObject {
     AddName(QStringLiteral("00003"), QStringLiteral("O'Neil Şükrü"));
     AddName(QStringLiteral("00001"), QStringLiteral("Gül Şahin"));
     TDataSet list(QStringLiteral("qryisim"), db->Log);
-    OpenNameList(list, search);
+    TNameList(list, list, list).Open(search);
     QStringList found;
     for (list.First(); !list.Eof(); list.Next())
       found << list.FieldByName(QStringLiteral("kartno")).AsString();

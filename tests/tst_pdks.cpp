@@ -284,7 +284,7 @@ class TestPdks : public QObject {
                   {"00099", "Yok Kişi"}});
     Configure();
     dm->qryisim.OpenSQL(listStatement);
-    ImportPdksNames(*dm);
+    ImportPdksNames(dm->Names, dm->MyQuery1, dm->MyConnection1);
     QCOMPARE(NamesInTemp(), expected);
     QVERIFY(!dm->MyConnection1.Connected());
     QVERIFY((*dialogs)->Shown.isEmpty());
@@ -357,7 +357,8 @@ class TestPdks : public QObject {
     dm->MyQuery1.AfterOpen = [&] {
       if (++lookups == 2) server.Stop();
     };
-    const QString text = ErrorOf([&] { ImportPdksNames(*dm); });
+    const QString text =
+        ErrorOf([&] { ImportPdksNames(dm->Names, dm->MyQuery1, dm->MyConnection1); });
     QVERIFY2(text.startsWith(QStringLiteral("MyQuery1: ")), qPrintable(text));
     QCOMPARE(NamesInTemp(), QStringList({"00001=Gül Şahin", "00002=İSMAİL ÇAĞLAR", "00004=c"}));
     QCOMPARE(dm->qryisim.FieldByName(QStringLiteral("kartno")).AsString(), QStringLiteral("00004"));

@@ -304,13 +304,12 @@ int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
     Err(QStringLiteral("Data dosyası bulunamadı: %1").arg(data));
     return kExitUsage;
   }
-  TfrmDM dm;
+  TTerminalFile file;
   QList<TBatchTerminal> terminals;
   TDownloadOptions options;
   try {
-    dm.ADOConnection1.Open(data);
-    dm.qrycihaz.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
-    terminals = ReadTerminalList(dm.qrycihaz);
+    file.Open(data);
+    terminals = ReadTerminalList(file.Terminals());
     options = session.ReadDownloadOptions();
   } catch (const EAppError& e) {
     Err(QStringLiteral("Data dosyası okunamadı: %1").arg(e.Text()));

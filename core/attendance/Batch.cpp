@@ -4,46 +4,16 @@
 
 #include "attendance/DownloadLock.h"
 #include "common/Cleanup.h"
-#include "data/DataSet.h"
+#include "data/TerminalList.h"
 
-TConnInfo ConnInfoOfRow(TDataSet& List) {
-  TConnInfo info;
-  info.MachineNumber = List.FieldByName(QStringLiteral("TerminalNo")).AsInteger();
-  const QString tip = List.FieldByName(QStringLiteral("Tip")).AsString();
-  if (tip == QLatin1String("usb")) {
-    info.Kind = QStringLiteral("USB");
-  } else if (tip == QLatin1String("com")) {
-    const QString comBaud = List.FieldByName(QStringLiteral("ComBaud")).AsString();
-    info.Kind = QStringLiteral("RS232/485");
-    info.SerialPort = List.FieldByName(QStringLiteral("ComPort")).AsString();
-    info.BaudRate =
-        comBaud.isEmpty() ? 9600 : List.FieldByName(QStringLiteral("ComBaud")).AsInteger();
-    info.CommTimeout = 5000;
-  } else {
-    info.Kind = QStringLiteral("LAN");
-    info.IpAddress = List.FieldByName(QStringLiteral("Ip")).AsString();
-    info.TcpPort = List.FieldByName(QStringLiteral("NetPort")).AsInteger();
-    info.NetPassword = List.FieldByName(QStringLiteral("Sifre")).AsInteger();
-    info.NetTimeout = 5000;
-    info.NetOption = 0;
-  }
-  return info;
-}
-
-QList<TBatchTerminal> ReadTerminalList(TDataSet& List) {
+QList<TBatchTerminal> ReadTerminalList(TTerminalList& List) {
   QList<TBatchTerminal> terminals;
-  if (List.IsEmpty()) return terminals;
-  const int at = List.RecNo();
-  TScopeExit back([&List, at] { List.SetRecNo(at); });
-  for (List.First(); !List.Eof(); List.Next()) {
+  for (const TListedTerminal& listed : List.ReadAll()) {
     TBatchTerminal t;
-    t.Name = List.FieldByName(QStringLiteral("Terminal")).AsString();
-    try {
-      t.Info = ConnInfoOfRow(List);
-      t.MachineNumber = t.Info.MachineNumber;
-    } catch (const EConvertError& e) {
-      t.RowError = e.Text();
-    }
+    t.Name = listed.Name;
+    t.Info = listed.Info;
+    t.MachineNumber = listed.Info.MachineNumber;
+    t.RowError = listed.RowError;
     terminals << t;
   }
   return terminals;

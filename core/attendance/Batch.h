@@ -11,7 +11,7 @@
 #include "attendance/Download.h"
 #include "sdk/FKDefine.h"
 
-class TDataSet;
+class TTerminalList;
 
 // One row of the terminal list, ready to connect.
 struct TBatchTerminal {
@@ -21,11 +21,8 @@ struct TBatchTerminal {
   QString RowError;  // a column that is no whole number: the row cannot be used
 };
 
-// The connection request of the list's current row, as "BAGLAN" builds it
-// (throws EConvertError for a column that is no whole number).
-TConnInfo ConnInfoOfRow(TDataSet& List);
 // Every row of the list in its order; the list's current row is kept.
-QList<TBatchTerminal> ReadTerminalList(TDataSet& List);
+QList<TBatchTerminal> ReadTerminalList(TTerminalList& List);
 
 // Counts of records are 64-bit: many terminals (and retries) of walks bounded
 // at kMaxWalkRecords each could pass the largest int.

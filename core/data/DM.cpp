@@ -16,6 +16,8 @@ TfrmDM::TfrmDM()
       dsisim(QStringLiteral("dsisim"), &qryisim, this),
       ADOQuery2(QStringLiteral("ADOQuery2"), ADOConnection2, this),
       qry3(QStringLiteral("qry3"), ADOConnection2, this),
+      Terminals(qrycihaz, ADOQuery1),
+      Names(qryisim, ADOQuery2, qry3),
       // ---- Personnel database ----
       MyConnection1(QStringLiteral("PDKS")),
       MyQuery1(QStringLiteral("MyQuery1"), MyConnection1, this),
@@ -47,5 +49,16 @@ void TfrmDM::OpenLocalDatabases(const QString& AppPath) {
                 QStringLiteral("Data dosyası bulunamadı....."));
   OpenIfPresent(ADOConnection2, AppPath + QStringLiteral("Log.mdb"),
                 QStringLiteral("Log dosyası bulunamadı....."));
-  qrycihaz.OpenSQL(QStringLiteral("select * from Terminal order by Terminal"));
+  Terminals.Open();
+}
+
+TTerminalFile::TTerminalFile()
+    : connection_(QStringLiteral("Terminals")),
+      list_(QStringLiteral("qrycihaz"), connection_),
+      row_(QStringLiteral("ADOQuery1"), connection_),
+      terminals_(list_, row_) {}
+
+void TTerminalFile::Open(const QString& FileName) {
+  connection_.Open(FileName);
+  terminals_.Open();
 }

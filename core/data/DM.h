@@ -7,7 +7,9 @@
 #include "data/Connection.h"
 #include "data/DataSet.h"
 #include "data/DataSource.h"
+#include "data/NameList.h"
 #include "data/Pdks.h"
+#include "data/TerminalList.h"
 
 class TfrmDM : public QObject {
   Q_OBJECT
@@ -26,6 +28,9 @@ class TfrmDM : public QObject {
   TDataSet ADOQuery2;  // clearing of temp and inserts into it
   TDataSet qry3;       // name updates of temp
 
+  TTerminalList Terminals;  // the terminal list's statements, over qrycihaz and ADOQuery1
+  TNameList Names;          // the name list's statements, over qryisim, ADOQuery2 and qry3
+
   // ---- Personnel database (the PDKS program's MySQL server, read only) ----
   TMyConnection MyConnection1;  // closed at start; opens with its first query
   TDataSet MyQuery1;            // name look-up of one card
@@ -36,6 +41,21 @@ class TfrmDM : public QObject {
   // Opens Data.mdb and Log.mdb in AppPath (a message for each missing one)
   // and then the terminal list. Database errors are thrown to the caller.
   void OpenLocalDatabases(const QString& AppPath);
+};
+
+// Data.mdb's terminal list alone, for a front end that needs nothing else.
+class TTerminalFile {
+ public:
+  TTerminalFile();
+  // Opens the existing file and reads the list; throws EDatabaseError.
+  void Open(const QString& FileName);
+  TTerminalList& Terminals() { return terminals_; }
+
+ private:
+  TADOConnection connection_;
+  TDataSet list_;
+  TDataSet row_;
+  TTerminalList terminals_;
 };
 
 // The one data module, set while it exists.

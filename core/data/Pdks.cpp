@@ -7,8 +7,8 @@
 #include "common/Cleanup.h"
 #include "common/Dialogs.h"
 #include "common/Errors.h"
-#include "data/DM.h"
 #include "data/DataSet.h"
+#include "data/NameList.h"
 #include "data/Transaction.h"
 
 TMyConnection::TMyConnection(const QString& Label)
@@ -90,25 +90,25 @@ bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name) {
   return true;
 }
 
-void ImportPdksNames(TfrmDM& DM) {
+void ImportPdksNames(TNameList& Names, TDataSet& Query, TMyConnection& Connection) {
   // One update per card found, but one commit for them all: a commit of its
   // own made each name wait for the disk. The names are committed on every
   // path, so an error half-way keeps those written before it.
-  TTransaction names(DM.ADOConnection2);
+  TTransaction names(Names.Connection());
   TScopeExit keep([&names] {
     try {
       names.Commit();
     } catch (const EAppError&) {
     }
   });
-  TDataSet& list = DM.qryisim;
+  TDataSet& list = Names.List();
   for (list.First(); !list.Eof(); list.Next()) {
     const QString card = list.FieldByName(QStringLiteral("kartno")).AsString();
     QString name;
-    if (!LookUpPdksName(DM.MyQuery1, card, name)) continue;
-    DM.qry3.ExecuteSQL(QStringLiteral("update temp set isim=? where kartno=?"), {name, card});
+    if (!LookUpPdksName(Query, card, name)) continue;
+    Names.SetName(card, name);
   }
-  DM.MyConnection1.Close();
+  Connection.Close();
 }
 
 QString MemberListStatement(TMemberStatus Status, const QString& NameFilter) {

@@ -8,7 +8,7 @@
 #include "data/Connection.h"
 
 class TDataSet;
-class TfrmDM;
+class TNameList;
 
 // The connection to the PDKS server. Its properties are used the next time
 // it opens; it opens by itself with the first statement run on it while it
@@ -60,12 +60,12 @@ void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
 // surname. Throws EDatabaseError when the name did not arrive intact.
 bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name);
 
-// The names import's walk over the name list (qryisim) as last loaded: each
-// card found in the personnel database gets the person's name on every temp
-// row of that card; the others keep theirs. Closes the PDKS connection when
-// every card was looked up. An error ends the walk where it arose and leaves
-// the connection as it is; names written before it stay.
-void ImportPdksNames(TfrmDM& DM);
+// The names import's walk over the name list as last loaded, each card looked
+// up through Query (on Connection): each card found in the personnel database
+// gets the person's name on every temp row of that card; the others keep
+// theirs. Closes Connection when every card was looked up. An error ends the walk where it arose
+// and leaves the connection as it is; names written before it stay.
+void ImportPdksNames(TNameList& Names, TDataSet& Query, TMyConnection& Connection);
 
 // The member list's status filter (the "Durum" buttons).
 enum class TMemberStatus { All, Active, Passive };

@@ -8,7 +8,6 @@
 
 namespace {
 
-const QString kWholeStore = QStringLiteral("SELECT * FROM tblEnroll");
 const QString kWalkError = QStringLiteral("ERROR, GetEnrollData :");
 const QString kNothingReplaced = QStringLiteral("kayıtlar değiştirilmedi");
 constexpr int kEndOfData = -7;
@@ -38,38 +37,36 @@ void CheckActive(TTransaction& Data, TTransaction& Names) {
 
 }  // namespace
 
-TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store,
-                                const TEnrollBackupTables& Tables, int MaxItems) {
+TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store, TNameList& Names,
+                                TEnrollReport& Report, int MaxItems) {
   // Whatever happens, the store view ends up showing what the file holds.
   // Declared first so it runs after the transactions have ended.
   TScopeExit reread([&Store] {
     try {
-      Store.Store.OpenSQL(kWholeStore);
+      Store.OpenAll();
     } catch (const EAppError&) {
-      Store.Store.Close();  // a closed view is reported by whoever uses it next
+      Store.Close();  // a closed view is reported by whoever uses it next
     }
   });
   // The terminal is enabled after the work is rolled back or committed, also
   // when the terminal never answered "disable".
-  TEnableAtEnd report(Sdk, Store.Report);
-  TEnrollStore store{Store.Store, Store.Scratch, report};
+  TEnableAtEnd report(Sdk, Report);
   try {
     // One transaction per file. Both are checked before either commits, and
     // the store's file is committed first: if that fails, neither file
     // changes; the names' commit that could still fail after it leaves only
     // the (re-creatable) name list at its earlier content.
-    TTransaction data(Tables.ADOEnroll.Connection());
-    TTransaction names(Tables.Names.Connection());
+    TTransaction data(Store.Connection());
+    TTransaction names(Names.Connection());
     auto commit = [&] {
       CheckActive(data, names);
       data.Commit();
       names.Commit();
     };
 
-    Tables.ADOEnroll.ExecuteSQL(QStringLiteral("delete * from tblEnroll"));
-    Tables.ADOEnroll.OpenSQL(kWholeStore);
-    Tables.Names.ExecuteSQL(QStringLiteral("delete FROM temp"));
-    Store.Store.OpenSQL(kWholeStore);
+    Store.Clear();
+    Names.Clear();
+    Store.OpenAll();
 
     if (!Sdk.FK_EnableDevice(0)) {
       report.Status(QStringLiteral("Bağlanamadı..."));
@@ -109,12 +106,11 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store,
       // An item the terminal did not deliver is never stored: a later restore
       // would write the zeros over the user's real template.
       if (read) {
-        StoreEnrollRecord(store, n, b, p, name);
+        StoreEnrollRecord(Store, report, n, b, p, name);
       } else {
         ++skipped;
       }
-      Tables.Names.ExecuteSQL(QStringLiteral("insert into temp(kartno,isim) values (?,?)"),
-                              {ZeroFill(QString::number(n), 5), name});
+      Names.Add(ZeroFill(QString::number(n), 5), name);
       CheckActive(data, names);
     }
     // "No data" at once is the end of an empty terminal's walk.

@@ -3,14 +3,9 @@
 // content is committed only when the terminal's user walk reaches its end;
 // on any other outcome both keep exactly what they held before.
 #pragma once
-#include "data/DataSet.h"
+#include "data/NameList.h"
 #include "enrolldata/EnrollStore.h"
 #include "sdk/FKDefine.h"
-
-struct TEnrollBackupTables {
-  TDataSet& ADOEnroll;  // empties the store, then holds it (empty)
-  TDataSet& Names;      // runs the statements on temp (Log.mdb)
-};
 
 enum class TBackupOutcome {
   NoDevice,      // the terminal did not answer "disable"
@@ -30,7 +25,7 @@ constexpr int kMaxEnrollItems = 1'000'000;
 // it is enabled again at the end on every path (connecting once more when the
 // connection was lost). The caller disables and enables its controls. The
 // first database error ends the backup with nothing replaced and is thrown
-// (EDatabaseError). Store.Store is read again at the end so it holds exactly
-// the store.
-TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store,
-                                const TEnrollBackupTables& Tables, int MaxItems = kMaxEnrollItems);
+// (EDatabaseError). Store.Rows() is read again at the end so it holds
+// exactly the store.
+TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store, TNameList& Names,
+                                TEnrollReport& Report, int MaxItems = kMaxEnrollItems);

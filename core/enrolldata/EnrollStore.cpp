@@ -23,35 +23,56 @@ QString EmptyListText() {
   return QStringLiteral("Listede kayıt yok");
 }
 
-void StoreEnrollRecord(TEnrollStore& S, int EnrollNumber, int BackupNumber, int Privilege,
-                       const QString& Name) {
+TEnrollStore::TEnrollStore(TConnection& Connection, QObject* Parent)
+    : ads_(QStringLiteral("ads"), Connection, Parent),
+      adsTmp_(QStringLiteral("adsTmp"), Connection, Parent) {}
+
+void TEnrollStore::OpenAll() {
+  ads_.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll"));
+}
+
+void TEnrollStore::Close() {
+  ads_.Close();
+}
+
+void TEnrollStore::Clear() {
+  adsTmp_.ExecuteSQL(QStringLiteral("delete * from tblEnroll"));
+}
+
+bool TEnrollStore::Contains(int EnrollNumber, int BackupNumber) {
+  adsTmp_.OpenSQL(QStringLiteral("SELECT COUNT(1) FROM tblEnroll WHERE EnrollNumber=? AND "
+                                 "FingerNumber=?"),
+                  {EnrollNumber, BackupNumber});
+  const int count = adsTmp_.FieldByName(adsTmp_.FieldNames().value(0)).AsInteger();
+  adsTmp_.Close();
+  return count > 0;
+}
+
+void StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber, int BackupNumber,
+                       int Privilege, const QString& Name) {
   const QString pair =
       ZeroFill(QString::number(EnrollNumber), 4) + QLatin1Char('-') + QString::number(BackupNumber);
+  TDataSet& rows = S.Rows();
   try {
-    S.Scratch.OpenSQL(QStringLiteral("SELECT COUNT(1) FROM tblEnroll WHERE EnrollNumber=? AND "
-                                     "FingerNumber=?"),
-                      {EnrollNumber, BackupNumber});
-    const int count = S.Scratch.FieldByName(S.Scratch.FieldNames().value(0)).AsInteger();
-    S.Scratch.Close();
-    if (count > 0) {
-      S.Report.Status(QStringLiteral("Double ID : ") + pair);
+    if (S.Contains(EnrollNumber, BackupNumber)) {
+      Report.Status(QStringLiteral("Double ID : ") + pair);
       return;
     }
-    S.Store.Append();
-    S.Store.FieldByName(QStringLiteral("EnrollNumber")).SetAsInteger(EnrollNumber);
-    S.Store.FieldByName(QStringLiteral("FingerNumber")).SetAsInteger(BackupNumber);
-    S.Store.FieldByName(QStringLiteral("Privilige")).SetAsInteger(Privilege);
-    S.Store.FieldByName(QStringLiteral("Name")).SetAsString(TrimName(Name));
+    rows.Append();
+    rows.FieldByName(QStringLiteral("EnrollNumber")).SetAsInteger(EnrollNumber);
+    rows.FieldByName(QStringLiteral("FingerNumber")).SetAsInteger(BackupNumber);
+    rows.FieldByName(QStringLiteral("Privilige")).SetAsInteger(Privilege);
+    rows.FieldByName(QStringLiteral("Name")).SetAsString(TrimName(Name));
     // Never a null value: an empty buffer is stored as an empty one.
-    S.Store.FieldByName(QStringLiteral("FPdata"))
+    rows.FieldByName(QStringLiteral("FPdata"))
         .SetAsBytes(TemplateBuffer.isNull() ? QByteArray("", 0) : TemplateBuffer);
-    S.Store.Post();
-    S.Report.Status(pair);
-    S.Report.ShowRecord(EnrollNumber, BackupNumber, Privilege);
-    S.Report.StoredLine(QStringLiteral("%1-%2 ok").arg(EnrollNumber).arg(BackupNumber));
+    rows.Post();
+    Report.Status(pair);
+    Report.ShowRecord(EnrollNumber, BackupNumber, Privilege);
+    Report.StoredLine(QStringLiteral("%1-%2 ok").arg(EnrollNumber).arg(BackupNumber));
   } catch (const EAppError&) {
     // The row left unposted would be written by the next move of the store.
-    S.Store.Cancel();
+    rows.Cancel();
     throw;
   }
 }

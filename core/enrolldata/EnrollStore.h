@@ -7,12 +7,28 @@
 #include "enrolldata/EnrollRecord.h"
 #include "enrolldata/EnrollReport.h"
 
-// The store's objects: Store is the whole-store view rows are appended
-// through ("ads"), Scratch runs the duplicate test ("adsTmp").
-struct TEnrollStore {
-  TDataSet& Store;
-  TDataSet& Scratch;
-  TEnrollReport& Report;
+// The store and its statements: Rows is the whole-store view rows are
+// appended through and the full restore walks ("ads"); a second dataset runs
+// the duplicate test and the emptying ("adsTmp").
+class TEnrollStore {
+ public:
+  // Connection: the connection to Data.mdb.
+  explicit TEnrollStore(TConnection& Connection, QObject* Parent = nullptr);
+
+  TDataSet& Rows() { return ads_; }
+  TConnection& Connection() const { return ads_.Connection(); }
+
+  // Reads the whole store into Rows.
+  void OpenAll();
+  void Close();
+  // Empties the table (Rows keeps what it last read).
+  void Clear();
+  // Whether the pair is stored already.
+  bool Contains(int EnrollNumber, int BackupNumber);
+
+ private:
+  TDataSet ads_;
+  TDataSet adsTmp_;
 };
 
 // Adds the record (its template being TemplateBuffer) unless the pair is
@@ -20,8 +36,8 @@ struct TEnrollStore {
 // stored: the caller's walk must end there, because after some errors (a
 // full disk) the database has already rolled back the caller's transaction
 // and a row stored after it would take effect on its own.
-void StoreEnrollRecord(TEnrollStore& S, int EnrollNumber, int BackupNumber, int Privilege,
-                       const QString& Name);
+void StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber, int BackupNumber,
+                       int Privilege, const QString& Name);
 
 // Makes the current row of Source the working record: number, backup
 // number, privilege and name into Record, the template into TemplateBuffer

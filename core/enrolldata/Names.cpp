@@ -15,16 +15,6 @@ QString ToAsciiName(const QString& Name) {
   return out;
 }
 
-void OpenNameList(TDataSet& List, const QString& SearchText) {
-  const QString t = SearchText.trimmed();
-  if (t.isEmpty()) {
-    List.OpenSQL(QStringLiteral("select * from temp order by kartno"));
-  } else {
-    List.OpenSQL(QStringLiteral("select * from temp where isim like ? order by kartno"),
-                 {t + QLatin1Char('%')});
-  }
-}
-
 TSendResult SendUserName(TFKAttendObject& Sdk, TDataSet& List) {
   const QString card = List.FieldByName(QStringLiteral("kartno")).AsString();
   const QString name = List.FieldByName(QStringLiteral("isim")).AsString();

@@ -12,11 +12,6 @@ class TFKAttendObject;
 // every other character (â, î, û included) kept. Same length as Name.
 QString ToAsciiName(const QString& Name);
 
-// Lists temp into List: every row, or with a search text (blanks around it
-// dropped) the rows whose name begins with it, in card-number order. The
-// text is a bound value, so an apostrophe in it is searched for.
-void OpenNameList(TDataSet& List, const QString& SearchText);
-
 enum class TSendResult { Skipped, Sent, Failed };
 
 // Writes the name of List's current row into the terminal: kartno as a

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QStyle>
+#include <optional>
 
 #include "bells/zil.h"
 #include "common/ActionGuard.h"
@@ -243,41 +244,16 @@ void Tfrmgiris::Button2Click() {
 
 void Tfrmgiris::BitBtn4Click() {
   TTerminalSession& session = Session();
-  TDataSet& row = frmDM->qrycihaz;
-  const int machineNumber = row.FieldByName(QStringLiteral("TerminalNo")).AsInteger();
-  const QString ip = row.FieldByName(QStringLiteral("Ip")).AsString();
-  const int netPort = row.FieldByName(QStringLiteral("NetPort")).AsInteger();
-  const int password = row.FieldByName(QStringLiteral("Sifre")).AsInteger();
-  const QString comPort = row.FieldByName(QStringLiteral("ComPort")).AsString();
-  const QString comBaud = row.FieldByName(QStringLiteral("ComBaud")).AsString();
-  const int baudRate =
-      comBaud.isEmpty() ? 9600 : row.FieldByName(QStringLiteral("ComBaud")).AsInteger();
-  const QString tip = row.FieldByName(QStringLiteral("Tip")).AsString();
-
-  TConnInfo info;
-  info.MachineNumber = machineNumber;
+  TTerminalList& terminals = frmDM->Terminals;
+  // The selected row is read on every press, the disconnect included.
+  const TConnInfo info = terminals.ConnectionRequest();
 
   if (BitBtn4->text() == kConnect) {
     SetTerminalButtonsEnabled(false);
-    if (tip == QLatin1String("usb")) {
-      info.Kind = QStringLiteral("USB");
-    } else if (tip == QLatin1String("com")) {
-      info.Kind = QStringLiteral("RS232/485");
-      info.SerialPort = comPort;
-      info.BaudRate = baudRate;
-      info.CommTimeout = 5000;
-    } else {
-      info.Kind = QStringLiteral("LAN");
-      info.IpAddress = ip;
-      info.TcpPort = netPort;
-      info.NetPassword = password;
-      info.NetTimeout = 5000;
-      info.NetOption = 0;
-    }
     bool connected = false;
     {
       TBusyState busy(nullptr);  // the connect may wait for the SDK's time-out
-      connected = session.Connect(info, row.FieldByName(QStringLiteral("Terminal")).AsString());
+      connected = session.Connect(info, terminals.CurrentName());
     }
     if (connected) {
       BitBtn4->setText(kDisconnect);
@@ -325,69 +301,36 @@ void Tfrmgiris::closeEvent(QCloseEvent* Event) {
 
 // ---- The terminal list -----------------------------------------------------
 
-namespace {
-const QString kTerminalById = QStringLiteral("select * from Terminal where ID=?");
-}
-
-// Prepares the editor for a new terminal; fields other than the name and the
-// password keep what the editor last held. Selecting the item from here does
-// not run the editor's reaction to the operator's pick.
 void Tfrmgiris::BitBtn1Click() {
-  Tfrmyeni& editor = *frmyeni;
-  editor.ComboBox1->setCurrentIndex(1);
-  editor.GroupBox1->hide();
-  editor.GroupBox2->show();
-  editor.Edit6->setText(QStringLiteral("0"));
-  editor.Edit1->clear();
-  editor.EditMode = QStringLiteral("yeni");
-  Dlg().ShowModal(editor);
+  frmyeni->StartNew();
+  Dlg().ShowModal(*frmyeni);
 }
 
+// A row no longer in the table opens the editor empty-handed, as it always
+// has: its save then changes nothing but the list's view of that row.
 void Tfrmgiris::BitBtn2Click() {
-  TDataSet& list = frmDM->qrycihaz;
-  if (list.IsEmpty()) return;
-  Tfrmyeni& editor = *frmyeni;
-  editor.EditMode = QStringLiteral("guncelle");
-  editor.GroupBox1->hide();
-  editor.GroupBox2->hide();
-  TDataSet& query = frmDM->ADOQuery1;
-  query.OpenSQL(kTerminalById, {list.FieldByName(QStringLiteral("id")).AsString()});
-  if (!query.IsEmpty()) {
-    auto load = [&list](QLineEdit* Edit, const char* Column) {
-      Edit->setText(list.FieldByName(QLatin1String(Column)).AsString());
-    };
-    load(editor.Edit1, "Terminal");
-    load(editor.Edit7, "TerminalNo");
-    load(editor.Edit2, "ComPort");
-    load(editor.Edit3, "ComBaud");
-    load(editor.Edit4, "Ip");
-    load(editor.Edit5, "NetPort");
-    load(editor.Edit6, "Sifre");
-    const int type = ConnectionTypeOfTip(list.FieldByName(QStringLiteral("Tip")).AsString());
-    if (type >= 0) editor.ComboBox1->setCurrentIndex(type);
-    editor.GroupBox1->setVisible(type == 0);
-    editor.GroupBox2->setVisible(type == 1);
-  }
-  Dlg().ShowModal(editor);
+  TTerminalList& terminals = frmDM->Terminals;
+  if (terminals.IsEmpty()) return;
+  std::optional<TTerminalRow> row;
+  if (terminals.CurrentStored()) row = terminals.Current();
+  frmyeni->StartChange(row);
+  Dlg().ShowModal(*frmyeni);
 }
 
 void Tfrmgiris::BitBtn3Click() {
-  TDataSet& list = frmDM->qrycihaz;
-  if (list.IsEmpty()) return;
+  TTerminalList& terminals = frmDM->Terminals;
+  if (terminals.IsEmpty()) return;
   if (Dlg().MessageBox(QStringLiteral("Seçili kaydı Silmek İstiyor musunuz...?"),
                        QStringLiteral("UYARI"), MB_YESNO) == IDNO)
     return;
-  TDataSet& query = frmDM->ADOQuery1;
-  query.OpenSQL(kTerminalById, {list.FieldByName(QStringLiteral("id")).AsString()});
-  if (!query.IsEmpty()) query.Delete();
-  list.Requery();
+  terminals.DeleteCurrent();
 }
 
 // Deletes through the list itself: the grid keeps its place on the row that
 // followed, or the one before when the last row went.
 void Tfrmgiris::DBGrid1CtrlDeletePressed() {
-  TDataSet& list = frmDM->qrycihaz;
-  if (list.IsEmpty()) return;
+  TTerminalList& terminals = frmDM->Terminals;
+  if (terminals.IsEmpty()) return;
   if (!Dlg().Confirm(QStringLiteral("Delete record?"))) return;
-  list.Delete();
+  terminals.DeleteCurrentInPlace();
 }

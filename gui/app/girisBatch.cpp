@@ -50,7 +50,7 @@ void Tfrmgiris::BitBtn11Click() {
     session.Disconnect();
     SetTerminalButtonsEnabled(false);
   }
-  const QList<TBatchTerminal> terminals = ReadTerminalList(frmDM->qrycihaz);
+  const QList<TBatchTerminal> terminals = ReadTerminalList(frmDM->Terminals);
   Memo3->clear();
   TBusyState busy(BitBtn11);
   // Disables everything that could connect, disconnect, start a terminal

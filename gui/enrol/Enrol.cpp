@@ -18,8 +18,7 @@ const QString kWholeStore = QStringLiteral("SELECT * FROM tblEnroll");
 TfrmEnrol::TfrmEnrol(QWidget* Parent)
     : QDialog(Parent),
       ADOEnroll(QStringLiteral("ADOEnroll"), frmDM->ADOConnection1, this),
-      ads(QStringLiteral("ads"), frmDM->ADOConnection1, this),
-      adsTmp(QStringLiteral("adsTmp"), frmDM->ADOConnection1, this),
+      Store(frmDM->ADOConnection1, this),
       qryenroll(QStringLiteral("qryenroll"), frmDM->ADOConnection1, this),
       dsenroll(QStringLiteral("dsenroll"), &qryenroll, this),
       qryadmin(QStringLiteral("qryadmin"), frmDM->ADOConnection1, this),
@@ -90,12 +89,12 @@ void TfrmEnrol::FormShow() {
   Label2->clear();
   ADOEnroll.OpenSQL(kWholeStore);
   ADOEnroll.First();
-  ads.OpenSQL(kWholeStore);
+  Store.OpenAll();
   RefreshEnrollLists();
 }
 
 void TfrmEnrol::FormClose() {
-  ads.Close();
+  Store.Close();
 }
 
 void TfrmEnrol::done(int Result) {

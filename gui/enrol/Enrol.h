@@ -21,6 +21,7 @@
 #include "data/DataSource.h"
 #include "data/PdksSettings.h"
 #include "enrolldata/EnrollReport.h"
+#include "enrolldata/EnrollStore.h"
 #include "widgets/DBGrid.h"
 
 class TfrmEnrol : public QDialog {
@@ -30,9 +31,8 @@ class TfrmEnrol : public QDialog {
   ~TfrmEnrol() override;
 
   // Queries of the window, all on the data module's Data.mdb connection.
-  TDataSet ADOEnroll;  // whole store, emptying, one user's rows
-  TDataSet ads;        // the whole store; rows are stored through it, the full restore walks it
-  TDataSet adsTmp;     // duplicate test of the store routine
+  TDataSet ADOEnroll;  // whole store, one user's rows
+  TEnrollStore Store;  // the whole store; rows are stored through it, the full restore walks it
   TDataSet qryenroll;  // selective-upload list
   TDataSource dsenroll;
   TDataSet qryadmin;  // password list

@@ -23,8 +23,7 @@ void TfrmEnrol::BitBtn1Click() {
       RefreshEnrollLists();
     });
   });
-  TEnrollStore store{ads, adsTmp, Report()};
-  BackupEnrollData(*Session().TerminalSdk, store, {ADOEnroll, frmDM->ADOQuery2});
+  BackupEnrollData(*Session().TerminalSdk, Store, frmDM->Names, Report());
 }
 
 void TfrmEnrol::BitBtn2Click() {
@@ -33,7 +32,7 @@ void TfrmEnrol::BitBtn2Click() {
     return;
   TBusyState busy(BitBtn2);
   TTerminalBusy terminal;
-  RestoreAllEnrollData(*Session().TerminalSdk, ads, CheckBox2->isChecked(), Report());
+  RestoreAllEnrollData(*Session().TerminalSdk, Store.Rows(), CheckBox2->isChecked(), Report());
 }
 
 void TfrmEnrol::BitBtn7Click() {

@@ -15,7 +15,7 @@ const QColor kMoneyGreen(0xC0, 0xDC, 0xC0);
 void TfrmEnrol::ConnectNamesTab() {
   // A user with several items has several rows; a name typed into one of
   // them is the user's name, so it is stored on all of them.
-  frmDM->qryisim.SetUpdateKey({QStringLiteral("kartno")});
+  frmDM->Names.List().SetUpdateKey({QStringLiteral("kartno")});
   frmDM->dsisim.SetColumns(
       {{QStringLiteral("kartno"), QStringLiteral("kartno"), 55, false, kMoneyGreen, true},
        {QStringLiteral("isim"), QStringLiteral("isim"), 200, true, {}, true}});
@@ -30,8 +30,8 @@ void TfrmEnrol::ReadPdksSettings() {
 }
 
 void TfrmEnrol::RefreshNameList() {
-  OpenNameList(frmDM->qryisim, Edit8->text());
-  Label7->setText(QString::number(frmDM->qryisim.RecordCount()));
+  frmDM->Names.Open(Edit8->text());
+  Label7->setText(QString::number(frmDM->Names.List().RecordCount()));
 }
 
 void TfrmEnrol::Edit8Change() {
@@ -39,7 +39,7 @@ void TfrmEnrol::Edit8Change() {
 }
 
 void TfrmEnrol::SendUserName() {
-  const QString status = SendStatus(::SendUserName(*Session().TerminalSdk, frmDM->qryisim));
+  const QString status = SendStatus(::SendUserName(*Session().TerminalSdk, frmDM->Names.List()));
   if (!status.isEmpty()) lblMessage->setText(status);
 }
 
@@ -48,7 +48,7 @@ void TfrmEnrol::SendUserName() {
 void TfrmEnrol::BitBtn4Click() {
   TBusyState busy(BitBtn4);
   TTerminalBusy terminal;
-  TDataSet& list = frmDM->qryisim;
+  TDataSet& list = frmDM->Names.List();
   if (list.Active() && list.IsEmpty()) {
     lblMessage->setText(EmptyListText());
     return;
@@ -59,7 +59,7 @@ void TfrmEnrol::BitBtn4Click() {
 void TfrmEnrol::BitBtn5Click() {
   TBusyState busy(BitBtn5);
   TTerminalBusy terminal;
-  TDataSet& list = frmDM->qryisim;
+  TDataSet& list = frmDM->Names.List();
   if (list.Active() && list.IsEmpty()) {
     lblMessage->setText(EmptyListText());
     return;

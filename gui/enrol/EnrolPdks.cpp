@@ -32,12 +32,12 @@ void TfrmEnrol::ConfigurePdksConnection() {
 void TfrmEnrol::SpeedButton1Click() {
   TBusyState busy(SpeedButton1);
   ConfigurePdksConnection();
-  if (!frmDM->qryisim.Active()) {
+  if (!frmDM->Names.List().Active()) {
     Dlg().MessageBox(QStringLiteral("Önce \"Terminalden Parmakizi Datası Al\" butonuna bas..."),
                      QStringLiteral("UYARI"), MB_OK);
     return;
   }
-  ImportPdksNames(*frmDM);
+  ImportPdksNames(frmDM->Names, frmDM->MyQuery1, frmDM->MyConnection1);
   RefreshNameList();
 }
 

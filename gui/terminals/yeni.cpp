@@ -6,7 +6,6 @@
 #include <QStyle>
 
 #include "common/ActionGuard.h"
-#include "common/Cleanup.h"
 #include "data/DM.h"
 #include "widgets/Controls.h"
 
@@ -15,13 +14,6 @@ Tfrmyeni* frmyeni = nullptr;
 namespace {
 
 const QString kTips[] = {QStringLiteral("com"), QStringLiteral("ethernet"), QStringLiteral("usb")};
-
-// A row put into insert or edit state and then refused by the database is
-// dropped, so the list does not go on showing (and retrying) an unsaved row.
-void CancelUnposted(TDataSet& Row) {
-  if (Row.State() == TDataSet::TState::Insert || Row.State() == TDataSet::TState::Edit)
-    Row.Cancel();
-}
 
 }  // namespace
 
@@ -139,10 +131,39 @@ void Tfrmyeni::ComboBox1Change() {
   }
 }
 
-// Two separate tests, not one choice: the mode is the main window's.
+// Selecting the item from here does not run the reaction to the operator's
+// pick.
+void Tfrmyeni::StartNew() {
+  ComboBox1->setCurrentIndex(1);
+  GroupBox1->hide();
+  GroupBox2->show();
+  Edit6->setText(QStringLiteral("0"));
+  Edit1->clear();
+  mode_ = TMode::New;
+}
+
+void Tfrmyeni::StartChange(const std::optional<TTerminalRow>& Row) {
+  mode_ = TMode::Change;
+  GroupBox1->hide();
+  GroupBox2->hide();
+  if (!Row) return;
+  Edit1->setText(Row->Terminal);
+  Edit7->setText(Row->TerminalNo);
+  Edit2->setText(Row->ComPort);
+  Edit3->setText(Row->ComBaud);
+  Edit4->setText(Row->Ip);
+  Edit5->setText(Row->NetPort);
+  Edit6->setText(Row->Sifre);
+  const int type = ConnectionTypeOfTip(Row->Tip);
+  if (type >= 0) ComboBox1->setCurrentIndex(type);
+  GroupBox1->setVisible(type == 0);
+  GroupBox2->setVisible(type == 1);
+}
+
+// Two separate tests, not one choice, as the design has them.
 void Tfrmyeni::BitBtn2Click() {
-  if (EditMode == QLatin1String("yeni")) BitBtn1Click();
-  if (EditMode == QLatin1String("guncelle")) BitBtn3Click();
+  if (mode_ == TMode::New) BitBtn1Click();
+  if (mode_ == TMode::Change) BitBtn3Click();
 }
 
 // Only an empty name is refused; a name of blanks passes and is stored
@@ -154,51 +175,24 @@ bool Tfrmyeni::NameMissing() {
   return true;
 }
 
-// Every field is written whatever the connection type, hidden groups
-// included; Tip only when an item is selected.
-void Tfrmyeni::WriteFields(TDataSet& Row) {
-  auto set = [&Row](const char* Column, const QLineEdit* Edit) {
-    Row.FieldByName(QLatin1String(Column)).SetAsString(Edit->text().trimmed());
-  };
-  set("TerminalNo", Edit7);
-  set("Terminal", Edit1);
-  const QString tip = TipOfConnectionType(ComboBox1->currentIndex());
-  if (!tip.isEmpty()) Row.FieldByName(QStringLiteral("Tip")).SetAsString(tip);
-  set("ComPort", Edit2);
-  set("ComBaud", Edit3);
-  set("Ip", Edit4);
-  set("NetPort", Edit5);
-  set("Sifre", Edit6);
+// Every field, hidden groups included, trimmed; Tip only when an item is
+// selected.
+TTerminalRow Tfrmyeni::Fields() const {
+  auto text = [](const QLineEdit* Edit) { return Edit->text().trimmed(); };
+  return {text(Edit1), text(Edit7), TipOfConnectionType(ComboBox1->currentIndex()),
+          text(Edit2), text(Edit3), text(Edit4),
+          text(Edit5), text(Edit6)};
 }
 
 void Tfrmyeni::BitBtn1Click() {
   if (NameMissing()) return;
-  TDataSet& query = frmDM->ADOQuery1;
-  query.OpenSQL(QStringLiteral("select * from Terminal "));
-  query.Insert();
-  {
-    TScopeExit dropUnposted([&query] { CancelUnposted(query); });
-    WriteFields(query);
-    query.Post();  // the database assigns id
-  }
-  frmDM->qrycihaz.Requery();
+  frmDM->Terminals.Insert(Fields());
   close();
 }
 
 void Tfrmyeni::BitBtn3Click() {
   if (NameMissing()) return;
-  TDataSet& list = frmDM->qrycihaz;
-  const TDataSet::TBookmark changed = list.GetBookmark();
-  list.Edit();
-  {
-    TScopeExit dropUnposted([&list] { CancelUnposted(list); });
-    WriteFields(list);
-    list.Post();
-  }
-  // The list is stored in name order: the changed row may move, and the
-  // grid follows it there.
-  list.Requery();
-  if (!list.IsEmpty()) list.GotoBookmark(changed);
+  frmDM->Terminals.UpdateCurrent(Fields());
   close();
 }
 

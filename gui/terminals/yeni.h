@@ -1,13 +1,15 @@
 // The terminal editor: adds a terminal to the list or changes the selected
-// one. The main window prepares it ("Ekle", "Değiştir") and shows it modally.
+// one. The main window starts it for a new terminal ("Ekle") or for the
+// selected one ("Değiştir") and shows it modally.
 #pragma once
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <optional>
 
-class TDataSet;
+#include "data/TerminalList.h"
 
 // The connection-type list and the Tip stored for each item, by index:
 // "comport" "com", "tcp/ip" "ethernet", "usb" "usb".
@@ -20,8 +22,15 @@ class Tfrmyeni : public QDialog {
   explicit Tfrmyeni(QWidget* Parent = nullptr);
   ~Tfrmyeni() override;
 
-  // "yeni" for add, "guncelle" for change; set by the main window.
-  QString EditMode;
+  enum class TMode { None, New, Change };
+  TMode Mode() const { return mode_; }
+
+  // Prepares a new terminal: tcp/ip, password "0" and an empty name; the
+  // other fields keep what the editor last held.
+  void StartNew();
+  // Prepares a change of the selected terminal, its columns in the fields.
+  // Without Row (no longer in the table) the fields keep what they held.
+  void StartChange(const std::optional<TTerminalRow>& Row);
 
   // Controls.
   QLineEdit* Edit1;      // terminal name
@@ -53,7 +62,9 @@ class Tfrmyeni : public QDialog {
  private:
   void BuildControls();
   bool NameMissing();
-  void WriteFields(TDataSet& Row);
+  TTerminalRow Fields() const;
+
+  TMode mode_ = TMode::None;
 };
 
 extern Tfrmyeni* frmyeni;

@@ -81,9 +81,10 @@ class TestE2EEnrol : public QObject {
     w.BitBtn1Click();
     QCOMPARE(w.lblMessage->text(), QStringLiteral("ERROR, GetEnrollData :Read Error"));
     QCOMPARE(w.lstEnrollData->count(), 5);  // read and reported, then thrown away
-    QCOMPARE(w.ads.RecordCount(), 1);
-    QCOMPARE(w.ads.FieldByName(QStringLiteral("EnrollNumber")).AsInteger(), 77);
-    QCOMPARE(w.ads.FieldByName(QStringLiteral("FPdata")).AsBytes(), QByteArray(1680, '\x5A'));
+    QCOMPARE(w.Store.Rows().RecordCount(), 1);
+    QCOMPARE(w.Store.Rows().FieldByName(QStringLiteral("EnrollNumber")).AsInteger(), 77);
+    QCOMPARE(w.Store.Rows().FieldByName(QStringLiteral("FPdata")).AsBytes(),
+             QByteArray(1680, '\x5A'));
     frmDM->qryisim.OpenSQL(QStringLiteral("select * from temp"));
     QCOMPARE(frmDM->qryisim.RecordCount(), 1);
     QCOMPARE(frmDM->qryisim.FieldByName(QStringLiteral("kartno")).AsString(),
