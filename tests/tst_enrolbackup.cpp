@@ -261,8 +261,8 @@ class TestEnrolBackup : public QObject {
       FakeSdk.UserIds.append({n + 1, 0, 0, 1});  // always one more
     };
     TEnrollStore store{t.W().ads, t.W().adsTmp, t.W().Report()};
-    const TBackupOutcome outcome =
-        BackupEnrollData(*Session().TerminalSdk, store, {t.W().ADOEnroll, frmDM->ADOQuery2}, 50);
+    const TBackupOutcome outcome = BackupEnrollData(*Session().TerminalSdk, t.W().Working, store,
+                                                    {t.W().ADOEnroll, frmDM->ADOQuery2}, 50);
     QCOMPARE(int(outcome), int(TBackupOutcome::TooManyItems));
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetAllUserID")), 51);
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetEnrollData")), 50);
@@ -375,7 +375,7 @@ class TestEnrolBackup : public QObject {
       lockedMeanwhile = lockedMeanwhile && Session().Busy() && !t.W().BitBtn1->isEnabled() &&
                         !t.W().BitBtn3->isEnabled() && !t.W().Edit2->isEnabled();
     };
-    PasswordValue = 77;
+    t.W().Working.PasswordValue = 77;
     t.W().BitBtn2Click();
     QCOMPARE(t.Dialogs->Shown[0].Text,
              QStringLiteral("Seçili terminale parmakizi datası yüklensin mi...?"));
@@ -515,7 +515,7 @@ class TestEnrolBackup : public QObject {
     QCOMPARE(w.lblMessage->text(), QStringLiteral("GetEnrollData OK"));
     QCOMPARE(w.lstEnrollData->count(), 210);
     QCOMPARE(w.cmbPrivilege->currentText(), QStringLiteral("1"));
-    QCOMPARE(PasswordValue, 99);
+    QCOMPARE(w.Working.PasswordValue, 99);
     FakeSdk.Calls.clear();
     w.txtEnrollNumber->setText(QStringLiteral("2"));
     w.cmdSetEnrollDataClick();

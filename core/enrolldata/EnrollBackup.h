@@ -32,5 +32,8 @@ constexpr int kMaxEnrollItems = 1'000'000;
 // first database error ends the backup with nothing replaced and is thrown
 // (EDatabaseError). Store.Store is read again at the end so it holds exactly
 // the store.
-TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store,
-                                const TEnrollBackupTables& Tables, int MaxItems = kMaxEnrollItems);
+// Each item is read through Working, which holds the last one read at the
+// end.
+TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
+                                TEnrollStore& Store, const TEnrollBackupTables& Tables,
+                                int MaxItems = kMaxEnrollItems);

@@ -24,7 +24,7 @@ QString EmptyListText() {
 }
 
 void StoreEnrollRecord(TEnrollStore& S, int EnrollNumber, int BackupNumber, int Privilege,
-                       const QString& Name) {
+                       const QString& Name, const QByteArray& Template) {
   const QString pair =
       ZeroFill(QString::number(EnrollNumber), 4) + QLatin1Char('-') + QString::number(BackupNumber);
   try {
@@ -44,7 +44,7 @@ void StoreEnrollRecord(TEnrollStore& S, int EnrollNumber, int BackupNumber, int 
     S.Store.FieldByName(QStringLiteral("Name")).SetAsString(TrimName(Name));
     // Never a null value: an empty buffer is stored as an empty one.
     S.Store.FieldByName(QStringLiteral("FPdata"))
-        .SetAsBytes(TemplateBuffer.isNull() ? QByteArray("", 0) : TemplateBuffer);
+        .SetAsBytes(Template.isNull() ? QByteArray("", 0) : Template);
     S.Store.Post();
     S.Report.Status(pair);
     S.Report.ShowRecord(EnrollNumber, BackupNumber, Privilege);
@@ -56,7 +56,8 @@ void StoreEnrollRecord(TEnrollStore& S, int EnrollNumber, int BackupNumber, int 
   }
 }
 
-bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Record) {
+bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Record,
+                      TWorkingTemplate& Working) {
   if (!Source.Active() || Source.IsEmpty() || Source.RecNo() + 1 < 1) return false;
   const int number = Source.FieldByName(QStringLiteral("EnrollNumber")).AsInteger();
   if (number <= 0) return false;
@@ -64,11 +65,11 @@ bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Rec
   Record.BackupNumber = Source.FieldByName(QStringLiteral("FingerNumber")).AsInteger();
   Record.Privilege = Source.FieldByName(QStringLiteral("Privilige")).AsInteger();
   Record.Name = Source.FieldByName(QStringLiteral("Name")).AsString();
-  Record.PasswordValue = 0;
   Report.ShowRecord(Record.EnrollNumber, Record.BackupNumber, Record.Privilege);
   const QByteArray stored = Source.FieldByName(QStringLiteral("FPdata")).AsBytes();
-  ResetTemplateBuffer(Record.BackupNumber);
-  const int kept = qMin(static_cast<int>(stored.size()), static_cast<int>(TemplateBuffer.size()));
-  std::copy_n(stored.constData(), kept, TemplateBuffer.data());
+  Working.Reset(Record.BackupNumber);
+  const int kept =
+      qMin(static_cast<int>(stored.size()), static_cast<int>(Working.TemplateBuffer.size()));
+  std::copy_n(stored.constData(), kept, Working.TemplateBuffer.data());
   return true;
 }

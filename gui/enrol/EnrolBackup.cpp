@@ -24,7 +24,7 @@ void TfrmEnrol::BitBtn1Click() {
     });
   });
   TEnrollStore store{ads, adsTmp, Report()};
-  BackupEnrollData(*Session().TerminalSdk, store, {ADOEnroll, frmDM->ADOQuery2});
+  BackupEnrollData(*Session().TerminalSdk, Working, store, {ADOEnroll, frmDM->ADOQuery2});
 }
 
 void TfrmEnrol::BitBtn2Click() {
@@ -33,11 +33,11 @@ void TfrmEnrol::BitBtn2Click() {
     return;
   TBusyState busy(BitBtn2);
   TTerminalBusy terminal;
-  RestoreAllEnrollData(*Session().TerminalSdk, ads, CheckBox2->isChecked(), Report());
+  RestoreAllEnrollData(*Session().TerminalSdk, Working, ads, CheckBox2->isChecked(), Report());
 }
 
 void TfrmEnrol::BitBtn7Click() {
   TBusyState busy(BitBtn7);
   TTerminalBusy terminal;
-  RestoreUserEnrollData(*Session().TerminalSdk, qryenroll, ADOEnroll, Report());
+  RestoreUserEnrollData(*Session().TerminalSdk, Working, qryenroll, ADOEnroll, Report());
 }
