@@ -30,8 +30,6 @@ class EnrolProgram : public TestProgram {
     info.MachineNumber = 1;
     Session().Connect(info, QStringLiteral("Ana Kapı"));
     FakeSdk.Calls.clear();
-    TemplateBuffer.clear();
-    PasswordValue = 0;
   }
   TfrmEnrol& W() { return *Program->Enrol; }
   QString DataFile() const { return Folder.File(QStringLiteral("Data.mdb")); }

@@ -43,8 +43,13 @@ void SeedFakeTerminal() {
   row(23, 1, 18, 45);
 }
 
+// The schedule the program's session keeps for the bell window.
+TBellSchedule& Bells() {
+  return Session().Bells;
+}
+
 QByteArray Block() {
-  return QByteArray(reinterpret_cast<const char*>(BellBlock.data()), FK_BELL_BLOCK_SIZE);
+  return QByteArray(reinterpret_cast<const char*>(Bells().BellBlock.data()), FK_BELL_BLOCK_SIZE);
 }
 
 // The label on the same line as a row's hour edit.
@@ -60,13 +65,6 @@ QString RowCaption(Tfrmzil& w, int Row) {
 class TestBells : public QObject {
   Q_OBJECT
  private slots:
-  // BellBlock and BellCount are process-wide: each test starts from the
-  // program-start state.
-  void init() {
-    BellBlock.fill(0);
-    BellCount = 0;
-  }
-
   // Opening shows 24 unticked rows at "00" : "00" and the stored count;
   // the terminal's own bytes stay as they were.
   void openingClearsRows() {
@@ -80,8 +78,8 @@ class TestBells : public QObject {
     c.t.Main().BitBtn9->click();
     QCOMPARE(w.txtBellCount->text(), QStringLiteral("0"));
 
-    BellBlock.fill(0xAB);
-    BellCount = 72;
+    Bells().BellBlock.fill(0xAB);
+    Bells().BellCount = 72;
     c.t.Main().BitBtn9->click();
     for (int i = 0; i < BellRowCount; ++i) {
       QVERIFY(!w.chkValid[i]->isChecked());
@@ -90,7 +88,7 @@ class TestBells : public QObject {
     }
     QCOMPARE(w.txtBellCount->text(), QStringLiteral("72"));
     QCOMPARE(Block(), QByteArray(BellValidOffset, '\xAB') + QByteArray(72, '\0'));
-    QCOMPARE(BellCount, 72);
+    QCOMPARE(Bells().BellCount, 72);
   }
 
   void captionsAndNames() {
@@ -134,7 +132,7 @@ class TestBells : public QObject {
     QVERIFY(!w.chkValid[0]->isChecked());
     QCOMPARE(w.txtBellCount->text(), QStringLiteral("72"));
     QCOMPARE(Block(), FakeSdk.BellBlock);
-    QCOMPARE(BellCount, 72);
+    QCOMPARE(Bells().BellCount, 72);
   }
 
   void readFailures_data() {
@@ -168,7 +166,7 @@ class TestBells : public QObject {
     QCOMPARE(w.chkValid[4]->isChecked(), rowsRead);
     QCOMPARE(w.txtBellCount->text(), rowsRead ? QStringLiteral("72") : QStringLiteral("0"));
     // A failed read keeps what the program held, whatever the library wrote.
-    QCOMPARE(BellCount, rowsRead ? 72 : 0);
+    QCOMPARE(Bells().BellCount, rowsRead ? 72 : 0);
     QCOMPARE(Block() == FakeSdk.BellBlock, rowsRead);
   }
 
@@ -194,7 +192,7 @@ class TestBells : public QObject {
     QFETCH(QString, outcome);
     Connected c;
     Tfrmzil& w = c.Window();
-    BellCount = 72;
+    Bells().BellCount = 72;
     w.FormShow();
     FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = enableResults;
     FakeSdk.Results[QStringLiteral("FK_SetBellTime")] = setResult;
@@ -239,7 +237,7 @@ class TestBells : public QObject {
   }
 
   // A read of 72 passes 24 on every send, also after the window is closed
-  // and opened again; BellCount keeps 72.
+  // and opened again; the schedule keeps count 72.
   void countStaysAcrossSends() {
     Connected c;
     Tfrmzil& w = c.Window();
@@ -256,7 +254,23 @@ class TestBells : public QObject {
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_SetBellTime")), 3);
     QCOMPARE(FakeSdk.Calls.filter(QStringLiteral("FK_SetBellTime")),
              (QStringList{kSet24, kSet24, kSet24}));
-    QCOMPARE(BellCount, 72);
+    QCOMPARE(Bells().BellCount, 72);
+  }
+
+  // The schedule lives as long as the program run that read it: a program
+  // started afterwards opens the window with count 0 and a zero block.
+  void newProgramStartsEmpty() {
+    {
+      Connected c;
+      SeedFakeTerminal();
+      c.Window().FormShow();
+      c.Window().Button1->click();
+      QCOMPARE(Bells().BellCount, 72);
+    }
+    Connected c;
+    c.Window().FormShow();
+    QCOMPARE(c.Window().txtBellCount->text(), QStringLiteral("0"));
+    QCOMPARE(Block(), QByteArray(FK_BELL_BLOCK_SIZE, '\0'));
   }
 
   // A row that is no integer ends the send before anything is sent; the
@@ -273,8 +287,8 @@ class TestBells : public QObject {
     QCOMPARE(FakeSdk.Calls, (QStringList{kDisable, kEnable}));
     QCOMPARE(c.t.Shown(), (QStringList{kQuestion, "'' is not a valid integer value."}));
     QCOMPARE(c.t.Dialogs->Shown[1].Flags, MB_OK | MB_ICONERROR);
-    QCOMPARE(int(BellBlock[BellHourOffset + 2]), 9);
-    QCOMPARE(int(BellBlock[BellValidOffset + 3]), 1);
+    QCOMPARE(int(Bells().BellBlock[BellHourOffset + 2]), 9);
+    QCOMPARE(int(Bells().BellBlock[BellValidOffset + 3]), 1);
   }
 };
 

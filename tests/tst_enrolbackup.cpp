@@ -260,8 +260,8 @@ class TestEnrolBackup : public QObject {
       deliver(n, b, p, data, pw);
       FakeSdk.UserIds.append({n + 1, 0, 0, 1});  // always one more
     };
-    const TBackupOutcome outcome =
-        BackupEnrollData(*Session().TerminalSdk, t.W().Store, frmDM->Names, t.W().Report(), 50);
+    const TBackupOutcome outcome = BackupEnrollData(*Session().TerminalSdk, t.W().Working,
+                                                    t.W().Store, frmDM->Names, t.W().Report(), 50);
     QCOMPARE(int(outcome), int(TBackupOutcome::TooManyItems));
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetAllUserID")), 51);
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetEnrollData")), 50);
@@ -374,7 +374,7 @@ class TestEnrolBackup : public QObject {
       lockedMeanwhile = lockedMeanwhile && Session().Busy() && !t.W().BitBtn1->isEnabled() &&
                         !t.W().BitBtn3->isEnabled() && !t.W().Edit2->isEnabled();
     };
-    PasswordValue = 77;
+    t.W().Working.PasswordValue = 77;
     t.W().BitBtn2Click();
     QCOMPARE(t.Dialogs->Shown[0].Text,
              QStringLiteral("Seçili terminale parmakizi datası yüklensin mi...?"));
@@ -514,7 +514,7 @@ class TestEnrolBackup : public QObject {
     QCOMPARE(w.lblMessage->text(), QStringLiteral("GetEnrollData OK"));
     QCOMPARE(w.lstEnrollData->count(), 210);
     QCOMPARE(w.cmbPrivilege->currentText(), QStringLiteral("1"));
-    QCOMPARE(PasswordValue, 99);
+    QCOMPARE(w.Working.PasswordValue, 99);
     FakeSdk.Calls.clear();
     w.txtEnrollNumber->setText(QStringLiteral("2"));
     w.cmdSetEnrollDataClick();

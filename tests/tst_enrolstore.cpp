@@ -81,17 +81,17 @@ class TestEnrolStore : public QObject {
     QFETCH(QString, boxText);
     EnrolProgram t;
     t.Show();
-    ResetTemplateBuffer(backup);
-    TemplateBuffer = Pattern(TemplateSize(backup), number);
+    const QByteArray bytes = Pattern(TemplateSize(backup), number);
     StoreEnrollRecord(t.W().Store, t.W().Report(), number, backup, 2,
-                      QStringLiteral("  Gül Şahin\t"));
+                      QStringLiteral("  Gül Şahin\t"), bytes);
     QCOMPARE(t.W().lblMessage->text(), status);
     QCOMPARE(t.Lines(t.W().lstEnrollData),
              QStringList{QStringLiteral("%1-%2 ok").arg(number).arg(backup)});
     QCOMPARE(t.W().txtEnrollNumber->text(), QString::number(number));
     QCOMPARE(t.W().cmbBackupNumber->currentText(), boxText);
     QCOMPARE(t.W().cmbPrivilege->currentText(), QStringLiteral("2"));
-    StoreEnrollRecord(t.W().Store, t.W().Report(), number, backup, 0, QStringLiteral("other"));
+    StoreEnrollRecord(t.W().Store, t.W().Report(), number, backup, 0, QStringLiteral("other"),
+                      bytes);
     QCOMPARE(t.W().lblMessage->text(), QStringLiteral("Double ID : ") + status);
     const QList<StoredRow> rows = t.StoredRows();
     QCOMPARE(rows.size(), 1);
@@ -110,14 +110,14 @@ class TestEnrolStore : public QObject {
     ExecOn(t.DataFile(),
            QStringLiteral("create trigger refuse before insert on tblEnroll when "
                           "new.EnrollNumber=9 begin select raise(abort,'full'); end"));
-    ResetTemplateBuffer(0);
+    const QByteArray zeros(TemplateSize(0), '\0');
     QVERIFY(ErrorOf([&] {
-              StoreEnrollRecord(t.W().Store, t.W().Report(), 9, 0, 0, {});
+              StoreEnrollRecord(t.W().Store, t.W().Report(), 9, 0, 0, {}, zeros);
             }).contains(QStringLiteral("full")));
     QVERIFY(t.Dialogs->Shown.isEmpty());
     QCOMPARE(t.W().Store.Rows().RecordCount(), 0);
-    StoreEnrollRecord(t.W().Store, t.W().Report(), 8, 0, 0,
-                      {});  // the refused row is not written by the next one
+    StoreEnrollRecord(t.W().Store, t.W().Report(), 8, 0, 0, {},
+                      zeros);  // the refused row is not written by the next one
     QCOMPARE(t.StoredRows().size(), 1);
     QCOMPARE(t.W().Store.Rows().RecordCount(), 1);
   }
@@ -148,19 +148,20 @@ class TestEnrolStore : public QObject {
     EnrolProgram t;
     t.Store(42, backup, privilege, QStringLiteral("Ayşe"), Pattern(storedSize, 1));
     t.Show();
-    PasswordValue = 1234;
+    TWorkingTemplate& working = t.W().Working;
+    working.PasswordValue = 1234;
     EnrollRecord r;
-    QVERIFY(LoadEnrollRecord(t.W().Store.Rows(), t.W().Report(), r));
+    QVERIFY(LoadEnrollRecord(t.W().Store.Rows(), t.W().Report(), r, working));
     QCOMPARE(r.EnrollNumber, 42);
     QCOMPARE(r.BackupNumber, backup);
     QCOMPARE(r.Privilege, privilege);
     QCOMPARE(r.Name, QStringLiteral("Ayşe"));
-    QCOMPARE(PasswordValue, 0);
+    QCOMPARE(working.PasswordValue, 0);
     const int size = TemplateSize(backup);
-    QCOMPARE(TemplateBuffer.size(), size);
+    QCOMPARE(working.TemplateBuffer.size(), size);
     const int kept = qMin(size, storedSize);
-    QCOMPARE(TemplateBuffer.left(kept), Pattern(storedSize, 1).left(kept));
-    QCOMPARE(TemplateBuffer.mid(kept), QByteArray(size - kept, '\0'));
+    QCOMPARE(working.TemplateBuffer.left(kept), Pattern(storedSize, 1).left(kept));
+    QCOMPARE(working.TemplateBuffer.mid(kept), QByteArray(size - kept, '\0'));
     QCOMPARE(t.W().txtEnrollNumber->text(), QStringLiteral("42"));
     QCOMPARE(t.W().cmbBackupNumber->currentText(), boxText);
     QCOMPARE(t.W().cmbPrivilege->currentText(), privilegeText);
@@ -170,13 +171,14 @@ class TestEnrolStore : public QObject {
     EnrolProgram t;
     t.Store(0, 0, 0, {}, Pattern(1680, 3));
     t.Show();
-    TemplateBuffer = QByteArray("kept");
+    TWorkingTemplate& working = t.W().Working;
+    working.TemplateBuffer = QByteArray("kept");
     EnrollRecord r;
-    QVERIFY(!LoadEnrollRecord(t.W().Store.Rows(), t.W().Report(), r));
-    QCOMPARE(TemplateBuffer, QByteArray("kept"));
+    QVERIFY(!LoadEnrollRecord(t.W().Store.Rows(), t.W().Report(), r, working));
+    QCOMPARE(working.TemplateBuffer, QByteArray("kept"));
     QCOMPARE(t.W().txtEnrollNumber->text(), QStringLiteral("1"));
     t.W().Store.Rows().Close();
-    QVERIFY(!LoadEnrollRecord(t.W().Store.Rows(), t.W().Report(), r));
+    QVERIFY(!LoadEnrollRecord(t.W().Store.Rows(), t.W().Report(), r, working));
   }
 
   void showTemplateBytes_data() {
@@ -196,8 +198,9 @@ class TestEnrolStore : public QObject {
     QFETCH(int, bufferSize);
     QFETCH(int, lines);
     EnrolProgram t;
-    TemplateBuffer = Pattern(bufferSize, 0);
-    if (bufferSize > 1) TemplateBuffer[1] = char(0xAB);
+    QByteArray& buffer = t.W().Working.TemplateBuffer;
+    buffer = Pattern(bufferSize, 0);
+    if (bufferSize > 1) buffer[1] = char(0xAB);
     t.W().ShowTemplateBytes(backup);
     QCOMPARE(t.W().lstEnrollData->count(), lines);
     if (lines == 0) return;
@@ -276,6 +279,32 @@ class TestEnrolStore : public QObject {
       const int size = TemplateSize(BackupNumberFromName(sends[i]));
       QCOMPARE(sent[i], item.left(real[i]) + QByteArray(size - real[i], '\0'));
     }
+  }
+
+  // The working template outlives an action and a closing of the window:
+  // after a full restore, "Parmakizi Yükle" sends the last row restored,
+  // under the number in the box.
+  void restoredItemIsWrittenAgain() {
+    EnrolProgram t;
+    t.Store(3, 0, 1, QStringLiteral("Ali"), Pattern(1680, 3));
+    t.Store(4, 0, 0, QStringLiteral("Can"), Pattern(1680, 4));
+    t.Show();
+    TfrmEnrol& w = t.W();
+    QList<QPair<int, QByteArray>> sent;
+    FakeSdk.OnPutEnrollData = [&](int n, int b, int, const unsigned char* Data, int) {
+      sent.append({n, QByteArray(reinterpret_cast<const char*>(Data), TemplateSize(b))});
+    };
+    t.Dialogs->Answers = {IDYES};
+    w.BitBtn2Click();
+    QCOMPARE(sent.size(), 2);
+    t.Show();  // closed and opened again
+    w.txtEnrollNumber->setText(QStringLiteral("9"));
+    w.cmbBackupNumber->setCurrentText(QStringLiteral("Fp-0"));
+    w.cmdSetEnrollDataClick();
+    QCOMPARE(w.lblMessage->text(), QStringLiteral("SetEnrollData OK"));
+    QCOMPARE(sent.size(), 3);
+    QCOMPARE(sent[2].first, 9);
+    QCOMPARE(sent[2].second, Pattern(1680, 4));
   }
 
   // The user lists' column widths, and the member tab's warning in its five

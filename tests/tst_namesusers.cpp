@@ -257,7 +257,8 @@ class TestNamesUsers : public QObject {
     list.SetRecNo(1);
     TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
     TRecordingReport report;
-    RunUserCommand(*sdk, list, rows, TUserCommand(command), report);
+    TWorkingTemplate working;
+    RunUserCommand(*sdk, working, list, rows, TUserCommand(command), report);
     const QString off = QStringLiteral("FK_EnableDevice(17,0)");
     QCOMPARE(FakeSdk.Calls, (QStringList{off, call.arg(0), off, call.arg(1), off, call.arg(11),
                                          "FK_EnableDevice(17,1)"}));
@@ -314,7 +315,8 @@ class TestNamesUsers : public QObject {
     OpenActivePassiveList(list, TPrivilegeFilter::Users);
     TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
     TRecordingReport report;
-    RunUserCommand(*sdk, list, rows, TUserCommand::Enable, report);
+    TWorkingTemplate working;
+    RunUserCommand(*sdk, working, list, rows, TUserCommand::Enable, report);
     QCOMPARE(FakeSdk.Calls, calls);
     QCOMPARE(report.Lines, lines);
     QCOMPARE((*dialogs)->Shown.size(), answers.size());
@@ -329,9 +331,10 @@ class TestNamesUsers : public QObject {
     TDataSet list(QStringLiteral("qryaktifpasif"), db->Data);
     TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
     TRecordingReport report;
-    RunUserCommand(*sdk, list, rows, TUserCommand::Enable, report);  // never opened
+    TWorkingTemplate working;
+    RunUserCommand(*sdk, working, list, rows, TUserCommand::Enable, report);  // never opened
     OpenActivePassiveList(list, TPrivilegeFilter::Admins);
-    RunUserCommand(*sdk, list, rows, TUserCommand::MakeUser, report);  // opened, empty
+    RunUserCommand(*sdk, working, list, rows, TUserCommand::MakeUser, report);  // opened, empty
     QCOMPARE(report.Lines, (QStringList{EmptyListText(), EmptyListText()}));
     QVERIFY(FakeSdk.Calls.isEmpty());
     QVERIFY(!rows.Active());

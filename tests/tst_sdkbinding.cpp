@@ -176,6 +176,17 @@ class TestSdkBinding : public QObject {
     QVERIFY(sdk.Connect(info));
   }
 
+  // The result of a call: the last code when its entry point was called,
+  // "no support" when the entry point is missing and the last code belongs
+  // to an earlier call.
+  void resultOfMissingEntryPoint() {
+    FakeSdk.SecondLibraryMissing = true;
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    sdk.SdkResult = -7;
+    QCOMPARE(sdk.ResultOf(FKSlot::FK_EnableDevice), -7);
+    QCOMPARE(sdk.ResultOf(FKSlot::FK_ConnectGetIP), 0);
+  }
+
   void getUserName() {
     TFKAttendObject sdk(MakeFakeSdkLoader());
     QString name = QStringLiteral("old");

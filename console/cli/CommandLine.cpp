@@ -1,7 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -13,7 +13,6 @@
 #include "attendance/Batch.h"
 #include "attendance/DownloadLock.h"
 #include "common/Cleanup.h"
-#include "common/DayCount.h"
 #include "common/Errors.h"
 #include "data/DM.h"
 #include "session/ProgramFolder.h"
@@ -196,7 +195,7 @@ QString CheckOne(TFKAttendObject&, bool& Ok) {
 // fails and says so.
 QString SetTimeOne(TFKAttendObject& Sdk, bool& Ok) {
   if (!Sdk.FK_EnableDevice(0)) return QStringLiteral("HATA - ") + Sdk.LastErrorText();
-  Ok = Sdk.FK_SetDeviceTime(DateTimeToDayCount(QDateTime::currentDateTime()));
+  Ok = SetClockToComputerTime(Sdk);
   QString text =
       Ok ? QStringLiteral("cihaz tarih saati ayarlandı..")
          : QStringLiteral("HATA...tarih saat ayarlanamadı.. (%1)").arg(Sdk.LastErrorText());

@@ -9,18 +9,12 @@
 
 namespace {
 
-constexpr int kEndOfData = -7;
-constexpr int kNoData = -8;
 // Pending messages run this often while records come in: often enough for a
 // window that repaints and answers at once, far less often than records
 // arrive (a pump per record would cost as much as the record itself).
 constexpr qint64 kPumpEveryMs = 10;
 
 const QString kTitle = QStringLiteral("Terminal İşlemleri");
-
-int LastResult(const TFKAttendObject& Sdk, FKSlot Called) {
-  return Sdk.Slot(Called) ? Sdk.SdkResult : 0;
-}
 
 // The walk up to the closed files: opens them, disables the terminal, reads
 // every record into them and shows the closing message (Messages) or fills
@@ -32,12 +26,12 @@ void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownl
   TAttendanceFiles files(Request.AppPath, Request.SecondDataFile, Request.Today);
 
   if (!Sdk.FK_EnableDevice(0)) {
-    Outcome.Result = LastResult(Sdk, FKSlot::FK_EnableDevice);
+    Outcome.Result = Sdk.ResultOf(FKSlot::FK_EnableDevice);
     Outcome.ErrorText = ResultText(Outcome.Result);
     return;
   }
   if (!Sdk.FK_LoadGeneralLogData(Request.ReadMark)) {
-    Outcome.Result = LastResult(Sdk, FKSlot::FK_LoadGeneralLogData);
+    Outcome.Result = Sdk.ResultOf(FKSlot::FK_LoadGeneralLogData);
     Outcome.ErrorText = ResultText(Outcome.Result);
     if (Messages) Dlg().ShowMessage(QStringLiteral("Cihazdan alınacak veri yok....."));
     return;
@@ -82,8 +76,9 @@ void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownl
   // operator must not be told that everything was saved. A terminal that is
   // still handing out records at the bound never ends its walk: what it gave
   // is kept, the rest stays on it.
-  const int ended = count == bound ? 1 : LastResult(Sdk, FKSlot::FK_GetGeneralLogData_1);
-  const bool normalEnd = ended == kEndOfData || (count == 0 && ended == kNoData);
+  const int ended =
+      count == bound ? FKResult::Success : Sdk.ResultOf(FKSlot::FK_GetGeneralLogData_1);
+  const bool normalEnd = ended == FKResult::EndOfData || (count == 0 && ended == FKResult::NoData);
   if (!normalEnd) {
     files.Sync();  // the lines read so far stay written, or their error shows
     const QString text = count == bound ? WalkBoundText(bound) : ResultText(ended);
@@ -112,7 +107,7 @@ void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownl
   if (Request.ClearLog && Outcome.Complete) {
     Outcome.ClearTried = true;
     Outcome.Cleared = Sdk.FK_EmptyGeneralLogData();
-    Outcome.Result = LastResult(Sdk, FKSlot::FK_EmptyGeneralLogData);
+    Outcome.Result = Sdk.ResultOf(FKSlot::FK_EmptyGeneralLogData);
   }
 }
 

@@ -10,17 +10,15 @@ namespace {
 
 const QString kWalkError = QStringLiteral("ERROR, GetEnrollData :");
 const QString kNothingReplaced = QStringLiteral("kayıtlar değiştirilmedi");
-constexpr int kEndOfData = -7;
-constexpr int kNoData = -8;
 
 // Reads one item into the working template; asks again after each failure.
 // False when the operator passes the item over.
-bool ReadItem(TFKAttendObject& Sdk, int EnrollNumber, int BackupNumber, int& Privilege) {
+bool ReadItem(TFKAttendObject& Sdk, TWorkingTemplate& Working, int EnrollNumber, int BackupNumber,
+              int& Privilege) {
   for (;;) {
-    ResetTemplateBuffer(BackupNumber);
-    if (Sdk.FK_GetEnrollData(EnrollNumber, BackupNumber, Privilege,
-                             reinterpret_cast<unsigned char*>(TemplateBuffer.data()),
-                             PasswordValue))
+    Working.Reset(BackupNumber);
+    if (Sdk.FK_GetEnrollData(EnrollNumber, BackupNumber, Privilege, Working.Data(),
+                             Working.PasswordValue))
       return true;
     if (Dlg().MessageBox(QStringLiteral(": Continue ?"), QStringLiteral("GetEnrollData"),
                          MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -37,8 +35,9 @@ void CheckActive(TTransaction& Data, TTransaction& Names) {
 
 }  // namespace
 
-TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store, TNameList& Names,
-                                TEnrollReport& Report, int MaxItems) {
+TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
+                                TEnrollStore& Store, TNameList& Names, TEnrollReport& Report,
+                                int MaxItems) {
   // Whatever happens, the store view ends up showing what the file holds.
   // Declared first so it runs after the transactions have ended.
   TScopeExit reread([&Store] {
@@ -77,7 +76,7 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store, TName
       Sdk.FK_EnableDevice(1);
       // "No data" is the whole list of a terminal without users: an empty
       // store is then exactly what the terminal holds.
-      if (result == kNoData) {
+      if (result == FKResult::NoData) {
         commit();
         report.Status(QStringLiteral("ok"));
         return TBackupOutcome::Empty;
@@ -100,13 +99,13 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store, TName
       }
       ++items;
       // The privilege kept is the one the item read gives.
-      const bool read = ReadItem(Sdk, n, b, p);
+      const bool read = ReadItem(Sdk, Working, n, b, p);
       QString name;
       Sdk.FK_GetUserName(n, name);
       // An item the terminal did not deliver is never stored: a later restore
       // would write the zeros over the user's real template.
       if (read) {
-        StoreEnrollRecord(Store, report, n, b, p, name);
+        StoreEnrollRecord(Store, report, n, b, p, name, Working.TemplateBuffer);
       } else {
         ++skipped;
       }
@@ -114,7 +113,8 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store, TName
       CheckActive(data, names);
     }
     // "No data" at once is the end of an empty terminal's walk.
-    const bool complete = Sdk.SdkResult == kEndOfData || (Sdk.SdkResult == kNoData && items == 0);
+    const bool complete =
+        Sdk.SdkResult == FKResult::EndOfData || (Sdk.SdkResult == FKResult::NoData && items == 0);
     if (!complete) {
       report.Status(kWalkError + ResultText(Sdk.SdkResult));
       return TBackupOutcome::WalkBroken;

@@ -27,5 +27,8 @@ constexpr int kMaxEnrollItems = 1'000'000;
 // first database error ends the backup with nothing replaced and is thrown
 // (EDatabaseError). Store.Rows() is read again at the end so it holds
 // exactly the store.
-TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store, TNameList& Names,
-                                TEnrollReport& Report, int MaxItems = kMaxEnrollItems);
+// Each item is read through Working, which holds the last one read at the
+// end.
+TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
+                                TEnrollStore& Store, TNameList& Names, TEnrollReport& Report,
+                                int MaxItems = kMaxEnrollItems);

@@ -2,9 +2,6 @@
 
 #include "sdk/FKEntryPoints.h"
 
-QByteArray TemplateBuffer;
-int PasswordValue = 0;
-
 int TemplateSize(int BackupNumber) {
   return FK_TemplateSize(BackupNumber);
 }
@@ -27,12 +24,12 @@ int BackupItemIndex(int Code) {
   return Code >= 0 && Code < BackupNumberNames().size() ? Code : -1;
 }
 
-void ResetTemplateBuffer(int BackupNumber) {
+void TWorkingTemplate::Reset(int BackupNumber) {
   TemplateBuffer = QByteArray(TemplateSize(BackupNumber), '\0');
   PasswordValue = 0;
 }
 
-void FitTemplateBuffer(int BackupNumber) {
+void TWorkingTemplate::Fit(int BackupNumber) {
   const int size = TemplateSize(BackupNumber);
   if (TemplateBuffer.size() < size) TemplateBuffer.append(size - TemplateBuffer.size(), '\0');
 }

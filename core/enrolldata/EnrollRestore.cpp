@@ -9,10 +9,9 @@ namespace {
 const QString kConvError = QStringLiteral("Conv Error");
 const QString kSendError = QStringLiteral("SetAllEnrollData Error");
 
-bool Send(TFKAttendObject& Sdk, const EnrollRecord& R) {
-  return Sdk.FK_PutEnrollData(R.EnrollNumber, R.BackupNumber, R.Privilege,
-                              reinterpret_cast<unsigned char*>(TemplateBuffer.data()),
-                              PasswordValue);
+bool Send(TFKAttendObject& Sdk, const EnrollRecord& R, TWorkingTemplate& Working) {
+  return Sdk.FK_PutEnrollData(R.EnrollNumber, R.BackupNumber, R.Privilege, Working.Data(),
+                              Working.PasswordValue);
 }
 
 // Remembers the last failure of a walk for its final status line.
@@ -35,8 +34,8 @@ void ShowProgress(TEnrollReport& Report, const EnrollRecord& R, int Count) {
 
 }  // namespace
 
-void RestoreAllEnrollData(TFKAttendObject& Sdk, TDataSet& Store, bool ClearFirst,
-                          TEnrollReport& Out) {
+void RestoreAllEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& Store,
+                          bool ClearFirst, TEnrollReport& Out) {
   Out.Status(QStringLiteral("Working..."));
   Dlg().ProcessMessages();
   if (!Sdk.FK_EnableDevice(0)) {
@@ -50,13 +49,13 @@ void RestoreAllEnrollData(TFKAttendObject& Sdk, TDataSet& Store, bool ClearFirst
   TFailures failures;
   for (Store.First(); !Store.Eof(); Store.Next()) {
     EnrollRecord r;
-    bool ok = LoadEnrollRecord(Store, report, r);
+    bool ok = LoadEnrollRecord(Store, report, r, Working);
     if (!ok) {
       failures.Add(kConvError);
     } else {
       bool supported = false;
       Sdk.FK_IsSupportedEnrollData(r.BackupNumber, supported);
-      ok = Send(Sdk, r);
+      ok = Send(Sdk, r, Working);
       if (!ok) failures.Add(kSendError);
     }
     ShowProgress(report, r, Store.RecNo() + 1);
@@ -69,8 +68,8 @@ void RestoreAllEnrollData(TFKAttendObject& Sdk, TDataSet& Store, bool ClearFirst
   failures.Report(report);
 }
 
-void RestoreUserEnrollData(TFKAttendObject& Sdk, TDataSet& List, TDataSet& PerUser,
-                           TEnrollReport& Out) {
+void RestoreUserEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& List,
+                           TDataSet& PerUser, TEnrollReport& Out) {
   Out.Status(QStringLiteral("Working..."));
   Dlg().ProcessMessages();
   if (!List.Active() || List.IsEmpty()) {
@@ -88,7 +87,7 @@ void RestoreUserEnrollData(TFKAttendObject& Sdk, TDataSet& List, TDataSet& PerUs
   for (PerUser.First(); !PerUser.Eof(); PerUser.Next()) {
     EnrollRecord r;
     bool send = true;
-    while (!LoadEnrollRecord(PerUser, report, r)) {
+    while (!LoadEnrollRecord(PerUser, report, r, Working)) {
       failures.Add(kConvError);
       const int answer =
           Dlg().MessageBox(kConvError + QStringLiteral(": Continue ?"),
@@ -101,7 +100,7 @@ void RestoreUserEnrollData(TFKAttendObject& Sdk, TDataSet& List, TDataSet& PerUs
       failures.Report(report);
       return;
     }
-    if (send && !Send(Sdk, r)) failures.Add(kSendError);
+    if (send && !Send(Sdk, r, Working)) failures.Add(kSendError);
     ShowProgress(report, r, PerUser.RecNo() + 1);
     report.LogLine(ZeroFill(QString::number(r.EnrollNumber), 5));
     Dlg().ProcessMessages();

@@ -49,7 +49,7 @@ bool TEnrollStore::Contains(int EnrollNumber, int BackupNumber) {
 }
 
 void StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber, int BackupNumber,
-                       int Privilege, const QString& Name) {
+                       int Privilege, const QString& Name, const QByteArray& Template) {
   const QString pair =
       ZeroFill(QString::number(EnrollNumber), 4) + QLatin1Char('-') + QString::number(BackupNumber);
   TDataSet& rows = S.Rows();
@@ -65,7 +65,7 @@ void StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber,
     rows.FieldByName(QStringLiteral("Name")).SetAsString(TrimName(Name));
     // Never a null value: an empty buffer is stored as an empty one.
     rows.FieldByName(QStringLiteral("FPdata"))
-        .SetAsBytes(TemplateBuffer.isNull() ? QByteArray("", 0) : TemplateBuffer);
+        .SetAsBytes(Template.isNull() ? QByteArray("", 0) : Template);
     rows.Post();
     Report.Status(pair);
     Report.ShowRecord(EnrollNumber, BackupNumber, Privilege);
@@ -77,7 +77,8 @@ void StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber,
   }
 }
 
-bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Record) {
+bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Record,
+                      TWorkingTemplate& Working) {
   if (!Source.Active() || Source.IsEmpty() || Source.RecNo() + 1 < 1) return false;
   const int number = Source.FieldByName(QStringLiteral("EnrollNumber")).AsInteger();
   if (number <= 0) return false;
@@ -85,11 +86,11 @@ bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Rec
   Record.BackupNumber = Source.FieldByName(QStringLiteral("FingerNumber")).AsInteger();
   Record.Privilege = Source.FieldByName(QStringLiteral("Privilige")).AsInteger();
   Record.Name = Source.FieldByName(QStringLiteral("Name")).AsString();
-  Record.PasswordValue = 0;
   Report.ShowRecord(Record.EnrollNumber, Record.BackupNumber, Record.Privilege);
   const QByteArray stored = Source.FieldByName(QStringLiteral("FPdata")).AsBytes();
-  ResetTemplateBuffer(Record.BackupNumber);
-  const int kept = qMin(static_cast<int>(stored.size()), static_cast<int>(TemplateBuffer.size()));
-  std::copy_n(stored.constData(), kept, TemplateBuffer.data());
+  Working.Reset(Record.BackupNumber);
+  const int kept =
+      qMin(static_cast<int>(stored.size()), static_cast<int>(Working.TemplateBuffer.size()));
+  std::copy_n(stored.constData(), kept, Working.TemplateBuffer.data());
   return true;
 }

@@ -31,19 +31,20 @@ class TEnrollStore {
   TDataSet adsTmp_;
 };
 
-// Adds the record (its template being TemplateBuffer) unless the pair is
-// already stored. A database error is thrown (EDatabaseError) with nothing
+// Adds the record with the bytes of Template unless the pair is already
+// stored. A database error is thrown (EDatabaseError) with nothing
 // stored: the caller's walk must end there, because after some errors (a
 // full disk) the database has already rolled back the caller's transaction
 // and a row stored after it would take effect on its own.
 void StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber, int BackupNumber,
-                       int Privilege, const QString& Name);
+                       int Privilege, const QString& Name, const QByteArray& Template);
 
 // Makes the current row of Source the working record: number, backup
-// number, privilege and name into Record, the template into TemplateBuffer
-// (cut or zero-padded to its size), PasswordValue 0. False, with nothing
-// changed, when Source has no current row or its EnrollNumber is not above 0.
-bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Record);
+// number, privilege and name into Record, the template into Working (cut or
+// zero-padded to its size, PasswordValue 0). False, with nothing changed,
+// when Source has no current row or its EnrollNumber is not above 0.
+bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Record,
+                      TWorkingTemplate& Working);
 
 // The name as stored: blanks and control characters cut from both ends.
 QString TrimName(const QString& Name);

@@ -29,11 +29,12 @@ QString PrivilegeTerm(TPrivilegeFilter Filter) {
 // Yes loads the row again, No sends with numbers 0, Cancel passes it over.
 enum class TLoadOutcome { Loaded, Zero, PassOver };
 
-TLoadOutcome LoadWithQuestion(TDataSet& Rows, TEnrollReport& Report, EnrollRecord& Record) {
+TLoadOutcome LoadWithQuestion(TDataSet& Rows, TEnrollReport& Report, EnrollRecord& Record,
+                              TWorkingTemplate& Working) {
   for (;;) {
     Record.EnrollNumber = 0;
     Record.BackupNumber = 0;
-    if (LoadEnrollRecord(Rows, Report, Record)) return TLoadOutcome::Loaded;
+    if (LoadEnrollRecord(Rows, Report, Record, Working)) return TLoadOutcome::Loaded;
     switch (Dlg().MessageBox(QStringLiteral("Conv Error: Continue ?"),
                              QStringLiteral("ConvShToArm"), MB_YESNOCANCEL | MB_ICONQUESTION)) {
       case IDYES:
@@ -77,8 +78,8 @@ void OpenActivePassiveList(TDataSet& List, TPrivilegeFilter Filter) {
   List.First();
 }
 
-void RunUserCommand(TFKAttendObject& Sdk, TDataSet& List, TDataSet& Rows, TUserCommand Command,
-                    TEnrollReport& Out) {
+void RunUserCommand(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& List, TDataSet& Rows,
+                    TUserCommand Command, TEnrollReport& Out) {
   if (!List.Active() || List.IsEmpty()) {
     Out.Status(EmptyListText());
     return;
@@ -91,7 +92,7 @@ void RunUserCommand(TFKAttendObject& Sdk, TDataSet& List, TDataSet& Rows, TUserC
   int failed = 0;
   for (; !Rows.Eof(); Rows.Next()) {
     EnrollRecord record;
-    if (LoadWithQuestion(Rows, report, record) == TLoadOutcome::PassOver) {
+    if (LoadWithQuestion(Rows, report, record, Working) == TLoadOutcome::PassOver) {
       Dlg().ProcessMessages();
       continue;
     }

@@ -7,6 +7,7 @@
 class TDataSet;
 class TEnrollReport;
 class TFKAttendObject;
+struct TWorkingTemplate;
 
 // The password a stored PassWord value holds: its hexadecimal digits from
 // the lowest up, each one more than the password digit it stands for. Value
@@ -24,7 +25,7 @@ enum class TUserCommand { Enable, Disable, MakeAdmin, MakeUser };
 
 // Sends Command for every stored item of the user selected in List (the
 // enable / privilege list): Rows is given that user's rows, each row is
-// loaded as the working record (LoadEnrollRecord), the terminal disabled,
+// loaded as the working record into Working (LoadEnrollRecord), the terminal disabled,
 // the command sent with the row's backup number, and the status line set to
 // "Success!" or "error". The terminal is enabled once at the end, on every
 // path, connecting once more when the connection was lost. A terminal that cannot be disabled ends
@@ -32,5 +33,5 @@ enum class TUserCommand { Enable, Disable, MakeAdmin, MakeUser };
 // be loaded asks "Conv Error: Continue ?": Yes loads it again, No sends with numbers 0, Cancel
 // passes it over. An empty list is said on the status line and nothing is sent. Pending window
 // messages run between rows.
-void RunUserCommand(TFKAttendObject& Sdk, TDataSet& List, TDataSet& Rows, TUserCommand Command,
-                    TEnrollReport& Report);
+void RunUserCommand(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& List, TDataSet& Rows,
+                    TUserCommand Command, TEnrollReport& Report);

@@ -1,8 +1,10 @@
 #include "sdk/FKDefine.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <cstring>
 
+#include "common/DayCount.h"
 #include "common/Dialogs.h"
 #include "common/Encoding.h"
 #include "common/Errors.h"
@@ -23,39 +25,39 @@ std::unique_ptr<SdkLoader> MakeSdkLoader(const QStringList& ProgramFolders) {
 
 QString ResultText(int Code) {
   switch (Code) {
-    case 1:
+    case FKResult::Success:
       return QStringLiteral("Successful");
-    case 0:
+    case FKResult::NoSupport:
       return QStringLiteral("No support");
-    case -1:
+    case FKResult::UnknownError:
       return QStringLiteral("Unknown error");
-    case -2:
+    case FKResult::NoOpenComm:
       return QStringLiteral("No Open Comm");
-    case -3:
+    case FKResult::WriteError:
       return QStringLiteral("Write Error");
-    case -4:
+    case FKResult::ReadError:
       return QStringLiteral("Read Error");
-    case -5:
+    case FKResult::ParameterError:
       return QStringLiteral("Parameter Error");
-    case -6:
+    case FKResult::CommandFailed:
       return QStringLiteral("execution of command failed.");
-    case -7:
+    case FKResult::EndOfData:
       return QStringLiteral("End of data array");
-    case -8:
+    case FKResult::NoData:
       return QStringLiteral("None of data array");
-    case -9:
+    case FKResult::MemoryError:
       return QStringLiteral("Memory Allocating Error");
-    case -10:
+    case FKResult::WrongPassword:
       return QStringLiteral("mistake password");
-    case -11:
+    case FKResult::EnrollDataFull:
       return QStringLiteral("full enrolldata & can`t put enrolldata");
-    case -12:
+    case FKResult::IdExists:
       return QStringLiteral("this ID is already  existed.");
-    case -14:
+    case FKResult::ManagersFull:
       return QStringLiteral("full manager & can`t put manager");
-    case -15:
+    case FKResult::WrongFpVersion:
       return QStringLiteral("mistake fp data version.");
-    case -16:
+    case FKResult::WrongInOutMode:
       return QStringLiteral("mistake logdata In/Out mode.");
     default:
       return QStringLiteral("Unknown");
@@ -128,7 +130,7 @@ TFKAttendObject::TEnableAgain TFKAttendObject::EnableDeviceAgain() {
   const int lost = SdkResult;
   Disconnect();
   if (!Connect(connectedInfo_)) {
-    SdkResult = SdkResult == 1 ? lost : SdkResult;
+    SdkResult = SdkResult == FKResult::Success ? lost : SdkResult;
     return TEnableAgain::Failed;
   }
   return FK_EnableDevice(1) ? TEnableAgain::EnabledAfterReconnect : TEnableAgain::Failed;
@@ -282,4 +284,8 @@ QString NotEnabledAgainText(int Result) {
 QString EnableTerminalAgain(TFKAttendObject& Sdk) {
   if (Sdk.EnableDeviceAgain() != TFKAttendObject::TEnableAgain::Failed) return {};
   return NotEnabledAgainText(Sdk.SdkResult);
+}
+
+bool SetClockToComputerTime(TFKAttendObject& Sdk) {
+  return Sdk.FK_SetDeviceTime(DateTimeToDayCount(QDateTime::currentDateTime()));
 }

@@ -51,6 +51,10 @@ class TFKAttendObject {
 
   int ConnectionHandle = 0;  // 0: no connection
   int SdkResult = 0;         // code of the last entry point actually called
+  // The result of a call of Called: SdkResult when its slot is filled,
+  // otherwise NoSupport, since a missing entry point was never called and
+  // SdkResult still holds an earlier call's code.
+  int ResultOf(FKSlot Called) const { return Slot(Called) ? SdkResult : FKResult::NoSupport; }
 
   bool Connect(const TConnInfo& Info);
   void Disconnect();
@@ -71,7 +75,9 @@ class TFKAttendObject {
   // the last Connect and enabled on the new connection, which stays open.
   TEnableAgain EnableDeviceAgain();
   // True for the results that mean the connection itself failed.
-  static bool IsConnectionLost(int Result) { return Result >= -4 && Result <= -2; }
+  static bool IsConnectionLost(int Result) {
+    return Result >= FKResult::ReadError && Result <= FKResult::NoOpenComm;
+  }
 
   bool FK_EnableDevice(int EnableFlag);
   bool FK_GetDeviceTime(double& DateTime);
@@ -118,7 +124,7 @@ class TFKAttendObject {
     auto fn = reinterpret_cast<Fn>(Slot(S));
     if (!fn) return false;
     SdkResult = fn(ConnectionHandle, args...);
-    return SdkResult == 1;
+    return SdkResult == FKResult::Success;
   }
 
   std::unique_ptr<SdkLoader> loader_;
@@ -135,3 +141,8 @@ class TFKAttendObject {
 QString EnableTerminalAgain(TFKAttendObject& Sdk);
 // "The terminal could not be enabled again (reason)", for an SDK result.
 QString NotEnabledAgainText(int Result);
+
+// Sets the terminal's clock to this computer's local time, milliseconds
+// included (FK_SetDeviceTime). The caller disables the terminal before and
+// enables it again after, each in its own way.
+bool SetClockToComputerTime(TFKAttendObject& Sdk);

@@ -168,6 +168,28 @@
 FK_CALLED_ENTRY_POINTS(FK_DECLARE_TYPE)
 #undef FK_DECLARE_TYPE
 
+// Result codes of the entry points; ResultText (sdk/FKDefine.h) gives their
+// English texts. A call succeeded exactly when it returned Success.
+namespace FKResult {
+constexpr int Success = 1;
+constexpr int NoSupport = 0;
+constexpr int UnknownError = -1;
+constexpr int NoOpenComm = -2;  // -2 to -4: the connection itself failed
+constexpr int WriteError = -3;
+constexpr int ReadError = -4;
+constexpr int ParameterError = -5;
+constexpr int CommandFailed = -6;
+constexpr int EndOfData = -7;  // a walk went past its last record
+constexpr int NoData = -8;     // a walk found nothing at all
+constexpr int MemoryError = -9;
+constexpr int WrongPassword = -10;
+constexpr int EnrollDataFull = -11;
+constexpr int IdExists = -12;
+constexpr int ManagersFull = -14;
+constexpr int WrongFpVersion = -15;
+constexpr int WrongInOutMode = -16;
+}  // namespace FKResult
+
 constexpr int FK_BELL_BLOCK_SIZE = 360;
 constexpr int FK_USER_NAME_BUFFER = 256;
 

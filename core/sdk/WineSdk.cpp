@@ -29,9 +29,6 @@ namespace {
 
 constexpr int kMachineI386 = 0x14c;
 constexpr int kMachineAmd64 = 0x8664;
-// Result codes the bridge gives itself, as a lost connection would.
-constexpr int kNoOpenComm = -2;
-constexpr int kReadError = -4;
 // A call may take as long as the library's own time-outs let it; this bound
 // only keeps a host that hangs from holding the program for ever.
 constexpr int kCallLimitMs = 10 * 60 * 1000;
@@ -521,21 +518,21 @@ int32_t TWineBridge::Call(int Slot, typename K::type... args) {
   if constexpr (Kinds::TakesHandle) {
     if (!(Translate<K>(args) && ...)) {
       if (Slot == fkwire::Slot_FK_DisConnect) handles_.erase(bridgeHandle);
-      return kNoOpenComm;
+      return FKResult::NoOpenComm;
     }
   } else {
     // A connect: the host that ended is replaced by a new one.
-    if (!Running() && !Start()) return kNoOpenComm;
+    if (!Running() && !Start()) return FKResult::NoOpenComm;
   }
   Kinds::Request(request_, Slot, args...);
   if (!Exchange(request_.Finish(), NowMs() + kCallLimitMs)) {
     Lost();
-    return Kinds::TakesHandle ? kReadError : kNoOpenComm;
+    return Kinds::TakesHandle ? FKResult::ReadError : FKResult::NoOpenComm;
   }
   const int32_t code = reader_.I32();
   if (!Kinds::Answer(reader_, keep_, args...)) {
     Lost();
-    return Kinds::TakesHandle ? kReadError : kNoOpenComm;
+    return Kinds::TakesHandle ? FKResult::ReadError : FKResult::NoOpenComm;
   }
   if constexpr (!Kinds::TakesHandle) {
     if (code > 0) {
@@ -559,20 +556,20 @@ int32_t TWineBridge::Walk(int Slot, typename K::type... args) {
       window_.NullMask == nullMask && window_.Generation == generation_)
     return TakeFromWindow<K...>(args...);
   window_ = TWindow();
-  if (!(Translate<K>(args) && ...)) return kNoOpenComm;
+  if (!(Translate<K>(args) && ...)) return FKResult::NoOpenComm;
   // One round trip per window instead of per entry: a round trip into Wine
   // costs many times what a walk step costs the library itself.
   Kinds::WalkRequest(request_, Slot, fkwire::kWalkWindow, args...);
   if (!Exchange(request_.Finish(), NowMs() + kCallLimitMs)) {
     Lost();
-    return kReadError;
+    return FKResult::ReadError;
   }
   const uint32_t calls = reader_.U32();
   const size_t size = reader_.Left();
   const char* answers = reader_.Raw(size);
   if (!reader_.Ok() || !answers || calls == 0 || calls > fkwire::kWalkWindow) {
     Lost();
-    return kReadError;
+    return FKResult::ReadError;
   }
   window_.Answers.assign(answers, size);
   window_.Reader = fkwire::Reader(window_.Answers.data(), window_.Answers.size());
@@ -591,7 +588,7 @@ int32_t TWineBridge::TakeFromWindow(typename K::type... args) {
   if (!Kinds::AnswerPart(window_.Reader, keep_, args...) ||
       (--window_.Left == 0 && window_.Reader.Left() != 0)) {
     Lost();
-    return kReadError;
+    return FKResult::ReadError;
   }
   if (window_.Left == 0) window_ = TWindow();
   return code;
@@ -605,7 +602,7 @@ struct Forward;
 template <int Slot, bool IsWalk, class... K>
 struct Forward<Slot, IsWalk, fkwire::Kinds<K...>> {
   static int FK_API Call(typename K::type... args) {
-    if (!bridge) return kNoOpenComm;
+    if (!bridge) return FKResult::NoOpenComm;
     if constexpr (IsWalk)
       return bridge->Walk<K...>(Slot, args...);
     else

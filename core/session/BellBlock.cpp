@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-std::array<unsigned char, FK_BELL_BLOCK_SIZE> BellBlock{};
-int BellCount = 0;
-
-void ClearBellRows() {
+void TBellSchedule::ClearRows() {
   std::fill(BellBlock.begin() + BellValidOffset, BellBlock.end(), static_cast<unsigned char>(0));
 }

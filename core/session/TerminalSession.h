@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "sdk/FKDefine.h"
+#include "session/BellBlock.h"
 
 class TfrmDM;
 
@@ -33,6 +34,9 @@ class TTerminalSession {
   int ConnectedMachineNumber = 0;
   QString ConnectedTerminalName;
   QString AppPath;  // with a trailing separator
+  // The bell schedule of the last read or send, kept for the whole run and
+  // shared by every showing of the bell window.
+  TBellSchedule Bells;
 
   // Start-up: loads the SDK binding and sets AppPath.
   void Start();

@@ -5,7 +5,7 @@ TProgram::TProgram(const QString& AppFolder)
       DM(std::make_unique<TfrmDM>()),
       giris(std::make_unique<Tfrmgiris>()),
       yeni(std::make_unique<Tfrmyeni>()),
-      zil(std::make_unique<Tfrmzil>()),
+      zil(std::make_unique<Tfrmzil>(Session->Bells)),
       Enrol(std::make_unique<TfrmEnrol>()) {}
 
 // The windows go before the data module whose queries they show, and the

@@ -7,7 +7,6 @@
 #include "bells/zil.h"
 #include "common/ActionGuard.h"
 #include "common/Cleanup.h"
-#include "common/Formats.h"
 #include "data/DM.h"
 #include "data/IniFile.h"
 #include "enrol/Enrol.h"
@@ -215,8 +214,6 @@ void Tfrmgiris::FormCreate() {
   setWindowTitle(kTitle);
   PageControl1->setCurrentIndex(0);
   SetTerminalButtonsEnabled(false);
-  FormatSettings.ShortDateFormat = QStringLiteral("dd.mm.yyyy");
-  FormatSettings.LongDateFormat = QStringLiteral("dddd, dd mmmm yyyy");
   frmDM->DataSource3.SetColumns({{QStringLiteral("Terminal"), QStringLiteral("Terminal"), 150},
                                  {QStringLiteral("Tip"), QStringLiteral("Tip"), 70},
                                  {QStringLiteral("Ip"), QStringLiteral("IP"), 130}});
@@ -263,10 +260,14 @@ void Tfrmgiris::BitBtn4Click() {
                                            MB_OK | MB_ICONWARNING);
     }
   } else if (BitBtn4->text() == kDisconnect) {
-    BitBtn4->setText(kConnect);
-    session.Disconnect();
-    SetTerminalButtonsEnabled(false);
+    DisconnectTerminal();
   }
+}
+
+void Tfrmgiris::DisconnectTerminal() {
+  BitBtn4->setText(kConnect);
+  Session().Disconnect();
+  SetTerminalButtonsEnabled(false);
 }
 
 void Tfrmgiris::ShowModalHidden(QDialog& Window) {

@@ -72,6 +72,9 @@ class Tfrmgiris : public QWidget {
 
   // The six buttons that need an open connection, in their order.
   void SetTerminalButtonsEnabled(bool Enabled);
+  // Closes the session's connection and puts the connect button back to
+  // "BAGLAN" with the terminal buttons off.
+  void DisconnectTerminal();
   // Shows Window modally with the main window hidden meanwhile.
   void ShowModalHidden(QDialog& Window);
   // ProgressBar1 empty and at rest.

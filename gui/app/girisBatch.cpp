@@ -46,9 +46,7 @@ void Tfrmgiris::BitBtn11Click() {
                                         "istiyor musunuz...?"),
                          QStringLiteral("UYARI"), MB_YESNO | MB_ICONQUESTION) != IDYES)
       return;
-    BitBtn4->setText(QStringLiteral("BAGLAN"));
-    session.Disconnect();
-    SetTerminalButtonsEnabled(false);
+    DisconnectTerminal();
   }
   const QList<TBatchTerminal> terminals = ReadTerminalList(frmDM->Terminals);
   Memo3->clear();

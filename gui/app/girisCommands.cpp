@@ -29,7 +29,7 @@ void Tfrmgiris::BitBtn6Click() {
   TFKAttendObject& sdk = Sdk();
   if (!sdk.FK_EnableDevice(0)) return;
   TScopeExit enableAgain(EnableAgain(sdk));
-  if (sdk.FK_SetDeviceTime(DateTimeToDayCount(QDateTime::currentDateTime())))
+  if (SetClockToComputerTime(sdk))
     Dlg().ShowMessage(QStringLiteral("cihaz tarih saati ayarlandı.."));
   else
     Dlg().ShowMessage(QStringLiteral("HATA...tarih saat ayarlanamadı.."));

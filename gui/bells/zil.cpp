@@ -39,7 +39,7 @@ QLabel* MakeLabel(const QString& Caption, QWidget* Parent, int Left, int Top) {
 
 }  // namespace
 
-Tfrmzil::Tfrmzil(QWidget* Parent) : QDialog(Parent) {
+Tfrmzil::Tfrmzil(TBellSchedule& Schedule, QWidget* Parent) : QDialog(Parent), bells_(Schedule) {
   setObjectName(QStringLiteral("frmzil"));
   frmzil = this;
   BuildControls();
@@ -108,11 +108,11 @@ void Tfrmzil::BuildRows(QGroupBox* Group, int FirstRow) {
 
 void Tfrmzil::Refresh() {
   for (int i = 0; i < BellRowCount; ++i) {
-    chkValid[i]->setChecked(BellBlock[BellValidOffset + i] == 1);
-    txtHour[i]->setText(TwoDigits(BellBlock[BellHourOffset + i]));
-    txtMinute[i]->setText(TwoDigits(BellBlock[BellMinuteOffset + i]));
+    chkValid[i]->setChecked(bells_.BellBlock[BellValidOffset + i] == 1);
+    txtHour[i]->setText(TwoDigits(bells_.BellBlock[BellHourOffset + i]));
+    txtMinute[i]->setText(TwoDigits(bells_.BellBlock[BellMinuteOffset + i]));
   }
-  txtBellCount->setText(QString::number(BellCount));
+  txtBellCount->setText(QString::number(bells_.BellCount));
 }
 
 // Hours and minutes are not range-checked: each keeps its low 8 bits (300
@@ -120,9 +120,10 @@ void Tfrmzil::Refresh() {
 // before it are already stored.
 int Tfrmzil::Collect() {
   for (int i = 0; i < BellRowCount; ++i) {
-    BellBlock[BellValidOffset + i] = chkValid[i]->isChecked() ? 1 : 0;
-    BellBlock[BellHourOffset + i] = static_cast<unsigned char>(StrToInt(txtHour[i]->text()) & 0xFF);
-    BellBlock[BellMinuteOffset + i] =
+    bells_.BellBlock[BellValidOffset + i] = chkValid[i]->isChecked() ? 1 : 0;
+    bells_.BellBlock[BellHourOffset + i] =
+        static_cast<unsigned char>(StrToInt(txtHour[i]->text()) & 0xFF);
+    bells_.BellBlock[BellMinuteOffset + i] =
         static_cast<unsigned char>(StrToInt(txtMinute[i]->text()) & 0xFF);
   }
   // The terminal reports three for every bell it holds and takes the number
@@ -140,7 +141,7 @@ void Tfrmzil::showEvent(QShowEvent* Event) {
 // The rows always open unticked at "00" : "00"; txtBellCount shows the count
 // left by the last read.
 void Tfrmzil::FormShow() {
-  ClearBellRows();
+  bells_.ClearRows();
   Refresh();
 }
 
@@ -153,15 +154,15 @@ void Tfrmzil::Button1Click() {
   }
   // Read into a copy: a failed read must not leave half-written bytes that
   // the next send would hand back to the terminal.
-  int count = BellCount;
-  std::array<unsigned char, FK_BELL_BLOCK_SIZE> block = BellBlock;
+  int count = bells_.BellCount;
+  std::array<unsigned char, FK_BELL_BLOCK_SIZE> block = bells_.BellBlock;
   if (!sdk.FK_GetBellTime(count, block.data())) {
     Dlg().ShowMessage(kNotFound);
     sdk.FK_EnableDevice(1);
     return;
   }
-  BellCount = count;
-  BellBlock = block;
+  bells_.BellCount = count;
+  bells_.BellBlock = block;
   Refresh();
   if (sdk.FK_EnableDevice(1))
     Dlg().ShowMessage(QStringLiteral("Terminalden Zil Saatleri Alındı.."));
@@ -181,8 +182,8 @@ void Tfrmzil::Button2Click() {
   // no integer and the collect step ends the send.
   TScopeExit enableAgain([&sdk] { sdk.FK_EnableDevice(1); });
   const int count = Collect();
-  Dlg().ShowMessage(sdk.FK_SetBellTime(count, BellBlock.data()) ? QStringLiteral("Gönderildi.")
-                                                                : kFailed);
+  Dlg().ShowMessage(
+      sdk.FK_SetBellTime(count, bells_.BellBlock.data()) ? QStringLiteral("Gönderildi.") : kFailed);
 }
 
 void Tfrmzil::BitBtn1Click() {

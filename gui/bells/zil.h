@@ -1,5 +1,5 @@
-// The bell window: reads the terminal's 24 daily bell times into BellBlock,
-// shows them as rows, and sends the edited rows back.
+// The bell window: reads the terminal's 24 daily bell times into the bell
+// schedule it is given, shows them as rows, and sends the edited rows back.
 #pragma once
 #include <QCheckBox>
 #include <QDialog>
@@ -13,7 +13,8 @@
 class Tfrmzil : public QDialog {
   Q_OBJECT
  public:
-  explicit Tfrmzil(QWidget* Parent = nullptr);
+  // Schedule outlives the window and is shared by every showing of it.
+  explicit Tfrmzil(TBellSchedule& Schedule, QWidget* Parent = nullptr);
   ~Tfrmzil() override;
 
   // Controls.
@@ -28,9 +29,10 @@ class Tfrmzil : public QDialog {
   std::array<QLineEdit*, BellRowCount> txtHour{};
   std::array<QLineEdit*, BellRowCount> txtMinute{};
 
-  // Shows BellBlock's rows and BellCount.
+  // Shows the schedule's rows and BellCount.
   void Refresh();
-  // Stores the rows into BellBlock and returns the count a send passes.
+  // Stores the rows into the schedule's BellBlock and returns the count a
+  // send passes.
   int Collect();
 
   // Handlers.
@@ -43,6 +45,7 @@ class Tfrmzil : public QDialog {
   void showEvent(QShowEvent* Event) override;
 
  private:
+  TBellSchedule& bells_;
   void BuildControls();
   void BuildRows(QGroupBox* Group, int FirstRow);
 };

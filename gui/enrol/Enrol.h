@@ -20,6 +20,7 @@
 #include "data/DataSet.h"
 #include "data/DataSource.h"
 #include "data/PdksSettings.h"
+#include "enrolldata/EnrollRecord.h"
 #include "enrolldata/EnrollReport.h"
 #include "enrolldata/EnrollStore.h"
 #include "widgets/DBGrid.h"
@@ -41,6 +42,12 @@ class TfrmEnrol : public QDialog {
   TDataSource dsaktifpasif;
 
   QString ProgramTipi;  // System/ProgramTipi of Settings.ini, shown only in hidden Label12
+
+  // The working template of every enroll-data action of the window: the
+  // backup and the restores leave their last item in it, "Parmakizi Al"
+  // reads into it and "Parmakizi Yükle" sends it. The window lives for the
+  // whole program run, so it is kept while the window is closed.
+  TWorkingTemplate Working;
 
   // Frame.
   QGroupBox* GroupBox3;

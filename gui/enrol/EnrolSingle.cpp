@@ -12,10 +12,6 @@ TFKAttendObject& Sdk() {
   return *Session().TerminalSdk;
 }
 
-unsigned char* Buffer() {
-  return reinterpret_cast<unsigned char*>(TemplateBuffer.data());
-}
-
 }  // namespace
 
 int TfrmEnrol::ChosenBackupNumber() {
@@ -38,9 +34,9 @@ void TfrmEnrol::cmdGetEnrollDataClick() {
     return;
   }
   lblEnrollData->setText(QStringLiteral("Enrolled Data"));
-  ResetTemplateBuffer(b);
+  Working.Reset(b);
   int p = 0;
-  if (Sdk().FK_GetEnrollData(n, b, p, Buffer(), PasswordValue)) {
+  if (Sdk().FK_GetEnrollData(n, b, p, Working.Data(), Working.PasswordValue)) {
     cmbPrivilege->setCurrentIndex(p >= 0 && p < cmbPrivilege->count() ? p : -1);
     lblMessage->setText(QStringLiteral("GetEnrollData OK"));
     ShowTemplateBytes(b);
@@ -65,13 +61,13 @@ void TfrmEnrol::cmdSetEnrollDataClick() {
   // The working template may be of another item (or empty): the library
   // reads the first TemplateSize(b) bytes, so a shorter buffer is padded;
   // a longer one is kept whole for the next send.
-  FitTemplateBuffer(b);
-  if (Sdk().FK_PutEnrollData(n, b, p, Buffer(), PasswordValue)) {
+  Working.Fit(b);
+  if (Sdk().FK_PutEnrollData(n, b, p, Working.Data(), Working.PasswordValue)) {
     lblMessage->setText(QStringLiteral("Saving..."));
     lblMessage->repaint();
     if (Sdk().FK_SaveEnrollData()) lblMessage->setText(QStringLiteral("SetEnrollData OK"));
   }
-  if (Sdk().SdkResult != 1)
+  if (Sdk().SdkResult != FKResult::Success)
     lblMessage->setText(QStringLiteral("SetEnrollData Error: ") + Sdk().LastErrorText());
   Sdk().FK_EnableDevice(1);
 }
@@ -120,8 +116,9 @@ void TfrmEnrol::BitBtn12Click() {
 
 void TfrmEnrol::ShowTemplateBytes(int BackupNumber) {
   lstEnrollData->clear();
-  const int count = qMin(TemplateSize(BackupNumber), static_cast<int>(TemplateBuffer.size()));
-  const auto* bytes = reinterpret_cast<const unsigned char*>(TemplateBuffer.constData());
+  const QByteArray& buffer = Working.TemplateBuffer;
+  const int count = qMin(TemplateSize(BackupNumber), static_cast<int>(buffer.size()));
+  const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.constData());
   QStringList lines;
   for (int i = 0; i < count; i += 8) {
     QString line;

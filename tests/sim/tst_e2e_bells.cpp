@@ -40,7 +40,8 @@ class TestE2EBells : public QObject {
       QCOMPARE(w.txtHour[0]->text() + ':' + w.txtMinute[0]->text(), QStringLiteral("08:00"));
       QCOMPARE(w.txtHour[7]->text() + ':' + w.txtMinute[7]->text(), QStringLiteral("17:30"));
       QVERIFY(!w.chkValid[8]->isChecked());
-      terminalsOwn = QByteArray(reinterpret_cast<const char*>(BellBlock.data()), BellValidOffset);
+      terminalsOwn = QByteArray(reinterpret_cast<const char*>(Session().Bells.BellBlock.data()),
+                                BellValidOffset);
       w.chkValid[1]->setChecked(false);
       w.txtHour[2]->setText(QStringLiteral("300"));
       w.chkValid[8]->setChecked(true);
@@ -65,7 +66,8 @@ class TestE2EBells : public QObject {
       QCOMPARE(w.txtHour[2]->text(), QStringLiteral("44"));
       QVERIFY(w.chkValid[8]->isChecked());
       QCOMPARE(w.txtHour[8]->text() + ':' + w.txtMinute[8]->text(), QStringLiteral("18:45"));
-      QCOMPARE(QByteArray(reinterpret_cast<const char*>(BellBlock.data()), BellValidOffset),
+      QCOMPARE(QByteArray(reinterpret_cast<const char*>(Session().Bells.BellBlock.data()),
+                          BellValidOffset),
                terminalsOwn);
       t.Dialogs->Answers << IDYES;
       w.Button2->click();  // a second send of the same count keeps the schedule
