@@ -16,15 +16,16 @@ constexpr int kNoData = -8;
 
 // Reads one item into the working template; asks again after each failure.
 // False when the operator passes the item over.
-bool ReadItem(TFKAttendObject& Sdk, int EnrollNumber, int BackupNumber, int& Privilege) {
+bool ReadItem(TFKAttendObject& Sdk, TEnrollReport& Report, int EnrollNumber, int BackupNumber,
+              int& Privilege) {
   for (;;) {
     ResetTemplateBuffer(BackupNumber);
     if (Sdk.FK_GetEnrollData(EnrollNumber, BackupNumber, Privilege,
                              reinterpret_cast<unsigned char*>(TemplateBuffer.data()),
                              PasswordValue))
       return true;
-    if (Dlg().MessageBox(QStringLiteral(": Continue ?"), QStringLiteral("GetEnrollData"),
-                         MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (Report.Ask(QStringLiteral(": Continue ?"), QStringLiteral("GetEnrollData"),
+                   MB_YESNO | MB_ICONQUESTION) != IDYES)
       return false;
   }
 }
@@ -103,7 +104,7 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TEnrollStore& Store,
       }
       ++items;
       // The privilege kept is the one the item read gives.
-      const bool read = ReadItem(Sdk, n, b, p);
+      const bool read = ReadItem(Sdk, report, n, b, p);
       QString name;
       Sdk.FK_GetUserName(n, name);
       // An item the terminal did not deliver is never stored: a later restore

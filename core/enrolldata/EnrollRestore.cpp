@@ -91,8 +91,8 @@ void RestoreUserEnrollData(TFKAttendObject& Sdk, TDataSet& List, TDataSet& PerUs
     while (!LoadEnrollRecord(PerUser, report, r)) {
       failures.Add(kConvError);
       const int answer =
-          Dlg().MessageBox(kConvError + QStringLiteral(": Continue ?"),
-                           QStringLiteral("ConvShToArm"), MB_YESNOCANCEL | MB_ICONQUESTION);
+          report.Ask(kConvError + QStringLiteral(": Continue ?"), QStringLiteral("ConvShToArm"),
+                     MB_YESNOCANCEL | MB_ICONQUESTION);
       if (answer == IDYES) continue;
       if (answer == IDNO) {
         send = false;
