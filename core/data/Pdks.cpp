@@ -5,7 +5,6 @@
 #include <QSqlQuery>
 
 #include "common/Cleanup.h"
-#include "common/Dialogs.h"
 #include "common/Errors.h"
 #include "data/DM.h"
 #include "data/DataSet.h"
@@ -68,7 +67,7 @@ bool TMyConnection::Connected() const {
   return QSqlDatabase::database(name_, false).isOpen();
 }
 
-void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
+bool ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
                              const QString& Database, const QString& User, const QString& Password,
                              const QString& Port) {
   try {
@@ -79,9 +78,9 @@ void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
     Connection.Password = Password;
     Connection.Port = StrToInt(Port);
   } catch (const EAppError&) {
-    Dlg().MessageBox(QStringLiteral("Veritabanına bağlanamadı...."), QStringLiteral("UYARI"),
-                     MB_OK);
+    return false;
   }
+  return true;
 }
 
 bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name) {
