@@ -3,6 +3,7 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <functional>
 
 #include "data/DataSet.h"
 #include "data/DataSource.h"
@@ -50,9 +51,12 @@ class TfrmDM : public QObject {
   TDataSource dspersonel;
   // ---- end of the personnel database ----
 
-  // Opens Data.mdb and Log.mdb in AppPath (a message for each missing one)
-  // and then the terminal list. Database errors are thrown to the caller.
-  void OpenLocalDatabases(const QString& AppPath);
+  // Opens Data.mdb and Log.mdb in AppPath and then the terminal list. A
+  // missing file is left unopened and handed to Missing with the text that
+  // tells the operator, at once, before the next file is opened. Database
+  // errors are thrown to the caller.
+  void OpenLocalDatabases(const QString& AppPath,
+                          const std::function<void(const QString& Text)>& Missing);
 };
 
 // The one data module, set while it exists.
