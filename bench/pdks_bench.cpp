@@ -55,7 +55,7 @@ bool SeedPersonnel(MariaDb& Server) {
 // The program's import over the name list of kCards cards; milliseconds.
 qint64 TimeImport(MariaDb& Server, TestFolder& Folder) {
   TfrmDM dm;
-  dm.OpenLocalDatabases(Folder.Path());
+  dm.OpenLocalDatabases(Folder.Path(), [](const QString& Text) { qFatal("%s", qPrintable(Text)); });
   ConfigurePdksConnection(dm.MyConnection1, QStringLiteral("127.0.0.1"), QStringLiteral("pdks"),
                           QStringLiteral("pdks"), QStringLiteral("pdks"),
                           QString::number(Server.Port()));

@@ -254,6 +254,8 @@ class TestAttendance : public QObject {
     walk << walkEnd;
     FakeSdk.Queued[QStringLiteral("FK_GetGeneralLogData_1")] = walk;
     FakeSdk.LogRecords = Records(records);
+    qsizetype callsAtMessage = -1;
+    t.Dialogs->OnShown = [&](const ShownDialog&) { callsAtMessage = FakeSdk.Calls.size(); };
     t.Main().BitBtn5->click();
 
     QCOMPARE(FakeSdk.Calls, calls);
@@ -264,6 +266,10 @@ class TestAttendance : public QObject {
       QCOMPARE(shown.Text, text);
       QCOMPARE(shown.Title, title);
       QCOMPARE(shown.Flags, flags);
+      // The closing message comes while the terminal is still disabled, the
+      // error box of a broken walk only after the terminal is enabled again.
+      const bool error = (flags & 0xF0) == MB_ICONERROR;
+      QCOMPARE(callsAtMessage, error ? calls.size() : calls.size() - 1);
     }
     // The lines read stay written, in all files and in the box; the files
     // exist even when nothing came.
@@ -443,6 +449,47 @@ class TestAttendance : public QObject {
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_EmptyGeneralLogData")), 0);
     QCOMPARE(FakeSdk.Calls.last(), QStringLiteral("FK_EnableDevice(0,1)"));
     QCOMPARE(folder.ReadFile(QStringLiteral("veri.txt")), LinesOf(Records(100), 7));
+  }
+
+  // The operator's download tells its front end how it ended while the
+  // terminal is still disabled, and opens no message box itself.
+  void closingToldBeforeTheEnable_data() {
+    QTest::addColumn<int>("load");  // result of FK_LoadGeneralLogData
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("end");  // TDownloadEnd
+    QTest::newRow("nothing to load") << -8 << 0 << int(TDownloadEnd::NothingToLoad);
+    QTest::newRow("no records") << 1 << 0 << int(TDownloadEnd::NoRecords);
+    QTest::newRow("saved") << 1 << 3 << int(TDownloadEnd::Saved);
+  }
+  void closingToldBeforeTheEnable() {
+    QFETCH(int, load);
+    QFETCH(int, records);
+    QFETCH(int, end);
+    struct Report : TDownloadReport {
+      QList<int> Ends;
+      qsizetype CallsAtClosing = -1;
+      void Started(int) override {}
+      void Line(const QByteArray&) override {}
+      void Counted(int) override {}
+      void Progress(int) override {}
+      void Ended(int) override {}
+      void Closing(TDownloadEnd End) override {
+        Ends << int(End);
+        CallsAtClosing = FakeSdk.Calls.size();
+      }
+    } report;
+    ScopedScriptedDialogs dialogs;
+    ScopedFakeSdk fake;
+    TestFolder folder;
+    FakeSdk.Results[QStringLiteral("FK_LoadGeneralLogData")] = load;
+    FakeSdk.LogRecords = Records(records);
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    QCOMPARE(DownloadAttendance(sdk, {folder.Path(), 7, false, QDate(2024, 3, 5)}, report),
+             records);
+    QCOMPARE(report.Ends, QList<int>{end});
+    QCOMPARE(FakeSdk.Calls.mid(report.CallsAtClosing),
+             QStringList{QStringLiteral("FK_EnableDevice(0,1)")});
+    QCOMPARE(dialogs->Shown.size(), 0);
   }
 
   // The enable after the walk finds the connection gone: the terminal is

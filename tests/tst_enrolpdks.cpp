@@ -140,6 +140,8 @@ class TestEnrolPdks : public QObject {
     Show(SettingsFor(QStringLiteral("")));
     w.BitBtn10->click();
     QCOMPARE(t->Shown(), QStringList{kConfigureFailed});
+    QCOMPARE(t->Dialogs->Shown[0].Title, QStringLiteral("UYARI"));
+    QCOMPARE(t->Dialogs->Shown[0].Flags, MB_OK);
     QCOMPARE(w.Label36->text(), QStringLiteral("1"));
     QCOMPARE(frmDM->MyConnection1.Port, server.Port());
 

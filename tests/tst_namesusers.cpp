@@ -28,6 +28,10 @@ struct TRecordingReport final : TEnrollReport {
   void StoredLine(const QString&) override {}
   void LogLine(const QString&) override {}
   void Count(int) override {}
+  // Asked as the window asks, so the scripted dialogs answer.
+  int Ask(const QString& Text, const QString& Title, int Flags) override {
+    return Dlg().MessageBox(Text, Title, Flags);
+  }
 };
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include "attendance/AppendFile.h"
 #include "attendance/DownloadLock.h"
-#include "common/Dialogs.h"
 
 namespace {
 
@@ -189,7 +188,6 @@ qint64 ConvertCardFile(const QString& SourceFile, const QString& AppPath, TCardR
     }
   }
   target.Sync();
-  Dlg().ShowMessage(QStringLiteral("Aktarım işlemi tamamlandı.."));
   return index;
 }
 

@@ -41,8 +41,8 @@ class TCardReport {
 // "00042 05/03/2024 08:07:09 01".
 QByteArray CardOutputLine(QByteArrayView SourceLine);
 
-// Converts SourceFile and appends its lines to AppPath + "veri.txt", then
-// shows the closing message. The source is read through once to count its
+// Converts SourceFile and appends its lines to AppPath + "veri.txt" (synced
+// before it returns; the caller tells the operator). The source is read through once to count its
 // lines and check them (a source that cannot be read, or holds a line longer
 // than kMaxCardLineBytes, fails here, before anything is written), then the
 // download lock is taken (the downloads write veri.txt too) and the source

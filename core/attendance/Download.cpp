@@ -14,10 +14,8 @@ namespace {
 // arrive (a pump per record would cost as much as the record itself).
 constexpr qint64 kPumpEveryMs = 10;
 
-const QString kTitle = QStringLiteral("Terminal İşlemleri");
-
 // The walk up to the closed files: opens them, disables the terminal, reads
-// every record into them and shows the closing message (Messages) or fills
+// every record into them and tells Report how it ended (Messages) or fills
 // Outcome. The caller enables the terminal again.
 void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownloadReport& Report,
                    bool Messages, TDownloadOutcome& Outcome) {
@@ -33,7 +31,7 @@ void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownl
   if (!Sdk.FK_LoadGeneralLogData(Request.ReadMark)) {
     Outcome.Result = Sdk.ResultOf(FKSlot::FK_LoadGeneralLogData);
     Outcome.ErrorText = ResultText(Outcome.Result);
-    if (Messages) Dlg().ShowMessage(QStringLiteral("Cihazdan alınacak veri yok....."));
+    if (Messages) Report.Closing(TDownloadEnd::NothingToLoad);
     return;
   }
   Report.Started(kDownloadProgressMaximum);
@@ -89,9 +87,7 @@ void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownl
   }
 
   if (count == 0) {
-    if (Messages)
-      Dlg().MessageBox(QStringLiteral("Cihazdan Alınacak Veri Yok..."), kTitle,
-                       MB_OK | MB_ICONINFORMATION);
+    if (Messages) Report.Closing(TDownloadEnd::NoRecords);
     Outcome.Complete = true;
     return;
   }
@@ -99,7 +95,7 @@ void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownl
   // The message promises that the lines are saved: they are on disk first.
   files.Sync();
   Outcome.Complete = files.Lines() == count;
-  if (Messages) Dlg().ShowMessage(QStringLiteral("Bilgiler Dosyaya Aktarıldı...."));
+  if (Messages) Report.Closing(TDownloadEnd::Saved);
 
   // Emptying the log is the one step that can lose records, so it runs only
   // when every record read is on disk, and before the terminal is enabled
@@ -119,7 +115,8 @@ template <class E>
 }
 
 // The walk shared by the operator's download (Messages: the closing message
-// boxes, a broken walk thrown) and the quiet callers, which read the outcome.
+// told to Report, a broken walk thrown) and the quiet callers, which read the
+// outcome.
 // The terminal gets its enable on every path, even when the files could not
 // be opened and it was never disabled; it comes after the files are closed,
 // and over a new connection when the walk lost its own.
@@ -137,8 +134,7 @@ TDownloadOutcome Walk(TFKAttendObject& Sdk, const TDownloadRequest& Request,
     throw;
   }
   outcome.NotEnabledText = EnableTerminalAgain(Sdk);
-  if (Messages && !outcome.NotEnabledText.isEmpty())
-    Dlg().MessageBox(outcome.NotEnabledText, kTitle, MB_OK | MB_ICONWARNING);
+  if (Messages && !outcome.NotEnabledText.isEmpty()) Report.NotEnabledAgain(outcome.NotEnabledText);
   return outcome;
 }
 

@@ -11,9 +11,17 @@
 
 class TFKAttendObject;
 
+// How the operator's download ended, told while the terminal is still
+// disabled: the load found nothing, the walk found no records, or the lines
+// are saved.
+enum class TDownloadEnd { NothingToLoad, NoRecords, Saved };
+
 // What the walk tells its front end, in this order: Started once, then for
 // each record Line, Counted and Progress, then Ended, then Progress(maximum)
-// after a walk that delivered records.
+// after a walk that delivered records. The operator's download
+// (DownloadAttendance) then tells Closing, before the terminal is enabled
+// again, and NotEnabledAgain after it when that failed; the quiet walk
+// (WalkAttendance) tells neither and returns them in its outcome.
 class TDownloadReport {
  public:
   virtual ~TDownloadReport() = default;
@@ -26,6 +34,10 @@ class TDownloadReport {
   virtual void Progress(int Position) = 0;
   // The walk is over after Count records, before any closing message.
   virtual void Ended(int Count) = 0;
+  // The operator is told how the download ended (nothing by default).
+  virtual void Closing(TDownloadEnd) {}
+  // The terminal could not be enabled again: Text says so and what to do.
+  virtual void NotEnabledAgain(const QString&) {}
 };
 
 // A walk that shows nothing of its own (a terminal of a batch).
@@ -85,15 +97,15 @@ struct TDownloadOutcome {
 constexpr int kDownloadProgressMaximum = 500;
 
 // Runs the download on the connection Sdk holds. Returns the number of
-// records written. Messages go through the dialogs seam, which also lets
-// pending messages run before the first record and every few milliseconds
-// while records come in. An output file that
+// records written. The dialogs seam lets pending messages run before the
+// first record and every few milliseconds while records come in; the
+// closing message is Report's (Closing). An output file that
 // cannot be opened or written throws EInOutError, a walk that breaks off or
 // does not end throws ETerminalError; the lines written before stay written,
 // the files are closed and the terminal is enabled again on every path
-// (EnableTerminalAgain). When even that fails, the operator is told: in a
-// warning box after the closing message, or on a line of its own added to
-// the thrown error.
+// (EnableTerminalAgain). When even that fails, the operator is told: through
+// Report.NotEnabledAgain after the closing message, or on a line of its own
+// added to the thrown error.
 int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
                        TDownloadReport& Report);
 

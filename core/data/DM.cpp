@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "common/Dialogs.h"
+#include "common/Errors.h"
 
 TfrmDM* frmDM = nullptr;
 
@@ -32,23 +32,25 @@ TfrmDM::~TfrmDM() {
   if (frmDM == this) frmDM = nullptr;
 }
 
-// Opens one file when it exists; otherwise says so and leaves the
-// connection unopened.
+// Opens one file when it exists; otherwise hands MissingText on and leaves
+// the connection unopened.
 static void OpenIfPresent(TADOConnection& Connection, const QString& FileName,
-                          const QString& MissingText) {
+                          const QString& MissingText,
+                          const std::function<void(const QString&)>& Missing) {
   if (QFile::exists(FileName)) {
     Connection.Close();
     Connection.Open(FileName);
   } else {
-    Dlg().MessageBox(MissingText, QStringLiteral("UYARI"), MB_OK | MB_ICONINFORMATION);
+    Missing(MissingText);
   }
 }
 
-void TfrmDM::OpenLocalDatabases(const QString& AppPath) {
+void TfrmDM::OpenLocalDatabases(const QString& AppPath,
+                                const std::function<void(const QString& Text)>& Missing) {
   OpenIfPresent(ADOConnection1, AppPath + QStringLiteral("Data.mdb"),
-                QStringLiteral("Data dosyası bulunamadı....."));
+                QStringLiteral("Data dosyası bulunamadı....."), Missing);
   OpenIfPresent(ADOConnection2, AppPath + QStringLiteral("Log.mdb"),
-                QStringLiteral("Log dosyası bulunamadı....."));
+                QStringLiteral("Log dosyası bulunamadı....."), Missing);
   Terminals.Open();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <functional>
 
 #include "data/Connection.h"
 #include "data/DataSet.h"
@@ -38,9 +39,12 @@ class TfrmDM : public QObject {
   TDataSource dspersonel;
   // ---- end of the personnel database ----
 
-  // Opens Data.mdb and Log.mdb in AppPath (a message for each missing one)
-  // and then the terminal list. Database errors are thrown to the caller.
-  void OpenLocalDatabases(const QString& AppPath);
+  // Opens Data.mdb and Log.mdb in AppPath and then the terminal list. A
+  // missing file is left unopened and handed to Missing with the text that
+  // tells the operator, at once, before the next file is opened. Database
+  // errors are thrown to the caller.
+  void OpenLocalDatabases(const QString& AppPath,
+                          const std::function<void(const QString& Text)>& Missing);
 };
 
 // Data.mdb's terminal list alone, for a front end that needs nothing else.

@@ -5,7 +5,6 @@
 #include <QSqlQuery>
 
 #include "common/Cleanup.h"
-#include "common/Dialogs.h"
 #include "common/Errors.h"
 #include "data/DataSet.h"
 #include "data/NameList.h"
@@ -59,7 +58,7 @@ void TMyConnection::Close() {
   TConnection::Close();
 }
 
-void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
+bool ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
                              const QString& Database, const QString& User, const QString& Password,
                              const QString& Port) {
   try {
@@ -70,9 +69,9 @@ void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
     Connection.Password = Password;
     Connection.Port = StrToInt(Port);
   } catch (const EAppError&) {
-    Dlg().MessageBox(QStringLiteral("Veritabanına bağlanamadı...."), QStringLiteral("UYARI"),
-                     MB_OK);
+    return false;
   }
+  return true;
 }
 
 bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name) {

@@ -49,9 +49,9 @@ class TMyConnection : public TConnection {
 
 // Sets the connection up from the five settings values (closing it first):
 // server, database, user and password, then the port, which must be a whole
-// number. When a step fails, "Veritabanına bağlanamadı...." is shown, the
-// steps before it stay done and the caller goes on.
-void ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
+// number. False when a step failed: the steps before it stay done, and the
+// caller tells the operator ("Veritabanına bağlanamadı....") and goes on.
+bool ConfigurePdksConnection(TMyConnection& Connection, const QString& Server,
                              const QString& Database, const QString& User, const QString& Password,
                              const QString& Port);
 

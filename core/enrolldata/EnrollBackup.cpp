@@ -13,15 +13,15 @@ const QString kNothingReplaced = QStringLiteral("kayıtlar değiştirilmedi");
 
 // Reads one item into the working template; asks again after each failure.
 // False when the operator passes the item over.
-bool ReadItem(TFKAttendObject& Sdk, TWorkingTemplate& Working, int EnrollNumber, int BackupNumber,
-              int& Privilege) {
+bool ReadItem(TFKAttendObject& Sdk, TWorkingTemplate& Working, TEnrollReport& Report,
+              int EnrollNumber, int BackupNumber, int& Privilege) {
   for (;;) {
     Working.Reset(BackupNumber);
     if (Sdk.FK_GetEnrollData(EnrollNumber, BackupNumber, Privilege, Working.Data(),
                              Working.PasswordValue))
       return true;
-    if (Dlg().MessageBox(QStringLiteral(": Continue ?"), QStringLiteral("GetEnrollData"),
-                         MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (Report.Ask(QStringLiteral(": Continue ?"), QStringLiteral("GetEnrollData"),
+                   MB_YESNO | MB_ICONQUESTION) != IDYES)
       return false;
   }
 }
@@ -99,7 +99,7 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
       }
       ++items;
       // The privilege kept is the one the item read gives.
-      const bool read = ReadItem(Sdk, Working, n, b, p);
+      const bool read = ReadItem(Sdk, Working, report, n, b, p);
       QString name;
       Sdk.FK_GetUserName(n, name);
       // An item the terminal did not deliver is never stored: a later restore

@@ -19,6 +19,11 @@ class TEnrollReport {
   virtual void LogLine(const QString& Line) = 0;
   // The 1-based position of the row a restore is at.
   virtual void Count(int Count) = 0;
+  // A question the routine needs answered before it goes on ("Conv Error:
+  // Continue ?"): its text, title and message-box flags (common/Dialogs.h).
+  // Returns the answer (IDYES, IDNO, IDCANCEL). The routine decides what is
+  // asked and when; the front end decides how it asks.
+  virtual int Ask(const QString& Text, const QString& Title, int Flags) = 0;
 };
 
 // The end of a terminal command's bracket, run when the scope ends on every
@@ -47,6 +52,9 @@ class TEnableAtEnd final : public TEnrollReport {
   void StoredLine(const QString& Line) override { report_.StoredLine(Line); }
   void LogLine(const QString& Line) override { report_.LogLine(Line); }
   void Count(int Count) override { report_.Count(Count); }
+  int Ask(const QString& Text, const QString& Title, int Flags) override {
+    return report_.Ask(Text, Title, Flags);
+  }
 
  private:
   TFKAttendObject& sdk_;

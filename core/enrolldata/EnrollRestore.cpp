@@ -90,8 +90,8 @@ void RestoreUserEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDat
     while (!LoadEnrollRecord(PerUser, report, r, Working)) {
       failures.Add(kConvError);
       const int answer =
-          Dlg().MessageBox(kConvError + QStringLiteral(": Continue ?"),
-                           QStringLiteral("ConvShToArm"), MB_YESNOCANCEL | MB_ICONQUESTION);
+          report.Ask(kConvError + QStringLiteral(": Continue ?"), QStringLiteral("ConvShToArm"),
+                     MB_YESNOCANCEL | MB_ICONQUESTION);
       if (answer == IDYES) continue;
       if (answer == IDNO) {
         send = false;

@@ -35,8 +35,8 @@ TLoadOutcome LoadWithQuestion(TDataSet& Rows, TEnrollReport& Report, EnrollRecor
     Record.EnrollNumber = 0;
     Record.BackupNumber = 0;
     if (LoadEnrollRecord(Rows, Report, Record, Working)) return TLoadOutcome::Loaded;
-    switch (Dlg().MessageBox(QStringLiteral("Conv Error: Continue ?"),
-                             QStringLiteral("ConvShToArm"), MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    switch (Report.Ask(QStringLiteral("Conv Error: Continue ?"), QStringLiteral("ConvShToArm"),
+                       MB_YESNOCANCEL | MB_ICONQUESTION)) {
       case IDYES:
         continue;
       case IDNO:

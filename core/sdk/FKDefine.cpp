@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "common/DayCount.h"
-#include "common/Dialogs.h"
 #include "common/Encoding.h"
 #include "common/Errors.h"
 #include "sdk/WineSdk.h"
@@ -262,15 +261,6 @@ bool TFKAttendObject::FK_IsSupportedEnrollData(int BackupNumber, bool& Supported
                                                      &supported);
   Supported = supported != 0;
   return ok;
-}
-
-int TFKAttendObject::ShowTerminalMessage(const QString& Text, int Flags) {
-  QString title = Dlg().ActiveWindowTitle().left(259);
-  auto isBlank = [](QChar c) { return c.unicode() <= 0x20; };
-  while (!title.isEmpty() && isBlank(title.front())) title.remove(0, 1);
-  while (!title.isEmpty() && isBlank(title.back())) title.chop(1);
-  if (title.isEmpty()) title = ApplicationTitle();
-  return Dlg().MessageBox(Text, title, Flags);
 }
 
 QString NotEnabledAgainText(int Result) {

@@ -112,10 +112,6 @@ class TFKAttendObject {
   // their loader knows (Wine missing, a library that does not load).
   QString LastErrorText() const;
 
-  // Message box titled with the active window's title (or the application's),
-  // through the dialogs seam.
-  static int ShowTerminalMessage(const QString& Text, int Flags);
-
  private:
   // The common rule: no call when the slot is empty; otherwise the handle
   // first, the result kept, success exactly when it is 1.

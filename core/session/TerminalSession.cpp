@@ -39,8 +39,9 @@ void TTerminalSession::Start() {
       {AppPath == own ? QString() : AppPath, own + QStringLiteral("stand-in")}));
 }
 
-void TTerminalSession::OpenDatabases(TfrmDM& DM) const {
-  DM.OpenLocalDatabases(AppPath);
+void TTerminalSession::OpenDatabases(
+    TfrmDM& DM, const std::function<void(const QString& Text)>& Missing) const {
+  DM.OpenLocalDatabases(AppPath, Missing);
 }
 
 TDownloadOptions TTerminalSession::ReadDownloadOptions() const {

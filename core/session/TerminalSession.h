@@ -40,8 +40,9 @@ class TTerminalSession {
 
   // Start-up: loads the SDK binding and sets AppPath.
   void Start();
-  // Opens Data.mdb, Log.mdb and the terminal list of the data module.
-  void OpenDatabases(TfrmDM& DM) const;
+  // Opens Data.mdb, Log.mdb and the terminal list of the data module;
+  // Missing tells the operator of a file that is not there.
+  void OpenDatabases(TfrmDM& DM, const std::function<void(const QString& Text)>& Missing) const;
   // Reads the download options; missing keys give false.
   TDownloadOptions ReadDownloadOptions() const;
   QString SettingsFile() const { return AppPath + QStringLiteral("Settings.ini"); }

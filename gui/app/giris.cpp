@@ -32,6 +32,17 @@ void BoldPicture(QPushButton* Button, QStyle::StandardPixmap Picture) {
   Button->setIconSize(QSize(32, 32));
 }
 
+// A terminal's message box, titled with the active window's title (blanks
+// around it dropped, at most 259 characters) or else the application's.
+int ShowTerminalMessage(const QString& Text, int Flags) {
+  QString title = Dlg().ActiveWindowTitle().left(259);
+  auto isBlank = [](QChar c) { return c.unicode() <= 0x20; };
+  while (!title.isEmpty() && isBlank(title.front())) title.remove(0, 1);
+  while (!title.isEmpty() && isBlank(title.back())) title.chop(1);
+  if (title.isEmpty()) title = ApplicationTitle();
+  return Dlg().MessageBox(Text, title, Flags);
+}
+
 }  // namespace
 
 Tfrmgiris::Tfrmgiris() {
@@ -220,7 +231,9 @@ void Tfrmgiris::FormCreate() {
   DBGrid1->SetDataSource(&frmDM->DataSource3);
   // A database or settings error ends the start-up here; the window still opens.
   RunGuarded([this] {
-    Session().OpenDatabases(*frmDM);
+    Session().OpenDatabases(*frmDM, [](const QString& Text) {
+      Dlg().MessageBox(Text, QStringLiteral("UYARI"), MB_OK | MB_ICONINFORMATION);
+    });
     ReadDownloadOptions();
   });
 }
@@ -256,8 +269,7 @@ void Tfrmgiris::BitBtn4Click() {
       BitBtn4->setText(kDisconnect);
       SetTerminalButtonsEnabled(true);
     } else {
-      TFKAttendObject::ShowTerminalMessage(session.TerminalSdk->LastErrorText(),
-                                           MB_OK | MB_ICONWARNING);
+      ShowTerminalMessage(session.TerminalSdk->LastErrorText(), MB_OK | MB_ICONWARNING);
     }
   } else if (BitBtn4->text() == kDisconnect) {
     DisconnectTerminal();

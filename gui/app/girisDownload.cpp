@@ -39,9 +39,27 @@ class TDownloadView final : public TDownloadReport {
   }
   void Progress(int Position) override { w_.ProgressBar1->setValue(Position); }
   void Ended(int) override { ShowPendingLines(); }
+  void Closing(TDownloadEnd End) override {
+    switch (End) {
+      case TDownloadEnd::NothingToLoad:
+        Dlg().ShowMessage(QStringLiteral("Cihazdan alınacak veri yok....."));
+        break;
+      case TDownloadEnd::NoRecords:
+        Dlg().MessageBox(QStringLiteral("Cihazdan Alınacak Veri Yok..."), kTitle,
+                         MB_OK | MB_ICONINFORMATION);
+        break;
+      case TDownloadEnd::Saved:
+        Dlg().ShowMessage(QStringLiteral("Bilgiler Dosyaya Aktarıldı...."));
+        break;
+    }
+  }
+  void NotEnabledAgain(const QString& Text) override {
+    Dlg().MessageBox(Text, kTitle, MB_OK | MB_ICONWARNING);
+  }
 
  private:
   static constexpr qint64 kRefreshMs = 100;
+  static inline const QString kTitle = QStringLiteral("Terminal İşlemleri");
 
   void ShowPendingLines() {
     shown_.restart();
@@ -262,6 +280,7 @@ void Tfrmgiris::Button1Click() {
   TTerminalBusy busy;
   TCardView view(*this);
   ConvertCardFile(Edit1->text(), Session().AppPath, view);
+  Dlg().ShowMessage(QStringLiteral("Aktarım işlemi tamamlandı.."));
   ShowEmptyProgress();
 }
 

@@ -3,6 +3,7 @@
 #include <QShowEvent>
 
 #include "common/ActionGuard.h"
+#include "common/Dialogs.h"
 #include "data/DM.h"
 #include "data/IniFile.h"
 #include "enrolldata/EnrollRecord.h"
@@ -155,4 +156,8 @@ void TfrmEnrol::TWindowReport::LogLine(const QString& Line) {
 
 void TfrmEnrol::TWindowReport::Count(int Count) {
   w_.Label2->setText(QString::number(Count));
+}
+
+int TfrmEnrol::TWindowReport::Ask(const QString& Text, const QString& Title, int Flags) {
+  return Dlg().MessageBox(Text, Title, Flags);
 }

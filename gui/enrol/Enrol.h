@@ -243,6 +243,7 @@ class TfrmEnrol : public QDialog {
     void StoredLine(const QString& Line) override;
     void LogLine(const QString& Line) override;
     void Count(int Count) override;
+    int Ask(const QString& Text, const QString& Title, int Flags) override;
 
    private:
     TfrmEnrol& w_;

@@ -25,8 +25,10 @@ void TfrmEnrol::ConnectPdksTab() {
 }
 
 void TfrmEnrol::ConfigurePdksConnection() {
-  ::ConfigurePdksConnection(frmDM->MyConnection1, PdksSettings.Server, PdksSettings.Database,
-                            PdksSettings.User, PdksSettings.Password, PdksSettings.Port);
+  if (!::ConfigurePdksConnection(frmDM->MyConnection1, PdksSettings.Server, PdksSettings.Database,
+                                 PdksSettings.User, PdksSettings.Password, PdksSettings.Port))
+    Dlg().MessageBox(QStringLiteral("Veritabanına bağlanamadı...."), QStringLiteral("UYARI"),
+                     MB_OK);
 }
 
 void TfrmEnrol::SpeedButton1Click() {

@@ -1,7 +1,12 @@
 #include "ScriptedDialogs.h"
 
+void ScriptedDialogs::Record(const ShownDialog& Dialog) {
+  Shown.append(Dialog);
+  if (OnShown) OnShown(Dialog);
+}
+
 int ScriptedDialogs::MessageBox(const QString& Text, const QString& Title, int Flags) {
-  Shown.append({QStringLiteral("MessageBox"), Text, Title, Flags});
+  Record({QStringLiteral("MessageBox"), Text, Title, Flags});
   if (!Answers.isEmpty()) return Answers.takeFirst();
   switch (Flags & 0x0F) {
     case MB_YESNO:
@@ -15,22 +20,21 @@ int ScriptedDialogs::MessageBox(const QString& Text, const QString& Title, int F
 }
 
 void ScriptedDialogs::ShowMessage(const QString& Text) {
-  Shown.append({QStringLiteral("ShowMessage"), Text, ApplicationTitle(), MB_OK});
+  Record({QStringLiteral("ShowMessage"), Text, ApplicationTitle(), MB_OK});
 }
 
 bool ScriptedDialogs::Confirm(const QString& Text) {
-  Shown.append({QStringLiteral("Confirm"), Text, ApplicationTitle(), MB_OKCANCEL});
+  Record({QStringLiteral("Confirm"), Text, ApplicationTitle(), MB_OKCANCEL});
   return !Answers.isEmpty() && Answers.takeFirst() == IDOK;
 }
 
 QString ScriptedDialogs::OpenFileName(QWidget*, const QString& Filter, const QString& StartFolder) {
-  Shown.append({QStringLiteral("OpenFile"), Filter, StartFolder, 0});
+  Record({QStringLiteral("OpenFile"), Filter, StartFolder, 0});
   return FileNames.isEmpty() ? QString() : FileNames.takeFirst();
 }
 
 int ScriptedDialogs::ShowModal(QDialog& Window) {
-  Shown.append(DescribeModal ? DescribeModal(Window)
-                             : ShownDialog{QStringLiteral("Modal"), {}, {}, 0});
+  Record(DescribeModal ? DescribeModal(Window) : ShownDialog{QStringLiteral("Modal"), {}, {}, 0});
   constexpr int Rejected = 0;  // QDialog::Rejected
   return OnModal ? OnModal(Window) : Rejected;
 }

@@ -29,6 +29,9 @@ class ScriptedDialogs final : public Dialogs {
   // (TestProgram.h) sets this.
   std::function<ShownDialog(QDialog&)> DescribeModal;
   std::function<void()> OnProcessMessages;  // runs at each message pump
+  // Runs as each dialog is shown, once it is recorded: what the program had
+  // done by then (the calls a terminal had received, say) can be read.
+  std::function<void(const ShownDialog&)> OnShown;
   int ProcessMessagesCalls = 0;
   QString ActiveTitle;  // what ActiveWindowTitle answers
 
@@ -44,6 +47,9 @@ class ScriptedDialogs final : public Dialogs {
   // Texts of everything shown, in order.
   QStringList Texts() const;
   void Clear();
+
+ private:
+  void Record(const ShownDialog& Dialog);
 };
 
 // Installs a ScriptedDialogs for the lifetime of this object.
