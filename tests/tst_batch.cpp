@@ -184,52 +184,62 @@ class TestBatch : public QObject {
     QVERIFY(t.Main().BitBtn11->isEnabled());
   }
 
-  // "BAGLAN" and the batch build a row's connection request alike: a number
-  // column that is no whole number refuses the row whatever its type, and
-  // both say so in the same words; a good row connects in both.
-  void rowRefusedAlikeByConnectAndBatch_data() {
+  // "BAGLAN" and the batch build a row's connection request with one routine:
+  // "BAGLAN" refuses a row with a number column that is no whole number
+  // whatever its type; the batch only when the row's type uses the column;
+  // both say so in the same words, and a good row connects in both.
+  void rowRefusedByConnectAndBatch_data() {
     QTest::addColumn<QString>("tip");
     QTest::addColumn<QString>("comBaud");
     QTest::addColumn<QString>("netPort");
-    QTest::addColumn<QString>("error");  // empty: the row connects
+    QTest::addColumn<QString>("connectError");  // empty: "BAGLAN" connects
+    QTest::addColumn<QString>("batchError");    // empty: the batch reads the terminal
+    const QString badPort = QStringLiteral("'50o5' is not a valid integer value");
+    const QString badBaud = QStringLiteral("'96x' is not a valid integer value");
     QTest::newRow("usb, bad tcp port") << "usb"
                                        << "9600"
-                                       << "50o5"
-                                       << "'50o5' is not a valid integer value";
+                                       << "50o5" << badPort << "";
     QTest::newRow("network, bad baud") << "ethernet"
                                        << "96x"
-                                       << "5005"
-                                       << "'96x' is not a valid integer value";
+                                       << "5005" << badBaud << "";
+    QTest::newRow("network, bad tcp port") << "ethernet"
+                                           << "9600"
+                                           << "50o5" << badPort << badPort;
+    QTest::newRow("com, bad baud") << "com"
+                                   << "96x"
+                                   << "5005" << badBaud << badBaud;
     QTest::newRow("com, empty baud") << "com"
                                      << ""
                                      << "5005"
+                                     << ""
                                      << "";
   }
-  void rowRefusedAlikeByConnectAndBatch() {
+  void rowRefusedByConnectAndBatch() {
     QFETCH(QString, tip);
     QFETCH(QString, comBaud);
     QFETCH(QString, netPort);
-    QFETCH(QString, error);
+    QFETCH(QString, connectError);
+    QFETCH(QString, batchError);
     TestProgram t;
     t.Folder.AddTerminal(QStringLiteral("A"), QStringLiteral("1"), tip, QStringLiteral("1"),
                          comBaud, QStringLiteral("10.0.0.1"), netPort);
     t.Start();
     t.Main().BitBtn4->click();
-    if (error.isEmpty()) {
+    if (connectError.isEmpty()) {
       QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLANTI_KES"));
       t.Main().BitBtn4->click();
       QCOMPARE(t.Shown(), QStringList());
     } else {
-      QCOMPARE(t.Shown(), QStringList{error + QLatin1Char('.')});
+      QCOMPARE(t.Shown(), QStringList{connectError + QLatin1Char('.')});
       QVERIFY(FakeSdk.Calls.isEmpty());
     }
     QCOMPARE(t.Main().BitBtn4->text(), QStringLiteral("BAGLAN"));
     FakeSdk.Calls.clear();
     t.Main().BitBtn11->click();
-    const QString line = error.isEmpty() ? QStringLiteral("A: 0 kayıt aktarıldı")
-                                         : QStringLiteral("A: HATA - ") + error;
+    const QString line = batchError.isEmpty() ? QStringLiteral("A: 0 kayıt aktarıldı")
+                                              : QStringLiteral("A: HATA - ") + batchError;
     QCOMPARE(t.Main().Memo3->toPlainText().split(QLatin1Char('\n')).value(0), line);
-    QCOMPARE(FakeSdk.Calls.isEmpty(), !error.isEmpty());
+    QCOMPARE(FakeSdk.Calls.isEmpty(), !batchError.isEmpty());
   }
 
   // The enable after a terminal's walk finds the connection gone: the batch

@@ -56,34 +56,35 @@ QString TTerminalList::CurrentName() {
   return list_.FieldByName(QStringLiteral("Terminal")).AsString();
 }
 
-// Every column is read, and every number converted, before the type is
-// looked at: a row with a bad number is refused whatever its type.
-TConnInfo TTerminalList::ConnectionRequest() {
+TConnInfo TTerminalList::ConnectionRequest(TColumns Columns) {
   TDataSet& row = list_;
-  const int machineNumber = row.FieldByName(QStringLiteral("TerminalNo")).AsInteger();
-  const QString ip = row.FieldByName(QStringLiteral("Ip")).AsString();
-  const int netPort = row.FieldByName(QStringLiteral("NetPort")).AsInteger();
-  const int password = row.FieldByName(QStringLiteral("Sifre")).AsInteger();
-  const QString comPort = row.FieldByName(QStringLiteral("ComPort")).AsString();
-  const QString comBaud = row.FieldByName(QStringLiteral("ComBaud")).AsString();
-  const int baudRate =
-      comBaud.isEmpty() ? 9600 : row.FieldByName(QStringLiteral("ComBaud")).AsInteger();
-  const QString tip = row.FieldByName(QStringLiteral("Tip")).AsString();
-
+  const auto number = [&row](const QString& Column) { return row.FieldByName(Column).AsInteger(); };
+  const auto baud = [&row, &number] {
+    const QString comBaud = row.FieldByName(QStringLiteral("ComBaud")).AsString();
+    return comBaud.isEmpty() ? 9600 : number(QStringLiteral("ComBaud"));
+  };
   TConnInfo info;
-  info.MachineNumber = machineNumber;
+  info.MachineNumber = number(QStringLiteral("TerminalNo"));
+  // "BAGLAN" converts the numbers of every type before it looks at the type:
+  // a row with a bad number is refused there whatever its type.
+  if (Columns == TColumns::Every) {
+    number(QStringLiteral("NetPort"));
+    number(QStringLiteral("Sifre"));
+    baud();
+  }
+  const QString tip = row.FieldByName(QStringLiteral("Tip")).AsString();
   if (tip == QLatin1String("usb")) {
     info.Kind = QStringLiteral("USB");
   } else if (tip == QLatin1String("com")) {
     info.Kind = QStringLiteral("RS232/485");
-    info.SerialPort = comPort;
-    info.BaudRate = baudRate;
+    info.SerialPort = row.FieldByName(QStringLiteral("ComPort")).AsString();
+    info.BaudRate = baud();
     info.CommTimeout = 5000;
   } else {
     info.Kind = QStringLiteral("LAN");
-    info.IpAddress = ip;
-    info.TcpPort = netPort;
-    info.NetPassword = password;
+    info.IpAddress = row.FieldByName(QStringLiteral("Ip")).AsString();
+    info.TcpPort = number(QStringLiteral("NetPort"));
+    info.NetPassword = number(QStringLiteral("Sifre"));
     info.NetTimeout = 5000;
     info.NetOption = 0;
   }
@@ -99,7 +100,7 @@ QList<TListedTerminal> TTerminalList::ReadAll() {
     TListedTerminal t;
     t.Name = CurrentName();
     try {
-      t.Info = ConnectionRequest();
+      t.Info = ConnectionRequest(TColumns::Used);
     } catch (const EConvertError& e) {
       t.RowError = e.Text();
     }

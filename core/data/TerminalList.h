@@ -44,10 +44,14 @@ class TTerminalList {
   // The current row's columns as stored.
   TTerminalRow Current();
   QString CurrentName();
+  // Which number columns a connection request converts: "BAGLAN" converts
+  // every one, whatever the connection type; the batch and the command line
+  // only those the row's type uses.
+  enum class TColumns { Every, Used };
   // The connection request of the current row, for "BAGLAN", the batch and
-  // the command line alike (throws EConvertError for any number column that
-  // is no whole number, whatever the connection type).
-  TConnInfo ConnectionRequest();
+  // the command line alike (throws EConvertError for a number column of
+  // Columns that is no whole number).
+  TConnInfo ConnectionRequest(TColumns Columns);
   // Every row in its order; the current row is kept.
   QList<TListedTerminal> ReadAll();
 

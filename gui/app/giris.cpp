@@ -256,7 +256,7 @@ void Tfrmgiris::BitBtn4Click() {
   TTerminalSession& session = Session();
   TTerminalList& terminals = frmDM->Terminals;
   // The selected row is read on every press, the disconnect included.
-  const TConnInfo info = terminals.ConnectionRequest();
+  const TConnInfo info = terminals.ConnectionRequest(TTerminalList::TColumns::Every);
 
   if (BitBtn4->text() == kConnect) {
     SetTerminalButtonsEnabled(false);
