@@ -12,15 +12,7 @@ class ConsoleDialogs final : public Dialogs {
  public:
   int MessageBox(const QString& Text, const QString& Title, int Flags) override {
     Print(Title, Text);
-    switch (Flags & 0x0F) {
-      case MB_YESNO:
-        return IDNO;
-      case MB_YESNOCANCEL:
-      case MB_OKCANCEL:
-        return IDCANCEL;
-      default:
-        return IDOK;
-    }
+    return SafeAnswer(Flags);
   }
   void ShowMessage(const QString& Text) override { Print(ApplicationTitle(), Text); }
   bool Confirm(const QString& Text) override {
@@ -43,6 +35,18 @@ Dialogs* defaultDialogs = &consoleDialogs;
 Dialogs* installed = nullptr;
 
 }  // namespace
+
+int SafeAnswer(int Flags) {
+  switch (Flags & 0x0F) {
+    case MB_YESNO:
+      return IDNO;
+    case MB_YESNOCANCEL:
+    case MB_OKCANCEL:
+      return IDCANCEL;
+    default:
+      return IDOK;
+  }
+}
 
 Dialogs& Dlg() {
   return installed ? *installed : *defaultDialogs;

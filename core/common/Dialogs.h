@@ -23,6 +23,10 @@ enum : int {
 };
 enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
+// The answer nobody is there to give: No to a yes/no question, Cancel where
+// there is one, OK to a plain message.
+int SafeAnswer(int Flags);
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;

@@ -7,16 +7,7 @@ void ScriptedDialogs::Record(const ShownDialog& Dialog) {
 
 int ScriptedDialogs::MessageBox(const QString& Text, const QString& Title, int Flags) {
   Record({QStringLiteral("MessageBox"), Text, Title, Flags});
-  if (!Answers.isEmpty()) return Answers.takeFirst();
-  switch (Flags & 0x0F) {
-    case MB_YESNO:
-      return IDNO;
-    case MB_YESNOCANCEL:
-    case MB_OKCANCEL:
-      return IDCANCEL;
-    default:
-      return IDOK;
-  }
+  return Answers.isEmpty() ? SafeAnswer(Flags) : Answers.takeFirst();
 }
 
 void ScriptedDialogs::ShowMessage(const QString& Text) {
