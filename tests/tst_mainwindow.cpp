@@ -114,8 +114,8 @@ class TestMainWindow : public QObject {
     t.Main().BitBtn4->click();
     QCOMPARE(FakeSdk.Calls, QStringList{call});
     QCOMPARE(t.Main().BitBtn4->text(), kKes);
-    QVERIFY(Session().TerminalConnected);
-    QCOMPARE(Session().ConnectedMachineNumber, 4);
+    QVERIFY(Session().Connected());
+    QCOMPARE(Session().Terminal().MachineNumber, 4);
   }
 
   // Connect, disconnect, close: the SDK's disconnect runs exactly once.
@@ -128,11 +128,11 @@ class TestMainWindow : public QObject {
     w.BitBtn4->click();
     QCOMPARE(w.BitBtn4->text(), kKes);
     QVERIFY(AllEnabled(w, true));
-    QCOMPARE(Session().ConnectedTerminalName, QStringLiteral("Ana Kapı"));
+    QCOMPARE(Session().Terminal().Name, QStringLiteral("Ana Kapı"));
     w.BitBtn4->click();
     QCOMPARE(w.BitBtn4->text(), kBaglan);
     QVERIFY(AllEnabled(w, false));
-    QVERIFY(!Session().TerminalConnected);
+    QVERIFY(!Session().Connected());
     w.close();
     QCOMPARE(FakeSdk.Calls,
              (QStringList{"FK_ConnectNet(1,192.168.0.100,5005,5000,0,0)", "FK_DisConnect(17)"}));
@@ -173,7 +173,7 @@ class TestMainWindow : public QObject {
     QVERIFY(ranInside && finished);
     QVERIFY(w.isVisible());
     QCOMPARE(w.BitBtn4->text(), kKes);
-    QVERIFY(Session().TerminalConnected);
+    QVERIFY(Session().Connected());
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_DisConnect")), 0);
     QVERIFY(!Session().Busy());
     for (int i = 0; i < controls.size(); ++i)
@@ -216,7 +216,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONWARNING);
     QCOMPARE(t.Main().BitBtn4->text(), kBaglan);
     QVERIFY(AllEnabled(t.Main(), false));
-    QVERIFY(!Session().TerminalConnected);
+    QVERIFY(!Session().Connected());
   }
 
   // The selected row is read on every press, the disconnect included: a
@@ -246,7 +246,7 @@ class TestMainWindow : public QObject {
     t.SelectTerminalRow(1);
     t.Main().BitBtn4->click();
     QCOMPARE(FakeSdk.Calls, QStringList{QStringLiteral("FK_ConnectUSB(9)")});
-    QCOMPARE(Session().ConnectedTerminalName, QStringLiteral("B Kapı"));
+    QCOMPARE(Session().Terminal().Name, QStringLiteral("B Kapı"));
   }
 
   // The bell and enrollment windows are shown modally while the main

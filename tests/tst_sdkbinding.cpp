@@ -1,7 +1,41 @@
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "FakeSdk.h"
+#include "common/Errors.h"
 #include "sdk/FKDefine.h"
+#include "session/DisabledTerminals.h"
+
+namespace {
+
+// The program folder's notes, traced into the fake's call list so that a
+// test sees a note made before the disable it is for.
+class TTracedNotes final : public TDisabledRecord {
+ public:
+  explicit TTracedNotes(const QString& Folder) : notes(Folder + QLatin1Char('/')) {}
+  bool Disabling(const TConnInfo& Info) override {
+    const bool made = notes.Disabling(Info);
+    if (made) FakeSdk.Calls << QStringLiteral("note made");
+    return made;
+  }
+  void Enabled(const TConnInfo& Info) override {
+    if (notes.LeftDisabled(Info)) FakeSdk.Calls << QStringLiteral("note gone");
+    notes.Enabled(Info);
+  }
+  bool LeftDisabled(const TConnInfo& Info) const override { return notes.LeftDisabled(Info); }
+  TDisabledTerminals notes;
+};
+
+TConnInfo Lan(int Machine, const QString& Ip, int Port = 5005) {
+  TConnInfo info;
+  info.Kind = QStringLiteral("LAN");
+  info.MachineNumber = Machine;
+  info.IpAddress = Ip;
+  info.TcpPort = Port;
+  return info;
+}
+
+}  // namespace
 
 class TestSdkBinding : public QObject {
   Q_OBJECT
@@ -62,14 +96,159 @@ class TestSdkBinding : public QObject {
     QFETCH(QString, text);
     TFKAttendObject sdk(MakeFakeSdkLoader());
     FakeSdk.Results[QStringLiteral("FK_ConnectNet")] = code;
-    sdk.ConnectionHandle = 99;  // a held handle is dropped, not closed
+    sdk.ConnectionHandle = 99;  // a held handle is closed first, never dropped
     TConnInfo info;
     info.Kind = QStringLiteral("LAN");
     QVERIFY(!sdk.Connect(info));
     QCOMPARE(sdk.ConnectionHandle, 0);
     QCOMPARE(sdk.SdkResult, code);
     QCOMPARE(sdk.LastErrorText(), text);
-    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_DisConnect")), 0);
+    QCOMPARE(FakeSdk.Calls.first(), QStringLiteral("FK_DisConnect(99)"));
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_DisConnect")), 1);
+    QVERIFY(sdk.ConnectedInfo().Kind.isEmpty());
+  }
+
+  // The re-enable at the end of an action reconnects only while the owner
+  // is connected: after a disconnect, or a failed connect to another
+  // terminal, a lost enable stays lost and nothing is connected behind the
+  // operator's back.
+  void noReconnectWithoutTheConnection_data() {
+    QTest::addColumn<bool>("failedConnectToAnother");
+    QTest::newRow("disconnected") << false;
+    QTest::newRow("failed connect to another terminal") << true;
+  }
+  void noReconnectWithoutTheConnection() {
+    QFETCH(bool, failedConnectToAnother);
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    QVERIFY(sdk.Connect(Lan(3, QStringLiteral("10.0.0.9"))));
+    sdk.Disconnect();
+    if (failedConnectToAnother) {
+      FakeSdk.Queued[QStringLiteral("FK_ConnectNet")] = {-2};
+      QVERIFY(!sdk.Connect(Lan(4, QStringLiteral("10.0.0.10"))));
+    }
+    FakeSdk.Calls.clear();
+    FakeSdk.Results[QStringLiteral("FK_EnableDevice")] = -2;  // no connection
+    QCOMPARE(int(sdk.EnableDeviceAgain()), int(TFKAttendObject::TEnableAgain::Failed));
+    QCOMPARE(FakeSdk.Calls, QStringList{QStringLiteral("FK_EnableDevice(0,1)")});
+    QCOMPARE(sdk.ConnectionHandle, 0);
+  }
+
+  // Every disable is noted in the program folder before it is sent; the
+  // note goes with the enable, or with a disable the terminal refused. A
+  // disable whose answer was lost may have arrived: its note stays.
+  void disableIsNotedUntilEnabled_data() {
+    QTest::addColumn<bool>("notedBefore");  // by an earlier run, still standing
+    QTest::addColumn<QList<int>>("flags");
+    QTest::addColumn<QList<int>>("results");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<bool>("notedAfter");
+    const QString e0 = QStringLiteral("FK_EnableDevice(17,0)");
+    const QString e1 = QStringLiteral("FK_EnableDevice(17,1)");
+    const QString made = QStringLiteral("note made"), gone = QStringLiteral("note gone");
+    QTest::newRow("bracket") << false << QList<int>{0, 1} << QList<int>{1, 1}
+                             << QStringList{made, e0, e1, gone} << false;
+    QTest::newRow("enable fails") << false << QList<int>{0, 1} << QList<int>{1, -6}
+                                  << QStringList{made, e0, e1} << true;
+    QTest::newRow("disable refused") << false << QList<int>{0} << QList<int>{-6}
+                                     << QStringList{made, e0, gone} << false;
+    QTest::newRow("disable lost") << false << QList<int>{0} << QList<int>{-4}
+                                  << QStringList{made, e0} << true;
+    QTest::newRow("refused disable keeps an earlier note")
+        << true << QList<int>{0} << QList<int>{-6} << QStringList{e0} << true;
+    QTest::newRow("enable alone") << false << QList<int>{1} << QList<int>{1} << QStringList{e1}
+                                  << false;
+  }
+  void disableIsNotedUntilEnabled() {
+    QFETCH(bool, notedBefore);
+    QFETCH(QList<int>, flags);
+    QFETCH(QList<int>, results);
+    QFETCH(QStringList, calls);
+    QFETCH(bool, notedAfter);
+    QTemporaryDir dir;
+    TTracedNotes notes(dir.path());
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    sdk.SetDisabledRecord(&notes);
+    const TConnInfo info = Lan(3, QStringLiteral("10.0.0.9"));
+    QVERIFY(sdk.Connect(info));
+    if (notedBefore) QVERIFY(notes.notes.Disabling(info));
+    FakeSdk.Calls.clear();
+    FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = results;
+    for (int flag : flags) sdk.FK_EnableDevice(flag);
+    QCOMPARE(FakeSdk.Calls, calls);
+    QCOMPARE(notes.LeftDisabled(info), notedAfter);
+    QCOMPARE(QFile::exists(notes.notes.NoteFile(info)), notedAfter);
+  }
+
+  // A note that cannot be written stops the disable: the terminal is never
+  // disabled without a trace that outlives the program.
+  void unwritableNoteStopsTheDisable() {
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("DevreDisi")));  // a file where the folder goes
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    TDisabledTerminals notes(dir.path() + QLatin1Char('/'));
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    sdk.SetDisabledRecord(&notes);
+    QVERIFY(sdk.Connect(Lan(3, QStringLiteral("10.0.0.9"))));
+    FakeSdk.Calls.clear();
+    QVERIFY_THROWS_EXCEPTION(EAppError, sdk.FK_EnableDevice(0));
+    QVERIFY(FakeSdk.Calls.isEmpty());
+  }
+
+  // At the connect, a terminal noted as left disabled is enabled first and
+  // the operator is told once; any other terminal gets no extra call.
+  void connectEnablesOnlyATerminalLeftDisabled_data() {
+    QTest::addColumn<QString>("noted");  // "", "this" or "other"
+    QTest::addColumn<int>("enableResult");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<int>("leftDisabled");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("notedAfter");
+    using L = TFKAttendObject::TLeftDisabled;
+    const QString connect = QStringLiteral("FK_ConnectNet(3,10.0.0.9,5005,0,0,0)");
+    const QString e1 = QStringLiteral("FK_EnableDevice(17,1)");
+    QTest::newRow("never disabled") << "" << 1 << QStringList{connect} << int(L::No) << ""
+                                    << false;
+    QTest::newRow("another terminal noted")
+        << "other" << 1 << QStringList{connect} << int(L::No) << "" << false;
+    QTest::newRow("left disabled: enabled")
+        << "this" << 1 << QStringList{connect, e1, QStringLiteral("note gone")}
+        << int(L::Enabled)
+        << "Terminal yarıda kalan önceki bir işlemden devre dışı kalmıştı, yeniden "
+           "etkinleştirildi...."
+        << false;
+    QTest::newRow("left disabled: enable refused")
+        << "this" << -6 << QStringList{connect, e1} << int(L::NotEnabled)
+        << "Terminal yarıda kalan önceki bir işlemden devre dışı kalmıştı ve etkinleştirilemedi "
+           "(execution of command failed.); cihazın tuş takımı ve okuyucusu kilitli...."
+        << true;
+  }
+  void connectEnablesOnlyATerminalLeftDisabled() {
+    QFETCH(QString, noted);
+    QFETCH(int, enableResult);
+    QFETCH(QStringList, calls);
+    QFETCH(int, leftDisabled);
+    QFETCH(QString, text);
+    QFETCH(bool, notedAfter);
+    QTemporaryDir dir;
+    TTracedNotes notes(dir.path());
+    const TConnInfo info = Lan(3, QStringLiteral("10.0.0.9"));
+    // Same machine number and address, another port: another terminal.
+    const TConnInfo other = Lan(3, QStringLiteral("10.0.0.9"), 5006);
+    if (!noted.isEmpty()) QVERIFY(notes.notes.Disabling(noted == "this" ? info : other));
+    TFKAttendObject sdk(MakeFakeSdkLoader());
+    sdk.SetDisabledRecord(&notes);
+    FakeSdk.Results[QStringLiteral("FK_EnableDevice")] = enableResult;
+    QVERIFY(sdk.Connect(info));
+    QCOMPARE(FakeSdk.Calls, calls);
+    QCOMPARE(int(sdk.LeftDisabledAtConnect()), leftDisabled);
+    QCOMPARE(LeftDisabledText(sdk), text);
+    QCOMPARE(notes.LeftDisabled(info), notedAfter);
+    QCOMPARE(notes.LeftDisabled(other), noted == "other");
+    // Said once: the next connect finds nothing more to do when it worked.
+    FakeSdk.Calls.clear();
+    QVERIFY(sdk.Connect(info));
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_EnableDevice")), notedAfter ? 1 : 0);
   }
 
   void resultTexts_data() {

@@ -174,7 +174,20 @@ int ForEveryTerminal(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Terminal
       text = QStringLiteral("HATA - ") + Sdk.LastErrorText();
     } else {
       TScopeExit disconnect([&Sdk] { Sdk.Disconnect(); });
-      text = Action(Sdk, ok);
+      // Enabled at the connect when an earlier run left it disabled: said
+      // on its line; one that stays disabled fails without its action.
+      const QString leftDisabled = LeftDisabledText(Sdk);
+      if (Sdk.LeftDisabledAtConnect() == TFKAttendObject::TLeftDisabled::NotEnabled) {
+        text = QStringLiteral("HATA - ") + leftDisabled;
+      } else {
+        try {
+          text = Action(Sdk, ok);
+        } catch (const EAppError& e) {
+          ok = false;
+          text = QStringLiteral("HATA - ") + e.Text();
+        }
+        if (!leftDisabled.isEmpty()) text += QStringLiteral(" - ") + leftDisabled;
+      }
     }
     if (!ok) ++failed;
     Out(t.Name + QStringLiteral(": ") + text + QLatin1Char('\n'));

@@ -30,6 +30,13 @@ TBatchItem DownloadOne(TFKAttendObject& Sdk, const TBatchTerminal& Terminal,
     return item;
   }
   TScopeExit disconnect([&Sdk] { Sdk.Disconnect(); });
+  // A terminal that stays disabled after the enable at the connect is not
+  // walked: it fails, and the next try (or run) enables it first again.
+  if (Sdk.LeftDisabledAtConnect() == TFKAttendObject::TLeftDisabled::NotEnabled) {
+    item.ErrorText = LeftDisabledText(Sdk);
+    return item;
+  }
+  item.Note = LeftDisabledText(Sdk);
   TDownloadRequest download;
   download.AppPath = Request.AppPath;
   download.MachineNumber = Terminal.MachineNumber;
@@ -70,8 +77,10 @@ TBatchTotals DownloadAll(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Term
       // 1 the terminal hands out only what did not reach us.
       for (int attempt = 0; attempt <= Request.Retries; ++attempt) {
         const qint64 before = item.Records;
+        const QString note = item.Note;
         item = DownloadOne(Sdk, terminal, Request, walk);
         item.Records += before;
+        if (item.Note.isEmpty()) item.Note = note;
         if (item.Ok) break;
       }
     }
@@ -85,12 +94,17 @@ TBatchTotals DownloadAll(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Term
 }
 
 QString BatchItemLine(const TBatchTerminal& Terminal, const TBatchItem& Item) {
-  if (Item.Ok) return QStringLiteral("%1: %2 kayıt aktarıldı").arg(Terminal.Name).arg(Item.Records);
-  if (Item.Records > 0)
-    return QStringLiteral("%1: HATA - %2 (%3 kayıt aktarıldı)")
-        .arg(Terminal.Name, Item.ErrorText)
-        .arg(Item.Records);
-  return QStringLiteral("%1: HATA - %2").arg(Terminal.Name, Item.ErrorText);
+  QString line;
+  if (Item.Ok)
+    line = QStringLiteral("%1: %2 kayıt aktarıldı").arg(Terminal.Name).arg(Item.Records);
+  else if (Item.Records > 0)
+    line = QStringLiteral("%1: HATA - %2 (%3 kayıt aktarıldı)")
+               .arg(Terminal.Name, Item.ErrorText)
+               .arg(Item.Records);
+  else
+    line = QStringLiteral("%1: HATA - %2").arg(Terminal.Name, Item.ErrorText);
+  if (!Item.Note.isEmpty()) line += QStringLiteral(" - ") + Item.Note;
+  return line;
 }
 
 QString BatchTotalsLine(const TBatchTotals& Totals) {

@@ -30,6 +30,9 @@ struct TBatchItem {
   bool Ok = false;
   qint64 Records = 0;
   QString ErrorText;  // the SDK's text (or the row's error) when not Ok
+  // Said once when the terminal was found left disabled by an earlier run
+  // and enabled at the connect (LeftDisabledText).
+  QString Note;
 };
 
 struct TBatchTotals {

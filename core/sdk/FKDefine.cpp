@@ -89,6 +89,19 @@ TFKAttendObject::~TFKAttendObject() {
 }
 
 bool TFKAttendObject::Connect(const TConnInfo& Info) {
+  // A handle still open would otherwise be dropped unclosed.
+  Disconnect();
+  leftDisabled_ = TLeftDisabled::No;
+  if (!Open(Info)) return false;
+  connectedInfo_ = Info;
+  if (record_ && record_->LeftDisabled(Info)) {
+    leftDisabled_ = FK_EnableDevice(1) ? TLeftDisabled::Enabled : TLeftDisabled::NotEnabled;
+    leftDisabledResult_ = ResultOf(FKSlot::FK_EnableDevice);
+  }
+  return true;
+}
+
+bool TFKAttendObject::Open(const TConnInfo& Info) {
   if (Info.Kind == QLatin1String("USB")) {
     ConnectionHandle = 0;
     auto fn = reinterpret_cast<FK_ConnectUSB_t>(Slot(FKSlot::FK_ConnectUSB));
@@ -115,7 +128,6 @@ bool TFKAttendObject::Connect(const TConnInfo& Info) {
   if (SdkResult > 0) {
     ConnectionHandle = SdkResult;
     SdkResult = 1;
-    connectedInfo_ = Info;
     return true;
   }
   return false;
@@ -123,12 +135,16 @@ bool TFKAttendObject::Connect(const TConnInfo& Info) {
 
 TFKAttendObject::TEnableAgain TFKAttendObject::EnableDeviceAgain() {
   if (FK_EnableDevice(1)) return TEnableAgain::Enabled;
+  // Only while connected: after a disconnect there is no request, and a
+  // terminal the operator let go of is never connected behind the window.
   if (!Slot(FKSlot::FK_EnableDevice) || !IsConnectionLost(SdkResult) ||
       connectedInfo_.Kind.isEmpty())
     return TEnableAgain::Failed;
   const int lost = SdkResult;
-  Disconnect();
-  if (!Connect(connectedInfo_)) {
+  // The owner is still connected to that terminal: the request stays, even
+  // when the new connection fails, so a later action may try again.
+  CloseHandle();
+  if (!Open(connectedInfo_)) {
     SdkResult = SdkResult == FKResult::Success ? lost : SdkResult;
     return TEnableAgain::Failed;
   }
@@ -141,6 +157,11 @@ QString TFKAttendObject::LastErrorText() const {
 }
 
 void TFKAttendObject::Disconnect() {
+  CloseHandle();
+  connectedInfo_ = TConnInfo();
+}
+
+void TFKAttendObject::CloseHandle() {
   auto fn = reinterpret_cast<FK_DisConnect_t>(Slot(FKSlot::FK_DisConnect));
   if (fn && ConnectionHandle != 0) {
     fn(ConnectionHandle);
@@ -148,8 +169,18 @@ void TFKAttendObject::Disconnect() {
   }
 }
 
+// Every disable and enable of the program passes here, so the record of a
+// terminal left disabled is made in this one place: durable before the
+// disable is sent, gone once an enable succeeded.
 bool TFKAttendObject::FK_EnableDevice(int EnableFlag) {
-  return Invoke<FK_EnableDevice_t>(FKSlot::FK_EnableDevice, EnableFlag);
+  const bool noted = record_ && !connectedInfo_.Kind.isEmpty() && Slot(FKSlot::FK_EnableDevice);
+  const bool madeNow = noted && EnableFlag == 0 && record_->Disabling(connectedInfo_);
+  const bool ok = Invoke<FK_EnableDevice_t>(FKSlot::FK_EnableDevice, EnableFlag);
+  // A disable the terminal answered with a refusal left it as it was; one
+  // whose answer was lost may have arrived, so its note stays.
+  if (noted && (ok ? EnableFlag != 0 : madeNow && !IsConnectionLost(SdkResult)))
+    record_->Enabled(connectedInfo_);
+  return ok;
 }
 
 bool TFKAttendObject::FK_GetDeviceTime(double& DateTime) {
@@ -269,6 +300,23 @@ QString NotEnabledAgainText(int Result) {
              "okuyucusu kilitli kalmış olabilir, terminale yeniden bağlanıp kontrol "
              "edin....")
       .arg(ResultText(Result));
+}
+
+QString LeftDisabledText(const TFKAttendObject& Sdk) {
+  switch (Sdk.LeftDisabledAtConnect()) {
+    case TFKAttendObject::TLeftDisabled::No:
+      break;
+    case TFKAttendObject::TLeftDisabled::Enabled:
+      return QStringLiteral(
+          "Terminal yarıda kalan önceki bir işlemden devre dışı kalmıştı, yeniden "
+          "etkinleştirildi....");
+    case TFKAttendObject::TLeftDisabled::NotEnabled:
+      return QStringLiteral(
+                 "Terminal yarıda kalan önceki bir işlemden devre dışı kalmıştı ve "
+                 "etkinleştirilemedi (%1); cihazın tuş takımı ve okuyucusu kilitli....")
+          .arg(ResultText(Sdk.LeftDisabledResult()));
+  }
+  return {};
 }
 
 QString EnableTerminalAgain(TFKAttendObject& Sdk) {

@@ -38,6 +38,23 @@ std::unique_ptr<SdkLoader> MakeSdkLoader(const QStringList& ProgramFolders = {})
 // English text of an SDK result code; "Unknown" for codes without one.
 QString ResultText(int Code);
 
+// Where the binding notes, outside the program, which terminals it disabled
+// and has not enabled again, so that a terminal a killed program left
+// disabled is enabled at its next connect. The session keeps it in the
+// program folder (session/DisabledTerminals.h).
+class TDisabledRecord {
+ public:
+  virtual ~TDisabledRecord() = default;
+  // Before FK_EnableDevice(0) on the terminal of Info: the note is on disk
+  // when this returns (true when it was made now, false when it was there
+  // already); throws EInOutError when it cannot be kept, and then the
+  // terminal is not disabled.
+  virtual bool Disabling(const TConnInfo& Info) = 0;
+  // The terminal of Info is enabled (or was never disabled): the note goes.
+  virtual void Enabled(const TConnInfo& Info) = 0;
+  virtual bool LeftDisabled(const TConnInfo& Info) const = 0;
+};
+
 class TFKAttendObject {
  public:
   explicit TFKAttendObject(std::unique_ptr<SdkLoader> Loader = MakeSdkLoader());
@@ -56,12 +73,28 @@ class TFKAttendObject {
   // SdkResult still holds an earlier call's code.
   int ResultOf(FKSlot Called) const { return Slot(Called) ? SdkResult : FKResult::NoSupport; }
 
+  // Opens the connection (closing one still open first). A terminal the
+  // record holds as left disabled is enabled right after; LeftDisabledAtConnect
+  // says how that went.
   bool Connect(const TConnInfo& Info);
+  // Closes the connection and forgets its request: nothing reconnects to a
+  // terminal the owner disconnected.
   void Disconnect();
 
-  // The request of the last successful Connect, kept so a connection lost in
-  // the middle of an action can be opened once more to enable the terminal.
+  // The request of the last successful Connect while it is not disconnected,
+  // kept so a connection lost in the middle of an action can be opened once
+  // more to enable the terminal. Empty without a connection.
   const TConnInfo& ConnectedInfo() const { return connectedInfo_; }
+
+  // Notes every disable and enable (nullptr: none); not owned.
+  void SetDisabledRecord(TDisabledRecord* Record) { record_ = Record; }
+  enum class TLeftDisabled {
+    No,         // not recorded as left disabled: no call was made
+    Enabled,    // recorded, and FK_EnableDevice(1) succeeded
+    NotEnabled  // recorded, and FK_EnableDevice(1) failed (LeftDisabledResult says why)
+  };
+  TLeftDisabled LeftDisabledAtConnect() const { return leftDisabled_; }
+  int LeftDisabledResult() const { return leftDisabledResult_; }
 
   // How EnableDeviceAgain ended.
   enum class TEnableAgain {
@@ -128,6 +161,11 @@ class TFKAttendObject {
   bool secondLoaded_ = false;
   std::array<void*, FK_SLOT_COUNT> slots_{};
   TConnInfo connectedInfo_;
+  TDisabledRecord* record_ = nullptr;
+  TLeftDisabled leftDisabled_ = TLeftDisabled::No;
+  int leftDisabledResult_ = 0;
+  bool Open(const TConnInfo& Info);
+  void CloseHandle();
 };
 
 // The end of an action's bracket: FK_EnableDevice(1), over a new connection
@@ -137,6 +175,9 @@ class TFKAttendObject {
 QString EnableTerminalAgain(TFKAttendObject& Sdk);
 // "The terminal could not be enabled again (reason)", for an SDK result.
 QString NotEnabledAgainText(int Result);
+// What the last Connect of Sdk did about a terminal an earlier run left
+// disabled, for the operator; empty when it was not recorded as such.
+QString LeftDisabledText(const TFKAttendObject& Sdk);
 
 // Sets the terminal's clock to this computer's local time, milliseconds
 // included (FK_SetDeviceTime). The caller disables the terminal before and

@@ -44,8 +44,15 @@ bool SyncHandle(int Handle) {
 #endif
 }
 
-// Makes a rename inside Folder survive a crash. Not possible (nor needed)
-// everywhere: a folder that cannot be opened for it is left as it is.
+// $XDG_DATA_HOME/meridox; the XDG rules ignore a relative XDG_DATA_HOME.
+QString UserDataFolder() {
+  QString base = qEnvironmentVariable("XDG_DATA_HOME");
+  if (base.isEmpty() || QDir::isRelativePath(base)) base = QDir::homePath() + "/.local/share";
+  return QDir::cleanPath(base + QStringLiteral("/meridox"));
+}
+
+}  // namespace
+
 void SyncFolder(const QString& Folder) {
 #ifndef Q_OS_WIN
   const int fd = ::open(QFile::encodeName(Folder).constData(), O_RDONLY | O_DIRECTORY);
@@ -58,15 +65,6 @@ void SyncFolder(const QString& Folder) {
   Q_UNUSED(Folder);
 #endif
 }
-
-// $XDG_DATA_HOME/meridox; the XDG rules ignore a relative XDG_DATA_HOME.
-QString UserDataFolder() {
-  QString base = qEnvironmentVariable("XDG_DATA_HOME");
-  if (base.isEmpty() || QDir::isRelativePath(base)) base = QDir::homePath() + "/.local/share";
-  return QDir::cleanPath(base + QStringLiteral("/meridox"));
-}
-
-}  // namespace
 
 QString ProgramFileFolder() {
   return WithSeparator(QCoreApplication::applicationDirPath());
@@ -91,31 +89,37 @@ QStringList CopyMissingDatabases(const QString& SeedFolder, const QString& Folde
     if (in.error() != QFileDevice::NoError)
       Fail(QStringLiteral("Okunamadı"), source, in.errorString());
 
-    QTemporaryFile out(target + QStringLiteral(".XXXXXX"));
-    const QString what = QStringLiteral("Boş veritabanı kopyalanamadı");
-    if (!out.open()) Fail(what, target, out.errorString());
-    // The system's own reason: Qt 6.4 reports a failed flush as "Unknown error".
-    if (out.write(bytes) != bytes.size() || !out.flush())
-      Fail(what, target, qt_error_string(errno));
-    if (!SyncHandle(out.handle())) Fail(what, target, qt_error_string(errno));
-#ifndef Q_OS_WIN
-    // The temporary file is private; the database gets the modes of any
-    // file the user makes.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(out.handle(), 0666 & ~mask);
-#endif
-    // rename never replaces an existing file: one made meanwhile (by a
-    // second start at the same moment) is kept and ours is dropped.
-    if (!out.rename(target)) {
-      if (QFileInfo::exists(target)) continue;
-      Fail(what, target, out.errorString());
-    }
-    out.setAutoRemove(false);
-    SyncFolder(Folder);
-    copied << QLatin1String(name);
+    if (WriteNewFileSynced(Folder, QLatin1String(name), bytes,
+                           QStringLiteral("Boş veritabanı kopyalanamadı")))
+      copied << QLatin1String(name);
   }
   return copied;
+}
+
+bool WriteNewFileSynced(const QString& Folder, const QString& File, const QByteArray& Bytes,
+                        const QString& What) {
+  const QString target = WithSeparator(Folder) + File;
+  QTemporaryFile out(target + QStringLiteral(".XXXXXX"));
+  if (!out.open()) Fail(What, target, out.errorString());
+  // The system's own reason: Qt 6.4 reports a failed flush as "Unknown error".
+  if (out.write(Bytes) != Bytes.size() || !out.flush()) Fail(What, target, qt_error_string(errno));
+  if (!SyncHandle(out.handle())) Fail(What, target, qt_error_string(errno));
+#ifndef Q_OS_WIN
+  // The temporary file is private; the new one gets the modes of any file
+  // the user makes.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(out.handle(), 0666 & ~mask);
+#endif
+  // rename never replaces an existing file: one made meanwhile (by a second
+  // program at the same moment) is kept and ours is dropped.
+  if (!out.rename(target)) {
+    if (QFileInfo::exists(target)) return false;
+    Fail(What, target, out.errorString());
+  }
+  out.setAutoRemove(false);
+  SyncFolder(Folder);
+  return true;
 }
 
 QString ChooseProgramFolder(const QString& Requested) {

@@ -33,6 +33,18 @@ QString ChooseProgramFolder(const QString& Requested = {});
 // are missing.
 TProgramFolder PrepareProgramFolder(const QString& Requested = {});
 
+// Makes a new entry (a rename, a new folder) inside Folder survive a crash.
+// Not possible (nor needed) everywhere: a folder that cannot be opened for it
+// is left as it is. Throws EInOutError when the sync fails.
+void SyncFolder(const QString& Folder);
+
+// Makes File in Folder with Bytes: through a temporary file that is synced
+// and then renamed, never over an existing file (then false, nothing
+// written), and the folder synced, so the file is whole or absent, also
+// after a crash. Throws EInOutError, What naming the step, on a failed step.
+bool WriteNewFileSynced(const QString& Folder, const QString& File, const QByteArray& Bytes,
+                        const QString& What);
+
 // Copies each of Data.mdb and Log.mdb from SeedFolder into Folder when it is
 // missing there: through a temporary file that is synced and then renamed,
 // never over an existing file, so a database is either whole or absent.

@@ -37,6 +37,8 @@ void TTerminalSession::Start() {
   TerminalSdk = std::make_unique<TFKAttendObject>(MakeLoaderWithFolders(
       MakeSdkLoader({AppPath}),
       {AppPath == own ? QString() : AppPath, own + QStringLiteral("stand-in")}));
+  disabled_ = std::make_unique<TDisabledTerminals>(AppPath);
+  TerminalSdk->SetDisabledRecord(disabled_.get());
 }
 
 void TTerminalSession::OpenDatabases(
@@ -44,32 +46,47 @@ void TTerminalSession::OpenDatabases(
   DM.OpenLocalDatabases(AppPath, Missing);
 }
 
+namespace {
+const QString kOptions = QStringLiteral("Options");
+const QString kSecondDataFile = QStringLiteral("veriDosya2");
+const QString kDeleteAfterRead = QStringLiteral("veriSil");
+QString Flag(bool On) {
+  return On ? QStringLiteral("1") : QStringLiteral("0");
+}
+}  // namespace
+
 TDownloadOptions TTerminalSession::ReadDownloadOptions() const {
   const TIniFile ini(SettingsFile());
   TDownloadOptions options;
-  options.SecondDataFile = ini.ReadString(QStringLiteral("Options"), QStringLiteral("veriDosya2"),
-                                          {}) == QLatin1String("1");
-  options.DeleteAfterRead = ini.ReadString(QStringLiteral("Options"), QStringLiteral("veriSil"),
-                                           {}) == QLatin1String("1");
+  options.SecondDataFile = ini.ReadString(kOptions, kSecondDataFile, {}) == QLatin1String("1");
+  options.DeleteAfterRead = ini.ReadString(kOptions, kDeleteAfterRead, {}) == QLatin1String("1");
   return options;
 }
 
+void TTerminalSession::WriteDownloadOptions(const TDownloadOptions& Options) const {
+  TIniFile ini(SettingsFile());
+  ini.WriteString(kOptions, kSecondDataFile, Flag(Options.SecondDataFile));
+  ini.WriteString(kOptions, kDeleteAfterRead, Flag(Options.DeleteAfterRead));
+}
+
 bool TTerminalSession::Connect(const TConnInfo& Info, const QString& TerminalName) {
-  ConnectedMachineNumber = Info.MachineNumber;
-  TerminalConnected = TerminalSdk->Connect(Info);
-  if (TerminalConnected) ConnectedTerminalName = TerminalName;
-  return TerminalConnected;
+  connected_ = false;
+  terminal_ = {};
+  if (!TerminalSdk->Connect(Info)) return false;
+  connected_ = true;
+  terminal_ = {Info.MachineNumber, TerminalName};
+  return true;
 }
 
 void TTerminalSession::Disconnect() {
-  if (TerminalConnected && TerminalSdk) TerminalSdk->Disconnect();
-  TerminalConnected = false;
+  if (TerminalSdk) TerminalSdk->Disconnect();
+  connected_ = false;
+  terminal_ = {};
 }
 
 void TTerminalSession::Close() {
   if (!TerminalSdk) return;
-  TerminalSdk->Disconnect();
-  TerminalConnected = false;
+  Disconnect();
   TerminalSdk.reset();
 }
 

@@ -11,8 +11,15 @@
 
 #include "sdk/FKDefine.h"
 #include "session/BellBlock.h"
+#include "session/DisabledTerminals.h"
 
 class TfrmDM;
+
+// The terminal the session is connected to.
+struct TConnectedTerminal {
+  int MachineNumber = 0;
+  QString Name;  // the list's name of the row it was connected from
+};
 
 // The download options of Settings.ini's [Options] section.
 struct TDownloadOptions {
@@ -30,9 +37,6 @@ class TTerminalSession {
   TTerminalSession& operator=(const TTerminalSession&) = delete;
 
   std::unique_ptr<TFKAttendObject> TerminalSdk;
-  bool TerminalConnected = false;
-  int ConnectedMachineNumber = 0;
-  QString ConnectedTerminalName;
   QString AppPath;  // with a trailing separator
   // The bell schedule of the last read or send, kept for the whole run and
   // shared by every showing of the bell window.
@@ -45,13 +49,20 @@ class TTerminalSession {
   void OpenDatabases(TfrmDM& DM, const std::function<void(const QString& Text)>& Missing) const;
   // Reads the download options; missing keys give false.
   TDownloadOptions ReadDownloadOptions() const;
+  // Writes them (EIniFileError when Settings.ini cannot be written).
+  void WriteDownloadOptions(const TDownloadOptions& Options) const;
   QString SettingsFile() const { return AppPath + QStringLiteral("Settings.ini"); }
 
   // Opens the connection; on success the session is connected to the
-  // terminal of that machine number and name.
+  // terminal of that machine number and name. A terminal an earlier run left
+  // disabled is enabled first; LeftDisabledText(*TerminalSdk) then says so.
   bool Connect(const TConnInfo& Info, const QString& TerminalName);
-  // Closes the connection if one is open.
+  // Closes the connection if one is open; nothing reconnects to it after.
   void Disconnect();
+  // Whether the session is connected, and to which terminal. Only Connect,
+  // Disconnect and Close change it.
+  bool Connected() const { return connected_; }
+  const TConnectedTerminal& Terminal() const { return terminal_; }
   // Disconnects and releases the SDK binding (the program's end).
   void Close();
 
@@ -64,6 +75,9 @@ class TTerminalSession {
   friend class TTerminalBusy;
   void SetBusy(bool Busy);
   QString appFolder_;
+  bool connected_ = false;
+  TConnectedTerminal terminal_;
+  std::unique_ptr<TDisabledTerminals> disabled_;
   int busy_ = 0;
   struct TWatcher {
     QObject* Owner;

@@ -8,7 +8,6 @@
 #include "common/ActionGuard.h"
 #include "common/Cleanup.h"
 #include "data/DM.h"
-#include "data/IniFile.h"
 #include "enrol/Enrol.h"
 #include "terminals/yeni.h"
 #include "widgets/BusyControls.h"
@@ -245,11 +244,7 @@ void Tfrmgiris::ReadDownloadOptions() {
 }
 
 void Tfrmgiris::Button2Click() {
-  TIniFile ini(Session().SettingsFile());
-  ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriDosya2"),
-                  CheckBox1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-  ini.WriteString(QStringLiteral("Options"), QStringLiteral("veriSil"),
-                  CheckBox2->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+  Session().WriteDownloadOptions({CheckBox1->isChecked(), CheckBox2->isChecked()});
 }
 
 void Tfrmgiris::BitBtn4Click() {
@@ -258,28 +253,36 @@ void Tfrmgiris::BitBtn4Click() {
   // The selected row is read on every press, the disconnect included.
   const TConnInfo info = terminals.ConnectionRequest(TTerminalList::TColumns::Every);
 
-  if (BitBtn4->text() == kConnect) {
-    SetTerminalButtonsEnabled(false);
-    bool connected = false;
-    {
-      TBusyState busy(nullptr);  // the connect may wait for the SDK's time-out
-      connected = session.Connect(info, terminals.CurrentName());
-    }
-    if (connected) {
-      BitBtn4->setText(kDisconnect);
-      SetTerminalButtonsEnabled(true);
-    } else {
-      ShowTerminalMessage(session.TerminalSdk->LastErrorText(), MB_OK | MB_ICONWARNING);
-    }
-  } else if (BitBtn4->text() == kDisconnect) {
+  if (session.Connected()) {
     DisconnectTerminal();
+    return;
   }
+  SetTerminalButtonsEnabled(false);
+  bool connected = false;
+  {
+    TBusyState busy(nullptr);  // the connect may wait for the SDK's time-out
+    connected = session.Connect(info, terminals.CurrentName());
+  }
+  ShowConnectionState();
+  if (!connected) {
+    ShowTerminalMessage(session.TerminalSdk->LastErrorText(), MB_OK | MB_ICONWARNING);
+    return;
+  }
+  // A terminal an earlier run left disabled was enabled first: said once,
+  // in the log beside the download.
+  const QString leftDisabled = LeftDisabledText(*session.TerminalSdk);
+  if (!leftDisabled.isEmpty()) Memo4->appendPlainText(leftDisabled);
 }
 
 void Tfrmgiris::DisconnectTerminal() {
-  BitBtn4->setText(kConnect);
   Session().Disconnect();
-  SetTerminalButtonsEnabled(false);
+  ShowConnectionState();
+}
+
+void Tfrmgiris::ShowConnectionState() {
+  const bool connected = Session().Connected();
+  BitBtn4->setText(connected ? kDisconnect : kConnect);
+  SetTerminalButtonsEnabled(connected);
 }
 
 void Tfrmgiris::ShowModalHidden(QDialog& Window) {
@@ -293,7 +296,7 @@ void Tfrmgiris::BitBtn9Click() {
 }
 
 void Tfrmgiris::BitBtn10Click() {
-  frmEnrol->Label3->setText(Session().ConnectedTerminalName);
+  frmEnrol->Label3->setText(Session().Terminal().Name);
   ShowModalHidden(*frmEnrol);
 }
 

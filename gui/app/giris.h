@@ -72,9 +72,11 @@ class Tfrmgiris : public QWidget {
 
   // The six buttons that need an open connection, in their order.
   void SetTerminalButtonsEnabled(bool Enabled);
-  // Closes the session's connection and puts the connect button back to
-  // "BAGLAN" with the terminal buttons off.
+  // Closes the session's connection; the controls follow.
   void DisconnectTerminal();
+  // The connect button's caption ("BAGLAN" or "BAGLANTI_KES") and the
+  // terminal buttons follow the session's connection: the session decides.
+  void ShowConnectionState();
   // Shows Window modally with the main window hidden meanwhile.
   void ShowModalHidden(QDialog& Window);
   // ProgressBar1 empty and at rest.
@@ -113,6 +115,8 @@ class Tfrmgiris : public QWidget {
   void BuildControls();
   // The download from the connected terminal with the given read mark.
   void DownloadFromTerminal(int ReadMark);
+  // "Bağlı terminal yok....", for the pop-up downloads offered unconnected.
+  void ShowNoTerminal();
   void ShowClearOutcome(const TDownloadOutcome& Outcome, const QString& FileError);
   bool batchCancelled_ = false;
   void ReadDownloadOptions();

@@ -41,7 +41,7 @@ void Tfrmgiris::BitBtn11Click() {
   TTerminalSession& session = Session();
   // The batch makes its own connections through the one binding, so the
   // window's connection goes first, with the operator's consent.
-  if (session.TerminalConnected) {
+  if (session.Connected()) {
     if (Dlg().MessageBox(QStringLiteral("Açık olan terminal bağlantısı kapatılacak. Devam etmek "
                                         "istiyor musunuz...?"),
                          QStringLiteral("UYARI"), MB_YESNO | MB_ICONQUESTION) != IDYES)

@@ -175,7 +175,17 @@ void Tfrmgiris::BitBtn5Click() {
 // "Tüm Verileri Al (silmez)": every record the terminal holds, read before or
 // not; nothing is deleted.
 void Tfrmgiris::mnuTumVerileriAlClick() {
+  // Offered without a connection too: then nothing is called.
+  if (!Session().Connected()) {
+    ShowNoTerminal();
+    return;
+  }
   DownloadFromTerminal(0);
+}
+
+void Tfrmgiris::ShowNoTerminal() {
+  Dlg().MessageBox(QStringLiteral("Bağlı terminal yok...."), QStringLiteral("UYARI"),
+                   MB_OK | MB_ICONWARNING);
 }
 
 void Tfrmgiris::DownloadFromTerminal(int ReadMark) {
@@ -192,7 +202,7 @@ void Tfrmgiris::DownloadFromTerminal(int ReadMark) {
   if (!lock.Held()) return;
   Memo4->clear();
   TDownloadView view(*this);
-  TDownloadRequest request{session.AppPath, session.ConnectedMachineNumber, CheckBox1->isChecked(),
+  TDownloadRequest request{session.AppPath, session.Terminal().MachineNumber, CheckBox1->isChecked(),
                            QDate::currentDate()};
   request.ReadMark = ReadMark;
   DownloadAttendance(*session.TerminalSdk, request, view);
@@ -204,14 +214,13 @@ void Tfrmgiris::mnuTumVerileriAlSilClick() {
   const TTerminalSession& session = Session();
   // The menu is offered without a connection too: there is then no terminal
   // to name in the question, nor to empty.
-  if (!session.TerminalConnected) {
-    Dlg().MessageBox(QStringLiteral("Bağlı terminal yok...."), QStringLiteral("UYARI"),
-                     MB_OK | MB_ICONWARNING);
+  if (!session.Connected()) {
+    ShowNoTerminal();
     return;
   }
   if (Dlg().MessageBox(QStringLiteral("\"%1\" terminalindeki tüm kayıtlar alınıp cihazdan "
                                       "silinecek. Devam etmek istiyor musunuz...?")
-                           .arg(session.ConnectedTerminalName),
+                           .arg(session.Terminal().Name),
                        QStringLiteral("UYARI"), MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   Memo4->clear();
@@ -224,7 +233,7 @@ void Tfrmgiris::mnuTumVerileriAlSilClick() {
     if (!lock.Held()) return;  // nothing read, nothing to report
     Memo4->clear();
     TDownloadView view(*this);
-    TDownloadRequest request{session.AppPath, session.ConnectedMachineNumber,
+    TDownloadRequest request{session.AppPath, session.Terminal().MachineNumber,
                              CheckBox1->isChecked(), QDate::currentDate()};
     request.ReadMark = 0;
     request.ClearLog = true;
