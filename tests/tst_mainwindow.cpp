@@ -2,6 +2,7 @@
 
 #include "TestProgram.h"
 #include "common/ActionGuard.h"
+#include "session/DisabledTerminals.h"
 
 namespace {
 const QString kBaglan = QStringLiteral("BAGLAN");
@@ -236,6 +237,140 @@ class TestMainWindow : public QObject {
     QCOMPARE(t.Main().BitBtn4->text(), kKes);
     QVERIFY(AllEnabled(t.Main(), true));
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_DisConnect")), 0);
+  }
+
+  // The connect button's caption and the terminal buttons show what the
+  // session holds, whoever changed it.
+  void captionFollowsTheSession_data() {
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<bool>("connected");
+    QTest::newRow("connected") << "connect" << true;
+    QTest::newRow("connect failed") << "fail" << false;
+    QTest::newRow("disconnect pressed") << "press" << false;
+    QTest::newRow("batch took the connection") << "batch" << false;
+    QTest::newRow("session disconnected elsewhere") << "session" << false;
+  }
+  void captionFollowsTheSession() {
+    QFETCH(QString, step);
+    QFETCH(bool, connected);
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"), QStringLiteral("usb"));
+    t.Start();
+    Tfrmgiris& w = t.Main();
+    if (step == QLatin1String("fail")) FakeSdk.Results[QStringLiteral("FK_ConnectUSB")] = -2;
+    w.BitBtn4->click();
+    if (step == QLatin1String("press")) w.BitBtn4->click();
+    if (step == QLatin1String("batch")) {
+      t.Dialogs->Answers = {IDYES};
+      w.BitBtn11->click();
+    }
+    if (step == QLatin1String("session")) Session().Disconnect();
+    QCOMPARE(Session().Connected(), connected);
+    QCOMPARE(w.BitBtn4->text(), connected ? kKes : kBaglan);
+    QVERIFY(AllEnabled(w, connected));
+    // The next press does what the caption says.
+    FakeSdk.Calls.clear();
+    FakeSdk.Results.clear();
+    w.BitBtn4->click();
+    QCOMPARE(Session().Connected(), !connected);
+    QCOMPARE(FakeSdk.Calls,
+             QStringList{connected ? QStringLiteral("FK_DisConnect(17)")
+                                   : QStringLiteral("FK_ConnectUSB(1)")});
+  }
+
+  // With no connection (disconnected, or a connect to another row failed)
+  // the pop-up items reach no terminal: the downloads say so and call
+  // nothing, and no re-enable connects the terminal let go of behind the
+  // "BAGLAN" caption.
+  void popupWithoutConnectionConnectsNothing_data() {
+    QTest::addColumn<bool>("failedConnectToAnother");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QStringList>("shown");
+    const QStringList none{QStringLiteral("Bağlı terminal yok....")};
+    for (bool failed : {false, true}) {
+      const char* how = failed ? "failed connect" : "disconnected";
+      QTest::addRow("%s, download", how) << failed << "mnuTumVerileriAl" << none;
+      QTest::addRow("%s, download and clear", how) << failed << "mnuTumVerileriAlSil" << none;
+      QTest::addRow("%s, erase", how)
+          << failed << "mnuParmakYuzSil"
+          << QStringList{QStringLiteral("HATA!!!!İşlem yapılamadı...."), NotEnabledAgainText(-2)};
+    }
+  }
+  void popupWithoutConnectionConnectsNothing() {
+    QFETCH(bool, failedConnectToAnother);
+    QFETCH(QString, item);
+    QFETCH(QStringList, shown);
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("A Kapı"), QStringLiteral("1"), QStringLiteral("ethernet"));
+    t.Folder.AddTerminal(QStringLiteral("B Kapı"), QStringLiteral("2"), QStringLiteral("ethernet"));
+    t.Start();
+    Tfrmgiris& w = t.Main();
+    t.SelectTerminalRow(0);
+    w.BitBtn4->click();
+    w.BitBtn4->click();
+    if (failedConnectToAnother) {
+      t.SelectTerminalRow(1);
+      FakeSdk.Queued[QStringLiteral("FK_ConnectNet")] = {-2};
+      w.BitBtn4->click();
+      t.Dialogs->Shown.clear();
+    }
+    QCOMPARE(w.BitBtn4->text(), kBaglan);
+    FakeSdk.Calls.clear();
+    // Every call without a connection fails as the SDK's own does.
+    for (const char* entry : {"FK_EnableDevice", "FK_EmptyEnrollData", "FK_LoadGeneralLogData"})
+      FakeSdk.Results[QLatin1String(entry)] = -2;
+    QAction* action = item == QLatin1String("mnuTumVerileriAl")      ? w.mnuTumVerileriAl
+                      : item == QLatin1String("mnuTumVerileriAlSil") ? w.mnuTumVerileriAlSil
+                                                                      : w.mnuParmakYuzSil;
+    action->trigger();
+    QCOMPARE(t.Shown(), shown);
+    QVERIFY2(FakeSdk.Calls.filter(QStringLiteral("Connect")).isEmpty(),
+             qPrintable(FakeSdk.Calls.join(' ')));
+    if (item != QLatin1String("mnuParmakYuzSil")) QCOMPARE(FakeSdk.Calls, QStringList());
+    QVERIFY(!Session().Connected());
+    QCOMPARE(w.BitBtn4->text(), kBaglan);
+  }
+
+  // "BAGLAN" to a terminal an earlier run left disabled enables it first and
+  // says so in the log; a terminal never disabled gets no extra call.
+  void connectEnablesATerminalLeftDisabled_data() {
+    QTest::addColumn<bool>("leftDisabled");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QString>("log");
+    const QString connect = QStringLiteral("FK_ConnectNet(1,192.168.0.100,5005,5000,0,0)");
+    QTest::newRow("left disabled")
+        << true << QStringList{connect, QStringLiteral("FK_EnableDevice(17,1)")}
+        << "Terminal yarıda kalan önceki bir işlemden devre dışı kalmıştı, yeniden "
+           "etkinleştirildi....";
+    QTest::newRow("never disabled") << false << QStringList{connect} << "";
+  }
+  void connectEnablesATerminalLeftDisabled() {
+    QFETCH(bool, leftDisabled);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, log);
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"),
+                         QStringLiteral("ethernet"));
+    TConnInfo info;
+    info.Kind = QStringLiteral("LAN");
+    info.MachineNumber = 1;
+    info.IpAddress = QStringLiteral("192.168.0.100");
+    info.TcpPort = 5005;
+    TDisabledTerminals notes(t.Folder.Path());
+    if (leftDisabled) QVERIFY(notes.Disabling(info));
+    t.Start();
+    t.Main().BitBtn4->click();
+    QCOMPARE(FakeSdk.Calls, calls);
+    QCOMPARE(t.Main().Memo4->toPlainText(), log);
+    QVERIFY(t.Shown().isEmpty());
+    QVERIFY(!notes.LeftDisabled(info));
+    // Said once: the next connect has nothing to enable.
+    t.Main().BitBtn4->click();
+    t.Main().Memo4->clear();
+    FakeSdk.Calls.clear();
+    t.Main().BitBtn4->click();
+    QCOMPARE(FakeSdk.Calls, QStringList{calls.first()});
+    QVERIFY(t.Main().Memo4->toPlainText().isEmpty());
   }
 
   void connectUsesSelectedRow() {

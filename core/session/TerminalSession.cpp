@@ -70,18 +70,22 @@ void TTerminalSession::WriteDownloadOptions(const TDownloadOptions& Options) con
 }
 
 bool TTerminalSession::Connect(const TConnInfo& Info, const QString& TerminalName) {
-  connected_ = false;
-  terminal_ = {};
-  if (!TerminalSdk->Connect(Info)) return false;
-  connected_ = true;
-  terminal_ = {Info.MachineNumber, TerminalName};
-  return true;
+  const bool connected = TerminalSdk->Connect(Info);
+  SetConnected(connected, connected ? TConnectedTerminal{Info.MachineNumber, TerminalName}
+                                    : TConnectedTerminal{});
+  return connected;
 }
 
 void TTerminalSession::Disconnect() {
   if (TerminalSdk) TerminalSdk->Disconnect();
-  connected_ = false;
-  terminal_ = {};
+  SetConnected(false);
+}
+
+void TTerminalSession::SetConnected(bool Connected, const TConnectedTerminal& Terminal) {
+  connected_ = Connected;
+  terminal_ = Terminal;
+  const QVector<TWatcher> watchers = connectionWatchers_;
+  for (const TWatcher& w : watchers) w.Watch(Connected);
 }
 
 void TTerminalSession::Close() {
@@ -94,6 +98,13 @@ void TTerminalSession::AddBusyWatcher(QObject* Owner, std::function<void(bool)> 
   watchers_.append({Owner, std::move(Watch)});
   QObject::connect(Owner, &QObject::destroyed, &watchContext_, [this, Owner] {
     watchers_.removeIf([Owner](const TWatcher& w) { return w.Owner == Owner; });
+  });
+}
+
+void TTerminalSession::AddConnectionWatcher(QObject* Owner, std::function<void(bool)> Watch) {
+  connectionWatchers_.append({Owner, std::move(Watch)});
+  QObject::connect(Owner, &QObject::destroyed, &watchContext_, [this, Owner] {
+    connectionWatchers_.removeIf([Owner](const TWatcher& w) { return w.Owner == Owner; });
   });
 }
 

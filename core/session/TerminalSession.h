@@ -70,10 +70,14 @@ class TTerminalSession {
   // it to lock their controls and refuse to close meanwhile.
   bool Busy() const { return busy_ > 0; }
   void AddBusyWatcher(QObject* Owner, std::function<void(bool Busy)> Watch);
+  // Watch runs after every change of Connected(), so what a window shows of
+  // the connection follows the session and is never decided by the window.
+  void AddConnectionWatcher(QObject* Owner, std::function<void(bool Connected)> Watch);
 
  private:
   friend class TTerminalBusy;
   void SetBusy(bool Busy);
+  void SetConnected(bool Connected, const TConnectedTerminal& Terminal = {});
   QString appFolder_;
   bool connected_ = false;
   TConnectedTerminal terminal_;
@@ -84,6 +88,7 @@ class TTerminalSession {
     std::function<void(bool)> Watch;
   };
   QVector<TWatcher> watchers_;
+  QVector<TWatcher> connectionWatchers_;
   QObject watchContext_;  // ends the watchers' clean-up with the session
 };
 

@@ -54,6 +54,7 @@ Tfrmgiris::Tfrmgiris() {
                 {DBGrid1, BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn7, BitBtn8,
                  BitBtn9, BitBtn10, BitBtn11, Button1},
                 {mnuParmakizleriniSil, mnuTumVerileriAl, mnuTumVerileriAlSil, mnuParmakYuzSil});
+  Session().AddConnectionWatcher(this, [this](bool) { ShowConnectionState(); });
   ConnectAction(BitBtn4, &QPushButton::clicked, this, &Tfrmgiris::BitBtn4Click);
   ConnectAction(BitBtn5, &QPushButton::clicked, this, &Tfrmgiris::BitBtn5Click);
   ConnectAction(mnuTumVerileriAl, &QAction::triggered, this, &Tfrmgiris::mnuTumVerileriAlClick);
@@ -263,7 +264,6 @@ void Tfrmgiris::BitBtn4Click() {
     TBusyState busy(nullptr);  // the connect may wait for the SDK's time-out
     connected = session.Connect(info, terminals.CurrentName());
   }
-  ShowConnectionState();
   if (!connected) {
     ShowTerminalMessage(session.TerminalSdk->LastErrorText(), MB_OK | MB_ICONWARNING);
     return;
@@ -276,7 +276,6 @@ void Tfrmgiris::BitBtn4Click() {
 
 void Tfrmgiris::DisconnectTerminal() {
   Session().Disconnect();
-  ShowConnectionState();
 }
 
 void Tfrmgiris::ShowConnectionState() {

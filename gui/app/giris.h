@@ -75,7 +75,8 @@ class Tfrmgiris : public QWidget {
   // Closes the session's connection; the controls follow.
   void DisconnectTerminal();
   // The connect button's caption ("BAGLAN" or "BAGLANTI_KES") and the
-  // terminal buttons follow the session's connection: the session decides.
+  // terminal buttons follow the session's connection: the session decides,
+  // and tells the window after every change.
   void ShowConnectionState();
   // Shows Window modally with the main window hidden meanwhile.
   void ShowModalHidden(QDialog& Window);
