@@ -10,6 +10,7 @@
 #include "TinyDisk.h"
 #include "attendance/Download.h"
 #include "attendance/DownloadLock.h"
+#include "session/DisabledTerminals.h"
 
 namespace {
 
@@ -276,6 +277,51 @@ class TestBatch : public QObject {
              line + QStringLiteral("\nİşlem tamamlandı. Terminal: 1, Hatalı: %1, Toplam Kayıt: 2")
                         .arg(failed));
     QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), LinesOf(Records(2), 1));
+  }
+
+  // A terminal an earlier run left disabled is enabled at the batch's
+  // connect and its line says so; when even that fails it is not walked and
+  // fails. A terminal never disabled gets no extra call.
+  void batchEnablesATerminalLeftDisabled_data() {
+    QTest::addColumn<int>("enableAtConnect");
+    QTest::addColumn<QStringList>("lines");
+    const QString total = QStringLiteral("İşlem tamamlandı. Terminal: 2, Hatalı: %1, Toplam Kayıt: 2");
+    QTest::newRow("enabled") << 1
+                             << QStringList{"A: 2 kayıt aktarıldı - Terminal yarıda kalan önceki "
+                                            "bir işlemden devre dışı kalmıştı, yeniden "
+                                            "etkinleştirildi....",
+                                            "B: 0 kayıt aktarıldı", total.arg(0)};
+    QTest::newRow("enable refused")
+        << -6
+        << QStringList{"A: HATA - Terminal yarıda kalan önceki bir işlemden devre dışı kalmıştı "
+                       "ve etkinleştirilemedi (execution of command failed.); cihazın tuş takımı "
+                       "ve okuyucusu kilitli....",
+                       "B: 2 kayıt aktarıldı", total.arg(1)};
+  }
+  void batchEnablesATerminalLeftDisabled() {
+    QFETCH(int, enableAtConnect);
+    QFETCH(QStringList, lines);
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("usb"));
+    t.Folder.AddTerminal(QStringLiteral("B"), QStringLiteral("2"), QStringLiteral("usb"));
+    TConnInfo a;
+    a.Kind = QStringLiteral("USB");
+    a.MachineNumber = 1;
+    TDisabledTerminals notes(t.Folder.Path());
+    QVERIFY(notes.Disabling(a));
+    t.Start();
+    FakeSdk.LogRecords = Records(2);
+    FakeSdk.Queued[QStringLiteral("FK_GetGeneralLogData_1")] = {1, 1, -7};
+    FakeSdk.Results[QStringLiteral("FK_GetGeneralLogData_1")] = -7;
+    FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = {enableAtConnect};
+    t.Main().BitBtn11->click();
+    QCOMPARE(t.Main().Memo3->toPlainText().split(QLatin1Char('\n')), lines);
+    QCOMPARE(FakeSdk.Calls.mid(0, 2), (QStringList{QStringLiteral("FK_ConnectUSB(1)"), kE1}));
+    if (enableAtConnect != 1)
+      QCOMPARE(FakeSdk.Calls.value(2), QStringLiteral("FK_DisConnect(17)"));  // not walked
+    const qsizetype b = FakeSdk.Calls.indexOf(QStringLiteral("FK_ConnectUSB(2)"));
+    QCOMPARE(FakeSdk.Calls.value(b + 1), kE0);
+    QCOMPARE(notes.LeftDisabled(a), enableAtConnect != 1);
   }
 
   // A disk that fills up under the batch: the terminal being read is enabled
