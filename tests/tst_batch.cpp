@@ -285,18 +285,21 @@ class TestBatch : public QObject {
   void batchEnablesATerminalLeftDisabled_data() {
     QTest::addColumn<int>("enableAtConnect");
     QTest::addColumn<QStringList>("lines");
-    const QString total = QStringLiteral("İşlem tamamlandı. Terminal: 2, Hatalı: %1, Toplam Kayıt: 2");
+    const QString total =
+        QStringLiteral("İşlem tamamlandı. Terminal: 2, Hatalı: %1, Toplam Kayıt: 2");
     QTest::newRow("enabled") << 1
-                             << QStringList{"A: 2 kayıt aktarıldı - Terminal yarıda kalan önceki "
-                                            "bir işlemden devre dışı kalmıştı, yeniden "
-                                            "etkinleştirildi....",
-                                            "B: 0 kayıt aktarıldı", total.arg(0)};
+                             << QStringList{
+                                    "A: 2 kayıt aktarıldı - Terminal yarıda kalan önceki "
+                                    "bir işlemden devre dışı kalmıştı, yeniden "
+                                    "etkinleştirildi....",
+                                    "B: 0 kayıt aktarıldı", total.arg(0)};
     QTest::newRow("enable refused")
         << -6
-        << QStringList{"A: HATA - Terminal yarıda kalan önceki bir işlemden devre dışı kalmıştı "
-                       "ve etkinleştirilemedi (execution of command failed.); cihazın tuş takımı "
-                       "ve okuyucusu kilitli....",
-                       "B: 2 kayıt aktarıldı", total.arg(1)};
+        << QStringList{
+               "A: HATA - Terminal yarıda kalan önceki bir işlemden devre dışı kalmıştı "
+               "ve etkinleştirilemedi (execution of command failed.); cihazın tuş takımı "
+               "ve okuyucusu kilitli....",
+               "B: 2 kayıt aktarıldı", total.arg(1)};
   }
   void batchEnablesATerminalLeftDisabled() {
     QFETCH(int, enableAtConnect);

@@ -273,9 +273,8 @@ class TestMainWindow : public QObject {
     FakeSdk.Results.clear();
     w.BitBtn4->click();
     QCOMPARE(Session().Connected(), !connected);
-    QCOMPARE(FakeSdk.Calls,
-             QStringList{connected ? QStringLiteral("FK_DisConnect(17)")
-                                   : QStringLiteral("FK_ConnectUSB(1)")});
+    QCOMPARE(FakeSdk.Calls, QStringList{connected ? QStringLiteral("FK_DisConnect(17)")
+                                                  : QStringLiteral("FK_ConnectUSB(1)")});
   }
 
   // With no connection (disconnected, or a connect to another row failed)
@@ -321,7 +320,7 @@ class TestMainWindow : public QObject {
       FakeSdk.Results[QLatin1String(entry)] = -2;
     QAction* action = item == QLatin1String("mnuTumVerileriAl")      ? w.mnuTumVerileriAl
                       : item == QLatin1String("mnuTumVerileriAlSil") ? w.mnuTumVerileriAlSil
-                                                                      : w.mnuParmakYuzSil;
+                                                                     : w.mnuParmakYuzSil;
     action->trigger();
     QCOMPARE(t.Shown(), shown);
     QVERIFY2(FakeSdk.Calls.filter(QStringLiteral("Connect")).isEmpty(),

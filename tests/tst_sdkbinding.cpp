@@ -149,8 +149,8 @@ class TestSdkBinding : public QObject {
                              << QStringList{made, e0, e1, gone} << false;
     QTest::newRow("enable fails") << false << QList<int>{0, 1} << QList<int>{1, -6}
                                   << QStringList{made, e0, e1} << true;
-    QTest::newRow("disable refused") << false << QList<int>{0} << QList<int>{-6}
-                                     << QStringList{made, e0, gone} << false;
+    QTest::newRow("disable refused")
+        << false << QList<int>{0} << QList<int>{-6} << QStringList{made, e0, gone} << false;
     QTest::newRow("disable lost") << false << QList<int>{0} << QList<int>{-4}
                                   << QStringList{made, e0} << true;
     QTest::newRow("refused disable keeps an earlier note")
@@ -207,13 +207,11 @@ class TestSdkBinding : public QObject {
     using L = TFKAttendObject::TLeftDisabled;
     const QString connect = QStringLiteral("FK_ConnectNet(3,10.0.0.9,5005,0,0,0)");
     const QString e1 = QStringLiteral("FK_EnableDevice(17,1)");
-    QTest::newRow("never disabled") << "" << 1 << QStringList{connect} << int(L::No) << ""
-                                    << false;
+    QTest::newRow("never disabled") << "" << 1 << QStringList{connect} << int(L::No) << "" << false;
     QTest::newRow("another terminal noted")
         << "other" << 1 << QStringList{connect} << int(L::No) << "" << false;
     QTest::newRow("left disabled: enabled")
-        << "this" << 1 << QStringList{connect, e1, QStringLiteral("note gone")}
-        << int(L::Enabled)
+        << "this" << 1 << QStringList{connect, e1, QStringLiteral("note gone")} << int(L::Enabled)
         << "Terminal yarıda kalan önceki bir işlemden devre dışı kalmıştı, yeniden "
            "etkinleştirildi...."
         << false;

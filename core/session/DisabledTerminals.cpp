@@ -40,10 +40,10 @@ bool TDisabledTerminals::Disabling(const TConnInfo& Info) {
     // The new folder's own entry must last as long as the note in it.
     SyncFolder(QFileInfo(folder_.chopped(1)).path());
   }
-  const QByteArray text = QStringLiteral("%1\r\n%2\r\n")
-                              .arg(TerminalAddress(Info),
-                                   QDateTime::currentDateTime().toString(Qt::ISODate))
-                              .toUtf8();
+  const QByteArray text =
+      QStringLiteral("%1\r\n%2\r\n")
+          .arg(TerminalAddress(Info), QDateTime::currentDateTime().toString(Qt::ISODate))
+          .toUtf8();
   return WriteNewFileSynced(folder_, QFileInfo(NoteFile(Info)).fileName(), text, what);
 }
 

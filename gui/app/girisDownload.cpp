@@ -202,8 +202,8 @@ void Tfrmgiris::DownloadFromTerminal(int ReadMark) {
   if (!lock.Held()) return;
   Memo4->clear();
   TDownloadView view(*this);
-  TDownloadRequest request{session.AppPath, session.Terminal().MachineNumber, CheckBox1->isChecked(),
-                           QDate::currentDate()};
+  TDownloadRequest request{session.AppPath, session.Terminal().MachineNumber,
+                           CheckBox1->isChecked(), QDate::currentDate()};
   request.ReadMark = ReadMark;
   DownloadAttendance(*session.TerminalSdk, request, view);
 }
