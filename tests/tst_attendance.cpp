@@ -225,17 +225,18 @@ class TestAttendance : public QObject {
         << QList<int>{-2} << 1 << 2 << -7 << QStringList{e0, e1} << ""
         << ""
         << "" << 0;
-    // A broken walk is an error, never "saved" and never "no data".
+    // A broken walk is an error, never "saved" and never "no data"; its
+    // second line says what reached the files.
     QTest::newRow("walk breaks after records")
         << QList<int>{} << 1 << 3 << -2 << QStringList{e0, load, get, get, get, get, e1}
         << "MessageBox"
-        << "No Open Comm." << app << (MB_OK | MB_ICONERROR);
+        << "No Open Comm.\n3 kayıt dosyalara yazıldı." << app << (MB_OK | MB_ICONERROR);
     QTest::newRow("walk breaks at once")
         << QList<int>{} << 1 << 0 << -4 << QStringList{e0, load, get, e1} << "MessageBox"
-        << "Read Error." << app << (MB_OK | MB_ICONERROR);
+        << "Read Error.\n0 kayıt dosyalara yazıldı." << app << (MB_OK | MB_ICONERROR);
     QTest::newRow("none of data after records is an error")
         << QList<int>{} << 1 << 1 << -8 << QStringList{e0, load, get, get, e1} << "MessageBox"
-        << "None of data array." << app << (MB_OK | MB_ICONERROR);
+        << "None of data array.\n1 kayıt dosyalara yazıldı." << app << (MB_OK | MB_ICONERROR);
   }
   void downloadEnds() {
     QFETCH(QList<int>, enable);
@@ -435,7 +436,8 @@ class TestAttendance : public QObject {
     TDownloadRequest request{folder.Path(), 7, false, QDate(2024, 3, 5)};
     request.MaxRecords = 50;
     FakeSdk.LogRecords = Records(1000);  // stands for a walk without end
-    QCOMPARE(ErrorOf([&] { DownloadAttendance(sdk, request, silent); }), WalkBoundText(50));
+    QCOMPARE(ErrorOf([&] { DownloadAttendance(sdk, request, silent); }),
+             WalkBoundText(50) + QStringLiteral("\n50 kayıt dosyalara yazıldı."));
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetGeneralLogData_1")), 50);
     QCOMPARE(folder.ReadFile(QStringLiteral("veri.txt")), LinesOf(Records(50), 7));
     QCOMPARE(FakeSdk.Calls.last(), QStringLiteral("FK_EnableDevice(0,1)"));
@@ -505,7 +507,8 @@ class TestAttendance : public QObject {
     QTest::newRow("saved, then not enabled")
         << -7 << -2 << QStringList{QStringLiteral("Bilgiler Dosyaya Aktarıldı...."), notEnabled};
     QTest::newRow("walk broken, then not enabled")
-        << -4 << -2 << QStringList{QStringLiteral("Read Error\n") + notEnabled};
+        << -4 << -2
+        << QStringList{QStringLiteral("Read Error.\n2 kayıt dosyalara yazıldı.\n") + notEnabled};
   }
   void enableAgainAfterLostConnection() {
     QFETCH(int, walkEnd);

@@ -99,6 +99,41 @@ class TestCardFile : public QObject {
     QVERIFY(t.Main().Button1->isEnabled());
   }
 
+  // The source changes between the counting pass and the conversion (a card
+  // file still being copied, say), and the second pass meets a line too
+  // long: nothing is written, neither the lines still gathered nor those
+  // already handed to the system.
+  void sourceFailingInSecondPassWritesNothing_data() {
+    QTest::addColumn<int>("goodLines");
+    QTest::addColumn<int>("line");
+    QTest::newRow("lines still gathered") << 3 << 5;
+    QTest::newRow("lines already in the file") << 5000 << 5002;
+  }
+  void sourceFailingInSecondPassWritesNothing() {
+    QFETCH(int, goodLines);
+    QFETCH(int, line);
+    const QByteArray good = "1\t1\t42\tAli\t1\t0\t2024/03/05 08:07:09\r\n";
+    const QByteArray before = "00001 01/01/2024 00:00:00 01 00 Fp\r\n";
+    ScopedScriptedDialogs dialogs;
+    TestFolder folder;
+    folder.WriteFile(QStringLiteral("veri.txt"), before);
+    folder.WriteFile(QStringLiteral("card.txt"), kHead + good);
+    struct TChanging : TNoReport {
+      std::function<void()> OnCounted;
+      void Counted(qint64) override { OnCounted(); }
+    } report;
+    report.OnCounted = [&] {
+      folder.WriteFile(QStringLiteral("card.txt"), kHead + good.repeated(goodLines) +
+                                                       QByteArray(kMaxCardLineBytes + 1, 'x') +
+                                                       "\r\n" + good);
+    };
+    const QString text = ErrorOf(
+        [&] { ConvertCardFile(folder.File(QStringLiteral("card.txt")), folder.Path(), report); });
+    QVERIFY2(text.contains(QStringLiteral("dosyasının %1. satırı").arg(line)), qPrintable(text));
+    QCOMPARE(folder.ReadFile(QStringLiteral("veri.txt")), before);
+    QVERIFY(!QFile::exists(TDownloadLock::FileName(folder.Path())));
+  }
+
   // ProgressBar1 holds 32-bit positions: up to 2^31 - 1 lines the bar runs
   // over the lines themselves, beyond it over a scale that still ends at
   // the last line and never overflows.

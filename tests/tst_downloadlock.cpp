@@ -110,6 +110,15 @@ QPushButton* CancelButton(Tfrmgiris& w) {
   return w.findChild<QPushButton*>(QStringLiteral("btnBeklemeIptal"));
 }
 
+// Whether this process holds File open.
+bool HoldsOpen(const QString& File) {
+  const QString target = QFileInfo(File).canonicalFilePath();
+  const QDir fds(QStringLiteral("/proc/self/fd"));
+  for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+    if (!target.isEmpty() && fd.symLinkTarget() == target) return true;
+  return false;
+}
+
 const QByteArray kCardFile =
     "No\tMchn\tEnNo\tName\tMode\tIOMd\tDateTime\r\n"
     "1\t1\t42\tAli\t1\t0\t2024/03/05 08:07:09\r\n";
@@ -310,6 +319,70 @@ class TestDownloadLock : public QObject {
     QCOMPARE(t.Main().Memo4->toPlainText(), QStringLiteral("00001 05/03/2024 08:07:01 07 00 Fp"));
     QVERIFY(!CancelButton(t.Main()));
     QVERIFY(!QFile::exists(TDownloadLock::FileName(t.Folder.Path())));
+  }
+
+  // A closing message waits for the operator's OK, perhaps for hours: by
+  // then the files are on disk and closed and the lock is free, so a
+  // scheduled download started meanwhile (the real command line, which
+  // would give up after its one second) runs at once.
+  void closingMessageLeavesTheLockFree_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("load");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<QString>("closing");
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("saved") << "BitBtn5" << 1 << 3 << "Bilgiler Dosyaya Aktarıldı...."
+                           << LinesOf(Records(3), 7);
+    QTest::newRow("no records") << "BitBtn5" << 1 << 0 << "Cihazdan Alınacak Veri Yok..."
+                                << QByteArray();
+    QTest::newRow("nothing to load")
+        << "BitBtn5" << -8 << 0 << "Cihazdan alınacak veri yok....." << QByteArray();
+    QTest::newRow("sdkart->text") << "Button1" << 1 << 0 << "Aktarım işlemi tamamlandı.."
+                                  << QByteArray("00042 05/03/2024 08:07:09 01\r\n");
+  }
+  void closingMessageLeavesTheLockFree() {
+    QFETCH(QString, action);
+    QFETCH(int, load);
+    QFETCH(int, records);
+    QFETCH(QString, closing);
+    QFETCH(QByteArray, written);
+    Connected t;
+    InstallProgram(t.Folder);
+    // The command line works on every listed terminal: none here, the
+    // window's connection stays as it is.
+    ExecOn(t.Folder.File(QStringLiteral("Data.mdb")), QStringLiteral("delete from Terminal"));
+    FakeSdk.Results[QStringLiteral("FK_LoadGeneralLogData")] = load;
+    FakeSdk.LogRecords = Records(records);
+    t.Folder.WriteFile(QStringLiteral("card.txt"), kCardFile);
+    t.Dialogs->FileNames << t.Folder.File(QStringLiteral("card.txt"));
+    const QString veri = t.Folder.File(QStringLiteral("veri.txt"));
+    bool seen = false;
+    bool enabledAtClosing = false;
+    TRun run;
+    t.Dialogs->OnShown = [&](const ShownDialog& Shown) {
+      if (Shown.Text != closing) return;
+      seen = true;
+      enabledAtClosing = FakeSdk.Calls.contains(QStringLiteral("FK_EnableDevice(17,1)"));
+      QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), written);
+      QVERIFY(!HoldsOpen(veri));
+      QVERIFY(!HoldsOpen(t.Folder.File(BackupFile())));
+      QVERIFY(!QFile::exists(TDownloadLock::FileName(t.Folder.Path())));
+      run = RunCommandLine(t.Folder, {"--download-all", "--lock-wait", "1"});
+    };
+    if (action == QLatin1String("BitBtn5")) t.Main().BitBtn5->click();
+    if (action == QLatin1String("Button1")) t.Main().Button1->click();
+
+    QVERIFY(seen);
+    QCOMPARE(run.Err, QString());
+    QCOMPARE(run.Out,
+             QStringLiteral("İşlem tamamlandı. Terminal: 0, Hatalı: 0, Toplam Kayıt: 0\n"));
+    QCOMPARE(run.Exit, 0);
+    // The closing message still comes before the terminal is enabled again.
+    if (action == QLatin1String("BitBtn5")) {
+      QVERIFY(!enabledAtClosing);
+      QCOMPARE(FakeSdk.Calls.last(), QStringLiteral("FK_EnableDevice(17,1)"));
+    }
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), written);
   }
 
   // The pop-up downloads while no terminal is connected: "Verileri Aktar"

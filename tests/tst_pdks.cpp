@@ -8,6 +8,8 @@
 #include "MariaDb.h"
 #include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "TinyDisk.h"
+#include "common/Cleanup.h"
 #include "common/Errors.h"
 #include "data/DM.h"
 #include "data/Pdks.h"
@@ -286,6 +288,58 @@ class TestPdks : public QObject {
     QCOMPARE(NamesInTemp(), expected);
     QVERIFY(!dm->MyConnection1.Connected());
     QVERIFY((*dialogs)->Shown.isEmpty());
+  }
+
+  // The names are committed at the end of the import; on a disk that is
+  // full by then the commit fails: no name changes and the error says so
+  // with the database's text, after the error that ended the walk when
+  // there was one.
+  void failedCommitIsTold_data() {
+    QTest::addColumn<QStringList>("sets");  // the connection's character sets
+    QTest::addColumn<QString>("walkError");
+    QTest::newRow("every card looked up") << QStringList{"utf8mb4"} << QString();
+    QTest::newRow("walk ended by an error")
+        << QStringList{"utf9", "latin5"}
+        << QStringLiteral("Kart No 12: isim Türkçe harfleriyle okunamadı (");
+  }
+  void failedCommitIsTold() {
+    QFETCH(QStringList, sets);
+    QFETCH(QString, walkError);
+    QTemporaryDir parent;
+    TinyDisk disk(parent.path(), 512);
+    if (!disk.Mounted())
+      QSKIP(qPrintable(QStringLiteral("no small tmpfs here (needs root): ") + disk.Error()));
+    // The program folder is made inside the tmpfs.
+    dm.reset();
+    {
+      const QByteArray tmp = qgetenv("TMPDIR");
+      qputenv("TMPDIR", QFile::encodeName(parent.path()));
+      TScopeExit restore([&tmp] { tmp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp); });
+      folder = std::make_unique<TestFolder>();
+    }
+    TScopeExit closeFirst([this] {
+      dm.reset();
+      folder.reset();
+    });
+    QVERIFY(folder->Path().startsWith(parent.path()));
+    folder->CreateDatabases();
+    dm = std::make_unique<TfrmDM>();
+    dm->OpenLocalDatabases(folder->Path(), [](const QString& Text) { QFAIL(qPrintable(Text)); });
+    FillNameList({{"00012", "old 12"}, {"12", "kisa"}});
+    const QStringList before = NamesInTemp();
+    dm->MyConnection1.CharacterSets = sets;
+    Configure();
+    dm->qryisim.OpenSQL(QStringLiteral("select * from temp order by kartno"));
+    QVERIFY(disk.FillLeaving(0));
+
+    const QString text =
+        ErrorOf([&] { ImportPdksNames(dm->Names, dm->MyQuery1, dm->MyConnection1); });
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    QVERIFY2(lines.size() == (walkError.isEmpty() ? 1 : 2), qPrintable(text));
+    QVERIFY2(lines[0].startsWith(walkError), qPrintable(text));
+    QVERIFY2(lines.last().contains(QStringLiteral("full")), qPrintable(text));
+    QCOMPARE(NamesInTemp(), before);
+    QCOMPARE(dm->MyConnection1.Connected(), !walkError.isEmpty());
   }
 
   // The member list for each status button and name filter, ordered by card.

@@ -80,8 +80,14 @@ class TConsoleWalk final : public TDownloadReport {
   void Begin(const QString& Name) {
     name_ = Name;
     count_ = 0;
+    walked_ = false;
   }
-  void Started(int Maximum) override { maximum_ = Maximum; }
+  void Started(int Maximum) override {
+    maximum_ = Maximum;
+    walked_ = true;
+  }
+  // A walk began on this terminal, so records may have reached the files.
+  bool Walked() const { return walked_; }
   void Line(const QByteArray&) override {}
   void Counted(int Count) override { count_ = Count; }
   void Progress(int Position) override {
@@ -104,6 +110,7 @@ class TConsoleWalk final : public TDownloadReport {
   static constexpr int kWidth = 30;
   bool bar_;
   bool shown_ = false;
+  bool walked_ = false;
   QString name_;
   int count_ = 0;
   int maximum_ = 1;
@@ -138,6 +145,10 @@ class TConsoleBatch final : public TBatchReport {
   void Done(const TBatchTerminal& Terminal, const TBatchItem& Item) override {
     walk_.Clear();
     Out(BatchItemLine(Terminal, Item) + QLatin1Char('\n'));
+    // After a failed walk the operator must know what was kept.
+    if (!Item.Ok && walk_.Walked())
+      Out(Terminal.Name + QStringLiteral(": ") + WrittenRecordsText(Item.Records) +
+          QLatin1Char('\n'));
   }
   void Finished(const TBatchTotals& Totals) override {
     Out(BatchTotalsLine(Totals) + QLatin1Char('\n'));

@@ -55,6 +55,7 @@ TAppendFile::TAppendFile(const QString& FileName) : file_(FileName) {
   // always know which of them reached the file.
   if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
     ThrowFileError("Cannot open file", FileName, file_.errorString());
+  start_ = file_.size();
 }
 
 TAppendFile::~TAppendFile() {
@@ -101,6 +102,13 @@ void TAppendFile::Sync() {
   const int synced = fsync(file_.handle());
 #endif
   if (synced != 0) ThrowFileError("Cannot write to file", file_.fileName(), qt_error_string(errno));
+}
+
+void TAppendFile::CutBackToStart() {
+  gathered_.clear();
+  if (!CutTo(file_.handle(), start_))
+    ThrowFileError("Cannot write to file", file_.fileName(), qt_error_string(errno));
+  openLine_ = 0;
 }
 
 void TAppendFile::HandOver(const char* Bytes, qsizetype Size) {

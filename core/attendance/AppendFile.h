@@ -27,6 +27,10 @@ class TAppendFile {
   void Flush();
   // Flush, then waits until the file is on disk.
   void Sync();
+  // Drops what was gathered and cuts the file back to the length it had when
+  // it was opened: for a writer whose output must be whole or nothing.
+  // Throws EInOutError when the system refuses.
+  void CutBackToStart();
 
  private:
   // Writes Size bytes. When the system takes only part of them (a full disk),
@@ -35,6 +39,7 @@ class TAppendFile {
   void HandOver(const char* Bytes, qsizetype Size);
 
   QFile file_;
+  qint64 start_ = 0;  // the file's length when opened
   QByteArray gathered_;
   // Bytes handed over since the last line break that reached the file: what a
   // failed write has to cut off again.

@@ -177,11 +177,25 @@ qint64 ConvertCardFile(const QString& SourceFile, const QString& AppPath, TCardR
 
   TLineReader source(SourceFile);
   TAppendFile target(AppPath + QStringLiteral("veri.txt"));
+  // A source that cannot be read to its end writes nothing: the lines
+  // converted so far go again. A write error keeps what was written before.
+  const auto next = [&source, &target, &line] {
+    try {
+      return source.Next(line);
+    } catch (const EInOutError& e) {
+      try {
+        target.CutBackToStart();
+      } catch (const EInOutError& cut) {
+        throw EInOutError(e.Text() + QLatin1Char('\n') + cut.Text());
+      }
+      throw;
+    }
+  };
   char normalised[kUsedBytes + 6];
   char out[32];
   qint64 index = 0;
-  if (source.Next(line)) {  // the heading
-    while (source.Next(line)) {
+  if (next()) {  // the heading
+    while (next()) {
       const qsizetype length = Normalise(normalised, kUsedBytes, line);
       target.Write(out, OutputLine(out, normalised, length, true));
       Report.Converted(++index);

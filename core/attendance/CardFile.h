@@ -46,10 +46,11 @@ QByteArray CardOutputLine(QByteArrayView SourceLine);
 // lines and check them (a source that cannot be read, or holds a line longer
 // than kMaxCardLineBytes, fails here, before anything is written), then the
 // download lock is taken (the downloads write veri.txt too) and the source
-// is streamed: memory does not grow with the file or its lines. Lines end
-// with CR LF or LF. Returns the number of lines appended; throws EInOutError
-// (ECardFormatError for a line too long), and EAbort when the wait for the
-// lock was given up, with nothing written.
+// is streamed: memory does not grow with the file or its lines. A source
+// that fails in that second pass (it changed, or cannot be read) leaves
+// veri.txt as it was. Lines end with CR LF or LF. Returns the number of
+// lines appended; throws EInOutError (ECardFormatError for a line too long),
+// and EAbort when the wait for the lock was given up, with nothing written.
 qint64 ConvertCardFile(const QString& SourceFile, const QString& AppPath, TCardReport& Report);
 
 // A progress bar holds 32-bit positions: the maximum and the position of a

@@ -1,6 +1,7 @@
 #include "attendance/Download.h"
 
 #include <QElapsedTimer>
+#include <optional>
 
 #include "attendance/AttendanceFiles.h"
 #include "attendance/AttendanceLine.h"
@@ -15,10 +16,12 @@ namespace {
 constexpr qint64 kPumpEveryMs = 10;
 
 // The walk up to the closed files: opens them, disables the terminal, reads
-// every record into them and tells Report how it ended (Messages) or fills
-// Outcome. The caller enables the terminal again.
-void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownloadReport& Report,
-                   bool Messages, TDownloadOutcome& Outcome) {
+// every record into them and fills Outcome. Returns what the operator is to
+// be told (Messages) once the files are closed; the caller tells it and
+// enables the terminal again.
+std::optional<TDownloadEnd> WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request,
+                                          TDownloadReport& Report, bool Messages,
+                                          TDownloadOutcome& Outcome) {
   // The files are opened before the terminal is disabled: a file that cannot
   // be opened stops the download before the terminal is touched.
   TAttendanceFiles files(Request.AppPath, Request.SecondDataFile, Request.Today);
@@ -26,13 +29,12 @@ void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownl
   if (!Sdk.FK_EnableDevice(0)) {
     Outcome.Result = Sdk.ResultOf(FKSlot::FK_EnableDevice);
     Outcome.ErrorText = ResultText(Outcome.Result);
-    return;
+    return {};
   }
   if (!Sdk.FK_LoadGeneralLogData(Request.ReadMark)) {
     Outcome.Result = Sdk.ResultOf(FKSlot::FK_LoadGeneralLogData);
     Outcome.ErrorText = ResultText(Outcome.Result);
-    if (Messages) Report.Closing(TDownloadEnd::NothingToLoad);
-    return;
+    return TDownloadEnd::NothingToLoad;
   }
   Report.Started(kDownloadProgressMaximum);
   Dlg().ProcessMessages();
@@ -80,22 +82,22 @@ void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownl
   if (!normalEnd) {
     files.Sync();  // the lines read so far stay written, or their error shows
     const QString text = count == bound ? WalkBoundText(bound) : ResultText(ended);
-    if (Messages) throw ETerminalError(text);
+    // The operator must know what was kept, not only why the walk broke.
+    if (Messages)
+      throw ETerminalError(WithFullStop(text) + QLatin1Char('\n') + WrittenRecordsText(count));
     Outcome.Result = ended;
     Outcome.ErrorText = text;
-    return;
+    return {};
   }
 
   if (count == 0) {
-    if (Messages) Report.Closing(TDownloadEnd::NoRecords);
     Outcome.Complete = true;
-    return;
+    return TDownloadEnd::NoRecords;
   }
   Report.Progress(kDownloadProgressMaximum);
   // The message promises that the lines are saved: they are on disk first.
   files.Sync();
   Outcome.Complete = files.Lines() == count;
-  if (Messages) Report.Closing(TDownloadEnd::Saved);
 
   // Emptying the log is the one step that can lose records, so it runs only
   // when every record read is on disk, and before the terminal is enabled
@@ -105,6 +107,7 @@ void WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request, TDownl
     Outcome.Cleared = Sdk.FK_EmptyGeneralLogData();
     Outcome.Result = Sdk.ResultOf(FKSlot::FK_EmptyGeneralLogData);
   }
+  return TDownloadEnd::Saved;
 }
 
 // Adds the failed enable to an error on its way out, keeping its class.
@@ -116,7 +119,9 @@ template <class E>
 
 // The walk shared by the operator's download (Messages: the closing message
 // told to Report, a broken walk thrown) and the quiet callers, which read the
-// outcome.
+// outcome. The closing message comes after the files are closed, so nothing
+// that waits for the files (another download, a conversion) waits for the
+// operator's OK; and before the enable, in the order the operator knows.
 // The terminal gets its enable on every path, even when the files could not
 // be opened and it was never disabled; it comes after the files are closed,
 // and over a new connection when the walk lost its own.
@@ -124,7 +129,9 @@ TDownloadOutcome Walk(TFKAttendObject& Sdk, const TDownloadRequest& Request,
                       TDownloadReport& Report, bool Messages) {
   TDownloadOutcome outcome;
   try {
-    WalkIntoFiles(Sdk, Request, Report, Messages, outcome);
+    const std::optional<TDownloadEnd> end = WalkIntoFiles(Sdk, Request, Report, Messages, outcome);
+    Report.FilesClosed();
+    if (Messages && end) Report.Closing(*end);
   } catch (const EInOutError& e) {
     Rethrow(e, EnableTerminalAgain(Sdk));
   } catch (const ETerminalError& e) {
@@ -145,6 +152,10 @@ QString WalkBoundText(int Bound) {
              "Cihaz kayıt aktarımını bitirmiyor: %1 kayıttan sonra aktarım "
              "durduruldu. Alınan kayıtlar dosyalarda duruyor....")
       .arg(Bound);
+}
+
+QString WrittenRecordsText(qint64 Count) {
+  return QStringLiteral("%1 kayıt dosyalara yazıldı.").arg(Count);
 }
 
 int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,

@@ -18,10 +18,10 @@ enum class TDownloadEnd { NothingToLoad, NoRecords, Saved };
 
 // What the walk tells its front end, in this order: Started once, then for
 // each record Line, Counted and Progress, then Ended, then Progress(maximum)
-// after a walk that delivered records. The operator's download
-// (DownloadAttendance) then tells Closing, before the terminal is enabled
-// again, and NotEnabledAgain after it when that failed; the quiet walk
-// (WalkAttendance) tells neither and returns them in its outcome.
+// after a walk that delivered records, then FilesClosed. The operator's
+// download (DownloadAttendance) then tells Closing, before the terminal is
+// enabled again, and NotEnabledAgain after it when that failed; the quiet
+// walk (WalkAttendance) tells neither and returns them in its outcome.
 class TDownloadReport {
  public:
   virtual ~TDownloadReport() = default;
@@ -34,6 +34,11 @@ class TDownloadReport {
   virtual void Progress(int Position) = 0;
   // The walk is over after Count records, before any closing message.
   virtual void Ended(int Count) = 0;
+  // The output files are synced and closed (not on an error path). A front
+  // end that holds the download lock for them lets go of it here: the
+  // closing message may wait for the operator for hours, and a scheduled
+  // download must not wait with it.
+  virtual void FilesClosed() {}
   // The operator is told how the download ended (nothing by default).
   virtual void Closing(TDownloadEnd) {}
   // The terminal could not be enabled again: Text says so and what to do.
@@ -99,9 +104,10 @@ constexpr int kDownloadProgressMaximum = 500;
 // Runs the download on the connection Sdk holds. Returns the number of
 // records written. The dialogs seam lets pending messages run before the
 // first record and every few milliseconds while records come in; the
-// closing message is Report's (Closing). An output file that
-// cannot be opened or written throws EInOutError, a walk that breaks off or
-// does not end throws ETerminalError; the lines written before stay written,
+// closing message is Report's (Closing), told once the files are closed. An
+// output file that cannot be opened or written throws EInOutError, a walk
+// that breaks off or does not end throws ETerminalError (its text, then a
+// line of WrittenRecordsText); the lines written before stay written,
 // the files are closed and the terminal is enabled again on every path
 // (EnableTerminalAgain). When even that fails, the operator is told: through
 // Report.NotEnabledAgain after the closing message, or on a line of its own
@@ -121,3 +127,6 @@ TDownloadOutcome WalkAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Re
 
 // Why a walk that reached its bound was stopped.
 QString WalkBoundText(int Bound);
+
+// What a broken walk kept: "<Count> kayıt dosyalara yazıldı."
+QString WrittenRecordsText(qint64 Count);

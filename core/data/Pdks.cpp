@@ -4,7 +4,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "common/Cleanup.h"
 #include "common/Errors.h"
 #include "data/DataSet.h"
 #include "data/NameList.h"
@@ -92,22 +91,28 @@ bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name) {
 void ImportPdksNames(TNameList& Names, TDataSet& Query, TMyConnection& Connection) {
   // One update per card found, but one commit for them all: a commit of its
   // own made each name wait for the disk. The names are committed on every
-  // path, so an error half-way keeps those written before it.
+  // path, so an error half-way keeps those written before it; a commit that
+  // fails loses them all, and the operator is told so with the database's
+  // text (after the error that ended the walk, when one did).
   TTransaction names(Names.Connection());
-  TScopeExit keep([&names] {
+  try {
+    TDataSet& list = Names.List();
+    for (list.First(); !list.Eof(); list.Next()) {
+      const QString card = list.FieldByName(QStringLiteral("kartno")).AsString();
+      QString name;
+      if (!LookUpPdksName(Query, card, name)) continue;
+      Names.SetName(card, name);
+    }
+  } catch (const EAppError& e) {
     try {
       names.Commit();
-    } catch (const EAppError&) {
+    } catch (const EDatabaseError& commit) {
+      throw EDatabaseError(e.Text() + QLatin1Char('\n') + commit.Text());
     }
-  });
-  TDataSet& list = Names.List();
-  for (list.First(); !list.Eof(); list.Next()) {
-    const QString card = list.FieldByName(QStringLiteral("kartno")).AsString();
-    QString name;
-    if (!LookUpPdksName(Query, card, name)) continue;
-    Names.SetName(card, name);
+    throw;
   }
   Connection.Close();
+  names.Commit();
 }
 
 QString MemberListStatement(TMemberStatus Status, const QString& NameFilter) {

@@ -63,8 +63,11 @@ bool LookUpPdksName(TDataSet& Query, const QString& CardNo, QString& Name);
 // The names import's walk over the name list as last loaded, each card looked
 // up through Query (on Connection): each card found in the personnel database
 // gets the person's name on every temp row of that card; the others keep
-// theirs. Closes Connection when every card was looked up. An error ends the walk where it arose
-// and leaves the connection as it is; names written before it stay.
+// theirs. Closes Connection when every card was looked up. An error ends the
+// walk where it arose and leaves the connection as it is; names written
+// before it stay. The names are committed at once at the end: a commit that
+// fails throws EDatabaseError with the database's text (after the walk's own
+// error, on a line of its own), and no name is changed.
 void ImportPdksNames(TNameList& Names, TDataSet& Query, TMyConnection& Connection);
 
 // The member list's status filter (the "Durum" buttons).

@@ -15,13 +15,18 @@
 
 namespace {
 
+class TWindowLock;
+
 // The download in the window: lines in Memo4, the count in LabelTotal, the
 // walk's position in ProgressBar1. Lines and count reach their controls ten
 // times a second and at the end: laying out the box once per record would
-// cost more than reading the record.
+// cost more than reading the record. The download lock (when given) goes as
+// soon as the files are closed, before the closing message waits for OK.
 class TDownloadView final : public TDownloadReport {
  public:
-  explicit TDownloadView(Tfrmgiris& Window) : w_(Window) { shown_.start(); }
+  explicit TDownloadView(Tfrmgiris& Window, TWindowLock* Lock = nullptr) : w_(Window), lock_(Lock) {
+    shown_.start();
+  }
   // Also on an error path, so the box holds every line the walk produced.
   ~TDownloadView() override { ShowPendingLines(); }
 
@@ -39,6 +44,7 @@ class TDownloadView final : public TDownloadReport {
   }
   void Progress(int Position) override { w_.ProgressBar1->setValue(Position); }
   void Ended(int) override { ShowPendingLines(); }
+  void FilesClosed() override;
   void Closing(TDownloadEnd End) override {
     switch (End) {
       case TDownloadEnd::NothingToLoad:
@@ -71,6 +77,7 @@ class TDownloadView final : public TDownloadReport {
   }
 
   Tfrmgiris& w_;
+  TWindowLock* lock_;
   QString pending_;
   int count_ = 0;
   QElapsedTimer shown_;
@@ -128,12 +135,17 @@ class TWindowLock {
         Session().AppPath, [this] { wait_.Waiting(); }, [this] { return wait_.Cancelled(); });
     wait_.Ended(lock_->Held());
   }
-  bool Held() const { return lock_->Held(); }
+  bool Held() const { return lock_ && lock_->Held(); }
+  void Release() { lock_.reset(); }
 
  private:
   TLockWaitView wait_;
   std::optional<TDownloadLock> lock_;
 };
+
+void TDownloadView::FilesClosed() {
+  if (lock_) lock_->Release();
+}
 
 // The conversion in the window: ProgressBar1 runs over the source's lines.
 // The bar moves in steps of a thousandth: asking it whether a single line
@@ -201,7 +213,7 @@ void Tfrmgiris::DownloadFromTerminal(int ReadMark) {
   TWindowLock lock(*this);
   if (!lock.Held()) return;
   Memo4->clear();
-  TDownloadView view(*this);
+  TDownloadView view(*this, &lock);
   TDownloadRequest request{session.AppPath, session.Terminal().MachineNumber,
                            CheckBox1->isChecked(), QDate::currentDate()};
   request.ReadMark = ReadMark;

@@ -192,17 +192,22 @@ class TestE2EBatch : public QObject {
 
   // The connection drops during the walk: the command line connects once
   // more and enables the terminal, so a scheduled run never leaves it with
-  // its keypad and reader locked; the lines read stay written.
+  // its keypad and reader locked; the lines read stay written, and a walk
+  // that broke says on a line of its own how many reached the files.
   void commandLineEnablesAfterDrop_data() {
     QTest::addColumn<QStringList>("fault");
     QTest::addColumn<QString>("out");
     QTest::addColumn<int>("written");
     QTest::newRow("load dropped") << QStringList{"--fail", "FK_LoadGeneralLogData:drop"}
-                                  << "T1: HATA - Read Error\n"
-                                  << 0;
-    QTest::newRow("walk dropped") << QStringList{"--drop-walk-after", "25"}
-                                  << "T1: HATA - Read Error (25 kayıt aktarıldı)\n"
-                                  << 25;
+                                  << "T1: HATA - Read Error\nİşlem tamamlandı." << 0;
+    QTest::newRow("walk dropped at once")
+        << QStringList{"--drop-walk-after", "0"}
+        << "T1: HATA - Read Error\nT1: 0 kayıt dosyalara yazıldı.\nİşlem tamamlandı." << 0;
+    QTest::newRow("walk dropped")
+        << QStringList{"--drop-walk-after", "25"}
+        << "T1: HATA - Read Error (25 kayıt aktarıldı)\nT1: 25 kayıt dosyalara yazıldı.\n"
+           "İşlem tamamlandı."
+        << 25;
   }
   void commandLineEnablesAfterDrop() {
     QFETCH(QStringList, fault);

@@ -71,7 +71,7 @@ class TestE2EDownload : public QObject {
     ConnectTo(t, port);
     t.Main().BitBtn5->click();
 
-    QCOMPARE(t.Shown(), QStringList{QStringLiteral("Read Error.")});
+    QCOMPARE(t.Shown(), QStringList{QStringLiteral("Read Error.\n25 kayıt dosyalara yazıldı.")});
     QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
     const QByteArray first = FileText(lines.mid(0, 25));
     QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), first);
@@ -99,7 +99,10 @@ class TestE2EDownload : public QObject {
     QTest::addColumn<QString>("shown");
     QTest::newRow("load dropped") << QStringList{"--fail", "FK_LoadGeneralLogData:drop"}
                                   << "Cihazdan alınacak veri yok.....";
-    QTest::newRow("walk dropped") << QStringList{"--drop-walk-after", "25"} << "Read Error.";
+    QTest::newRow("walk dropped at once")
+        << QStringList{"--drop-walk-after", "0"} << "Read Error.\n0 kayıt dosyalara yazıldı.";
+    QTest::newRow("walk dropped") << QStringList{"--drop-walk-after", "25"}
+                                  << "Read Error.\n25 kayıt dosyalara yazıldı.";
   }
   void enabledAfterDroppedWalk() {
     QFETCH(QStringList, fault);
