@@ -79,15 +79,15 @@ bool THostBridge::ReadHello() {
            (size > 4 && !fkwire::Hello::CanBegin(host_.Buffered() + 4, size - 4));
   };
   using TRead = THostProcess::TRead;
-  bool garbage = false;
   TRead read = host_.Fill(4, deadline);
-  if (read == TRead::Done && !(garbage = notProtocol())) {
-    read = host_.Fill(8, deadline);
-    if (read == TRead::Done && !(garbage = notProtocol()))
-      read = host_.ReadFrame(deadline, answer_);
+  if (read == TRead::Done && !notProtocol()) read = host_.Fill(8, deadline);
+  // Bytes that are no hello, or the start of one that never ends.
+  bool garbage = host_.BufferedSize() > 0 && (read != TRead::Done || notProtocol());
+  if (read == TRead::Done && !garbage) {
+    read = host_.ReadFrame(deadline, answer_);
+    garbage = read != TRead::Done;
   }
-  if (garbage || (read != TRead::Done && host_.BufferedSize() > 0)) {
-    // Bytes that are no hello, or the start of one that never ends.
+  if (garbage) {
     trouble_ = {THostFault::NotProtocol, {}, {}, limit};
     return false;
   }

@@ -1,4 +1,4 @@
-// The entry points as slots, and how the binding finds the libraries that
+// The slots' names and libraries, and how the binding finds the libraries that
 // export them: the loader interface and the platform's library search.
 #pragma once
 #include <QString>
