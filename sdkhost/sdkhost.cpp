@@ -47,7 +47,7 @@ struct Row {
   {#name, #library[0] == 'B', HOST_SERVE_##use(kinds)},
 const Row kRows[] = {FK_ENTRY_POINTS_FULL(HOST_ROW)};
 #undef HOST_ROW
-static_assert(std::size(kRows) == fkwire::SlotCount);
+static_assert(std::size(kRows) == FK_SLOT_COUNT);
 
 // Every called entry point is called with exactly the type the binding
 // gives its slot.
@@ -151,24 +151,20 @@ int wmain(int argc, wchar_t** argv) {
 
   // The binding's construction steps: the second library is loaded whether
   // or not the first was, and its names are looked up only when both were.
-  int32_t firstStatus = 0, secondStatus = ERROR_FILE_NOT_FOUND;
-  HMODULE first = Load(argv[1], firstStatus);
-  HMODULE second = argc > 2 ? Load(argv[2], secondStatus) : nullptr;
-  void* slots[fkwire::SlotCount] = {};
-  for (int i = 0; i < fkwire::SlotCount; ++i) {
+  fkwire::Hello hello;
+  hello.Bits = static_cast<uint32_t>(sizeof(void*) * 8);
+  hello.SecondStatus = ERROR_FILE_NOT_FOUND;
+  HMODULE first = Load(argv[1], hello.FirstStatus);
+  HMODULE second = argc > 2 ? Load(argv[2], hello.SecondStatus) : nullptr;
+  void* slots[FK_SLOT_COUNT] = {};
+  for (int i = 0; i < FK_SLOT_COUNT; ++i) {
     HMODULE from = kRows[i].second ? second : first;
     if (first && from) slots[i] = reinterpret_cast<void*>(GetProcAddress(from, kRows[i].name));
+    hello.Found[i] = slots[i] != nullptr;
   }
 
   fkwire::Writer w;
-  w.Begin();
-  w.U32(fkwire::kMagic);
-  w.U32(static_cast<uint32_t>(sizeof(void*) * 8));
-  w.U32(fkwire::SlotCount);
-  w.U32(fkwire::ListHash());
-  w.I32(firstStatus);
-  w.I32(secondStatus);
-  for (void* slot : slots) w.U8(slot != nullptr);
+  hello.Write(w);
   int code = WriteAll(w.Finish()) ? 0 : kBadRequest;
 
   std::string payload;
@@ -188,7 +184,7 @@ int wmain(int argc, wchar_t** argv) {
     const uint8_t op = r.U8();
     const uint8_t slot = r.U8();
     bool served = false;
-    if (slot < fkwire::SlotCount && slots[slot]) {
+    if (slot < FK_SLOT_COUNT && slots[slot]) {
       if (op == fkwire::kCall && kRows[slot].serve) {
         served = kRows[slot].serve(slots[slot], r, w);
       } else if (op == fkwire::kWalk && kRows[slot].repeat) {

@@ -175,7 +175,7 @@ void TFKAttendObject::CloseHandle() {
 bool TFKAttendObject::FK_EnableDevice(int EnableFlag) {
   const bool noted = record_ && !connectedInfo_.Kind.isEmpty() && Slot(FKSlot::FK_EnableDevice);
   const bool madeNow = noted && EnableFlag == 0 && record_->Disabling(connectedInfo_);
-  const bool ok = Invoke<FK_EnableDevice_t>(FKSlot::FK_EnableDevice, EnableFlag);
+  const bool ok = Invoke<FKSlot::FK_EnableDevice>(EnableFlag);
   // A disable the terminal answered with a refusal left it as it was; one
   // whose answer was lost may have arrived, so its note stays.
   if (noted && (ok ? EnableFlag != 0 : madeNow && !IsConnectionLost(SdkResult)))
@@ -184,74 +184,71 @@ bool TFKAttendObject::FK_EnableDevice(int EnableFlag) {
 }
 
 bool TFKAttendObject::FK_GetDeviceTime(double& DateTime) {
-  return Invoke<FK_GetDeviceTime_t>(FKSlot::FK_GetDeviceTime, &DateTime);
+  return Invoke<FKSlot::FK_GetDeviceTime>(&DateTime);
 }
 
 bool TFKAttendObject::FK_SetDeviceTime(double DateTime) {
-  return Invoke<FK_SetDeviceTime_t>(FKSlot::FK_SetDeviceTime, DateTime);
+  return Invoke<FKSlot::FK_SetDeviceTime>(DateTime);
 }
 
 bool TFKAttendObject::FK_LoadGeneralLogData(int ReadMark) {
-  return Invoke<FK_LoadGeneralLogData_t>(FKSlot::FK_LoadGeneralLogData, ReadMark);
+  return Invoke<FKSlot::FK_LoadGeneralLogData>(ReadMark);
 }
 
 bool TFKAttendObject::FK_GetGeneralLogData_1(int& EnrollNumber, int& VerifyMode, int& InOutMode,
                                              int& Year, int& Month, int& Day, int& Hour,
                                              int& Minute, int& Second) {
-  return Invoke<FK_GetGeneralLogData_1_t>(FKSlot::FK_GetGeneralLogData_1, &EnrollNumber,
-                                          &VerifyMode, &InOutMode, &Year, &Month, &Day, &Hour,
-                                          &Minute, &Second);
+  return Invoke<FKSlot::FK_GetGeneralLogData_1>(&EnrollNumber, &VerifyMode, &InOutMode, &Year,
+                                                &Month, &Day, &Hour, &Minute, &Second);
 }
 
 bool TFKAttendObject::FK_GetBellTime(int& BellCount, unsigned char* BellBlock) {
-  return Invoke<FK_GetBellTime_t>(FKSlot::FK_GetBellTime, &BellCount, BellBlock);
+  return Invoke<FKSlot::FK_GetBellTime>(&BellCount, BellBlock);
 }
 
 bool TFKAttendObject::FK_SetBellTime(int BellCount, unsigned char* BellBlock) {
-  return Invoke<FK_SetBellTime_t>(FKSlot::FK_SetBellTime, BellCount, BellBlock);
+  return Invoke<FKSlot::FK_SetBellTime>(BellCount, BellBlock);
 }
 
 bool TFKAttendObject::FK_GetEnrollData(int EnrollNumber, int BackupNumber, int& Privilege,
                                        unsigned char* EnrollData, int& PasswordValue) {
-  return Invoke<FK_GetEnrollData_t>(FKSlot::FK_GetEnrollData, EnrollNumber, BackupNumber,
-                                    &Privilege, EnrollData, &PasswordValue);
+  return Invoke<FKSlot::FK_GetEnrollData>(EnrollNumber, BackupNumber, &Privilege, EnrollData,
+                                          &PasswordValue);
 }
 
 bool TFKAttendObject::FK_PutEnrollData(int EnrollNumber, int BackupNumber, int Privilege,
                                        unsigned char* EnrollData, int PasswordValue) {
-  return Invoke<FK_PutEnrollData_t>(FKSlot::FK_PutEnrollData, EnrollNumber, BackupNumber, Privilege,
-                                    EnrollData, PasswordValue);
+  return Invoke<FKSlot::FK_PutEnrollData>(EnrollNumber, BackupNumber, Privilege, EnrollData,
+                                          PasswordValue);
 }
 
 bool TFKAttendObject::FK_SaveEnrollData() {
-  return Invoke<FK_SaveEnrollData_t>(FKSlot::FK_SaveEnrollData);
+  return Invoke<FKSlot::FK_SaveEnrollData>();
 }
 
 bool TFKAttendObject::FK_DeleteEnrollData(int EnrollNumber, int BackupNumber) {
-  return Invoke<FK_DeleteEnrollData_t>(FKSlot::FK_DeleteEnrollData, EnrollNumber, BackupNumber);
+  return Invoke<FKSlot::FK_DeleteEnrollData>(EnrollNumber, BackupNumber);
 }
 
 bool TFKAttendObject::FK_EnableUser(int EnrollNumber, int BackupNumber, int EnableFlag) {
-  return Invoke<FK_EnableUser_t>(FKSlot::FK_EnableUser, EnrollNumber, BackupNumber, EnableFlag);
+  return Invoke<FKSlot::FK_EnableUser>(EnrollNumber, BackupNumber, EnableFlag);
 }
 
 bool TFKAttendObject::FK_ModifyPrivilege(int EnrollNumber, int BackupNumber, int Privilege) {
-  return Invoke<FK_ModifyPrivilege_t>(FKSlot::FK_ModifyPrivilege, EnrollNumber, BackupNumber,
-                                      Privilege);
+  return Invoke<FKSlot::FK_ModifyPrivilege>(EnrollNumber, BackupNumber, Privilege);
 }
 
 bool TFKAttendObject::FK_BenumbAllManager() {
-  return Invoke<FK_BenumbAllManager_t>(FKSlot::FK_BenumbAllManager);
+  return Invoke<FKSlot::FK_BenumbAllManager>();
 }
 
 bool TFKAttendObject::FK_ReadAllUserID() {
-  return Invoke<FK_ReadAllUserID_t>(FKSlot::FK_ReadAllUserID);
+  return Invoke<FKSlot::FK_ReadAllUserID>();
 }
 
 bool TFKAttendObject::FK_GetAllUserID(int& EnrollNumber, int& BackupNumber, int& Privilege,
                                       int& EnableFlag) {
-  return Invoke<FK_GetAllUserID_t>(FKSlot::FK_GetAllUserID, &EnrollNumber, &BackupNumber,
-                                   &Privilege, &EnableFlag);
+  return Invoke<FKSlot::FK_GetAllUserID>(&EnrollNumber, &BackupNumber, &Privilege, &EnableFlag);
 }
 
 bool TFKAttendObject::FK_GetUserName(int EnrollNumber, QString& UserName) {
@@ -262,34 +259,33 @@ bool TFKAttendObject::FK_GetUserName(int EnrollNumber, QString& UserName) {
   std::memset(buffer, ' ', FK_USER_NAME_BUFFER);
   buffer[FK_USER_NAME_BUFFER] = '\0';
   char* text = buffer;
-  if (!Invoke<FK_GetUserName_t>(FKSlot::FK_GetUserName, EnrollNumber, &text)) return false;
+  if (!Invoke<FKSlot::FK_GetUserName>(EnrollNumber, &text)) return false;
   if (text) UserName = FromWin1254(text);
   return true;
 }
 
 bool TFKAttendObject::FK_SetUserName(int EnrollNumber, const QString& UserName) {
   const QByteArray bytes = ToWin1254(UserName);
-  return Invoke<FK_SetUserName_t>(FKSlot::FK_SetUserName, EnrollNumber, bytes.constData());
+  return Invoke<FKSlot::FK_SetUserName>(EnrollNumber, bytes.constData());
 }
 
 bool TFKAttendObject::FK_EmptyGeneralLogData() {
-  return Invoke<FK_EmptyGeneralLogData_t>(FKSlot::FK_EmptyGeneralLogData);
+  return Invoke<FKSlot::FK_EmptyGeneralLogData>();
 }
 
 bool TFKAttendObject::FK_EmptyEnrollData() {
-  return Invoke<FK_EmptyEnrollData_t>(FKSlot::FK_EmptyEnrollData);
+  return Invoke<FKSlot::FK_EmptyEnrollData>();
 }
 
 bool TFKAttendObject::FK_ClearKeeperData() {
-  return Invoke<FK_ClearKeeperData_t>(FKSlot::FK_ClearKeeperData);
+  return Invoke<FKSlot::FK_ClearKeeperData>();
 }
 
 bool TFKAttendObject::FK_IsSupportedEnrollData(int BackupNumber, bool& Supported) {
   Supported = false;
   int supported = 0;
   if (!Slot(FKSlot::FK_IsSupportedEnrollData)) return false;
-  const bool ok = Invoke<FK_IsSupportedEnrollData_t>(FKSlot::FK_IsSupportedEnrollData, BackupNumber,
-                                                     &supported);
+  const bool ok = Invoke<FKSlot::FK_IsSupportedEnrollData>(BackupNumber, &supported);
   Supported = supported != 0;
   return ok;
 }

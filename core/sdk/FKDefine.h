@@ -148,9 +148,9 @@ class TFKAttendObject {
  private:
   // The common rule: no call when the slot is empty; otherwise the handle
   // first, the result kept, success exactly when it is 1.
-  template <class Fn, class... Args>
-  bool Invoke(FKSlot S, Args... args) {
-    auto fn = reinterpret_cast<Fn>(Slot(S));
+  template <FKSlot S, class... Args>
+  bool Invoke(Args... args) {
+    auto fn = reinterpret_cast<FKSlotFunction<S>>(Slot(S));
     if (!fn) return false;
     SdkResult = fn(ConnectionHandle, args...);
     return SdkResult == FKResult::Success;

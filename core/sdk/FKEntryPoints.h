@@ -168,6 +168,30 @@
 FK_CALLED_ENTRY_POINTS(FK_DECLARE_TYPE)
 #undef FK_DECLARE_TYPE
 
+// The slots, in the order of the table: the binding's slot array, the
+// host's rows and the slot numbers on the wire all count in it.
+enum class FKSlot : int {
+#define FK_SLOT_ENUM(name, library) name,
+  FK_ENTRY_POINTS(FK_SLOT_ENUM)
+#undef FK_SLOT_ENUM
+      Count
+};
+constexpr int FK_SLOT_COUNT = static_cast<int>(FKSlot::Count);
+
+// The function type of a called slot, FKSlotFunction<FKSlot::FK_X> being
+// FK_X_t, so a call names its entry point once.
+template <FKSlot S>
+struct FKSlotType;
+#define FK_SLOT_TYPE(name, params)  \
+  template <>                       \
+  struct FKSlotType<FKSlot::name> { \
+    using type = name##_t;          \
+  };
+FK_CALLED_ENTRY_POINTS(FK_SLOT_TYPE)
+#undef FK_SLOT_TYPE
+template <FKSlot S>
+using FKSlotFunction = typename FKSlotType<S>::type;
+
 // Result codes of the entry points; ResultText (sdk/FKDefine.h) gives their
 // English texts. A call succeeded exactly when it returned Success.
 namespace FKResult {

@@ -1,6 +1,6 @@
-// The framed protocol between the binding's Wine bridge (this side) and
-// sdkhost, the Windows host that runs the vendor's libraries under Wine: the
-// frames, the host's hello, and the wire form of every argument kind of
+// The framed protocol between the binding's host bridge (this side) and
+// sdkhost, the Windows host that runs the vendor's libraries (through Wine
+// on Linux): the frames, the host's hello, and the wire form of every argument kind of
 // sdk/FKEntryPoints.h, with both ends of each (the caller's, which sends the
 // arguments and takes the out values back, and the host's, which rebuilds
 // the arguments, calls the entry point and sends the out values). Plain C++
@@ -36,14 +36,6 @@ constexpr uint8_t kWalk = 2;              // a walk step called up to N times
 // counts one the program has not yet had.
 constexpr uint32_t kWalkWindow = 1024;
 constexpr uint32_t kMaxWalkWindow = 16384;
-
-// Slot numbers, in the order of the list.
-enum Slot : int {
-#define FKW_SLOT(name, library) Slot_##name,
-  FK_ENTRY_POINTS(FKW_SLOT)
-#undef FKW_SLOT
-      SlotCount
-};
 
 // A fingerprint of the whole table (names, libraries, parameters, kinds):
 // a host built from another revision of the list is refused.
@@ -140,10 +132,57 @@ class Reader {
   bool ok_ = true;
 };
 
-// What the caller's side keeps between calls: the text a library handed
-// back at a pointer of its own (NameOut), valid until the next such call.
-struct CallerKeep {
-  std::string Name;
+// The host's first frame: the machine type it runs as, how each library
+// loaded, and which slots it found. The magic, the slot count and the list
+// hash go with it, so a host of another revision of the list is told apart
+// from a program that does not speak the protocol at all.
+struct Hello {
+  uint32_t Bits = 0;         // 32 or 64
+  int32_t FirstStatus = -1;  // 0, or the Windows error code of loading the library
+  int32_t SecondStatus = -1;
+  bool Found[FK_SLOT_COUNT] = {};
+
+  // The payload's bytes: magic, bits, slot count, list hash, the statuses,
+  // a byte per slot.
+  static constexpr uint32_t kSize = 6 * 4 + FK_SLOT_COUNT;
+
+  void Write(Writer& w) const {
+    w.Begin();
+    w.U32(kMagic);
+    w.U32(Bits);
+    w.U32(FK_SLOT_COUNT);
+    w.U32(ListHash());
+    w.I32(FirstStatus);
+    w.I32(SecondStatus);
+    for (bool found : Found) w.U8(found);
+  }
+
+  enum class Check { Ok, NotProtocol, OtherRevision };
+  // Whether a payload's first bytes can begin a hello: the magic, before
+  // the rest has come.
+  static bool CanBegin(const char* p, size_t n) {
+    uint32_t magic = 0;
+    if (n >= 4) std::memcpy(&magic, p, 4);
+    return n < 4 || magic == kMagic;
+  }
+  Check Read(Reader r) {
+    if (r.U32() != kMagic || !r.Ok()) return Check::NotProtocol;
+    Bits = r.U32();
+    const uint32_t count = r.U32(), hash = r.U32();
+    FirstStatus = r.I32();
+    SecondStatus = r.I32();
+    if (count != uint32_t(FK_SLOT_COUNT) || hash != ListHash() || r.Left() != count)
+      return Check::OtherRevision;
+    for (bool& found : Found) found = r.U8() != 0;
+    return Check::Ok;
+  }
+};
+
+// The caller's copy of a text the library handed back at a pointer of its
+// own (NameOut): the caller's pointer points into it until the next such
+// call.
+struct LibraryNameCopy {
+  std::string Text;
 };
 
 // The argument kinds. Each has the C++ type of its parameter, the caller's
@@ -160,7 +199,7 @@ struct Handle {
     w.I32(v);
   }
   template <class All>
-  static bool Receive(Reader&, type, const All&, CallerKeep&) {
+  static bool Receive(Reader&, type, const All&, LibraryNameCopy&) {
     return true;
   }
   struct Held {
@@ -186,7 +225,7 @@ struct Date {
     w.F64(v);
   }
   template <class All>
-  static bool Receive(Reader&, type, const All&, CallerKeep&) {
+  static bool Receive(Reader&, type, const All&, LibraryNameCopy&) {
     return true;
   }
   struct Held {
@@ -210,7 +249,7 @@ struct Text {
     if (v) w.Bytes(v, std::strlen(v));
   }
   template <class All>
-  static bool Receive(Reader&, type, const All&, CallerKeep&) {
+  static bool Receive(Reader&, type, const All&, LibraryNameCopy&) {
     return true;
   }
   struct Held {
@@ -244,7 +283,7 @@ struct ValueOut {
     if (v) w.Raw(v, sizeof(T));
   }
   template <class All>
-  static bool Receive(Reader& r, type v, const All&, CallerKeep&) {
+  static bool Receive(Reader& r, type v, const All&, LibraryNameCopy&) {
     if (!v) return true;
     const char* at = r.Raw(sizeof(T));
     if (!at) return false;
@@ -284,7 +323,7 @@ struct Buffer {
     if (v) w.Bytes(v, static_cast<size_t>(Size::Of(all)));
   }
   template <class All>
-  static bool Receive(Reader& r, type v, const All& all, CallerKeep&) {
+  static bool Receive(Reader& r, type v, const All& all, LibraryNameCopy&) {
     if (!Back || !v) return true;
     // The caller's buffer has the size that went out; the same must come back.
     const uint32_t n = r.U32();
@@ -355,7 +394,7 @@ struct NameOut {
     if (*v) w.Raw(*v, FK_USER_NAME_BUFFER);
   }
   template <class All>
-  static bool Receive(Reader& r, type v, const All&, CallerKeep& keep) {
+  static bool Receive(Reader& r, type v, const All&, LibraryNameCopy& copy) {
     if (!v) return true;
     switch (r.U8()) {
       case 0:
@@ -371,8 +410,8 @@ struct NameOut {
         const uint32_t n = r.U32();
         const char* at = r.Raw(n);
         if (!at) return false;
-        keep.Name.assign(at, n);
-        *v = keep.Name.data();
+        copy.Text.assign(at, n);
+        *v = copy.Text.data();
         return true;
       }
       default:
@@ -428,7 +467,7 @@ struct Kinds {
   static constexpr bool TakesHandle = (K::IsHandle || ... || false);
 
   // The caller's side: the request frame for these arguments.
-  static void Request(Writer& w, int Slot, typename K::type... args) {
+  static void Request(Writer& w, FKSlot Slot, typename K::type... args) {
     const std::tuple<typename K::type...> all(args...);
     w.Begin();
     w.U8(kCall);
@@ -436,7 +475,7 @@ struct Kinds {
     (K::Send(w, args, all), ...);
   }
   // The caller's side: a walk step's request, to be called up to Times times.
-  static void WalkRequest(Writer& w, int Slot, uint32_t Times, typename K::type... args) {
+  static void WalkRequest(Writer& w, FKSlot Slot, uint32_t Times, typename K::type... args) {
     const std::tuple<typename K::type...> all(args...);
     w.Begin();
     w.U8(kWalk);
@@ -446,13 +485,13 @@ struct Kinds {
   }
   // The caller's side: the answer's out values into the caller's memory.
   // False when the answer is malformed.
-  static bool Answer(Reader& r, CallerKeep& keep, typename K::type... args) {
-    return AnswerPart(r, keep, args...) && r.Left() == 0;
+  static bool Answer(Reader& r, LibraryNameCopy& copy, typename K::type... args) {
+    return AnswerPart(r, copy, args...) && r.Left() == 0;
   }
   // The same for one answer among several (a walk window).
-  static bool AnswerPart(Reader& r, CallerKeep& keep, typename K::type... args) {
+  static bool AnswerPart(Reader& r, LibraryNameCopy& copy, typename K::type... args) {
     const std::tuple<typename K::type...> all(args...);
-    return (K::Receive(r, args, all, keep) && ... && true) && r.Ok();
+    return (K::Receive(r, args, all, copy) && ... && true) && r.Ok();
   }
   // Which pointer arguments are null, as bits: a window's answers fit the
   // calls that have the same.

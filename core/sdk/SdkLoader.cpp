@@ -1,6 +1,7 @@
 #include "sdk/SdkLoader.h"
 
 #include <QLibrary>
+#include <cstring>
 
 namespace {
 
@@ -43,6 +44,13 @@ const char* SlotName(FKSlot Slot) {
 }
 SdkLibrary SlotLibrary(FKSlot Slot) {
   return kSlots[static_cast<int>(Slot)].library;
+}
+
+FKSlot SlotNamed(SdkLibrary Library, const char* Name) {
+  for (int i = 0; i < FK_SLOT_COUNT; ++i)
+    if (kSlots[i].library == Library && std::strcmp(kSlots[i].name, Name) == 0)
+      return static_cast<FKSlot>(i);
+  return FKSlot::Count;
 }
 
 std::unique_ptr<SdkLoader> MakeLibraryLoader(const QString& FirstName, const QString& SecondName) {

@@ -1,4 +1,4 @@
-// The entry points as slots, and how the binding finds the libraries that
+// The slots' names and libraries, and how the binding finds the libraries that
 // export them: the loader interface and the platform's library search.
 #pragma once
 #include <QString>
@@ -6,20 +6,14 @@
 
 #include "sdk/FKEntryPoints.h"
 
-// Slots, in the order of the entry-point list.
-enum class FKSlot : int {
-#define FK_SLOT_ENUM(name, lib) name,
-  FK_ENTRY_POINTS(FK_SLOT_ENUM)
-#undef FK_SLOT_ENUM
-      Count
-};
-constexpr int FK_SLOT_COUNT = static_cast<int>(FKSlot::Count);
-
 enum class SdkLibrary { FK623Attend, FKAttend };
 
 // Slot names in slot order, and the library each comes from.
 const char* SlotName(FKSlot Slot);
 SdkLibrary SlotLibrary(FKSlot Slot);
+// The slot of the name Name in Library; Count when it has none. For loaders
+// that are asked by name and keep their entry points by slot.
+FKSlot SlotNamed(SdkLibrary Library, const char* Name);
 
 // How the binding finds its libraries and entry points. The program loads the
 // real files by name; tests hand in fake entry points.

@@ -1,8 +1,10 @@
 // The vendor's Windows SDK libraries on Linux: when the program folder holds
-// FK623Attend.dll, the binding's slots are filled with forwarding functions
-// that reach the libraries through sdkhost, a small Windows program run by
-// Wine (sdkhost/PROTOCOL.md). The rest of the program does not know: it is
-// one more SdkLoader.
+// FK623Attend.dll, the binding's slots are filled with the forwarding
+// functions of the host bridge (sdk/HostBridge.h), which reach the libraries
+// through sdkhost, a small Windows program run by Wine (sdkhost/PROTOCOL.md).
+// This is the set-up: finding Wine and the host, the library's machine type,
+// and what the operator reads when they cannot be used. The rest of the
+// program does not know: it is one more SdkLoader.
 #pragma once
 #include <QString>
 #include <QStringList>

@@ -7,6 +7,9 @@ class QWidget;
 class TBusyState {
  public:
   explicit TBusyState(QWidget* Button);
+  // Only the hourglass, for an action no single button started (a connect
+  // from the grid, a download from the pop-up menu).
+  [[nodiscard]] static TBusyState CursorOnly() { return TBusyState(nullptr); }
   ~TBusyState();
   TBusyState(const TBusyState&) = delete;
   TBusyState& operator=(const TBusyState&) = delete;

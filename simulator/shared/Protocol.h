@@ -1,5 +1,11 @@
 // Wire protocol between the stand-in terminal libraries and vterminal.
 // Plain C++ (no Qt): the libraries include it too. PROTOCOL.md describes it.
+//
+// Its frames are its own on purpose, not those of sdk/FKWire.h: vterminal
+// is a separate program that plays the terminal, reached over TCP as a
+// terminal is, while FKWire carries the binding's calls to the host
+// process; the two change for different reasons. What they share, the
+// sizes of the SDK's buffers, comes from the one table, sdk/FKEntryPoints.h.
 #pragma once
 
 #include <bit>
@@ -8,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "sdk/FKEntryPoints.h"
 
 static_assert(std::endian::native == std::endian::little,
               "the wire format is the host's little-endian layout");
@@ -18,7 +26,7 @@ namespace vt {
 constexpr int32_t kMagic = 0x56540001;
 constexpr int kRecordInts = 9;  // enroll, verify, in/out, year, month, day, hour, minute, second
 constexpr int kUserInts = 4;    // enroll, backup, privilege, enabled
-constexpr int kBellBlockSize = 360;
+constexpr int kBellBlockSize = FK_BELL_BLOCK_SIZE;
 constexpr int kUserNameMax = 255;  // bytes, without the closing NUL
 constexpr int kTextMax = 255;      // bytes of the hello's address or serial text
 constexpr int kMaxFetch = 16384;   // entries one bulk fetch hands over at most
@@ -71,17 +79,7 @@ enum class Op : uint8_t {
 
 // Template bytes the terminal keeps for one enroll item, by backup number.
 constexpr int templateSize(int backupNumber) {
-  switch (backupNumber) {
-    case 10:
-    case 11:
-      return 40;
-    case 12:
-      return 20080;
-    case 20:
-      return 3080;
-    default:
-      return 1680;
-  }
+  return FK_TemplateSize(backupNumber);
 }
 
 // Backup numbers the terminal accepts: fingerprints 0-9, password 10, card 11,

@@ -129,18 +129,32 @@ class TestWineFaults : public QObject {
     QVERIFY(!t.Main().BitBtn5->isEnabled());
   }
 
-  // A host that says nothing within the time, or ends at once: the wait is
-  // bounded, the message names the file (and what Wine said).
+  // A host that says nothing within the time, ends at once, or answers
+  // something that is not the protocol: the wait is bounded (bytes that
+  // cannot begin a hello are not waited on at all), the message names the
+  // file (and what Wine said).
   void hostThatDoesNotAnswer_data() {
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QString>("says");
-    QTest::newRow("silent") << QByteArray("exec sleep 60\n") << "yanıt vermedi";
+    QTest::addColumn<bool>("atOnce");
+    const QString notProtocol = QStringLiteral("protokolüne uymayan bir yanıt verdi.");
+    QTest::newRow("silent") << QByteArray("exec sleep 60\n") << "yanıt vermedi" << false;
     QTest::newRow("ends at once") << QByteArray("echo 'wine: cannot start' >&2\nexit 1\n")
-                                  << "başlar başlamaz kapandı. (Wine: wine: cannot start)";
+                                  << "başlar başlamaz kapandı. (Wine: wine: cannot start)" << true;
+    QTest::newRow("huge length word")
+        << QByteArray("printf '\\377\\377\\377\\177'\nexec sleep 60\n") << notProtocol << true;
+    QTest::newRow("random bytes")
+        << QByteArray("printf '\\020\\000\\000\\000\\321\\007\\242\\033 9\\344'\nexec sleep 60\n")
+        << notProtocol << true;
+    QTest::newRow("text, then the end")
+        << QByteArray("echo 'Usage: host FILE'\nexit 2\n") << notProtocol << true;
+    QTest::newRow("a hello cut short")
+        << QByteArray("printf '\\100\\000\\000\\000FKH1'\nexec sleep 60\n") << notProtocol << false;
   }
   void hostThatDoesNotAnswer() {
     QFETCH(QByteArray, script);
     QFETCH(QString, says);
+    QFETCH(bool, atOnce);
     if (!Exists(QStringLiteral("x86_64"))) QSKIP("the x86_64 stand-ins were not built");
     QTemporaryDir dir;
     const QString fake = dir.filePath(QStringLiteral("wine"));
@@ -156,6 +170,9 @@ class TestWineFaults : public QObject {
     timer.start();
     TFKAttendObject sdk(MakeWineLoader(options));
     QVERIFY(timer.elapsed() < 5000);
+    if (atOnce)
+      QVERIFY2(timer.elapsed() < options.HelloTimeoutMs,
+               qPrintable(QString::number(timer.elapsed())));
     QVERIFY(!sdk.FirstLibraryLoaded());
     QVERIFY(!sdk.Connect(LoopbackLan(5005)));
     QVERIFY2(sdk.LastErrorText().startsWith(options.FirstLibrary), qPrintable(sdk.LastErrorText()));
