@@ -84,8 +84,8 @@ inline TPageDamage DamageMiddlePage(const QString& File, const QString& Table) {
   f.close();
   d.Page = page;
   WithConnection(File, [&](QSqlDatabase& Db) {
-    d.Intact = Value(Db, QStringLiteral("PRAGMA integrity_check")).toString() ==
-               QLatin1String("ok");
+    d.Intact =
+        Value(Db, QStringLiteral("PRAGMA integrity_check")).toString() == QLatin1String("ok");
     QSqlQuery q(Db);
     if (!q.exec(QStringLiteral("select * from ") + Table)) {
       d.Error = q.lastError().text();
