@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QTest>
 
+#include "DamagedPage.h"
 #include "TestFolder.h"
 #include "common/Errors.h"
 #include "data/DM.h"
@@ -223,6 +224,42 @@ class TestDataSet : public QObject {
     TDataSet c(QStringLiteral("qrycihaz"), closed);
     QVERIFY(!ErrorOf([&] { c.OpenSQL(QStringLiteral("select * from Terminal")); }).isEmpty());
     QVERIFY(!ErrorOf([&] { c.FieldByName(QStringLiteral("Terminal")); }).isEmpty());
+  }
+
+  // A page the engine cannot read ends every read of the table with the
+  // engine's error, never with the rows before that page passed off as the
+  // whole result.
+  void damagedTableFailsEveryRead_data() {
+    QTest::addColumn<QString>("statement");
+    QTest::newRow("whole table") << "SELECT * FROM tblEnroll";
+    QTest::newRow("filtered") << "SELECT * FROM tblEnroll where FingerNumber=0";
+    QTest::newRow("some columns") << "select EnrollNumber, Name from tblEnroll";
+    QTest::newRow("sorted by name") << "SELECT * FROM tblEnroll order by Name";
+    QTest::newRow("counted") << "select count(*) from tblEnroll where length(FPdata)>0";
+  }
+  void damagedTableFailsEveryRead() {
+    QFETCH(QString, statement);
+    const QString file = db->Folder.File(QStringLiteral("Data.mdb"));
+    for (int n = 1; n <= 130; ++n)
+      ExecOn(file,
+             QStringLiteral("insert into tblEnroll (EnrollNumber,FingerNumber,Name,FPdata) "
+                            "values (?,0,?,?)"),
+             {n, QStringLiteral("Kişi %1").arg(n), QByteArray(1680, char(n))});
+    const TPageDamage damage = DamageMiddlePage(file, QStringLiteral("tblEnroll"));
+    QVERIFY(damage.Page > 0);
+    QVERIFY(!damage.Intact);
+    QVERIFY2(damage.RowsBefore > 0 && damage.RowsBefore < 130, qPrintable(damage.Error));
+    QVERIFY(damage.Error.contains(QStringLiteral("malformed")));
+    TDataSet q(QStringLiteral("ads"), db->Data);
+    const QString error = ErrorOf([&] { q.OpenSQL(statement); });
+    QVERIFY2(
+        error.startsWith(QStringLiteral("ads: ")) && error.contains(QStringLiteral("malformed")),
+        qPrintable(error));
+    QVERIFY(!q.Active());
+    QCOMPARE(q.RecordCount(), 0);
+    // The other tables of the file read as before.
+    q.OpenSQL(QStringLiteral("select * from Terminal"));
+    QVERIFY(q.Active());
   }
 
   // Only "select * from" one table reads rows that can be written back; any

@@ -3,10 +3,12 @@
 #include <QTest>
 #include <cstring>
 
+#include "DamagedPage.h"
 #include "EnrolFixture.h"
 #include "TinyDisk.h"
 #include "common/ActionGuard.h"
 #include "common/Cleanup.h"
+#include "common/LibFunctions.h"
 #include "data/DM.h"
 #include "enrolldata/EnrollBackup.h"
 #include "enrolldata/EnrollStore.h"
@@ -109,19 +111,26 @@ class TestEnrolBackup : public QObject {
     QTest::addColumn<QString>("failing");
     QTest::addColumn<QList<int>>("results");
     QTest::addColumn<QString>("status");
-    QTest::newRow("no device") << "FK_EnableDevice" << QList<int>{-2} << "Bağlanamadı...";
+    QTest::addColumn<QStringList>("list");  // lstEnrollData afterwards
+    QTest::newRow("no device") << "FK_EnableDevice" << QList<int>{-2} << "Bağlanamadı..."
+                               << QStringList{};
     QTest::newRow("user list not readable")
         << "FK_ReadAllUserID" << QList<int>{-2}
-        << "ReadAllUserID Error: No Open Comm - kayıtlar değiştirilmedi";
+        << "ReadAllUserID Error: No Open Comm - kayıtlar değiştirilmedi" << QStringList{};
     QTest::newRow("dropped after two users")
-        << "FK_GetAllUserID" << QList<int>{1, 1, -2} << "ERROR, GetEnrollData :No Open Comm";
+        << "FK_GetAllUserID" << QList<int>{1, 1, -2}
+        << "ERROR, GetEnrollData :No Open Comm - kayıtlar değiştirilmedi"
+        << QStringList{"1-0 ok", "2-0 ok", "kayıtlar değiştirilmedi"};
     QTest::newRow("no data after a user")
-        << "FK_GetAllUserID" << QList<int>{1, -8} << "ERROR, GetEnrollData :None of data array";
+        << "FK_GetAllUserID" << QList<int>{1, -8}
+        << "ERROR, GetEnrollData :None of data array - kayıtlar değiştirilmedi"
+        << QStringList{"1-0 ok", "kayıtlar değiştirilmedi"};
   }
   void failedBackupKeepsStore() {
     QFETCH(QString, failing);
     QFETCH(QList<int>, results);
     QFETCH(QString, status);
+    QFETCH(QStringList, list);
     EnrolProgram t;
     t.Store(5, 0, 0, QStringLiteral("eski"), Pattern(1680, 5));
     t.AddName(QStringLiteral("00005"), QStringLiteral("eski"));
@@ -131,6 +140,7 @@ class TestEnrolBackup : public QObject {
     FakeSdk.Queued[failing] = results;
     t.W().BitBtn1Click();
     QCOMPARE(t.W().lblMessage->text(), status);
+    QCOMPARE(t.Lines(t.W().lstEnrollData), list);
     QCOMPARE(t.StoredRows().size(), 1);
     QCOMPARE(t.StoredRows()[0].FPdata, before[0].FPdata);
     QCOMPARE(t.Names(), QStringList{"00005|eski"});
@@ -209,6 +219,8 @@ class TestEnrolBackup : public QObject {
     QCOMPARE(t.W().Store.Rows().RecordCount(), 2);
     QCOMPARE(t.W().lblMessage->text(),
              QStringLiteral("ERROR, GetEnrollData :kayıtlar değiştirilmedi"));
+    QCOMPARE(t.Lines(t.W().lstEnrollData).first(), QStringLiteral("1-0 ok"));
+    QCOMPARE(t.Lines(t.W().lstEnrollData).last(), QStringLiteral("kayıtlar değiştirilmedi"));
     QCOMPARE(FakeSdk.Calls.last(), kOn);
     QVERIFY(t.W().BitBtn1->isEnabled());
   }
@@ -300,7 +312,7 @@ class TestEnrolBackup : public QObject {
     QString ownStatus;
     if (action == 0) {
       t.W().BitBtn1Click();
-      ownStatus = QStringLiteral("ERROR, GetEnrollData :Read Error");
+      ownStatus = QStringLiteral("ERROR, GetEnrollData :Read Error - kayıtlar değiştirilmedi");
     } else if (action == 1) {
       t.Dialogs->Answers = {IDYES};
       t.W().BitBtn2Click();
@@ -398,37 +410,130 @@ class TestEnrolBackup : public QObject {
     QCOMPARE(t.W().cmbBackupNumber->currentText(), QStringLiteral("Pass"));
   }
 
-  // Any failed row makes the final status an error, not only the last one.
+  // Any failed row makes the final status an error, not only the last one;
+  // a save the terminal refuses is the last failure. A stored template that
+  // does not fit its item is not sent: the terminal keeps the user's own.
   void fullRestoreFailures_data() {
     QTest::addColumn<QList<int>>("putResults");
-    QTest::addColumn<bool>("zeroUser");
+    QTest::addColumn<int>("saveResult");
+    QTest::addColumn<QString>("middle");  // the middle row: ok, number 0, short, null
+    QTest::addColumn<QList<int>>("sentUsers");
     QTest::addColumn<QString>("log");
     QTest::addColumn<QString>("status");
     QTest::newRow("send rejected in the middle")
-        << QList<int>{1, -11, 1} << false
+        << QList<int>{1, -11, 1} << 1 << "ok" << QList<int>{1, 2, 3}
         << "00001 - Kayıt=0 ok\n00002 - Kayıt=0 error\n00003 - Kayıt=0 ok"
         << "SetAllEnrollData Error : error";
     QTest::newRow("row that does not load")
-        << QList<int>{1, 1} << true
+        << QList<int>{1, 1} << 1 << "number 0" << QList<int>{1, 3}
         << "00001 - Kayıt=0 ok\n00000 - Kayıt=0 error\n00003 - Kayıt=0 ok"
         << "Conv Error : error";
+    QTest::newRow("template cut short")
+        << QList<int>{1, 1} << 1 << "short" << QList<int>{1, 3}
+        << "00001 - Kayıt=0 ok\n00002 - Kayıt=0 error\n00003 - Kayıt=0 ok"
+        << "Conv Error : error";
+    QTest::newRow("no template") << QList<int>{1, 1} << 1 << "null" << QList<int>{1, 3}
+                                 << "00001 - Kayıt=0 ok\n00002 - Kayıt=0 error\n00003 - Kayıt=0 ok"
+                                 << "Conv Error : error";
+    QTest::newRow("save refused") << QList<int>{1, 1, 1} << -2 << "ok" << QList<int>{1, 2, 3}
+                                  << "00001 - Kayıt=0 ok\n00002 - Kayıt=0 ok\n00003 - Kayıt=0 ok"
+                                  << "SaveEnrollData Error : error";
+    QTest::newRow("save refused after a failed row")
+        << QList<int>{1, 1} << -2 << "short" << QList<int>{1, 3}
+        << "00001 - Kayıt=0 ok\n00002 - Kayıt=0 error\n00003 - Kayıt=0 ok"
+        << "SaveEnrollData Error : error";
   }
   void fullRestoreFailures() {
     QFETCH(QList<int>, putResults);
-    QFETCH(bool, zeroUser);
+    QFETCH(int, saveResult);
+    QFETCH(QString, middle);
+    QFETCH(QList<int>, sentUsers);
     QFETCH(QString, log);
     QFETCH(QString, status);
     EnrolProgram t;
     t.Store(1, 0, 0, {}, Pattern(1680, 1));
-    t.Store(zeroUser ? 0 : 2, 0, 0, {}, Pattern(1680, 2));
+    const QByteArray bytes = middle == QLatin1String("short")  ? Pattern(100, 2)
+                             : middle == QLatin1String("null") ? QByteArray()
+                                                               : Pattern(1680, 2);
+    t.Store(middle == QLatin1String("number 0") ? 0 : 2, 0, 0, {}, bytes);
     t.Store(3, 0, 0, {}, Pattern(1680, 3));
     t.Show();
+    RecordSends();
     FakeSdk.Queued[QStringLiteral("FK_PutEnrollData")] = putResults;
+    FakeSdk.Queued[QStringLiteral("FK_SaveEnrollData")] = {saveResult};
     t.Dialogs->Answers = {IDYES};
     t.W().BitBtn2Click();
     QCOMPARE(t.W().Memo1->toPlainText(), log);
     QCOMPARE(t.W().lblMessage->text(), status);
+    QList<int> users;
+    for (const SentItem& item : sent) {
+      users << item.N;
+      QCOMPARE(item.Bytes, Pattern(1680, item.N));  // exactly what was stored
+    }
+    QCOMPARE(users, sentUsers);
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_SaveEnrollData")), 1);
     QCOMPARE(FakeSdk.Calls.last(), kOn);
+  }
+
+  // A store that cannot be read whole changes nothing on the terminal: it is
+  // read and checked before the terminal is disabled, cleared or sent
+  // anything, and the database's error is shown. Real faults: a damaged page
+  // in the middle of the table, a renamed column, a value that is no number
+  // in the last row.
+  void unreadableStoreChangesNothing_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("fullRestore");  // or the selected user's upload
+    QTest::addColumn<QString>("error");
+    QTest::newRow("damaged page, full restore") << "page" << true << "malformed";
+    QTest::newRow("FPdata renamed, full restore") << "rename" << true << "Field 'FPdata' not found";
+    QTest::newRow("FPdata renamed, selected user")
+        << "rename" << false << "Field 'FPdata' not found";
+    QTest::newRow("no number in the last row, full restore")
+        << "number" << true << "'x' is not a valid integer value";
+    QTest::newRow("no number in the user's last row, selected user")
+        << "number" << false << "'x' is not a valid integer value";
+  }
+  void unreadableStoreChangesNothing() {
+    QFETCH(QString, fault);
+    QFETCH(bool, fullRestore);
+    QFETCH(QString, error);
+    EnrolProgram t;
+    // Users 1 to 130 with a fingerprint each, user 2 with a second one last.
+    for (int n = 1; n <= 130; ++n) t.Store(n, 0, 0, {}, Pattern(1680, n));
+    t.Store(2, 1, 0, {}, Pattern(1680, 200));
+    if (fault == QLatin1String("page")) {
+      const TPageDamage damage = DamageMiddlePage(t.DataFile(), QStringLiteral("tblEnroll"));
+      QVERIFY(damage.Page > 0 && !damage.Intact && damage.RowsBefore > 0);
+      QVERIFY2(damage.Error.contains(error), qPrintable(damage.Error));
+    } else if (fault == QLatin1String("rename")) {
+      ExecOn(t.DataFile(), QStringLiteral("alter table tblEnroll rename column FPdata to Sablon"));
+    } else {
+      ExecOn(t.DataFile(), QStringLiteral("update tblEnroll set FingerNumber='x' where "
+                                          "rowid=(select max(rowid) from tblEnroll)"));
+    }
+    RunGuarded([&] { t.W().FormShow(); });  // a damaged store is told here already
+    FakeSdk.Calls.clear();
+    t.Dialogs->Shown.clear();
+    t.W().Working.TemplateBuffer = QByteArray("kept");
+    if (fullRestore) {
+      t.W().CheckBox2->setChecked(true);
+      t.Dialogs->Answers = {IDYES};
+      RunGuarded([&] { t.W().BitBtn2Click(); });
+      QCOMPARE(t.Dialogs->Shown.size(), 2);  // the question, then the error
+    } else {
+      t.W().DBGrid2->SelectRow(1);
+      QCOMPARE(t.W().qryenroll.FieldByName(QStringLiteral("EnrollNumber")).AsInteger(), 2);
+      RunGuarded([&] { t.W().BitBtn7Click(); });
+      QCOMPARE(t.Dialogs->Shown.size(), 1);
+    }
+    const ShownDialog& shown = t.Dialogs->Shown.last();
+    QVERIFY2(shown.Text.contains(error), qPrintable(shown.Text));
+    QCOMPARE(shown.Flags, MB_OK | MB_ICONERROR);
+    QCOMPARE(FakeSdk.Calls, QStringList());  // never disabled, cleared or sent to
+    QVERIFY(t.W().Memo1->toPlainText().isEmpty());
+    QCOMPARE(t.W().Working.TemplateBuffer, QByteArray("kept"));
+    QVERIFY(t.W().BitBtn2->isEnabled() && t.W().BitBtn7->isEnabled());
+    QVERIFY(!Session().Busy());
   }
 
   void fullRestoreSpecialPaths() {
@@ -485,11 +590,24 @@ class TestEnrolBackup : public QObject {
     QVERIFY(t.Dialogs->Shown.isEmpty());
   }
 
-  // Yes asks again for the same row, No logs 00000 and goes on, Cancel stops.
+  // Yes asks again for the same row, No logs the row and goes on, Cancel
+  // stops. Neither row is sent: one has number 0, the other a template that
+  // is cut short or missing.
+  void selectedUserRowThatDoesNotLoad_data() {
+    QTest::addColumn<int>("user");
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+    QTest::newRow("number 0") << 0 << Pattern(1680, 1) << Pattern(1680, 2);
+    QTest::newRow("short, then no template") << 4 << Pattern(100, 1) << QByteArray();
+    QTest::newRow("empty, then one byte short") << 4 << QByteArray("") << Pattern(1679, 2);
+  }
   void selectedUserRowThatDoesNotLoad() {
+    QFETCH(int, user);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
     EnrolProgram t;
-    t.Store(0, 0, 0, {}, Pattern(1680, 1));
-    t.Store(0, 1, 0, {}, Pattern(1680, 2));
+    t.Store(user, 0, 0, {}, first);
+    t.Store(user, 1, 0, {}, second);
     t.Show();
     t.Dialogs->Answers = {IDYES, IDNO, IDCANCEL};
     t.W().BitBtn7Click();
@@ -497,7 +615,7 @@ class TestEnrolBackup : public QObject {
     QCOMPARE(t.Dialogs->Shown[0].Text, QStringLiteral("Conv Error: Continue ?"));
     QCOMPARE(t.Dialogs->Shown[0].Title, QStringLiteral("ConvShToArm"));
     QCOMPARE(t.Dialogs->Shown[0].Flags, MB_YESNOCANCEL | MB_ICONQUESTION);
-    QCOMPARE(t.W().Memo1->toPlainText(), QStringLiteral("00000"));
+    QCOMPARE(t.W().Memo1->toPlainText(), ZeroFill(QString::number(user), 5));
     QCOMPARE(FakeSdk.Calls, (QStringList{kOff, kOn}));
     QCOMPARE(t.W().lblMessage->text(), QStringLiteral("Conv Error : error"));
   }

@@ -210,7 +210,8 @@ class TestEnrolNames : public QObject {
     QFETCH(QString, call);
     EnrolProgram t;
     t.Store(3, 0, 1, QStringLiteral("Admin"), QByteArray(1680, '\1'));
-    for (int b : {0, 1, 11}) t.Store(7, b, 0, QStringLiteral("Ayşe"), QByteArray(40, '\2'));
+    for (int b : {0, 1, 11})
+      t.Store(7, b, 0, QStringLiteral("Ayşe"), QByteArray(TemplateSize(b), '\2'));
     t.Show();
     TfrmEnrol& w = t.W();
     w.RadioButton3->click();

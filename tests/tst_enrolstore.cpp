@@ -122,22 +122,37 @@ class TestEnrolStore : public QObject {
     QCOMPARE(t.W().Store.Rows().RecordCount(), 1);
   }
 
-  // Loading cuts a longer stored value, zero-pads a shorter one, and always
-  // gives PasswordValue 0.
+  // Loading cuts a longer stored value and always gives PasswordValue 0. A
+  // value shorter than the template, or none, was damaged or edited by hand:
+  // it does not load, and the working template and the boxes keep what they
+  // held, so a restore never sends zeros in place of a real template.
   void loadRecord_data() {
     QTest::addColumn<int>("backup");
-    QTest::addColumn<int>("storedSize");
+    QTest::addColumn<int>("storedSize");  // -1: null
     QTest::addColumn<int>("privilege");
     QTest::addColumn<QString>("boxText");
     QTest::addColumn<QString>("privilegeText");
+    QTest::addColumn<bool>("loads");
     QTest::newRow("longer") << 0 << 2000 << 1 << "Fp-0"
-                            << "1";
-    QTest::newRow("shorter") << 0 << 100 << 0 << "Fp-0"
-                             << "0";
+                            << "1" << true;
     QTest::newRow("face") << 12 << 20080 << 2 << "Face"
-                          << "2";
+                          << "2" << true;
     QTest::newRow("15, privilege 5") << 15 << 1680 << 5 << ""
-                                     << "";
+                                     << "" << true;
+    QTest::newRow("password") << 10 << 40 << 0 << "Pass"
+                              << "0" << true;
+    QTest::newRow("shorter") << 0 << 100 << 0 << "Fp-0"
+                             << "0" << false;
+    QTest::newRow("one byte short") << 0 << 1679 << 0 << "Fp-0"
+                                    << "0" << false;
+    QTest::newRow("face with a fingerprint's size") << 12 << 1680 << 0 << "Face"
+                                                    << "0" << false;
+    QTest::newRow("password one byte short") << 10 << 39 << 0 << "Pass"
+                                             << "0" << false;
+    QTest::newRow("empty") << 0 << 0 << 0 << "Fp-0"
+                           << "0" << false;
+    QTest::newRow("null") << 0 << -1 << 0 << "Fp-0"
+                          << "0" << false;
   }
   void loadRecord() {
     QFETCH(int, backup);
@@ -145,23 +160,29 @@ class TestEnrolStore : public QObject {
     QFETCH(int, privilege);
     QFETCH(QString, boxText);
     QFETCH(QString, privilegeText);
+    QFETCH(bool, loads);
     EnrolProgram t;
-    t.Store(42, backup, privilege, QStringLiteral("Ayşe"), Pattern(storedSize, 1));
+    const QByteArray stored = storedSize < 0 ? QByteArray() : Pattern(storedSize, 1);
+    t.Store(42, backup, privilege, QStringLiteral("Ayşe"), stored);
     t.Show();
     TWorkingTemplate& working = t.W().Working;
+    working.TemplateBuffer = QByteArray("kept");
     working.PasswordValue = 1234;
+    t.W().txtEnrollNumber->setText(QStringLiteral("7"));
     EnrollRecord r;
-    QVERIFY(LoadEnrollRecord(t.W().Store.Rows(), t.W().Report(), r, working));
-    QCOMPARE(r.EnrollNumber, 42);
+    QCOMPARE(LoadEnrollRecord(t.W().Store.Rows(), t.W().Report(), r, working), loads);
+    QCOMPARE(r.EnrollNumber, 42);  // the numbers are read either way
     QCOMPARE(r.BackupNumber, backup);
+    if (!loads) {
+      QCOMPARE(working.TemplateBuffer, QByteArray("kept"));
+      QCOMPARE(working.PasswordValue, 1234);
+      QCOMPARE(t.W().txtEnrollNumber->text(), QStringLiteral("7"));
+      return;
+    }
     QCOMPARE(r.Privilege, privilege);
     QCOMPARE(r.Name, QStringLiteral("Ayşe"));
     QCOMPARE(working.PasswordValue, 0);
-    const int size = TemplateSize(backup);
-    QCOMPARE(working.TemplateBuffer.size(), size);
-    const int kept = qMin(size, storedSize);
-    QCOMPARE(working.TemplateBuffer.left(kept), Pattern(storedSize, 1).left(kept));
-    QCOMPARE(working.TemplateBuffer.mid(kept), QByteArray(size - kept, '\0'));
+    QCOMPARE(working.TemplateBuffer, stored.left(TemplateSize(backup)));
     QCOMPARE(t.W().txtEnrollNumber->text(), QStringLiteral("42"));
     QCOMPARE(t.W().cmbBackupNumber->currentText(), boxText);
     QCOMPARE(t.W().cmbPrivilege->currentText(), privilegeText);

@@ -49,9 +49,9 @@ class TestNamesUsers : public QObject {
   }
   void AddItem(int User, int Backup, int Privilege, int Password = 0) {
     ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
-           QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber, Privilige, Password) "
-                          "values (?, ?, ?, ?)"),
-           {User, Backup, Privilege, Password});
+           QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber, Privilige, Password, "
+                          "FPdata) values (?, ?, ?, ?, ?)"),
+           {User, Backup, Privilege, Password, QByteArray(TemplateSize(Backup), '\5')});
   }
 
  private slots:

@@ -43,14 +43,15 @@ class TConnection {
   // The Qt connection, for what a statement cannot say (transactions).
   QSqlDatabase SqlDatabase() const { return db_; }
 
+  // The text that names the fault best.
+  QString ErrorText(const QSqlError& Error) const;
+
  protected:
   // Driver names the Qt SQL driver; Label shows in the Qt connection's name.
   TConnection(TDialect Dialect, const QString& Driver, const QString& Label);
   // Called by Run while the connection is closed; one that opens with its
   // first statement opens here and throws EDatabaseError when it cannot.
   virtual void OpenOnDemand() {}
-  // The text that names the fault best.
-  QString ErrorText(const QSqlError& Error) const;
 
   QSqlDatabase db_;
 

@@ -1,5 +1,6 @@
 #include "data/DataSet.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -114,7 +115,17 @@ void TDataSet::Open() {
     for (int i = 0; i < record.count(); ++i) row[i] = q.value(i);
     rows_.append(std::move(row));
   }
+  // The engine ends the walk the same way at the last row and at a page it
+  // cannot read: only the error tells a damaged file from a shorter one, and
+  // the rows read so far must never pass for the whole result.
+  const QSqlError walk = q.lastError();
   q.finish();  // a kept statement must not hold the file open for reading
+  if (walk.isValid()) {
+    rows_.clear();
+    fields_.clear();
+    rowIdColumn_ = -1;
+    Fail(connection_.ErrorText(walk));
+  }
   // Keep the rowid last so visible columns keep their indexes.
   if (rowIdColumn_ >= 0) {
     for (auto& row : rows_) {
@@ -321,7 +332,10 @@ void TDataSet::ReadRow(qint64 RowId, QVector<QVariant>& Into) {
   QSqlQuery q = connection_.Run(ReadRowStatement(table_), {RowId}, error);
   if (!error.isEmpty()) Fail(error);
   TScopeExit finish([&q] { q.finish(); });
-  if (!q.next()) return;
+  if (!q.next()) {
+    if (q.lastError().isValid()) Fail(connection_.ErrorText(q.lastError()));
+    return;
+  }
   const QSqlRecord record = q.record();
   for (int i = 0; i < fields_.size(); ++i) {
     const int c = record.indexOf(fields_[i]);

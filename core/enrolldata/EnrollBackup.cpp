@@ -50,6 +50,13 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
   // The terminal is enabled after the work is rolled back or committed, also
   // when the terminal never answered "disable".
   TEnableAtEnd report(Sdk, Report);
+  // Items listed as stored ("1-0 ok") while the transaction was open: when
+  // it is rolled back, the list says that none of them was kept.
+  int listed = 0;
+  auto nothingKept = [&](const QString& Status) {
+    if (listed > 0) report.StoredLine(kNothingReplaced);
+    report.Status(Status);
+  };
   try {
     // One transaction per file. Both are checked before either commits, and
     // the store's file is committed first: if that fails, neither file
@@ -93,8 +100,8 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
       int n = 0, b = 0, p = 0, enabled = 0;
       if (!Sdk.FK_GetAllUserID(n, b, p, enabled)) break;
       if (items == MaxItems) {
-        report.Status(kWalkError + QStringLiteral("%1 kayıttan fazla - ").arg(MaxItems) +
-                      kNothingReplaced);
+        nothingKept(kWalkError + QStringLiteral("%1 kayıttan fazla - ").arg(MaxItems) +
+                    kNothingReplaced);
         return TBackupOutcome::TooManyItems;
       }
       ++items;
@@ -105,7 +112,7 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
       // An item the terminal did not deliver is never stored: a later restore
       // would write the zeros over the user's real template.
       if (read) {
-        StoreEnrollRecord(Store, report, n, b, p, name, Working.TemplateBuffer);
+        if (StoreEnrollRecord(Store, report, n, b, p, name, Working.TemplateBuffer)) ++listed;
       } else {
         ++skipped;
       }
@@ -116,7 +123,8 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
     const bool complete =
         Sdk.SdkResult == FKResult::EndOfData || (Sdk.SdkResult == FKResult::NoData && items == 0);
     if (!complete) {
-      report.Status(kWalkError + ResultText(Sdk.SdkResult));
+      nothingKept(kWalkError + ResultText(Sdk.SdkResult) + QStringLiteral(" - ") +
+                  kNothingReplaced);
       return TBackupOutcome::WalkBroken;
     }
     commit();
@@ -129,7 +137,7 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
   } catch (const EAppError&) {
     // The error itself is shown by whoever handles it; the status line says
     // what became of the store.
-    report.Status(kWalkError + kNothingReplaced);
+    nothingKept(kWalkError + kNothingReplaced);
     throw;
   }
 }

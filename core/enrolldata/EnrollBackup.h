@@ -1,7 +1,9 @@
 // Copies every enroll-data item of the connected terminal into the store and
 // builds the name list (temp of Log.mdb), replacing both as a whole: the new
 // content is committed only when the terminal's user walk reaches its end;
-// on any other outcome both keep exactly what they held before.
+// on any other outcome both keep exactly what they held before, and when
+// items were already listed as stored, the list ends with the line
+// "kayıtlar değiştirilmedi".
 #pragma once
 #include "data/NameList.h"
 #include "enrolldata/EnrollStore.h"

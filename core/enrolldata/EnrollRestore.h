@@ -7,16 +7,21 @@
 #include "data/DataSet.h"
 #include "enrolldata/EnrollRecord.h"
 #include "enrolldata/EnrollReport.h"
+#include "enrolldata/EnrollStore.h"
 #include "sdk/FKDefine.h"
 
-// Sends every row of Store (after clearing the terminal's enroll data when
-// ClearFirst is set), then saves. The final status names the last failure
-// when any row failed.
-void RestoreAllEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& Store,
+// Sends every row of the store view Store.Rows() (after clearing the
+// terminal's enroll data when ClearFirst is set), then saves. Every row is
+// read and checked first: a database error is thrown before the terminal is
+// disabled, so a store that cannot be read whole changes nothing. A row that
+// does not load is logged and not sent. The final status names the last
+// failure (a refused save included) when any occurred.
+void RestoreAllEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TEnrollStore& Store,
                           bool ClearFirst, TEnrollReport& Report);
 
 // Sends every stored row of the user at the current row of List, through
-// PerUser (which is left holding those rows). Asks whether to try again when
-// a row does not load.
+// PerUser (which is left holding those rows). The rows are read, and the
+// question whether to try again asked for a row that does not load, before
+// the terminal is disabled.
 void RestoreUserEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& List,
                            TDataSet& PerUser, TEnrollReport& Report);

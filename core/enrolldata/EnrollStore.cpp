@@ -48,7 +48,7 @@ bool TEnrollStore::Contains(int EnrollNumber, int BackupNumber) {
   return count > 0;
 }
 
-void StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber, int BackupNumber,
+bool StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber, int BackupNumber,
                        int Privilege, const QString& Name, const QByteArray& Template) {
   const QString pair =
       ZeroFill(QString::number(EnrollNumber), 4) + QLatin1Char('-') + QString::number(BackupNumber);
@@ -56,7 +56,7 @@ void StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber,
   try {
     if (S.Contains(EnrollNumber, BackupNumber)) {
       Report.Status(QStringLiteral("Double ID : ") + pair);
-      return;
+      return false;
     }
     rows.Append();
     rows.FieldByName(QStringLiteral("EnrollNumber")).SetAsInteger(EnrollNumber);
@@ -70,6 +70,7 @@ void StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber,
     Report.Status(pair);
     Report.ShowRecord(EnrollNumber, BackupNumber, Privilege);
     Report.StoredLine(QStringLiteral("%1-%2 ok").arg(EnrollNumber).arg(BackupNumber));
+    return true;
   } catch (const EAppError&) {
     // The row left unposted would be written by the next move of the store.
     rows.Cancel();
@@ -77,20 +78,42 @@ void StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber,
   }
 }
 
-bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Record,
-                      TWorkingTemplate& Working) {
+bool ReadEnrollRow(TDataSet& Source, EnrollRecord& Record, QByteArray& Template) {
   if (!Source.Active() || Source.IsEmpty() || Source.RecNo() + 1 < 1) return false;
   const int number = Source.FieldByName(QStringLiteral("EnrollNumber")).AsInteger();
   if (number <= 0) return false;
+  const int backup = Source.FieldByName(QStringLiteral("FingerNumber")).AsInteger();
+  const int privilege = Source.FieldByName(QStringLiteral("Privilige")).AsInteger();
+  const QString name = Source.FieldByName(QStringLiteral("Name")).AsString();
+  const TField data = Source.FieldByName(QStringLiteral("FPdata"));
   Record.EnrollNumber = number;
-  Record.BackupNumber = Source.FieldByName(QStringLiteral("FingerNumber")).AsInteger();
-  Record.Privilege = Source.FieldByName(QStringLiteral("Privilige")).AsInteger();
-  Record.Name = Source.FieldByName(QStringLiteral("Name")).AsString();
+  Record.BackupNumber = backup;
+  Record.Privilege = privilege;
+  Record.Name = name;
+  // The backup stores whole templates. A shorter value was damaged or
+  // edited by hand: padded with zeros it would overwrite the user's real
+  // template on the terminal.
+  const int size = TemplateSize(backup);
+  if (data.IsNull()) return false;
+  const QByteArray stored = data.AsBytes();
+  if (stored.size() < size) return false;
+  // Shared with the row when it has the size already: nothing is copied.
+  Template = stored.size() == size ? stored : stored.left(size);
+  return true;
+}
+
+void TakeEnrollRecord(const EnrollRecord& Record, const QByteArray& Template, TEnrollReport& Report,
+                      TWorkingTemplate& Working) {
   Report.ShowRecord(Record.EnrollNumber, Record.BackupNumber, Record.Privilege);
-  const QByteArray stored = Source.FieldByName(QStringLiteral("FPdata")).AsBytes();
-  Working.Reset(Record.BackupNumber);
-  const int kept =
-      qMin(static_cast<int>(stored.size()), static_cast<int>(Working.TemplateBuffer.size()));
-  std::copy_n(stored.constData(), kept, Working.TemplateBuffer.data());
+  Working.TemplateBuffer = Template;
+  Working.TemplateBuffer.detach();  // the library gets a buffer of its own
+  Working.PasswordValue = 0;
+}
+
+bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Record,
+                      TWorkingTemplate& Working) {
+  QByteArray bytes;
+  if (!ReadEnrollRow(Source, Record, bytes)) return false;
+  TakeEnrollRecord(Record, bytes, Report, Working);
   return true;
 }

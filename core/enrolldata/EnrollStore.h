@@ -32,17 +32,28 @@ class TEnrollStore {
 };
 
 // Adds the record with the bytes of Template unless the pair is already
-// stored. A database error is thrown (EDatabaseError) with nothing
-// stored: the caller's walk must end there, because after some errors (a
-// full disk) the database has already rolled back the caller's transaction
-// and a row stored after it would take effect on its own.
-void StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber, int BackupNumber,
+// stored; true when it was added (and listed). A database error is thrown (EDatabaseError) with
+// nothing stored: the caller's walk must end there, because after some errors (a full disk) the
+// database has already rolled back the caller's transaction and a row stored after it would take
+// effect on its own.
+bool StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber, int BackupNumber,
                        int Privilege, const QString& Name, const QByteArray& Template);
 
-// Makes the current row of Source the working record: number, backup
-// number, privilege and name into Record, the template into Working (cut or
-// zero-padded to its size, PasswordValue 0). False, with nothing changed,
-// when Source has no current row or its EnrollNumber is not above 0.
+// Reads the current row of Source: number, backup number, privilege and
+// name into Record, the first TemplateSize(backup number) bytes of FPdata
+// into Template. False, with nothing changed, when Source has no current row
+// or its EnrollNumber is not above 0; false with Record filled and Template
+// unchanged when FPdata is null or shorter than the template (a longer value
+// is cut). A missing column or a number that is no number throws.
+bool ReadEnrollRow(TDataSet& Source, EnrollRecord& Record, QByteArray& Template);
+
+// Makes a record read by ReadEnrollRow the working record: shown on the
+// single-record tab, its template in Working, PasswordValue 0.
+void TakeEnrollRecord(const EnrollRecord& Record, const QByteArray& Template, TEnrollReport& Report,
+                      TWorkingTemplate& Working);
+
+// Both at once: makes the current row of Source the working record. On
+// false the working record and the single-record tab are unchanged.
 bool LoadEnrollRecord(TDataSet& Source, TEnrollReport& Report, EnrollRecord& Record,
                       TWorkingTemplate& Working);
 

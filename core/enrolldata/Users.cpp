@@ -40,6 +40,10 @@ TLoadOutcome LoadWithQuestion(TDataSet& Rows, TEnrollReport& Report, EnrollRecor
       case IDYES:
         continue;
       case IDNO:
+        // A row whose template is damaged has its numbers read; the command
+        // still goes out with numbers 0, as for a row that did not load.
+        Record.EnrollNumber = 0;
+        Record.BackupNumber = 0;
         return TLoadOutcome::Zero;
       default:
         return TLoadOutcome::PassOver;

@@ -32,8 +32,7 @@ void TfrmEnrol::BitBtn2Click() {
     return;
   TBusyState busy(BitBtn2);
   TTerminalBusy terminal;
-  RestoreAllEnrollData(*Session().TerminalSdk, Working, Store.Rows(), CheckBox2->isChecked(),
-                       Report());
+  RestoreAllEnrollData(*Session().TerminalSdk, Working, Store, CheckBox2->isChecked(), Report());
 }
 
 void TfrmEnrol::BitBtn7Click() {

@@ -79,8 +79,11 @@ class TestE2EEnrol : public QObject {
     t.Main().BitBtn4->click();
     w.FormShow();
     w.BitBtn1Click();
-    QCOMPARE(w.lblMessage->text(), QStringLiteral("ERROR, GetEnrollData :Read Error"));
-    QCOMPARE(w.lstEnrollData->count(), 5);  // read and reported, then thrown away
+    QCOMPARE(w.lblMessage->text(),
+             QStringLiteral("ERROR, GetEnrollData :Read Error - kayıtlar değiştirilmedi"));
+    // Read and listed, then thrown away, which the list says last.
+    QCOMPARE(w.lstEnrollData->count(), 6);
+    QCOMPARE(w.lstEnrollData->item(5)->text(), QStringLiteral("kayıtlar değiştirilmedi"));
     QCOMPARE(w.Store.Rows().RecordCount(), 1);
     QCOMPARE(w.Store.Rows().FieldByName(QStringLiteral("EnrollNumber")).AsInteger(), 77);
     QCOMPARE(w.Store.Rows().FieldByName(QStringLiteral("FPdata")).AsBytes(),
