@@ -23,10 +23,7 @@ const QString kConnect = QStringLiteral("BAGLAN");
 const QString kDisconnect = QStringLiteral("BAGLANTI_KES");
 
 void BoldPicture(QPushButton* Button, QStyle::StandardPixmap Picture) {
-  QFont f = Button->font();
-  f.setBold(true);
-  f.setPointSize(10);
-  Button->setFont(f);
+  SetBold(Button, 10);
   Button->setIcon(Button->style()->standardIcon(Picture));
   Button->setIconSize(QSize(32, 32));
 }
@@ -87,15 +84,10 @@ Tfrmgiris::~Tfrmgiris() {
 
 void Tfrmgiris::BuildControls() {
   setFixedSize(932, 527);
-  QFont small = font();
-  small.setPointSize(8);
-  setFont(small);
-  setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
+  SetSmallFont(this);
+  setWindowFlags(FixedWindowFlags(Qt::Window));
 
-  DBGrid1 = new TDBGrid(QStringLiteral("DBGrid1"), this);
-  DBGrid1->setGeometry(8, 8, 393, 353);
+  DBGrid1 = MakeGrid(QStringLiteral("DBGrid1"), this, {8, 8, 393, 353});
   DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -115,24 +107,19 @@ void Tfrmgiris::BuildControls() {
       MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Değiştir"), this, {144, 376, 121, 33});
   BitBtn3 = MakeButton(QStringLiteral("BitBtn3"), QStringLiteral("Sil"), this, {280, 376, 121, 33});
 
-  PageControl1 = new QTabWidget(this);
-  PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  PageControl1->setGeometry(408, 0, 313, 361);
-  TabSheet1 = new QWidget;
-  TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-  TabSheet2 = new QWidget;
-  TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-  PageControl1->addTab(TabSheet1, QStringLiteral("Standart Veri Aktarımı"));
-  PageControl1->addTab(TabSheet2, QStringLiteral("Toplu Veri Aktarımı"));
+  PageControl1 = Named(new QTabWidget(this), QStringLiteral("PageControl1"), {408, 0, 313, 361});
+  TabSheet1 =
+      MakeTab(PageControl1, QStringLiteral("TabSheet1"), QStringLiteral("Standart Veri Aktarımı"));
+  TabSheet2 =
+      MakeTab(PageControl1, QStringLiteral("TabSheet2"), QStringLiteral("Toplu Veri Aktarımı"));
 
   BitBtn4 = MakeButton(QStringLiteral("BitBtn4"), kConnect, TabSheet1, {32, 24, 209, 81});
   BoldPicture(BitBtn4, QStyle::SP_DriveNetIcon);
   BitBtn5 = MakeButton(QStringLiteral("BitBtn5"), QStringLiteral("Verileri Aktar"), TabSheet1,
                        {24, 184, 209, 65});
   BoldPicture(BitBtn5, QStyle::SP_ArrowDown);
-  ProgressBar1 = new QProgressBar(TabSheet1);
-  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-  ProgressBar1->setGeometry(28, 257, 205, 16);
+  ProgressBar1 =
+      Named(new QProgressBar(TabSheet1), QStringLiteral("ProgressBar1"), {28, 257, 205, 16});
   ProgressBar1->setValue(0);
   ProgressBar1->setTextVisible(false);
 
@@ -172,47 +159,31 @@ void Tfrmgiris::BuildControls() {
   Memo4->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo4->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-  GroupBox1 = new QGroupBox(this);
-  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-  GroupBox1->setGeometry(768, 8, 153, 121);
-  CheckBox2 = new QCheckBox(QStringLiteral("aldıktan sonra veri sil"), GroupBox1);
-  CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
-  CheckBox2->setGeometry(8, 12, 143, 17);
+  GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), {}, this, {768, 8, 153, 121});
+  CheckBox2 = MakeCheckBox(QStringLiteral("CheckBox2"), QStringLiteral("aldıktan sonra veri sil"),
+                           GroupBox1, {8, 12, 143, 17});
   CheckBox2->hide();
-  CheckBox1 = new QCheckBox(QStringLiteral("2. veri dosyası kaydet"), GroupBox1);
-  CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-  CheckBox1->setGeometry(8, 40, 143, 17);
+  CheckBox1 = MakeCheckBox(QStringLiteral("CheckBox1"), QStringLiteral("2. veri dosyası kaydet"),
+                           GroupBox1, {8, 40, 143, 17});
   Button2 =
       MakeButton(QStringLiteral("Button2"), QStringLiteral("kaydet"), GroupBox1, {8, 80, 137, 25});
 
-  GroupBox2 = new QGroupBox(this);
-  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-  GroupBox2->setGeometry(752, 160, 169, 105);
-  RadioButton1 = new QRadioButton(GroupBox2);
-  RadioButton2 = new QRadioButton(GroupBox2);
-  RadioButton3 = new QRadioButton(GroupBox2);
-  int top = 8;
-  for (QRadioButton* r : {RadioButton1, RadioButton2, RadioButton3}) {
-    r->setGeometry(8, top, 150, 17);
-    r->hide();
-    top += 20;
+  GroupBox2 = MakeGroup(QStringLiteral("GroupBox2"), {}, this, {752, 160, 169, 105});
+  QRadioButton** radios[] = {&RadioButton1, &RadioButton2, &RadioButton3};
+  for (int i = 0; i < 3; ++i) {
+    *radios[i] = MakeRadio(QStringLiteral("RadioButton%1").arg(i + 1), {}, GroupBox2,
+                           {8, 8 + i * 20, 150, 17});
+    (*radios[i])->hide();
   }
-  RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
-  RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
-  RadioButton3->setObjectName(QStringLiteral("RadioButton3"));
   Button1 = MakeButton(QStringLiteral("Button1"), QStringLiteral("sdkart->text (veri.txt)"),
                        GroupBox2, {8, 70, 153, 25});
 
   // Work controls placed beyond the visible client area.
   Memo1 = MakeMemo(QStringLiteral("Memo1"), this, {936, 8, 185, 89});
   Memo2 = MakeMemo(QStringLiteral("Memo2"), this, {936, 104, 185, 89});
-  Edit1 = new QLineEdit(this);
-  Edit1->setObjectName(QStringLiteral("Edit1"));
-  Edit1->setGeometry(936, 200, 121, 21);
-  SpeedButton1 = new QToolButton(this);
-  SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-  SpeedButton1->setText(QStringLiteral("Time Zone"));
-  SpeedButton1->setGeometry(936, 232, 81, 22);
+  Edit1 = MakeEdit(QStringLiteral("Edit1"), this, {936, 200, 121, 21});
+  SpeedButton1 = MakeToolButton(QStringLiteral("SpeedButton1"), QStringLiteral("Time Zone"), this,
+                                {936, 232, 81, 22});
 }
 
 void Tfrmgiris::SetTerminalButtonsEnabled(bool Enabled) {
@@ -261,7 +232,8 @@ void Tfrmgiris::BitBtn4Click() {
   SetTerminalButtonsEnabled(false);
   bool connected = false;
   {
-    TBusyState busy(nullptr);  // the connect may wait for the SDK's time-out
+    // The connect may wait for the SDK's time-out.
+    TBusyState busy = TBusyState::CursorOnly();
     connected = session.Connect(info, terminals.CurrentName());
   }
   if (!connected) {

@@ -178,6 +178,37 @@ class TCardView final : public TCardReport {
   qint64 shown_ = 0;
 };
 
+// When a download from the window gives its download lock back.
+enum class TLockRelease {
+  FilesClosed,  // before the closing message waits for OK
+  End,          // when Walk has returned
+};
+
+// A download from the window, up to where Walk asks the terminal: Memo4
+// emptied, the hourglass, every control locked that could disturb the walk,
+// the download lock, and the view with a request from the window's options.
+// False, with Walk not run, when the operator gave up waiting for the lock.
+template <class Walk>
+bool RunWindowDownload(Tfrmgiris& Window, TLockRelease Release, Walk&& Run) {
+  Window.Memo4->clear();
+  // The cursor only: TTerminalBusy disables BitBtn5 with the rest and gives
+  // each control back the state it had, so a pop-up download leaves a
+  // disabled BitBtn5 disabled.
+  TBusyState busy = TBusyState::CursorOnly();
+  // Nothing may disconnect, start another terminal command or close the
+  // window while the walk lets pending messages run.
+  TTerminalBusy terminalBusy;
+  const TTerminalSession& session = Session();
+  TWindowLock lock(Window);
+  if (!lock.Held()) return false;
+  Window.Memo4->clear();
+  TDownloadView view(Window, Release == TLockRelease::FilesClosed ? &lock : nullptr);
+  TDownloadRequest request{session.AppPath, session.Terminal().MachineNumber,
+                           Window.CheckBox1->isChecked(), QDate::currentDate()};
+  Run(*session.TerminalSdk, request, view);
+  return true;
+}
+
 }  // namespace
 
 void Tfrmgiris::BitBtn5Click() {
@@ -201,23 +232,12 @@ void Tfrmgiris::ShowNoTerminal() {
 }
 
 void Tfrmgiris::DownloadFromTerminal(int ReadMark) {
-  Memo4->clear();
-  // The cursor only: TTerminalBusy disables BitBtn5 with the rest and gives
-  // each control back the state it had, so a pop-up download leaves a
-  // disabled BitBtn5 disabled.
-  TBusyState busy(nullptr);
-  // Nothing may disconnect, start another terminal command or close the
-  // window while the walk lets pending messages run.
-  TTerminalBusy terminalBusy;
-  const TTerminalSession& session = Session();
-  TWindowLock lock(*this);
-  if (!lock.Held()) return;
-  Memo4->clear();
-  TDownloadView view(*this, &lock);
-  TDownloadRequest request{session.AppPath, session.Terminal().MachineNumber,
-                           CheckBox1->isChecked(), QDate::currentDate()};
-  request.ReadMark = ReadMark;
-  DownloadAttendance(*session.TerminalSdk, request, view);
+  RunWindowDownload(
+      *this, TLockRelease::FilesClosed,
+      [ReadMark](TFKAttendObject& Sdk, TDownloadRequest& Request, TDownloadReport& View) {
+        Request.ReadMark = ReadMark;
+        DownloadAttendance(Sdk, Request, View);
+      });
 }
 
 // "Tüm Verileri Al(aldıktan sonra cihazdan sil)": the full download, then the
@@ -235,26 +255,20 @@ void Tfrmgiris::mnuTumVerileriAlSilClick() {
                            .arg(session.Terminal().Name),
                        QStringLiteral("UYARI"), MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
-  Memo4->clear();
   TDownloadOutcome outcome;
   QString fileError;
-  {
-    TBusyState busy(nullptr);  // as DownloadFromTerminal
-    TTerminalBusy terminalBusy;
-    TWindowLock lock(*this);
-    if (!lock.Held()) return;  // nothing read, nothing to report
-    Memo4->clear();
-    TDownloadView view(*this);
-    TDownloadRequest request{session.AppPath, session.Terminal().MachineNumber,
-                             CheckBox1->isChecked(), QDate::currentDate()};
-    request.ReadMark = 0;
-    request.ClearLog = true;
-    try {
-      outcome = WalkAttendance(*session.TerminalSdk, request, view);
-    } catch (const EInOutError& e) {
-      fileError = e.Text();
-    }
-  }
+  const bool walked = RunWindowDownload(
+      *this, TLockRelease::End,
+      [&](TFKAttendObject& Sdk, TDownloadRequest& Request, TDownloadReport& View) {
+        Request.ReadMark = 0;
+        Request.ClearLog = true;
+        try {
+          outcome = WalkAttendance(Sdk, Request, View);
+        } catch (const EInOutError& e) {
+          fileError = e.Text();
+        }
+      });
+  if (!walked) return;  // nothing read, nothing to report
   ShowClearOutcome(outcome, fileError);
 }
 

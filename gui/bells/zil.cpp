@@ -10,6 +10,7 @@
 #include "session/TerminalSession.h"
 #include "widgets/BusyControls.h"
 #include "widgets/BusyState.h"
+#include "widgets/Controls.h"
 
 Tfrmzil* frmzil = nullptr;
 
@@ -28,13 +29,6 @@ QString RowCaption(int Row) {
 // At least two digits with a leading zero: 7 gives "07", 123 gives "123".
 QString TwoDigits(unsigned char Value) {
   return QStringLiteral("%1").arg(Value, 2, 10, QLatin1Char('0'));
-}
-
-QLabel* MakeLabel(const QString& Caption, QWidget* Parent, int Left, int Top) {
-  auto* l = new QLabel(Caption, Parent);
-  l->move(Left, Top);
-  l->adjustSize();
-  return l;
 }
 
 }  // namespace
@@ -57,52 +51,38 @@ Tfrmzil::~Tfrmzil() {
 void Tfrmzil::BuildControls() {
   setWindowTitle(QStringLiteral("Zil Saatleri"));
   setFixedSize(886, 487);
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
+  setWindowFlags(FixedWindowFlags(Qt::Dialog));
 
-  Button1 = new QPushButton(QStringLiteral("<--- Terminalden Zil Saatlerini Oku"), this);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setGeometry(16, 8, 409, 41);
-  Button2 = new QPushButton(QStringLiteral("--->Terminale Zİl Saatlerini Gönder"), this);
-  Button2->setObjectName(QStringLiteral("Button2"));
-  Button2->setGeometry(456, 8, 409, 41);
-  BitBtn1 = new QPushButton(QStringLiteral("Kapat"), this);
-  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-  BitBtn1->setGeometry(760, 444, 105, 33);
+  Button1 =
+      MakeButton(QStringLiteral("Button1"), QStringLiteral("<--- Terminalden Zil Saatlerini Oku"),
+                 this, {16, 8, 409, 41});
+  Button2 =
+      MakeButton(QStringLiteral("Button2"), QStringLiteral("--->Terminale Zİl Saatlerini Gönder"),
+                 this, {456, 8, 409, 41});
+  BitBtn1 =
+      MakeButton(QStringLiteral("BitBtn1"), QStringLiteral("Kapat"), this, {760, 444, 105, 33});
   BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-  txtBellCount = new QLineEdit(this);
-  txtBellCount->setObjectName(QStringLiteral("txtBellCount"));
-  txtBellCount->setGeometry(16, 444, 65, 21);
+  txtBellCount = MakeEdit(QStringLiteral("txtBellCount"), this, {16, 444, 65, 21});
   txtBellCount->hide();
 
-  GroupBox1 = new QGroupBox(this);
-  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-  GroupBox1->setGeometry(16, 56, 409, 377);
-  GroupBox3 = new QGroupBox(this);
-  GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
-  GroupBox3->setGeometry(456, 56, 409, 377);
+  GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), {}, this, {16, 56, 409, 377});
+  GroupBox3 = MakeGroup(QStringLiteral("GroupBox3"), {}, this, {456, 56, 409, 377});
   BuildRows(GroupBox1, 0);
   BuildRows(GroupBox3, BellRowCount / 2);
 }
 
 void Tfrmzil::BuildRows(QGroupBox* Group, int FirstRow) {
-  MakeLabel(QStringLiteral("ZİL"), Group, 24, 20);
-  MakeLabel(QStringLiteral("SEÇ"), Group, 116, 20);
-  MakeLabel(QStringLiteral("Sa:Dk"), Group, 196, 20);
+  MakeLabel({}, QStringLiteral("ZİL"), Group, {24, 20});
+  MakeLabel({}, QStringLiteral("SEÇ"), Group, {116, 20});
+  MakeLabel({}, QStringLiteral("Sa:Dk"), Group, {196, 20});
   for (int i = FirstRow; i < FirstRow + BellRowCount / 2; ++i) {
     const int top = 44 + (i - FirstRow) * 27;
-    MakeLabel(RowCaption(i), Group, 24, top + 3);
-    chkValid[i] = new QCheckBox(Group);
-    chkValid[i]->setObjectName(QStringLiteral("_chkValid_%1").arg(i));
-    chkValid[i]->setGeometry(120, top + 2, 17, 17);
-    txtHour[i] = new QLineEdit(Group);
-    txtHour[i]->setObjectName(QStringLiteral("_txtHour_%1").arg(i));
-    txtHour[i]->setGeometry(180, top, 41, 21);
-    MakeLabel(QStringLiteral(":"), Group, 226, top + 3);
-    txtMinute[i] = new QLineEdit(Group);
-    txtMinute[i]->setObjectName(QStringLiteral("_txtMinute_%1").arg(i));
-    txtMinute[i]->setGeometry(236, top, 41, 21);
+    MakeLabel({}, RowCaption(i), Group, {24, top + 3});
+    chkValid[i] =
+        MakeCheckBox(QStringLiteral("_chkValid_%1").arg(i), {}, Group, {120, top + 2, 17, 17});
+    txtHour[i] = MakeEdit(QStringLiteral("_txtHour_%1").arg(i), Group, {180, top, 41, 21});
+    MakeLabel({}, QStringLiteral(":"), Group, {226, top + 3});
+    txtMinute[i] = MakeEdit(QStringLiteral("_txtMinute_%1").arg(i), Group, {236, top, 41, 21});
   }
 }
 

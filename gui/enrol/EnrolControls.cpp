@@ -1,5 +1,4 @@
 // The enrollment window's controls: the frame and all six tabs, as laid out.
-#include <QFont>
 #include <QPainter>
 
 #include "data/DM.h"
@@ -8,44 +7,6 @@
 #include "widgets/Controls.h"
 
 namespace {
-
-// A combo box that also takes typed text, as the single-record boxes do.
-QComboBox* Combo(const QString& Name, QWidget* Parent, const QRect& At, const QStringList& Items,
-                 const QString& Text) {
-  auto* c = Named(new QComboBox(Parent), Name, At);
-  c->setEditable(true);
-  c->setInsertPolicy(QComboBox::NoInsert);
-  c->addItems(Items);
-  c->setCurrentIndex(Items.indexOf(Text));
-  return c;
-}
-
-QRadioButton* Radio(const QString& Name, const QString& Caption, QWidget* Parent, const QRect& At) {
-  return Named(new QRadioButton(Caption, Parent), Name, At);
-}
-
-QGroupBox* Group(const QString& Name, const QString& Caption, QWidget* Parent, const QRect& At) {
-  return Named(new QGroupBox(Caption, Parent), Name, At);
-}
-
-TDBGrid* Grid(const QString& Name, QWidget* Parent, const QRect& At) {
-  auto* g = new TDBGrid(Name, Parent);
-  g->setGeometry(At);
-  return g;
-}
-
-void Bold(QWidget* W) {
-  QFont f = W->font();
-  f.setBold(true);
-  W->setFont(f);
-}
-
-QWidget* Tab(QTabWidget* Pages, const QString& Name, const QString& Caption) {
-  auto* t = new QWidget;
-  t->setObjectName(Name);
-  Pages->addTab(t, Caption);
-  return t;
-}
 
 // A label whose lines are separated by CR alone, as the legend's and the
 // member tab's warning are. Qt breaks lines only at LF, so the text is drawn
@@ -63,6 +24,20 @@ class TCrLabel final : public QLabel {
   }
 };
 
+// The box of the password and the enable tabs that picks a user or an
+// admin; the admin is picked at first.
+QGroupBox* UserOrAdmin(QWidget* Tab, int Box, int FirstRadio, QRadioButton*& User,
+                       QRadioButton*& Admin) {
+  auto* g = MakeGroup(QStringLiteral("GroupBox%1").arg(Box), QStringLiteral("seç"), Tab,
+                      {220, 8, 200, 70});
+  User = MakeRadio(QStringLiteral("RadioButton%1").arg(FirstRadio), QStringLiteral("kullanıcı"), g,
+                   {8, 20, 180, 17});
+  Admin = MakeRadio(QStringLiteral("RadioButton%1").arg(FirstRadio + 1),
+                    QStringLiteral("admin(yönetici)"), g, {8, 42, 180, 17});
+  Admin->setChecked(true);
+  return g;
+}
+
 // Legend of the selective-upload tab: the codes of the store, one per line.
 QString BackupLegend() {
   QStringList lines = {QStringLiteral("Tür"), QString(16, QLatin1Char('-'))};
@@ -77,17 +52,15 @@ QString BackupLegend() {
 void TfrmEnrol::BuildControls() {
   setWindowTitle(QStringLiteral("Parmakizi Datası Kopyalama / Yükleme / Personel İsimlendirme"));
   setFixedSize(970, 596);
-  QFont small = font();
-  small.setPointSize(8);
-  setFont(small);
+  SetSmallFont(this);
 
   // Frame.
-  GroupBox3 = Group(QStringLiteral("GroupBox3"), {}, this, {8, 8, 465, 41});
+  GroupBox3 = MakeGroup(QStringLiteral("GroupBox3"), {}, this, {8, 8, 465, 41});
   Label1 = Named(new QLabel(QStringLiteral("Bağlantı Kurulan Terminal:"), GroupBox3),
                  QStringLiteral("Label1"), {8, 14, 170, 20});
   Label3 = Named(new QLabel(GroupBox3), QStringLiteral("Label3"), {184, 14, 270, 20});
   for (QLabel* l : {Label1, Label3}) {
-    Bold(l);
+    SetBold(l);
     l->setStyleSheet(QStringLiteral("color: red"));
   }
   BitBtn3 =
@@ -97,22 +70,23 @@ void TfrmEnrol::BuildControls() {
   Label13 = MakeLabel(QStringLiteral("Label13"),
                       QStringLiteral("program tipi--> Varnok yada Varnok Soft olmalıdır"), this,
                       {490, 30});
-  Bold(Label13);
+  SetBold(Label13);
   for (QLabel* l : {Label11, Label12, Label13}) l->hide();
   PageControl1 = Named(new QTabWidget(this), QStringLiteral("PageControl1"), {8, 56, 954, 500});
   lblMessage = Named(new QLabel(QStringLiteral("Message"), this), QStringLiteral("lblMessage"),
                      {8, 564, 954, 22});
   lblMessage->setAlignment(Qt::AlignCenter);
 
-  TabSheet1 = Tab(PageControl1, QStringLiteral("TabSheet1"), QStringLiteral("tüm data"));
-  TabSheet2 = Tab(PageControl1, QStringLiteral("TabSheet2"), QStringLiteral("tek data(parmak)"));
-  TabSheet3 = Tab(PageControl1, QStringLiteral("TabSheet3"),
-                  QStringLiteral("Seçili Kayıt Yükleme(Parmak/Kart/Şifre)"));
-  TabSheet4 = Tab(PageControl1, QStringLiteral("TabSheet4"),
-                  QStringLiteral("Kullanıcı / Admin (Yönetici) Şifre Değiştirme"));
-  TabSheet5 = Tab(PageControl1, QStringLiteral("TabSheet5"),
-                  QStringLiteral("Kullanıcı / Admin Aktif/Pasif Yapma"));
-  TabSheet6 = Tab(PageControl1, QStringLiteral("TabSheet6"), QStringLiteral("Yetkilendir"));
+  TabSheet1 = MakeTab(PageControl1, QStringLiteral("TabSheet1"), QStringLiteral("tüm data"));
+  TabSheet2 =
+      MakeTab(PageControl1, QStringLiteral("TabSheet2"), QStringLiteral("tek data(parmak)"));
+  TabSheet3 = MakeTab(PageControl1, QStringLiteral("TabSheet3"),
+                      QStringLiteral("Seçili Kayıt Yükleme(Parmak/Kart/Şifre)"));
+  TabSheet4 = MakeTab(PageControl1, QStringLiteral("TabSheet4"),
+                      QStringLiteral("Kullanıcı / Admin (Yönetici) Şifre Değiştirme"));
+  TabSheet5 = MakeTab(PageControl1, QStringLiteral("TabSheet5"),
+                      QStringLiteral("Kullanıcı / Admin Aktif/Pasif Yapma"));
+  TabSheet6 = MakeTab(PageControl1, QStringLiteral("TabSheet6"), QStringLiteral("Yetkilendir"));
 
   // First tab, left: backup and restore.
   QWidget* t = TabSheet1;
@@ -120,27 +94,28 @@ void TfrmEnrol::BuildControls() {
                        t, {8, 8, 217, 49});
   BitBtn2 = MakeButton(QStringLiteral("BitBtn2"),
                        QStringLiteral("Terminale Parmakizi Datası Yükle"), t, {8, 64, 217, 49});
-  GroupBox7 = Group(QStringLiteral("GroupBox7"),
-                    QStringLiteral("seçili ise cihazdaki tüm prm lari siler ve datadan yükler"), t,
-                    {8, 120, 217, 57});
-  CheckBox2 = Named(new QCheckBox(QStringLiteral("Cihazdaki tüm prmizlerini sil"), GroupBox7),
-                    QStringLiteral("CheckBox2"), {8, 28, 200, 17});
+  GroupBox7 = MakeGroup(QStringLiteral("GroupBox7"),
+                        QStringLiteral("seçili ise cihazdaki tüm prm lari siler ve datadan yükler"),
+                        t, {8, 120, 217, 57});
+  CheckBox2 =
+      MakeCheckBox(QStringLiteral("CheckBox2"), QStringLiteral("Cihazdaki tüm prmizlerini sil"),
+                   GroupBox7, {8, 28, 200, 17});
   BitBtn6 = MakeButton(QStringLiteral("BitBtn6"),
                        QStringLiteral("Terminale Parmakizi Datası Yükle (mysql datasından)"), t,
                        {8, 184, 217, 57});
   BitBtn6->hide();
   Label2 = Named(new QLabel(t), QStringLiteral("Label2"), {8, 250, 217, 17});
   txtName = Named(new QLabel(t), QStringLiteral("txtName"), {8, 272, 217, 17});
-  Memo1 = Named(new QPlainTextEdit(t), QStringLiteral("Memo1"), {232, 8, 233, 449});
-  Memo1->setReadOnly(true);
+  Memo1 = MakeMemo(QStringLiteral("Memo1"), t, {232, 8, 233, 449});
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   // First tab, right: the name list.
-  SpeedButton1 = Named(new QToolButton(t), QStringLiteral("SpeedButton1"), {480, 8, 280, 33});
-  SpeedButton1->setText(QStringLiteral("PDKS Programından İsimleri Al (mysql)"));
+  SpeedButton1 =
+      MakeToolButton(QStringLiteral("SpeedButton1"),
+                     QStringLiteral("PDKS Programından İsimleri Al (mysql)"), t, {480, 8, 280, 33});
   Label8 = MakeLabel(QStringLiteral("Label8"), QStringLiteral("Personel isim"), t, {480, 50});
   Edit8 = MakeEdit(QStringLiteral("Edit8"), t, {560, 47, 180, 21});
   Label10 = MakeLabel(QStringLiteral("Label10"), QStringLiteral("(Arama)"), t, {745, 50});
-  DBGrid1 = Grid(QStringLiteral("DBGrid1"), t, {480, 74, 230, 330});
+  DBGrid1 = MakeGrid(QStringLiteral("DBGrid1"), t, {480, 74, 230, 330});
   Label6 = MakeLabel(QStringLiteral("Label6"), QStringLiteral("Alınan Parmakizi Kayıt Sayısı:"), t,
                      {480, 410});
   Label7 = Named(new QLabel(t), QStringLiteral("Label7"), {650, 410, 100, 17});
@@ -165,19 +140,19 @@ void TfrmEnrol::BuildControls() {
     MakeLabel(QStringLiteral("lblRow%1").arg(i), captions[i], t, {8, 12 + i * 26});
   auto row = [](int i) { return QRect(90, 8 + i * 26, 140, 22); };
   txtEnrollNumber = MakeEdit(QStringLiteral("txtEnrollNumber"), t, row(0), QStringLiteral("1"));
-  cmbBackupNumber = Combo(QStringLiteral("cmbBackupNumber"), t, row(1), BackupNumberNames(),
-                          QStringLiteral("Fp-0"));
+  cmbBackupNumber = MakeTypedCombo(QStringLiteral("cmbBackupNumber"), t, row(1),
+                                   BackupNumberNames(), QStringLiteral("Fp-0"));
   cmbBackupNumber->setMaxVisibleItems(15);
   txtCardNumber = MakeEdit(QStringLiteral("txtCardNumber"), t, row(2));
   QStringList machines;
   for (int i = 1; i <= 9; ++i) machines << QString::number(i);
   cmbEMachineNumber =
-      Combo(QStringLiteral("cmbEMachineNumber"), t, row(3), machines, QStringLiteral("1"));
-  cmbPrivilege =
-      Combo(QStringLiteral("cmbPrivilege"), t, row(4),
-            {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, QStringLiteral("0"));
-  cmbDuress = Combo(QStringLiteral("cmbDuress"), t, row(5),
-                    {QStringLiteral("0"), QStringLiteral("1")}, QStringLiteral("0"));
+      MakeTypedCombo(QStringLiteral("cmbEMachineNumber"), t, row(3), machines, QStringLiteral("1"));
+  cmbPrivilege = MakeTypedCombo(QStringLiteral("cmbPrivilege"), t, row(4),
+                                {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")},
+                                QStringLiteral("0"));
+  cmbDuress = MakeTypedCombo(QStringLiteral("cmbDuress"), t, row(5),
+                             {QStringLiteral("0"), QStringLiteral("1")}, QStringLiteral("0"));
   QLineEdit** zones[] = {&txtUserTz1, &txtUserTz2, &txtUserTz3, &txtUserTz4, &txtUserTz5};
   for (int i = 0; i < 5; ++i)
     *zones[i] = MakeEdit(QStringLiteral("txtUserTz%1").arg(i + 1), t, row(6 + i));
@@ -200,8 +175,8 @@ void TfrmEnrol::BuildControls() {
   lblTotal = MakeLabel(QStringLiteral("lblTotal"), QStringLiteral("Total : "), t, {600, 10});
   lstEnrollData = Named(new QListWidget(t), QStringLiteral("lstEnrollData"), {404, 28, 300, 430});
   lstEnrollData->setUniformItemSizes(true);  // thousands of lines after a backup
-  GroupBox1 = Group(QStringLiteral("GroupBox1"), QStringLiteral("User Photo Related"), t,
-                    {716, 8, 225, 250});
+  GroupBox1 = MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("User Photo Related"), t,
+                        {716, 8, 225, 250});
   imgUserPhoto = Named(new QLabel(GroupBox1), QStringLiteral("imgUserPhoto"), {8, 20, 120, 150});
   txtUserPhotoFile = MakeEdit(QStringLiteral("txtUserPhotoFile"), GroupBox1, {8, 180, 170, 21});
   cmdUserPhotoFileBrowse = MakeButton(QStringLiteral("cmdUserPhotoFileBrowse"),
@@ -212,7 +187,7 @@ void TfrmEnrol::BuildControls() {
 
   // Third tab: selective upload.
   t = TabSheet3;
-  DBGrid2 = Grid(QStringLiteral("DBGrid2"), t, {8, 8, 320, 450});
+  DBGrid2 = MakeGrid(QStringLiteral("DBGrid2"), t, {8, 8, 320, 450});
   Label28 = MakeLabel(QStringLiteral("Label28"), QStringLiteral("KullanıcıNo Ara"), t, {340, 10});
   Edit2 = MakeEdit(QStringLiteral("Edit2"), t, {340, 28, 130, 21});
   BitBtn7 = MakeButton(QStringLiteral("BitBtn7"), QStringLiteral("Seçili Kullanıcıyı Yükle"), t,
@@ -222,13 +197,8 @@ void TfrmEnrol::BuildControls() {
 
   // Fourth tab: passwords.
   t = TabSheet4;
-  DBGrid3 = Grid(QStringLiteral("DBGrid3"), t, {8, 8, 200, 450});
-  GroupBox2 = Group(QStringLiteral("GroupBox2"), QStringLiteral("seç"), t, {220, 8, 200, 70});
-  RadioButton1 = Radio(QStringLiteral("RadioButton1"), QStringLiteral("kullanıcı"), GroupBox2,
-                       {8, 20, 180, 17});
-  RadioButton2 = Radio(QStringLiteral("RadioButton2"), QStringLiteral("admin(yönetici)"), GroupBox2,
-                       {8, 42, 180, 17});
-  RadioButton2->setChecked(true);
+  DBGrid3 = MakeGrid(QStringLiteral("DBGrid3"), t, {8, 8, 200, 450});
+  GroupBox2 = UserOrAdmin(t, 2, 1, RadioButton1, RadioButton2);
   Label31 = MakeLabel(QStringLiteral("Label31"), QStringLiteral("Eski Şifresi:"), t, {220, 92});
   Label32 = Named(new QLabel(t), QStringLiteral("Label32"), {310, 92, 150, 17});
   Label29 = MakeLabel(QStringLiteral("Label29"), QStringLiteral("Yeni Şifre:"), t, {220, 122});
@@ -240,13 +210,8 @@ void TfrmEnrol::BuildControls() {
 
   // Fifth tab: enable / privilege.
   t = TabSheet5;
-  DBGrid4 = Grid(QStringLiteral("DBGrid4"), t, {8, 8, 200, 450});
-  GroupBox4 = Group(QStringLiteral("GroupBox4"), QStringLiteral("seç"), t, {220, 8, 200, 70});
-  RadioButton3 = Radio(QStringLiteral("RadioButton3"), QStringLiteral("kullanıcı"), GroupBox4,
-                       {8, 20, 180, 17});
-  RadioButton4 = Radio(QStringLiteral("RadioButton4"), QStringLiteral("admin(yönetici)"), GroupBox4,
-                       {8, 42, 180, 17});
-  RadioButton4->setChecked(true);
+  DBGrid4 = MakeGrid(QStringLiteral("DBGrid4"), t, {8, 8, 200, 450});
+  GroupBox4 = UserOrAdmin(t, 4, 3, RadioButton3, RadioButton4);
   Button1 =
       MakeButton(QStringLiteral("Button1"), QStringLiteral("Aktif Yap"), t, {220, 90, 170, 25});
   Button2 =
@@ -258,20 +223,20 @@ void TfrmEnrol::BuildControls() {
 
   // Sixth tab: membership period.
   t = TabSheet6;
-  GroupBox6 = Group(QStringLiteral("GroupBox6"), QStringLiteral("Durum"), t, {8, 4, 200, 45});
+  GroupBox6 = MakeGroup(QStringLiteral("GroupBox6"), QStringLiteral("Durum"), t, {8, 4, 200, 45});
   RadioButton7 =
-      Radio(QStringLiteral("RadioButton7"), QStringLiteral("Tüm"), GroupBox6, {8, 20, 55, 17});
-  RadioButton8 =
-      Radio(QStringLiteral("RadioButton8"), QStringLiteral("Aktif"), GroupBox6, {68, 20, 60, 17});
-  RadioButton9 =
-      Radio(QStringLiteral("RadioButton9"), QStringLiteral("Pasif"), GroupBox6, {132, 20, 60, 17});
+      MakeRadio(QStringLiteral("RadioButton7"), QStringLiteral("Tüm"), GroupBox6, {8, 20, 55, 17});
+  RadioButton8 = MakeRadio(QStringLiteral("RadioButton8"), QStringLiteral("Aktif"), GroupBox6,
+                           {68, 20, 60, 17});
+  RadioButton9 = MakeRadio(QStringLiteral("RadioButton9"), QStringLiteral("Pasif"), GroupBox6,
+                           {132, 20, 60, 17});
   RadioButton7->setChecked(true);
   Label34 = MakeLabel(QStringLiteral("Label34"), QStringLiteral("Adı:"), t, {220, 22});
   Edit5 = MakeEdit(QStringLiteral("Edit5"), t, {250, 19, 120, 21});
   Label35 = MakeLabel(QStringLiteral("Label35"), QStringLiteral("Kayıt Sayısı:"), t, {380, 22});
   Label36 =
       Named(new QLabel(QStringLiteral("Label36"), t), QStringLiteral("Label36"), {450, 22, 60, 17});
-  DBGrid5 = Grid(QStringLiteral("DBGrid5"), t, {8, 56, 400, 400});
+  DBGrid5 = MakeGrid(QStringLiteral("DBGrid5"), t, {8, 56, 400, 400});
   BitBtn10 =
       MakeButton(QStringLiteral("BitBtn10"), QStringLiteral("Bağlan"), t, {420, 56, 100, 33});
   Label33 =
@@ -286,14 +251,15 @@ void TfrmEnrol::BuildControls() {
             QStringLiteral("Label33"), {530, 8, 410, 100});
   Label33->setWordWrap(true);
   Label33->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  CheckBox1 = Named(new QCheckBox(QStringLiteral("Üye Başlama ve Bitiş tarihi ver"), t),
-                    QStringLiteral("CheckBox1"), {530, 116, 250, 17});
+  CheckBox1 =
+      MakeCheckBox(QStringLiteral("CheckBox1"), QStringLiteral("Üye Başlama ve Bitiş tarihi ver"),
+                   t, {530, 116, 250, 17});
   CheckBox1->setChecked(true);
-  GroupBox5 = Group(QStringLiteral("GroupBox5"), {}, t, {530, 140, 260, 45});
-  RadioButton5 = Radio(QStringLiteral("RadioButton5"), QStringLiteral("Seçili Personel"), GroupBox5,
-                       {8, 16, 110, 17});
-  RadioButton6 = Radio(QStringLiteral("RadioButton6"), QStringLiteral("Listedeki Personeller"),
-                       GroupBox5, {122, 16, 135, 17});
+  GroupBox5 = MakeGroup(QStringLiteral("GroupBox5"), {}, t, {530, 140, 260, 45});
+  RadioButton5 = MakeRadio(QStringLiteral("RadioButton5"), QStringLiteral("Seçili Personel"),
+                           GroupBox5, {8, 16, 110, 17});
+  RadioButton6 = MakeRadio(QStringLiteral("RadioButton6"), QStringLiteral("Listedeki Personeller"),
+                           GroupBox5, {122, 16, 135, 17});
   RadioButton5->setChecked(true);
   BitBtn9 = MakeButton(QStringLiteral("BitBtn9"),
                        QStringLiteral("Üye Baş.Bit. Tarihlerini Terminale Yükle"), t,

@@ -1,6 +1,5 @@
 #include "terminals/yeni.h"
 
-#include <QFont>
 #include <QLabel>
 #include <QShowEvent>
 #include <QStyle>
@@ -47,33 +46,27 @@ Tfrmyeni::~Tfrmyeni() {
 void Tfrmyeni::BuildControls() {
   setWindowTitle(QStringLiteral("Terminal Ekle-Değiştir"));
   setFixedSize(289, 329);
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
+  setWindowFlags(FixedWindowFlags(Qt::Dialog));
 
   MakeLabel({}, QStringLiteral("Cihaz"), this, {8, 12});
   Edit1 = MakeEdit(QStringLiteral("Edit1"), this, {96, 8, 185, 21}, QStringLiteral("Terminal"));
   MakeLabel({}, QStringLiteral("Cihaz No"), this, {8, 40});
   Edit7 = MakeEdit(QStringLiteral("Edit7"), this, {96, 36, 65, 21}, QStringLiteral("1"));
   MakeLabel({}, QStringLiteral("Bağlantı Tipi"), this, {8, 68});
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-  ComboBox1->setGeometry(96, 64, 185, 21);
-  ComboBox1->addItems({QStringLiteral("comport"), QStringLiteral("tcp/ip"), QStringLiteral("usb")});
-  ComboBox1->setCurrentIndex(-1);
+  ComboBox1 =
+      MakeCombo(QStringLiteral("ComboBox1"), this, {96, 64, 185, 21},
+                {QStringLiteral("comport"), QStringLiteral("tcp/ip"), QStringLiteral("usb")}, -1);
 
-  GroupBox1 = new QGroupBox(QStringLiteral("com port"), this);
-  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-  GroupBox1->setGeometry(8, 96, 273, 145);
+  GroupBox1 =
+      MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("com port"), this, {8, 96, 273, 145});
   MakeLabel({}, QStringLiteral("Com Port"), GroupBox1, {16, 28});
   Edit2 = MakeEdit(QStringLiteral("Edit2"), GroupBox1, {88, 24, 65, 21}, QStringLiteral("1"));
   MakeLabel({}, QStringLiteral("Baud"), GroupBox1, {16, 60});
   Edit3 = MakeEdit(QStringLiteral("Edit3"), GroupBox1, {88, 56, 89, 21}, QStringLiteral("9600"));
   MakeLabel({}, QStringLiteral("9600-19200-38400-57600-115200"), GroupBox1, {16, 88});
 
-  GroupBox2 = new QGroupBox(QStringLiteral("tcp/ip"), this);
-  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-  GroupBox2->setGeometry(8, 96, 273, 145);
+  GroupBox2 =
+      MakeGroup(QStringLiteral("GroupBox2"), QStringLiteral("tcp/ip"), this, {8, 96, 273, 145});
   MakeLabel({}, QStringLiteral("ip adres"), GroupBox2, {16, 28});
   Edit4 = MakeEdit(QStringLiteral("Edit4"), GroupBox2, {88, 24, 161, 21},
                    QStringLiteral("192.168.0.100"));
@@ -84,10 +77,7 @@ void Tfrmyeni::BuildControls() {
 
   BitBtn2 =
       MakeButton(QStringLiteral("BitBtn2"), QStringLiteral("Kaydet"), this, {8, 256, 177, 57});
-  QFont large = BitBtn2->font();
-  large.setBold(true);
-  large.setPointSize(12);
-  BitBtn2->setFont(large);
+  SetBold(BitBtn2, 12);
   BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
   Button1 =
       MakeButton(QStringLiteral("Button1"), QStringLiteral("Kapat"), this, {192, 256, 89, 57});

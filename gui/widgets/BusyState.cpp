@@ -3,8 +3,12 @@
 #include <QGuiApplication>
 #include <QWidget>
 
+TBusyState::TBusyState() {
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
 TBusyState::TBusyState(QWidget* Button) : button_(Button) {
-  if (button_) button_->setEnabled(false);
+  button_->setEnabled(false);
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 

@@ -31,34 +31,12 @@ class TestE2EEnrol : public QObject {
     AddTerminal(t, QStringLiteral("A Kaynak"), source.port());
     AddTerminal(t, QStringLiteral("B Hedef"), target.port());
     t.Start();
-    TfrmEnrol& w = *t.Program->Enrol;
-
-    t.SelectTerminalRow(0);
-    t.Main().BitBtn4->click();
-    w.FormShow();
-    w.BitBtn1Click();
-    QCOMPARE(w.lblMessage->text(), QStringLiteral("GetEnrollData OK"));
-    t.Main().BitBtn4->click();  // disconnect
-
-    t.SelectTerminalRow(1);
-    t.Main().BitBtn4->click();
-    t.Dialogs->Answers = {IDYES};
-    w.BitBtn2Click();
-    QVERIFY2(w.lblMessage->text().startsWith(QStringLiteral("EMachine = 000")),
-             qPrintable(w.lblMessage->text()));
-    QVERIFY(!w.Memo1->toPlainText().contains(QStringLiteral("error")));
-    t.Main().BitBtn4->click();
+    BackupAndRestore(t);
+    if (QTest::currentTestFailed()) return;
     QVERIFY2(t.Shown().size() == 1, qPrintable(t.Shown().join('|')));  // the confirmation only
 
-    FkApi api;
-    QVERIFY(api.load());
-    const Items held = ReadItems(api, source.port());
-    const Items restored = ReadItems(api, target.port());
-    QVERIFY(held.size() > 40);
-    QCOMPARE(restored.keys(), held.keys());
-    for (auto it = held.cbegin(); it != held.cend(); ++it)
-      QVERIFY2(restored.value(it.key()) == it.value(),
-               qPrintable(QStringLiteral("item %1-%2").arg(it.key().first).arg(it.key().second)));
+    CompareItems(source.port(), target.port(), 40);
+    if (QTest::currentTestFailed()) return;
     QVERIFY(target.state().value("enabled").toBool());
   }
 

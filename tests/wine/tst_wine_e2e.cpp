@@ -148,31 +148,10 @@ class TestWineE2E : public QObject {
     AddLan(t, QStringLiteral("A Kaynak"), 1, source.port());
     AddLan(t, QStringLiteral("B Hedef"), 1, target.port());
     t.Start();
-    TfrmEnrol& w = *t.Program->Enrol;
-    t.SelectTerminalRow(0);
-    t.Main().BitBtn4->click();
-    w.FormShow();
-    w.BitBtn1Click();
-    QCOMPARE(w.lblMessage->text(), QStringLiteral("GetEnrollData OK"));
-    t.Main().BitBtn4->click();
-    t.SelectTerminalRow(1);
-    t.Main().BitBtn4->click();
-    t.Dialogs->Answers = {IDYES};
-    w.BitBtn2Click();
-    QVERIFY2(w.lblMessage->text().startsWith(QStringLiteral("EMachine = 000")),
-             qPrintable(w.lblMessage->text()));
-    QVERIFY(!w.Memo1->toPlainText().contains(QStringLiteral("error")));
-    t.Main().BitBtn4->click();
-
-    FkApi api;
-    QVERIFY(api.load());
-    const Items held = ReadItems(api, source.port());
-    const Items restored = ReadItems(api, target.port());
-    QVERIFY(held.size() > 40);
-    QCOMPARE(restored.keys(), held.keys());
-    for (auto it = held.cbegin(); it != held.cend(); ++it)
-      QVERIFY2(restored.value(it.key()) == it.value(),
-               qPrintable(QStringLiteral("item %1-%2").arg(it.key().first).arg(it.key().second)));
+    BackupAndRestore(t);
+    if (QTest::currentTestFailed()) return;
+    CompareItems(source.port(), target.port(), 40);
+    if (QTest::currentTestFailed()) return;
     QVERIFY(target.state().value("enabled").toBool());
   }
 
