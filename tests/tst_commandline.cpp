@@ -14,14 +14,15 @@ class TestCommandLine : public QObject {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<int>("lockWait");
     QTest::addColumn<QString>("problem");  // of the command line
-    QTest::newRow("nothing: the window") << QStringList{} << false << "" << 600 << "komut verilmedi";
+    QTest::newRow("nothing: the window")
+        << QStringList{} << false << "" << 600 << "komut verilmedi";
     QTest::newRow("the window's own options")
         << QStringList{"--folder", "/d", "--quit-after-start"} << false << "/d" << 600
         << "bilinmeyen seçenek: --quit-after-start";
     QTest::newRow("a command's name as the folder")
         << QStringList{"--folder", "--check"} << false << "--check" << 600 << "komut verilmedi";
-    QTest::newRow("an empty folder") << QStringList{"--folder", ""} << true << "" << 600
-                                     << "--folder için bir klasör gerekli";
+    QTest::newRow("an empty folder")
+        << QStringList{"--folder", ""} << true << "" << 600 << "--folder için bir klasör gerekli";
     QTest::newRow("a command with its folder")
         << QStringList{"--check", "--folder", "/d"} << true << "/d" << 600 << "";
     QTest::newRow("the first problem is told")
@@ -36,10 +37,10 @@ class TestCommandLine : public QObject {
     QTest::newRow("a wait without the download")
         << QStringList{"--lock-wait", "5", "--retries", "2", "--check"} << true << "" << 5
         << "--retries yalnızca --download-all ile kullanılır";
-    QTest::newRow("a wait too long") << QStringList{"--download-all", "--lock-wait", "86401"}
-                                     << true << "" << 86401
-                                     << "--lock-wait için 0 ile 86400 arasında bir saniye sayısı "
-                                        "gerekli";
+    QTest::newRow("a wait too long")
+        << QStringList{"--download-all", "--lock-wait", "86401"} << true << "" << 86401
+        << "--lock-wait için 0 ile 86400 arasında bir saniye sayısı "
+           "gerekli";
   }
   void options() {
     QFETCH(QStringList, args);
