@@ -218,17 +218,32 @@ QString CheckOne(TFKAttendObject&, bool& Ok) {
 // a terminal that cannot be enabled again (not even over a new connection)
 // fails and says so.
 QString SetTimeOne(TFKAttendObject& Sdk, bool& Ok) {
-  if (!Sdk.FK_EnableDevice(0)) return QStringLiteral("HATA - ") + Sdk.LastErrorText();
+  TTerminalBracket terminal(Sdk, TTerminalBracket::TEnableWhen::Disabled);
+  if (!terminal.Disable()) return QStringLiteral("HATA - ") + Sdk.LastErrorText();
   Ok = SetClockToComputerTime(Sdk);
   QString text =
       Ok ? QStringLiteral("cihaz tarih saati ayarlandı..")
          : QStringLiteral("HATA...tarih saat ayarlanamadı.. (%1)").arg(Sdk.LastErrorText());
-  const QString notEnabled = EnableTerminalAgain(Sdk);
+  const QString notEnabled = terminal.Enable();
   if (!notEnabled.isEmpty()) {
     Ok = false;
     text += QStringLiteral(" - HATA - ") + notEnabled;
   }
   return text;
+}
+
+using TCommand = TProgramOptions::TCommand;
+
+TCommand CommandNamed(const QString& Argument) {
+  static const QList<QPair<QLatin1String, TCommand>> commands = {
+      {QLatin1String("--download-all"), TCommand::DownloadAll},
+      {QLatin1String("--check"), TCommand::Check},
+      {QLatin1String("--set-time-all"), TCommand::SetTimeAll},
+      {QLatin1String("--help"), TCommand::Help},
+      {QLatin1String("--version"), TCommand::Version}};
+  for (const auto& [name, command] : commands)
+    if (Argument == name) return command;
+  return TCommand::None;
 }
 
 }  // namespace
@@ -237,73 +252,74 @@ QString VersionText() {
   return QStringLiteral("meridox " MERIDOX_VERSION);
 }
 
-bool IsCommandLine(int argc, char* argv[]) {
-  for (int i = 1; i < argc; ++i) {
-    const QByteArray a(argv[i]);
-    if (a == "--folder" && i + 1 < argc && argv[i + 1][0] != '\0')
-      ++i;
-    else if (a != "--quit-after-start")
-      return true;
-  }
-  return false;
-}
-
-TWindowOptions WindowOptions(const QStringList& Arguments) {
-  TWindowOptions options;
-  for (int i = 1; i < Arguments.size(); ++i) {
-    if (Arguments[i] == QLatin1String("--folder") && i + 1 < Arguments.size())
-      options.Folder = Arguments[++i];
-    else if (Arguments[i] == QLatin1String("--quit-after-start"))
-      options.QuitAfterStart = true;
-  }
-  return options;
-}
-
-int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
-  QString command;
-  QString folder;
-  int retries = 0;
-  int lockWait = kDefaultLockWaitSeconds;
+TProgramOptions ReadProgramOptions(const QStringList& Arguments) {
+  TProgramOptions o;
+  o.LockWaitSeconds = kDefaultLockWaitSeconds;
+  bool retries = false;
+  bool lockWait = false;
+  // The first problem in the order of the arguments is the one told.
+  auto problem = [&o](const QString& Text) {
+    if (o.Problem.isEmpty()) o.Problem = Text;
+  };
+  // The number after an option, within 0..Most; false when it is missing
+  // or no such number.
+  auto number = [&Arguments](int& i, int Most, int& Value) {
+    bool ok = false;
+    Value = i + 1 < Arguments.size() ? Arguments[++i].toInt(&ok) : 0;
+    return ok && Value >= 0 && Value <= Most;
+  };
   for (int i = 1; i < Arguments.size(); ++i) {
     const QString& a = Arguments[i];
-    if (a == QLatin1String("--lock-wait")) {
-      bool number = false;
-      lockWait = i + 1 < Arguments.size() ? Arguments[++i].toInt(&number) : 0;
-      if (!number || lockWait < 0 || lockWait > kMaxLockWaitSeconds)
-        return Usage(QStringLiteral("--lock-wait için 0 ile %1 arasında bir saniye sayısı gerekli")
-                         .arg(kMaxLockWaitSeconds));
+    const TCommand command = CommandNamed(a);
+    if (a == QLatin1String("--folder")) {
+      o.Folder = i + 1 < Arguments.size() ? Arguments[++i] : QString();
+      if (!o.Folder.isEmpty()) continue;  // the window's own
+      problem(QStringLiteral("--folder için bir klasör gerekli"));
+    } else if (a == QLatin1String("--quit-after-start")) {
+      o.QuitAfterStart = true;
+      // The window's own, and no option of a command.
+      problem(QStringLiteral("bilinmeyen seçenek: %1").arg(a));
       continue;
-    }
-    if (a == QLatin1String("--retries")) {
-      bool number = false;
-      retries = i + 1 < Arguments.size() ? Arguments[++i].toInt(&number) : 0;
-      if (!number || retries < 0 || retries > kMaxRetries)
-        return Usage(
+    } else if (a == QLatin1String("--lock-wait")) {
+      lockWait = true;
+      if (!number(i, kMaxLockWaitSeconds, o.LockWaitSeconds))
+        problem(QStringLiteral("--lock-wait için 0 ile %1 arasında bir saniye sayısı gerekli")
+                    .arg(kMaxLockWaitSeconds));
+    } else if (a == QLatin1String("--retries")) {
+      retries = true;
+      if (!number(i, kMaxRetries, o.Retries))
+        problem(
             QStringLiteral("--retries için 0 ile %1 arasında bir sayı gerekli").arg(kMaxRetries));
-    } else if (a == QLatin1String("--folder")) {
-      folder = i + 1 < Arguments.size() ? Arguments[++i] : QString();
-      if (folder.isEmpty()) return Usage(QStringLiteral("--folder için bir klasör gerekli"));
-    } else if (a == QLatin1String("--download-all") || a == QLatin1String("--check") ||
-               a == QLatin1String("--set-time-all") || a == QLatin1String("--help") ||
-               a == QLatin1String("--version")) {
-      if (!command.isEmpty()) return Usage(QStringLiteral("tek bir komut verilebilir"));
-      command = a;
+    } else if (command != TCommand::None) {
+      if (o.Command != TCommand::None) problem(QStringLiteral("tek bir komut verilebilir"));
+      o.Command = command;
     } else {
-      return Usage(QStringLiteral("bilinmeyen seçenek: %1").arg(a));
+      problem(QStringLiteral("bilinmeyen seçenek: %1").arg(a));
     }
+    o.CommandLine = true;
   }
-  if (Arguments.contains(QStringLiteral("--retries")) && command != QLatin1String("--download-all"))
-    return Usage(QStringLiteral("--retries yalnızca --download-all ile kullanılır"));
-  if (Arguments.contains(QStringLiteral("--lock-wait")) &&
-      command != QLatin1String("--download-all"))
-    return Usage(QStringLiteral("--lock-wait yalnızca --download-all ile kullanılır"));
-  if (command.isEmpty()) return Usage(QStringLiteral("komut verilmedi"));
-  if (command == QLatin1String("--version")) {
+  if (retries && o.Command != TCommand::DownloadAll)
+    problem(QStringLiteral("--retries yalnızca --download-all ile kullanılır"));
+  if (lockWait && o.Command != TCommand::DownloadAll)
+    problem(QStringLiteral("--lock-wait yalnızca --download-all ile kullanılır"));
+  if (o.Command == TCommand::None) problem(QStringLiteral("komut verilmedi"));
+  return o;
+}
+
+TProgramOptions ReadProgramOptions(int argc, char* argv[]) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return ReadProgramOptions(arguments);
+}
+
+int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
+  if (!Options.Problem.isEmpty()) return Usage(Options.Problem);
+  if (Options.Command == TCommand::Version) {
     Out(VersionText() + QLatin1Char('\n'));
     return kExitOk;
   }
-  if (command == QLatin1String("--help")) {
-    const QString where = AppFolder.isEmpty() ? ChooseProgramFolder(folder) : AppFolder;
+  if (Options.Command == TCommand::Help) {
+    const QString where = AppFolder.isEmpty() ? ChooseProgramFolder(Options.Folder) : AppFolder;
     Out(QString::fromUtf8(kUsage) + QStringLiteral("\n%1. Program klasörü: %2\n")
                                         .arg(VersionText(), QDir::toNativeSeparators(where)));
     return kExitOk;
@@ -311,7 +327,7 @@ int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
 
   QString appFolder = AppFolder;
   if (appFolder.isEmpty()) {
-    const TProgramFolder prepared = PrepareProgramFolder(folder);
+    const TProgramFolder prepared = PrepareProgramFolder(Options.Folder);
     if (!prepared.Error.isEmpty()) Err(prepared.Error);
     if (!prepared.Copied.isEmpty())
       Err(QStringLiteral("boş %1 şuraya kopyalandı: %2")
@@ -340,20 +356,19 @@ int RunCommandLine(const QStringList& Arguments, const QString& AppFolder) {
   }
 
   TFKAttendObject& sdk = *session.TerminalSdk;
-  if (command == QLatin1String("--check")) return ForEveryTerminal(sdk, terminals, &CheckOne);
-  if (command == QLatin1String("--set-time-all"))
-    return ForEveryTerminal(sdk, terminals, &SetTimeOne);
+  if (Options.Command == TCommand::Check) return ForEveryTerminal(sdk, terminals, &CheckOne);
+  if (Options.Command == TCommand::SetTimeAll) return ForEveryTerminal(sdk, terminals, &SetTimeOne);
 
-  TConsoleBatch report(isatty(fileno(stdout)) != 0, session.AppPath, lockWait);
+  TConsoleBatch report(isatty(fileno(stdout)) != 0, session.AppPath, Options.LockWaitSeconds);
   try {
     const TBatchTotals totals = DownloadAll(
-        sdk, terminals, {session.AppPath, options.SecondDataFile, QDate::currentDate(), retries},
-        report);
+        sdk, terminals,
+        {session.AppPath, options.SecondDataFile, QDate::currentDate(), Options.Retries}, report);
     if (report.GaveUp()) {
       const QString holder = TDownloadLock::HolderText(session.AppPath);
       Err(QStringLiteral("%1 saniye beklendi, %2 kilidini tutan veri aktarımı bitmedi%3; hiçbir "
                          "terminalden veri alınmadı")
-              .arg(lockWait)
+              .arg(Options.LockWaitSeconds)
               .arg(TDownloadLock::FileName(session.AppPath),
                    holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder)));
       return kExitTerminalFailed;

@@ -15,18 +15,18 @@ namespace {
 // arrive (a pump per record would cost as much as the record itself).
 constexpr qint64 kPumpEveryMs = 10;
 
-// The walk up to the closed files: opens them, disables the terminal, reads
-// every record into them and fills Outcome. Returns what the operator is to
-// be told (Messages) once the files are closed; the caller tells it and
-// enables the terminal again.
-std::optional<TDownloadEnd> WalkIntoFiles(TFKAttendObject& Sdk, const TDownloadRequest& Request,
-                                          TDownloadReport& Report, bool Messages,
-                                          TDownloadOutcome& Outcome) {
+// The walk up to the closed files: opens them, disables the terminal in the
+// caller's bracket, reads every record into them and fills Outcome. Returns
+// what the operator is to be told (Messages) once the files are closed; the
+// caller tells it and ends the bracket.
+std::optional<TDownloadEnd> WalkIntoFiles(TFKAttendObject& Sdk, TTerminalBracket& Terminal,
+                                          const TDownloadRequest& Request, TDownloadReport& Report,
+                                          bool Messages, TDownloadOutcome& Outcome) {
   // The files are opened before the terminal is disabled: a file that cannot
   // be opened stops the download before the terminal is touched.
   TAttendanceFiles files(Request.AppPath, Request.SecondDataFile, Request.Today);
 
-  if (!Sdk.FK_EnableDevice(0)) {
+  if (!Terminal.Disable()) {
     Outcome.Result = Sdk.ResultOf(FKSlot::FK_EnableDevice);
     Outcome.ErrorText = ResultText(Outcome.Result);
     return {};
@@ -124,23 +124,23 @@ template <class E>
 // operator's OK; and before the enable, in the order the operator knows.
 // The terminal gets its enable on every path, even when the files could not
 // be opened and it was never disabled; it comes after the files are closed,
-// and over a new connection when the walk lost its own.
+// and over a new connection when the walk lost its own. The errors the
+// operator is shown carry a failed enable with them.
 TDownloadOutcome Walk(TFKAttendObject& Sdk, const TDownloadRequest& Request,
                       TDownloadReport& Report, bool Messages) {
   TDownloadOutcome outcome;
+  TTerminalBracket terminal(Sdk, TTerminalBracket::TEnableWhen::EveryPath);
   try {
-    const std::optional<TDownloadEnd> end = WalkIntoFiles(Sdk, Request, Report, Messages, outcome);
+    const std::optional<TDownloadEnd> end =
+        WalkIntoFiles(Sdk, terminal, Request, Report, Messages, outcome);
     Report.FilesClosed();
     if (Messages && end) Report.Closing(*end);
   } catch (const EInOutError& e) {
-    Rethrow(e, EnableTerminalAgain(Sdk));
+    Rethrow(e, terminal.Enable());
   } catch (const ETerminalError& e) {
-    Rethrow(e, EnableTerminalAgain(Sdk));
-  } catch (...) {
-    EnableTerminalAgain(Sdk);
-    throw;
+    Rethrow(e, terminal.Enable());
   }
-  outcome.NotEnabledText = EnableTerminalAgain(Sdk);
+  outcome.NotEnabledText = terminal.Enable();
   if (Messages && !outcome.NotEnabledText.isEmpty()) Report.NotEnabledAgain(outcome.NotEnabledText);
   return outcome;
 }

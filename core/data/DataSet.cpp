@@ -74,6 +74,17 @@ void TDataSet::Fail(const QString& Text) const {
   throw EDatabaseError(objectName().isEmpty() ? Text : objectName() + QStringLiteral(": ") + Text);
 }
 
+QSqlQuery TDataSet::Exec(const QString& Text, const QVariantList& Params) {
+  QString error;
+  QSqlQuery q = connection_.Run(Text, Params, error);
+  if (!error.isEmpty()) Fail(error);
+  return q;
+}
+
+void TDataSet::CheckModify() const {
+  if (!CanModify()) Fail(QStringLiteral("Cannot modify a read-only dataset"));
+}
+
 void TDataSet::SetSQL(const QString& Statement, const QVariantList& Params) {
   Close();
   sql_ = Statement;
@@ -95,9 +106,7 @@ void TDataSet::Open() {
   QString text = connection_.ToEngineDialect(sql_);
   table_.clear();
   if (connection_.IsLocalFile()) text = SelectWithRowId(text, table_);
-  QString error;
-  QSqlQuery q = connection_.Run(text, params_, error);
-  if (!error.isEmpty()) Fail(error);
+  QSqlQuery q = Exec(text, params_);
 
   const QSqlRecord record = q.record();
   fields_.clear();
@@ -175,9 +184,7 @@ void TDataSet::Close() {
 
 void TDataSet::ExecSQL() {
   Close();
-  QString error;
-  connection_.Run(connection_.ToEngineDialect(sql_), params_, error);
-  if (!error.isEmpty()) Fail(error);
+  Exec(connection_.ToEngineDialect(sql_), params_);
 }
 
 void TDataSet::Requery() {
@@ -190,9 +197,9 @@ void TDataSet::CheckActive() const {
   if (!Active()) Fail(QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
-void TDataSet::CheckBrowse() const {
+void TDataSet::CheckBrowse() {
   // A pending insert or edit is written before the cursor moves.
-  if (state_ == TState::Edit || state_ == TState::Insert) const_cast<TDataSet*>(this)->Post();
+  if (state_ == TState::Edit || state_ == TState::Insert) Post();
 }
 
 // Moves to Row (bounded) and sets the end flags before the views and the
@@ -296,8 +303,7 @@ void TDataSet::SetCurrentValue(int Index, const QVariant& Value) {
 void TDataSet::Insert() {
   CheckActive();
   CheckBrowse();
-  if (table_.isEmpty() || rowIdColumn_ < 0)
-    Fail(QStringLiteral("Cannot modify a read-only dataset"));
+  CheckModify();
   buffer_ = QVector<QVariant>(fields_.size() + 1);
   modified_ = QVector<bool>(fields_.size(), false);
   insertAt_ = recNo_ < 0 ? 0 : recNo_;
@@ -312,8 +318,7 @@ void TDataSet::Append() {
 void TDataSet::Edit() {
   CheckActive();
   if (state_ == TState::Edit || state_ == TState::Insert) return;
-  if (table_.isEmpty() || rowIdColumn_ < 0)
-    Fail(QStringLiteral("Cannot modify a read-only dataset"));
+  CheckModify();
   if (recNo_ < 0) Fail(QStringLiteral("Cannot perform this operation on an empty dataset"));
   buffer_ = rows_[recNo_];
   modified_ = QVector<bool>(fields_.size(), false);
@@ -328,9 +333,7 @@ void TDataSet::Cancel() {
 }
 
 void TDataSet::ReadRow(qint64 RowId, QVector<QVariant>& Into) {
-  QString error;
-  QSqlQuery q = connection_.Run(ReadRowStatement(table_), {RowId}, error);
-  if (!error.isEmpty()) Fail(error);
+  QSqlQuery q = Exec(ReadRowStatement(table_), {RowId});
   TScopeExit finish([&q] { q.finish(); });
   if (!q.next()) {
     if (q.lastError().isValid()) Fail(connection_.ErrorText(q.lastError()));
@@ -353,10 +356,9 @@ void TDataSet::Post() {
     columns << fields_[i];
     values << buffer_[i];
   }
-  QString error;
   if (state_ == TState::Insert) {
-    QSqlQuery q = connection_.Run(InsertRowStatement(table_, columns), values, error);
-    if (!error.isEmpty()) Fail(error);  // the row stays in insert state, unsaved
+    // A failure leaves the row in insert state, unsaved.
+    QSqlQuery q = Exec(InsertRowStatement(table_, columns), values);
     const qint64 rowId = q.lastInsertId().toLongLong();
     ReadRow(rowId, buffer_);
     rows_.insert(insertAt_, buffer_);
@@ -388,9 +390,7 @@ void TDataSet::PostEdit(const QStringList& Columns, QVariantList Values) {
     Values << before[i];
   }
   if (key.isEmpty()) Values << before[rowIdColumn_];
-  QString error;
-  connection_.Run(UpdateRowsStatement(table_, Columns, keyColumns), Values, error);
-  if (!error.isEmpty()) Fail(error);
+  Exec(UpdateRowsStatement(table_, Columns, keyColumns), Values);
   for (int r = 0; r < rows_.size(); ++r) {
     if (r == recNo_) continue;
     bool same = !key.isEmpty();
@@ -408,11 +408,8 @@ void TDataSet::Delete() {
   }
   Cancel();
   if (recNo_ < 0) Fail(QStringLiteral("Cannot perform this operation on an empty dataset"));
-  if (table_.isEmpty() || rowIdColumn_ < 0)
-    Fail(QStringLiteral("Cannot modify a read-only dataset"));
-  QString error;
-  connection_.Run(DeleteRowStatement(table_), {rows_[recNo_][rowIdColumn_]}, error);
-  if (!error.isEmpty()) Fail(error);
+  CheckModify();
+  Exec(DeleteRowStatement(table_), {rows_[recNo_][rowIdColumn_]});
   rows_.removeAt(recNo_);
   if (recNo_ >= rows_.size()) recNo_ = rows_.size() - 1;
   bof_ = eof_ = rows_.isEmpty();

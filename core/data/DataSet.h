@@ -10,6 +10,7 @@
 #include <QVector>
 #include <functional>
 
+class QSqlQuery;
 class TConnection;
 class TDataSet;
 
@@ -125,10 +126,13 @@ class TDataSet : public QObject {
   const QVariant& CurrentValue(int Index) const;
   void SetCurrentValue(int Index, const QVariant& Value);
   void CheckActive() const;
-  void CheckBrowse() const;
+  void CheckBrowse();
+  void CheckModify() const;
   void MoveTo(int Row, bool AtBof, bool AtEof);
   void ReadRow(qint64 RowId, QVector<QVariant>& Into);
   void PostEdit(const QStringList& Columns, QVariantList Values);
+  // Runs a statement on the connection; its error throws (Fail).
+  QSqlQuery Exec(const QString& Text, const QVariantList& Params);
   [[noreturn]] void Fail(const QString& Text) const;
 
   TConnection& connection_;

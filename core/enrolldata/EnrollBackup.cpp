@@ -49,7 +49,7 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
   });
   // The terminal is enabled after the work is rolled back or committed, also
   // when the terminal never answered "disable".
-  TEnableAtEnd report(Sdk, Report);
+  TEnableAtEnd report(Sdk, Report, TTerminalBracket::TEnableWhen::EveryPath);
   // Items listed as stored ("1-0 ok") while the transaction was open: when
   // it is rolled back, the list says that none of them was kept.
   int listed = 0;
@@ -74,7 +74,7 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
     Names.Clear();
     Store.OpenAll();
 
-    if (!Sdk.FK_EnableDevice(0)) {
+    if (!report.DisableTerminal()) {
       report.Status(QStringLiteral("Bağlanamadı..."));
       return TBackupOutcome::NoDevice;
     }

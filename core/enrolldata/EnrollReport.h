@@ -26,19 +26,19 @@ class TEnrollReport {
   virtual int Ask(const QString& Text, const QString& Title, int Flags) = 0;
 };
 
-// The end of a terminal command's bracket, run when the scope ends on every
-// path: FK_EnableDevice(1), connecting once more when the connection was
-// lost, so a broken walk never leaves the terminal locked. When even that
-// fails, the note is added after the action's last status text. Routines
-// report through Report() so that the last text is known.
+// A routine's report with its terminal bracket (TTerminalBracket), which
+// ends when the scope ends, on every path: a broken walk never leaves the
+// terminal locked. When even the enable over a new connection fails, the
+// note is added after the action's last status text, so routines report
+// through this object once it is made.
 class TEnableAtEnd final : public TEnrollReport {
  public:
-  TEnableAtEnd(TFKAttendObject& Sdk, TEnrollReport& Report) : sdk_(Sdk), report_(Report) {}
-  ~TEnableAtEnd() override {
-    const QString note = EnableTerminalAgain(sdk_);
-    if (note.isEmpty()) return;
-    report_.Status(last_.isEmpty() ? note : last_ + QStringLiteral(" - ") + note);
-  }
+  TEnableAtEnd(TFKAttendObject& Sdk, TEnrollReport& Report, TTerminalBracket::TEnableWhen When)
+      : report_(Report), terminal_(Sdk, When, [this](const QString& Note) {
+          report_.Status(last_.isEmpty() ? Note : last_ + QStringLiteral(" - ") + Note);
+        }) {}
+  // FK_EnableDevice(0) in the bracket; true when the terminal accepted it.
+  bool DisableTerminal() { return terminal_.Disable(); }
   TEnableAtEnd(const TEnableAtEnd&) = delete;
   TEnableAtEnd& operator=(const TEnableAtEnd&) = delete;
 
@@ -57,7 +57,7 @@ class TEnableAtEnd final : public TEnrollReport {
   }
 
  private:
-  TFKAttendObject& sdk_;
   TEnrollReport& report_;
   QString last_;
+  TTerminalBracket terminal_;  // last: it ends while the report still knows the last text
 };

@@ -70,11 +70,11 @@ void RestoreAllEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TEnro
   // the one to show.
   if (!Store.Rows().Active()) Store.OpenAll();
   const QVector<TPrepared> rows = PrepareAll(Store.Rows());
-  if (!Sdk.FK_EnableDevice(0)) {
-    Out.Status(QStringLiteral("No Device"));
+  TEnableAtEnd report(Sdk, Out, TTerminalBracket::TEnableWhen::Disabled);
+  if (!report.DisableTerminal()) {
+    report.Status(QStringLiteral("No Device"));
     return;
   }
-  TEnableAtEnd report(Sdk, Out);
   if (ClearFirst)
     report.Status(Sdk.FK_ClearKeeperData() ? QStringLiteral("ClearKeeperData OK")
                                            : QStringLiteral("ERROR"));
@@ -130,8 +130,8 @@ void RestoreUserEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDat
     if (cancelled) break;
     rows.append(std::move(p));
   }
-  TEnableAtEnd report(Sdk, Out);
-  if (!Sdk.FK_EnableDevice(0)) {
+  TEnableAtEnd report(Sdk, Out, TTerminalBracket::TEnableWhen::EveryPath);
+  if (!report.DisableTerminal()) {
     report.Status(QStringLiteral("No Device"));
     return;
   }

@@ -90,7 +90,7 @@ void RunUserCommand(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& L
   }
   const QVariant user = List.FieldByName(QStringLiteral("EnrollNumber")).Value();
   // The terminal is disabled before every row and enabled once, here.
-  TEnableAtEnd report(Sdk, Out);
+  TEnableAtEnd report(Sdk, Out, TTerminalBracket::TEnableWhen::EveryPath);
   Rows.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber=?"), {user});
   Rows.First();
   int failed = 0;
@@ -100,7 +100,7 @@ void RunUserCommand(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& L
       Dlg().ProcessMessages();
       continue;
     }
-    if (!Sdk.FK_EnableDevice(0)) {
+    if (!report.DisableTerminal()) {
       report.Status(QStringLiteral("No Device"));
       return;
     }

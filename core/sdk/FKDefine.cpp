@@ -315,9 +315,22 @@ QString LeftDisabledText(const TFKAttendObject& Sdk) {
   return {};
 }
 
-QString EnableTerminalAgain(TFKAttendObject& Sdk) {
-  if (Sdk.EnableDeviceAgain() != TFKAttendObject::TEnableAgain::Failed) return {};
-  return NotEnabledAgainText(Sdk.SdkResult);
+TTerminalBracket::~TTerminalBracket() {
+  const QString notEnabled = Enable();
+  if (!notEnabled.isEmpty() && notEnabled_) notEnabled_(notEnabled);
+}
+
+bool TTerminalBracket::Disable() {
+  const bool ok = sdk_.FK_EnableDevice(0);
+  due_ = due_ || ok;
+  return ok;
+}
+
+QString TTerminalBracket::Enable() {
+  if (!due_) return {};
+  due_ = false;
+  if (sdk_.EnableDeviceAgain() != TFKAttendObject::TEnableAgain::Failed) return {};
+  return NotEnabledAgainText(sdk_.SdkResult);
 }
 
 bool SetClockToComputerTime(TFKAttendObject& Sdk) {

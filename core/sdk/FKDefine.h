@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "sdk/FKEntryPoints.h"
@@ -168,11 +169,41 @@ class TFKAttendObject {
   void CloseHandle();
 };
 
-// The end of an action's bracket: FK_EnableDevice(1), over a new connection
-// when the action lost its own (TFKAttendObject::EnableDeviceAgain). Empty
-// when the terminal is enabled, else the text that tells the operator it is
-// not (NotEnabledAgainText).
-QString EnableTerminalAgain(TFKAttendObject& Sdk);
+// The bracket of a terminal command: FK_EnableDevice(0), the command's calls,
+// FK_EnableDevice(1). Disable makes the first call (a command may make it
+// more than once); the second is made once, by Enable or when the bracket
+// goes, on every path errors included, over a new connection when the
+// command lost its own (TFKAttendObject::EnableDeviceAgain). Whether a
+// command enables after a disable that failed (or that it never made) is
+// its own rule, given by When.
+class TTerminalBracket {
+ public:
+  enum class TEnableWhen {
+    Disabled,  // only after a disable the terminal accepted
+    EveryPath  // whatever the disables answered, also with none made
+  };
+  // Told at the end the text of an enable that failed (NotEnabledAgainText);
+  // not called by Enable, whose caller gets the text.
+  using TNotEnabled = std::function<void(const QString& Text)>;
+
+  TTerminalBracket(TFKAttendObject& Sdk, TEnableWhen When, TNotEnabled NotEnabled = {})
+      : sdk_(Sdk), notEnabled_(std::move(NotEnabled)), due_(When == TEnableWhen::EveryPath) {}
+  ~TTerminalBracket();
+  TTerminalBracket(const TTerminalBracket&) = delete;
+  TTerminalBracket& operator=(const TTerminalBracket&) = delete;
+
+  // FK_EnableDevice(0); true when the terminal accepted it.
+  bool Disable();
+  // The end of the bracket now, when it is due: empty when the terminal is
+  // enabled (or no enable was due), else the text that tells the operator it
+  // is not. Nothing more is sent when the bracket goes.
+  QString Enable();
+
+ private:
+  TFKAttendObject& sdk_;
+  TNotEnabled notEnabled_;
+  bool due_;
+};
 // "The terminal could not be enabled again (reason)", for an SDK result.
 QString NotEnabledAgainText(int Result);
 // What the last Connect of Sdk did about a terminal an earlier run left
@@ -180,6 +211,5 @@ QString NotEnabledAgainText(int Result);
 QString LeftDisabledText(const TFKAttendObject& Sdk);
 
 // Sets the terminal's clock to this computer's local time, milliseconds
-// included (FK_SetDeviceTime). The caller disables the terminal before and
-// enables it again after, each in its own way.
+// included (FK_SetDeviceTime), inside the caller's TTerminalBracket.
 bool SetClockToComputerTime(TFKAttendObject& Sdk);

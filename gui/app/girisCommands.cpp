@@ -3,7 +3,6 @@
 // brackets its calls with disabling and enabling the terminal and handles a
 // failed disable its own way.
 #include "app/giris.h"
-#include "common/Cleanup.h"
 #include "common/DayCount.h"
 #include "common/Dialogs.h"
 #include "widgets/BusyState.h"
@@ -12,24 +11,22 @@ namespace {
 TFKAttendObject& Sdk() {
   return *Session().TerminalSdk;
 }
-// The end of each command's bracket: a connection lost meanwhile is opened
-// once more to enable the terminal, and the operator hears when even that
-// failed.
-auto EnableAgain(TFKAttendObject& Sdk) {
-  return [&Sdk] {
-    const QString notEnabled = EnableTerminalAgain(Sdk);
-    if (!notEnabled.isEmpty())
-      Dlg().MessageBox(notEnabled, QStringLiteral("Terminal İşlemleri"), MB_OK | MB_ICONWARNING);
-  };
+// Each command's bracket. A connection lost meanwhile is opened once more to
+// enable the terminal, and the operator hears when even that failed.
+TTerminalBracket Bracket(TTerminalBracket::TEnableWhen When) {
+  return TTerminalBracket(Sdk(), When, [](const QString& NotEnabled) {
+    Dlg().MessageBox(NotEnabled, QStringLiteral("Terminal İşlemleri"), MB_OK | MB_ICONWARNING);
+  });
 }
+constexpr auto kAfterDisable = TTerminalBracket::TEnableWhen::Disabled;
+constexpr auto kEveryPath = TTerminalBracket::TEnableWhen::EveryPath;
 }  // namespace
 
 void Tfrmgiris::BitBtn6Click() {
   TBusyState busy(BitBtn6);
-  TFKAttendObject& sdk = Sdk();
-  if (!sdk.FK_EnableDevice(0)) return;
-  TScopeExit enableAgain(EnableAgain(sdk));
-  if (SetClockToComputerTime(sdk))
+  TTerminalBracket terminal = Bracket(kAfterDisable);
+  if (!terminal.Disable()) return;
+  if (SetClockToComputerTime(Sdk()))
     Dlg().ShowMessage(QStringLiteral("cihaz tarih saati ayarlandı.."));
   else
     Dlg().ShowMessage(QStringLiteral("HATA...tarih saat ayarlanamadı.."));
@@ -37,25 +34,23 @@ void Tfrmgiris::BitBtn6Click() {
 
 void Tfrmgiris::BitBtn7Click() {
   TBusyState busy(BitBtn7);
-  TFKAttendObject& sdk = Sdk();
-  if (!sdk.FK_EnableDevice(0)) return;
-  TScopeExit enableAgain(EnableAgain(sdk));
+  TTerminalBracket terminal = Bracket(kAfterDisable);
+  if (!terminal.Disable()) return;
   double value = 0;
-  if (sdk.FK_GetDeviceTime(value))
+  if (Sdk().FK_GetDeviceTime(value))
     Dlg().ShowMessage(DayCountToDateTime(value).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")));
 }
 
 void Tfrmgiris::BitBtn8Click() {
   TBusyState busy(BitBtn8);
-  TFKAttendObject& sdk = Sdk();
   // Enabled again also after a failed disable.
-  TScopeExit enableAgain(EnableAgain(sdk));
-  if (!sdk.FK_EnableDevice(0)) {
+  TTerminalBracket terminal = Bracket(kEveryPath);
+  if (!terminal.Disable()) {
     Dlg().ShowMessage(QStringLiteral("hata"));
     return;
   }
-  Dlg().ShowMessage(sdk.FK_BenumbAllManager() ? QStringLiteral("Adminler iptal edildi")
-                                              : QStringLiteral("hata"));
+  Dlg().ShowMessage(Sdk().FK_BenumbAllManager() ? QStringLiteral("Adminler iptal edildi")
+                                                : QStringLiteral("hata"));
 }
 
 void Tfrmgiris::erminaldeTanmlTmParmakizleriniSil1Click() {
@@ -64,11 +59,10 @@ void Tfrmgiris::erminaldeTanmlTmParmakizleriniSil1Click() {
           QStringLiteral("Seçili Terminaldeki Tüm Parmakizlerini Silmek İstiyor musunuz...?"),
           QStringLiteral("UYARI"), MB_YESNO) != IDYES)
     return;
-  TFKAttendObject& sdk = Sdk();
-  if (!sdk.FK_EnableDevice(0)) return;
-  TScopeExit enableAgain(EnableAgain(sdk));
-  if (sdk.FK_EmptyEnrollData()) {
-    sdk.FK_ClearKeeperData();
+  TTerminalBracket terminal = Bracket(kAfterDisable);
+  if (!terminal.Disable()) return;
+  if (Sdk().FK_EmptyEnrollData()) {
+    Sdk().FK_ClearKeeperData();
     Dlg().ShowMessage(QStringLiteral("tamamlandı"));
   } else {
     Dlg().ShowMessage(QStringLiteral("hata"));
@@ -80,9 +74,8 @@ void Tfrmgiris::CihazdaTanmltmparmaky1Click() {
   // may disconnect meanwhile.
   TTerminalBusy terminalBusy;
   Dlg().ProcessMessages();
-  TFKAttendObject& sdk = Sdk();
-  TScopeExit enableAgain(EnableAgain(sdk));
-  sdk.FK_EnableDevice(0);  // the erase is tried whatever this answers
-  Dlg().ShowMessage(sdk.FK_EmptyEnrollData() ? QStringLiteral("tüm parmak/yüz'ler sislindi..")
-                                             : QStringLiteral("HATA!!!!İşlem yapılamadı...."));
+  TTerminalBracket terminal = Bracket(kEveryPath);
+  terminal.Disable();  // the erase is tried whatever this answers
+  Dlg().ShowMessage(Sdk().FK_EmptyEnrollData() ? QStringLiteral("tüm parmak/yüz'ler sislindi..")
+                                               : QStringLiteral("HATA!!!!İşlem yapılamadı...."));
 }

@@ -26,9 +26,10 @@ bool DisplayMissing() {
 int main(int argc, char* argv[]) {
   // The command line needs no window system: it is decided before any
   // widget application (which would want a display) exists.
-  if (IsCommandLine(argc, argv)) {
+  const TProgramOptions options = ReadProgramOptions(argc, argv);
+  if (options.CommandLine) {
     QCoreApplication app(argc, argv);
-    return RunCommandLine(app.arguments());
+    return RunCommandLine(options);
   }
   if (DisplayMissing()) {
     std::fputs(
@@ -39,7 +40,6 @@ int main(int argc, char* argv[]) {
   }
   QApplication app(argc, argv);
   SetDefaultDialogs(&QtDialogs());
-  const TWindowOptions options = WindowOptions(app.arguments());
   const TProgramFolder folder = PrepareProgramFolder(options.Folder);
   if (!folder.Error.isEmpty())
     Dlg().MessageBox(folder.Error, QStringLiteral("UYARI"), MB_OK | MB_ICONWARNING);
