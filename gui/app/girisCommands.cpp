@@ -5,8 +5,8 @@
 #include "app/giris.h"
 #include "common/Cleanup.h"
 #include "common/DayCount.h"
-#include "common/Dialogs.h"
 #include "widgets/BusyState.h"
+#include "widgets/Dlg.h"
 
 namespace {
 TFKAttendObject& Sdk() {
