@@ -50,7 +50,7 @@ class TDownloadReport {
 };
 
 // A walk that shows nothing of its own (a terminal of a batch).
-class TSilentDownloadReport final : public TDownloadReport {
+class TSilentDownloadReport : public TDownloadReport {
  public:
   void Started(int) override {}
   void Line(const QByteArray&) override {}

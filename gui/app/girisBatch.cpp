@@ -12,13 +12,8 @@ namespace {
 
 // A terminal's walk in the batch shows nothing of its own (Memo3 gets the
 // terminal's line when it is done), but lets pending messages run.
-class TBatchWalkView final : public TDownloadReport {
+class TBatchWalkView final : public TSilentDownloadReport {
  public:
-  void Started(int) override {}
-  void Line(const QByteArray&) override {}
-  void Counted(int) override {}
-  void Progress(int) override {}
-  void Ended(int) override {}
   void Idle() override { Dlg().ProcessMessages(); }
 };
 
