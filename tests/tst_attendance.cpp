@@ -156,6 +156,7 @@ class TestAttendance : public QObject {
       void Counted(int Count) override { Counts << Count; }
       void Progress(int Position) override { Positions << Position; }
       void Ended(int Count) override { Counts << -Count; }
+      void Idle() override { Dlg().ProcessMessages(); }  // as the window answers it
     } report;
     ScopedScriptedDialogs dialogs;
     ScopedFakeSdk fake;

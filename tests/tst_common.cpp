@@ -3,10 +3,10 @@
 #include <QTest>
 
 #include "ScriptedDialogs.h"
-#include "common/ActionGuard.h"
 #include "common/Cleanup.h"
 #include "common/Encoding.h"
 #include "common/LibFunctions.h"
+#include "widgets/ActionGuard.h"
 #include "widgets/BusyState.h"
 
 class TestCommon : public QObject {

@@ -6,12 +6,12 @@
 #include "DamagedPage.h"
 #include "EnrolFixture.h"
 #include "TinyDisk.h"
-#include "common/ActionGuard.h"
 #include "common/Cleanup.h"
 #include "common/LibFunctions.h"
 #include "data/DM.h"
 #include "enrolldata/EnrollBackup.h"
 #include "enrolldata/EnrollStore.h"
+#include "widgets/ActionGuard.h"
 
 namespace {
 

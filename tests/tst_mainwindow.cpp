@@ -1,8 +1,8 @@
 #include <QTest>
 
 #include "TestProgram.h"
-#include "common/ActionGuard.h"
 #include "session/DisabledTerminals.h"
+#include "widgets/ActionGuard.h"
 
 namespace {
 const QString kBaglan = QStringLiteral("BAGLAN");

@@ -4,8 +4,8 @@
 // settings.
 #include <QTest>
 
-#include "ScriptedDialogs.h"
 #include "TestFolder.h"
+#include "common/Dialogs.h"
 #include "common/Errors.h"
 #include "data/DM.h"
 #include "data/NameList.h"
@@ -16,11 +16,22 @@
 
 namespace {
 
-// What the user-command walk shows: status lines in order and the records
-// it loaded.
+// A question the walk asked.
+struct TAsked {
+  QString Text;
+  QString Title;
+  int Flags = 0;
+};
+
+// What the user-command walk shows: status lines in order, the records it
+// loaded, the questions it asked (answered from Answers in order, else
+// safely) and the times it let pending messages run.
 struct TRecordingReport final : TEnrollReport {
   QStringList Lines;
   QStringList Loaded;
+  QList<int> Answers;
+  QList<TAsked> Shown;
+  int ProcessMessagesCalls = 0;
   void Status(const QString& Text) override { Lines << Text; }
   void ShowRecord(int EnrollNumber, int BackupNumber, int) override {
     Loaded << QStringLiteral("%1-%2").arg(EnrollNumber).arg(BackupNumber);
@@ -28,10 +39,11 @@ struct TRecordingReport final : TEnrollReport {
   void StoredLine(const QString&) override {}
   void LogLine(const QString&) override {}
   void Count(int) override {}
-  // Asked as the window asks, so the scripted dialogs answer.
   int Ask(const QString& Text, const QString& Title, int Flags) override {
-    return Dlg().MessageBox(Text, Title, Flags);
+    Shown.append({Text, Title, Flags});
+    return Answers.isEmpty() ? SafeAnswer(Flags) : Answers.takeFirst();
   }
+  void Idle() override { ++ProcessMessagesCalls; }
 };
 
 }  // namespace
@@ -41,7 +53,6 @@ class TestNamesUsers : public QObject {
   std::unique_ptr<TLocalDatabases> db;
   std::unique_ptr<ScopedFakeSdk> fakes;
   std::unique_ptr<TFKAttendObject> sdk;
-  std::unique_ptr<ScopedScriptedDialogs> dialogs;
 
   void AddName(const QString& Card, const QString& Name) {
     ExecOn(db->Folder.File(QStringLiteral("Log.mdb")),
@@ -60,10 +71,8 @@ class TestNamesUsers : public QObject {
     fakes = std::make_unique<ScopedFakeSdk>();
     sdk = std::make_unique<TFKAttendObject>(MakeFakeSdkLoader());
     sdk->ConnectionHandle = 17;
-    dialogs = std::make_unique<ScopedScriptedDialogs>();
   }
   void cleanup() {
-    dialogs.reset();
     sdk.reset();
     fakes.reset();
     db.reset();
@@ -268,7 +277,7 @@ class TestNamesUsers : public QObject {
                                          "FK_EnableDevice(17,1)"}));
     QCOMPARE(report.Lines, (QStringList{"Success!", "Success!", "Success!"}));
     QCOMPARE(report.Loaded, (QStringList{"5-0", "5-1", "5-11"}));
-    QCOMPARE((*dialogs)->ProcessMessagesCalls, 3);
+    QCOMPARE(report.ProcessMessagesCalls, 3);
     QCOMPARE(rows.RecordCount(), 3);  // the user's rows stay for the single-record tab
   }
 
@@ -314,17 +323,17 @@ class TestNamesUsers : public QObject {
     if (user > 0) AddItem(user, 1, 0);
     FakeSdk.Queued[QStringLiteral("FK_EnableUser")] = enableResults;
     FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = deviceResults;
-    (*dialogs)->Answers = answers;
     TDataSet list(QStringLiteral("qryaktifpasif"), db->Data);
     OpenActivePassiveList(list, TPrivilegeFilter::Users);
     TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
     TRecordingReport report;
+    report.Answers = answers;
     TWorkingTemplate working;
     RunUserCommand(*sdk, working, list, rows, TUserCommand::Enable, report);
     QCOMPARE(FakeSdk.Calls, calls);
     QCOMPARE(report.Lines, lines);
-    QCOMPARE((*dialogs)->Shown.size(), answers.size());
-    for (const ShownDialog& d : (*dialogs)->Shown) {
+    QCOMPARE(report.Shown.size(), answers.size());
+    for (const TAsked& d : report.Shown) {
       QCOMPARE(d.Text, QStringLiteral("Conv Error: Continue ?"));
       QCOMPARE(d.Title, QStringLiteral("ConvShToArm"));
       QCOMPARE(d.Flags, MB_YESNOCANCEL | MB_ICONQUESTION);

@@ -6,7 +6,6 @@
 #include <QTest>
 
 #include "MariaDb.h"
-#include "ScriptedDialogs.h"
 #include "TestFolder.h"
 #include "TinyDisk.h"
 #include "common/Cleanup.h"
@@ -47,7 +46,6 @@ QStringList Column(TDataSet& Q, const QString& Name) {
 class TestPdks : public QObject {
   Q_OBJECT
   MariaDb server;
-  std::unique_ptr<ScopedScriptedDialogs> dialogs;
   std::unique_ptr<TestFolder> folder;
   std::unique_ptr<TfrmDM> dm;
 
@@ -110,7 +108,6 @@ class TestPdks : public QObject {
   }
 
   void init() {
-    dialogs = std::make_unique<ScopedScriptedDialogs>();
     folder = std::make_unique<TestFolder>();
     folder->CreateDatabases();
     dm = std::make_unique<TfrmDM>();
@@ -119,11 +116,10 @@ class TestPdks : public QObject {
   void cleanup() {
     dm.reset();
     folder.reset();
-    dialogs.reset();
   }
 
   // The port must be a whole number; when it is not, the caller is told (it
-  // shows the message; the routine shows nothing), the four values before it
+  // shows the message; the routine, in the core, has no way to show one), the four values before it
   // are set, the port keeps its earlier value and the caller goes on.
   // Configuring always closes the connection first.
   void configureRules_data() {
@@ -151,7 +147,6 @@ class TestPdks : public QObject {
     QCOMPARE(QStringList({c.Server, c.Database, c.Username, c.Password}),
              QStringList({"srv", "db", "usr", "pw"}));
     QCOMPARE(c.Port, expectedPort);
-    QCOMPARE((*dialogs)->Texts(), QStringList{});
   }
 
   // A refused login, an unknown database or table and a server that is not
@@ -287,7 +282,6 @@ class TestPdks : public QObject {
     ImportPdksNames(dm->Names, dm->MyQuery1, dm->MyConnection1);
     QCOMPARE(NamesInTemp(), expected);
     QVERIFY(!dm->MyConnection1.Connected());
-    QVERIFY((*dialogs)->Shown.isEmpty());
   }
 
   // The names are committed at the end of the import; on a disk that is

@@ -60,7 +60,8 @@ TBatchTotals DownloadAll(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Term
                          const TBatchRequest& Request, TBatchReport& Report) {
   TBatchTotals totals;
   TDownloadLock lock(
-      Request.AppPath, [&Report] { Report.Waiting(); }, [&Report] { return Report.Cancelled(); });
+      Request.AppPath, [&Report] { Report.Waiting(); }, [&Report] { return Report.Cancelled(); },
+      [&Report] { Report.Idle(); });
   for (const TBatchTerminal& terminal : Terminals) {
     // A terminal's walk, once begun, runs to its end; the batch stops only
     // between terminals, so no terminal is left with half a walk delivered.

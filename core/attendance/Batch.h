@@ -49,6 +49,9 @@ class TBatchReport {
   virtual void Waiting() = 0;
   // Asked before each terminal (and while waiting for the lock).
   virtual bool Cancelled() = 0;
+  // While waiting for the lock, before each Cancelled there: a window lets
+  // pending messages run.
+  virtual void Idle() {}
   // A terminal's turn begins; its walk reports through the returned report.
   virtual TDownloadReport& Begin(const TBatchTerminal& Terminal) = 0;
   virtual void Done(const TBatchTerminal& Terminal, const TBatchItem& Item) = 0;

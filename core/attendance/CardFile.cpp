@@ -171,7 +171,8 @@ qint64 ConvertCardFile(const QString& SourceFile, const QString& AppPath, TCardR
   // The downloads append to veri.txt too: their lines and these must not
   // interleave.
   TDownloadLock lock(
-      AppPath, [&Report] { Report.Waiting(); }, [&Report] { return Report.Cancelled(); });
+      AppPath, [&Report] { Report.Waiting(); }, [&Report] { return Report.Cancelled(); },
+      [&Report] { Report.Idle(); });
   if (!lock.Held()) throw EAbort();
   Report.Counted(lines);
 

@@ -30,8 +30,10 @@ class TCardReport {
   virtual void Converted(qint64 Index) = 0;
   // Another download or conversion holds the download lock: Waiting comes
   // once, then Cancelled is asked while the conversion waits; true gives up.
+  // Idle comes before each Cancelled: a window lets pending messages run.
   virtual void Waiting() {}
   virtual bool Cancelled() { return false; }
+  virtual void Idle() {}
 };
 
 // The output line of one source line, without its line break. The line is

@@ -37,7 +37,7 @@ std::optional<TDownloadEnd> WalkIntoFiles(TFKAttendObject& Sdk, TTerminalBracket
     return TDownloadEnd::NothingToLoad;
   }
   Report.Started(kDownloadProgressMaximum);
-  Dlg().ProcessMessages();
+  Report.Idle();
   QElapsedTimer sincePump;
   sincePump.start();
 
@@ -60,7 +60,7 @@ std::optional<TDownloadEnd> WalkIntoFiles(TFKAttendObject& Sdk, TTerminalBracket
     Outcome.Records = count;
     Report.Counted(count);
     if (sincePump.elapsed() >= kPumpEveryMs) {
-      Dlg().ProcessMessages();
+      Report.Idle();
       sincePump.restart();
     }
     // The bar advances by the count plus one and starts again at 0 once it

@@ -43,10 +43,14 @@ class TDownloadReport {
   virtual void Closing(TDownloadEnd) {}
   // The terminal could not be enabled again: Text says so and what to do.
   virtual void NotEnabledAgain(const QString&) {}
+  // Before the first record and every few milliseconds while records come
+  // in: a window lets its pending messages run here (repaint, the buttons
+  // left enabled); a front end without windows has nothing to do.
+  virtual void Idle() {}
 };
 
 // A walk that shows nothing of its own (a terminal of a batch).
-class TSilentDownloadReport final : public TDownloadReport {
+class TSilentDownloadReport : public TDownloadReport {
  public:
   void Started(int) override {}
   void Line(const QByteArray&) override {}
@@ -102,8 +106,8 @@ struct TDownloadOutcome {
 constexpr int kDownloadProgressMaximum = 500;
 
 // Runs the download on the connection Sdk holds. Returns the number of
-// records written. The dialogs seam lets pending messages run before the
-// first record and every few milliseconds while records come in; the
+// records written. Report.Idle is called before the first record and every
+// few milliseconds while records come in; the
 // closing message is Report's (Closing), told once the files are closed. An
 // output file that cannot be opened or written throws EInOutError, a walk
 // that breaks off or does not end throws ETerminalError (its text, then a

@@ -6,7 +6,6 @@
 #include <stop_token>
 #include <thread>
 
-#include "common/Dialogs.h"
 #include "common/Errors.h"
 
 #ifdef Q_OS_UNIX
@@ -68,7 +67,8 @@ QString TDownloadLock::HolderText(const QString& AppPath) {
 }
 
 TDownloadLock::TDownloadLock(const QString& AppPath, const std::function<void()>& Waiting,
-                             const std::function<bool()>& Cancelled)
+                             const std::function<bool()>& Cancelled,
+                             const std::function<void()>& Idle)
     : file_(FileName(AppPath)) {
   // A holder on this computer is known dead or alive by its process; one on
   // another computer only by its refreshes.
@@ -81,7 +81,7 @@ TDownloadLock::TDownloadLock(const QString& AppPath, const std::function<void()>
     while (!(held = file_.tryLock(kTryMs))) {
       if (file_.error() != QLockFile::LockFailedError)
         throw EInOutError(QStringLiteral("Cannot create file \"%1\".").arg(FileName(AppPath)));
-      Dlg().ProcessMessages();
+      if (Idle) Idle();
       if (Cancelled && Cancelled()) return;
     }
   }

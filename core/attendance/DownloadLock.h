@@ -13,14 +13,15 @@
 class TDownloadLock {
  public:
   // Takes the lock in AppPath. When another program holds it, Waiting is
-  // called once and the lock is waited for, letting pending messages run;
-  // Cancelled (when given) is asked while waiting and ends the wait with
-  // Held() false. A lock left behind is taken over: at once when its holder
-  // ran on this computer and is gone, after StaleAfter without a refresh
-  // when it ran on another one. Throws EInOutError when the lock file cannot
-  // be made at all.
+  // called once and the lock is waited for; between tries Idle (when given:
+  // a window lets pending messages run there) and then Cancelled (when
+  // given) are called, and Cancelled ends the wait with Held() false. A lock left behind is taken
+  // over: at once when its holder ran on this computer and is gone, after StaleAfter without a
+  // refresh when it ran on another one. Throws EInOutError when the lock file cannot be made at
+  // all.
   TDownloadLock(const QString& AppPath, const std::function<void()>& Waiting,
-                const std::function<bool()>& Cancelled = {});
+                const std::function<bool()>& Cancelled = {},
+                const std::function<void()>& Idle = {});
   ~TDownloadLock();
   TDownloadLock(const TDownloadLock&) = delete;
   TDownloadLock& operator=(const TDownloadLock&) = delete;

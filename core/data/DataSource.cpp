@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-#include "common/ActionGuard.h"
+#include "common/Errors.h"
 
 TDataSource::TDataSource(const QString& Name, TDataSet* DataSet, QObject* Parent)
     : QAbstractTableModel(Parent), ds_(DataSet) {
@@ -70,19 +70,27 @@ Qt::ItemFlags TDataSource::flags(const QModelIndex& Index) const {
 }
 
 bool TDataSource::setData(const QModelIndex& Index, const QVariant& Value, int Role) {
+  lastError_.clear();
   if (Role != Qt::EditRole || !(flags(Index) & Qt::ItemIsEditable)) return false;
   const int field = fieldIndex_[Index.column()];
   if (ds_->ValueAt(Index.row(), field).toString() == Value.toString()) return false;
-  // Called by the grid's editor, outside any handler: errors end here.
-  bool changed = false;
-  RunGuarded([&] {
+  // Called by the grid's editor, outside any handler: the error is kept for
+  // the grid to show, as a model reports a refused edit.
+  try {
     if (ds_->RecNo() != Index.row()) ds_->SetRecNo(Index.row());
     ds_->Edit();
     ds_->FieldByName(ds_->FieldNames()[field]).SetValue(Value);
-    changed = true;
-  });
-  if (changed) emit dataChanged(Index, Index);
-  return changed;
+  } catch (const EAbort&) {
+    return false;
+  } catch (const EAppError& e) {
+    lastError_ = e.Text();
+    return false;
+  } catch (const std::exception& e) {
+    lastError_ = QString::fromLocal8Bit(e.what());
+    return false;
+  }
+  emit dataChanged(Index, Index);
+  return true;
 }
 
 QVariant TDataSource::headerData(int Section, Qt::Orientation Orientation, int Role) const {

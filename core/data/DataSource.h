@@ -44,11 +44,16 @@ class TDataSource : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& Index) const override;
   // A value typed into an editable column puts the dataset's row (made the
   // current row first) into edit state; the row is stored when it is left.
+  // A value the dataset refuses returns false and leaves its error in
+  // LastError (the grid shows it).
   bool setData(const QModelIndex& Index, const QVariant& Value, int Role) override;
+  // Why the last setData was refused; empty when it was not.
+  const QString& LastError() const { return lastError_; }
 
  private:
   void Rebind();
   TDataSet* ds_;
   QList<TGridColumn> columns_;
   QVector<int> fieldIndex_;  // dataset column of each shown column, -1 if absent
+  QString lastError_;
 };

@@ -24,6 +24,10 @@ class TEnrollReport {
   // Returns the answer (IDYES, IDNO, IDCANCEL). The routine decides what is
   // asked and when; the front end decides how it asks.
   virtual int Ask(const QString& Text, const QString& Title, int Flags) = 0;
+  // Where the routine lets pending window messages run (after its first
+  // status text and after each row): a window repaints and answers there, a
+  // front end without windows does nothing.
+  virtual void Idle() = 0;
 };
 
 // A routine's report with its terminal bracket (TTerminalBracket), which
@@ -55,6 +59,7 @@ class TEnableAtEnd final : public TEnrollReport {
   int Ask(const QString& Text, const QString& Title, int Flags) override {
     return report_.Ask(Text, Title, Flags);
   }
+  void Idle() override { report_.Idle(); }
 
  private:
   TEnrollReport& report_;

@@ -64,7 +64,7 @@ void ShowProgress(TEnrollReport& Report, const EnrollRecord& R, int Count) {
 void RestoreAllEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TEnrollStore& Store,
                           bool ClearFirst, TEnrollReport& Out) {
   Out.Status(QStringLiteral("Working..."));
-  Dlg().ProcessMessages();
+  Out.Idle();
   // A view that an earlier error left closed (the store could not be read
   // when the window was shown, or after a backup) is read now: its error is
   // the one to show.
@@ -93,7 +93,7 @@ void RestoreAllEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TEnro
     report.LogLine(ZeroFill(QString::number(row.Record.EnrollNumber), 5) +
                    QStringLiteral(" - Kayıt=") + QString::number(row.Record.BackupNumber) +
                    (ok ? QStringLiteral(" ok") : QStringLiteral(" error")));
-    Dlg().ProcessMessages();
+    report.Idle();
   }
   // Until it is saved the terminal may not keep what it was sent.
   if (!Sdk.FK_SaveEnrollData()) failures.Add(kSaveError);
@@ -103,7 +103,7 @@ void RestoreAllEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TEnro
 void RestoreUserEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& List,
                            TDataSet& PerUser, TEnrollReport& Out) {
   Out.Status(QStringLiteral("Working..."));
-  Dlg().ProcessMessages();
+  Out.Idle();
   if (!List.Active() || List.IsEmpty()) {
     Out.Status(EmptyListText());
     return;
@@ -145,7 +145,7 @@ void RestoreUserEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDat
     }
     ShowProgress(report, row.Record, row.Count);
     report.LogLine(ZeroFill(QString::number(row.Record.EnrollNumber), 5));
-    Dlg().ProcessMessages();
+    report.Idle();
   }
   if (cancelled) failures.Add(kConvError);
   failures.Report(report);

@@ -97,7 +97,7 @@ void RunUserCommand(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& L
   for (; !Rows.Eof(); Rows.Next()) {
     EnrollRecord record;
     if (LoadWithQuestion(Rows, report, record, Working) == TLoadOutcome::PassOver) {
-      Dlg().ProcessMessages();
+      report.Idle();
       continue;
     }
     if (!report.DisableTerminal()) {
@@ -107,7 +107,7 @@ void RunUserCommand(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& L
     const bool ok = Send(Sdk, Command, record.EnrollNumber, record.BackupNumber);
     if (!ok) ++failed;
     report.Status(ok ? QStringLiteral("Success!") : QStringLiteral("error"));
-    Dlg().ProcessMessages();
+    report.Idle();
   }
   if (failed > 0) report.Status(QStringLiteral("error"));
 }

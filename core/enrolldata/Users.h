@@ -31,7 +31,7 @@ enum class TUserCommand { Enable, Disable, MakeAdmin, MakeUser };
 // path, connecting once more when the connection was lost. A terminal that cannot be disabled ends
 // the walk with "No Device"; when any row was refused the line ends as "error". A row that cannot
 // be loaded asks "Conv Error: Continue ?": Yes loads it again, No sends with numbers 0, Cancel
-// passes it over. An empty list is said on the status line and nothing is sent. Pending window
-// messages run between rows.
+// passes it over. An empty list is said on the status line and nothing is sent. Report.Idle
+// comes after each row.
 void RunUserCommand(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& List, TDataSet& Rows,
                     TUserCommand Command, TEnrollReport& Report);

@@ -5,11 +5,11 @@
 #include <optional>
 
 #include "bells/zil.h"
-#include "common/ActionGuard.h"
 #include "common/Cleanup.h"
 #include "data/DM.h"
 #include "enrol/Enrol.h"
 #include "terminals/yeni.h"
+#include "widgets/ActionGuard.h"
 #include "widgets/BusyControls.h"
 #include "widgets/BusyState.h"
 #include "widgets/Controls.h"

@@ -4,11 +4,18 @@
 #include "app/giris.h"
 #include "attendance/Batch.h"
 #include "common/Cleanup.h"
-#include "common/Dialogs.h"
 #include "data/DM.h"
 #include "widgets/BusyState.h"
+#include "widgets/Dlg.h"
 
 namespace {
+
+// A terminal's walk in the batch shows nothing of its own (Memo3 gets the
+// terminal's line when it is done), but lets pending messages run.
+class TBatchWalkView final : public TSilentDownloadReport {
+ public:
+  void Idle() override { Dlg().ProcessMessages(); }
+};
 
 class TBatchView final : public TBatchReport {
  public:
@@ -18,6 +25,7 @@ class TBatchView final : public TBatchReport {
     Dlg().ProcessMessages();  // lets a press of the cancel button arrive
     return cancel_;
   }
+  void Idle() override { Dlg().ProcessMessages(); }
   TDownloadReport& Begin(const TBatchTerminal&) override {
     Dlg().ProcessMessages();
     return walk_;
@@ -32,7 +40,7 @@ class TBatchView final : public TBatchReport {
  private:
   QPlainTextEdit* memo_;
   const bool& cancel_;
-  TSilentDownloadReport walk_;  // Memo3 gets the terminal's line when it is done
+  TBatchWalkView walk_;
 };
 
 }  // namespace

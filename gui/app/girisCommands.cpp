@@ -4,8 +4,8 @@
 // failed disable its own way.
 #include "app/giris.h"
 #include "common/DayCount.h"
-#include "common/Dialogs.h"
 #include "widgets/BusyState.h"
+#include "widgets/Dlg.h"
 
 namespace {
 TFKAttendObject& Sdk() {

@@ -10,8 +10,8 @@
 #include "attendance/CardFile.h"
 #include "attendance/Download.h"
 #include "attendance/DownloadLock.h"
-#include "common/Dialogs.h"
 #include "widgets/BusyState.h"
+#include "widgets/Dlg.h"
 
 namespace {
 
@@ -62,6 +62,7 @@ class TDownloadView final : public TDownloadReport {
   void NotEnabledAgain(const QString& Text) override {
     Dlg().MessageBox(Text, kTitle, MB_OK | MB_ICONWARNING);
   }
+  void Idle() override { Dlg().ProcessMessages(); }
 
  private:
   static constexpr qint64 kRefreshMs = 100;
@@ -132,7 +133,8 @@ class TWindowLock {
  public:
   explicit TWindowLock(Tfrmgiris& Window) : wait_(Window) {
     lock_.emplace(
-        Session().AppPath, [this] { wait_.Waiting(); }, [this] { return wait_.Cancelled(); });
+        Session().AppPath, [this] { wait_.Waiting(); }, [this] { return wait_.Cancelled(); },
+        [] { Dlg().ProcessMessages(); });
     wait_.Ended(lock_->Held());
   }
   bool Held() const { return lock_ && lock_->Held(); }
@@ -155,6 +157,7 @@ class TCardView final : public TCardReport {
   explicit TCardView(Tfrmgiris& Window) : w_(Window), wait_(Window), bar_(0) {}
   void Waiting() override { wait_.Waiting(); }
   bool Cancelled() override { return wait_.Cancelled(); }
+  void Idle() override { Dlg().ProcessMessages(); }
   void Counted(qint64 Lines) override {
     wait_.Ended(true);
     bar_ = TCardProgress(Lines);

@@ -4,8 +4,8 @@
 
 #include "app/Program.h"
 #include "cli/CommandLine.h"
-#include "common/Dialogs.h"
 #include "session/ProgramFolder.h"
+#include "widgets/Dlg.h"
 #include "widgets/QtDialogs.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <QShowEvent>
 #include <QStyle>
 
-#include "common/ActionGuard.h"
 #include "common/Cleanup.h"
 #include "common/Errors.h"
 #include "session/TerminalSession.h"
+#include "widgets/ActionGuard.h"
 #include "widgets/BusyControls.h"
 #include "widgets/BusyState.h"
 #include "widgets/Controls.h"

@@ -2,13 +2,13 @@
 
 #include <QShowEvent>
 
-#include "common/ActionGuard.h"
-#include "common/Dialogs.h"
 #include "data/DM.h"
 #include "data/IniFile.h"
 #include "enrolldata/EnrollRecord.h"
 #include "session/TerminalSession.h"
+#include "widgets/ActionGuard.h"
 #include "widgets/BusyControls.h"
+#include "widgets/Dlg.h"
 
 TfrmEnrol* frmEnrol = nullptr;
 
@@ -160,4 +160,8 @@ void TfrmEnrol::TWindowReport::Count(int Count) {
 
 int TfrmEnrol::TWindowReport::Ask(const QString& Text, const QString& Title, int Flags) {
   return Dlg().MessageBox(Text, Title, Flags);
+}
+
+void TfrmEnrol::TWindowReport::Idle() {
+  Dlg().ProcessMessages();
 }

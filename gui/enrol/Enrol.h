@@ -244,6 +244,7 @@ class TfrmEnrol : public QDialog {
     void LogLine(const QString& Line) override;
     void Count(int Count) override;
     int Ask(const QString& Text, const QString& Title, int Flags) override;
+    void Idle() override;
 
    private:
     TfrmEnrol& w_;

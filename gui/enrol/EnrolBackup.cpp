@@ -1,13 +1,13 @@
 // The first tab's backup and full restore, and the selected-user upload.
-#include "common/ActionGuard.h"
 #include "common/Cleanup.h"
-#include "common/Dialogs.h"
 #include "data/DM.h"
 #include "enrol/Enrol.h"
 #include "enrolldata/EnrollBackup.h"
 #include "enrolldata/EnrollRestore.h"
 #include "session/TerminalSession.h"
+#include "widgets/ActionGuard.h"
 #include "widgets/BusyState.h"
+#include "widgets/Dlg.h"
 
 void TfrmEnrol::BitBtn1Click() {
   Memo1->clear();

@@ -1,11 +1,11 @@
 // The name list on the first tab: search, names typed into the grid, and the
 // names written into the terminal, one or all.
-#include "common/ActionGuard.h"
 #include "data/DM.h"
 #include "enrol/Enrol.h"
 #include "enrolldata/EnrollStore.h"
 #include "enrolldata/Names.h"
 #include "session/TerminalSession.h"
+#include "widgets/ActionGuard.h"
 #include "widgets/BusyState.h"
 
 namespace {

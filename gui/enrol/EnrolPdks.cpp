@@ -1,9 +1,9 @@
 // The enrollment window's personnel-database handlers: the names import of
 // the first tab and the member list of the hidden membership tab.
-#include "common/ActionGuard.h"
 #include "data/DM.h"
 #include "data/Pdks.h"
 #include "enrol/Enrol.h"
+#include "widgets/ActionGuard.h"
 #include "widgets/BusyState.h"
 
 void TfrmEnrol::ConnectPdksTab() {

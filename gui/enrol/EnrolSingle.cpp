@@ -1,10 +1,10 @@
 // The single-record tab: one item read from, written to or deleted on the
 // terminal through the working template.
-#include "common/Dialogs.h"
 #include "common/Errors.h"
 #include "enrol/Enrol.h"
 #include "enrolldata/EnrollRecord.h"
 #include "session/TerminalSession.h"
+#include "widgets/Dlg.h"
 
 namespace {
 

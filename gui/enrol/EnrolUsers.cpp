@@ -1,11 +1,11 @@
 // The password tab (old passwords of the stored password entries) and the
 // enable / privilege tab (commands for every stored item of a user).
-#include "common/ActionGuard.h"
-#include "common/Dialogs.h"
 #include "enrol/Enrol.h"
 #include "enrolldata/Users.h"
 #include "session/TerminalSession.h"
+#include "widgets/ActionGuard.h"
 #include "widgets/BusyState.h"
+#include "widgets/Dlg.h"
 
 namespace {
 

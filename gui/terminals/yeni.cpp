@@ -4,8 +4,8 @@
 #include <QShowEvent>
 #include <QStyle>
 
-#include "common/ActionGuard.h"
 #include "data/DM.h"
+#include "widgets/ActionGuard.h"
 #include "widgets/Controls.h"
 
 Tfrmyeni* frmyeni = nullptr;

@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 
-#include "common/ActionGuard.h"
+#include "widgets/ActionGuard.h"
 
 namespace {
 constexpr QAbstractItemView::EditTriggers kEditTriggers =
@@ -90,6 +90,11 @@ void TDBGrid::FocusMoved(QWidget* Now) {
   posting_ = true;
   RunGuarded([&] { source_->DataSet()->Post(); });
   posting_ = false;
+}
+
+void TDBGrid::commitData(QWidget* Editor) {
+  QTableView::commitData(Editor);
+  if (source_ && !source_->LastError().isEmpty()) ShowErrorBox(source_->LastError());
 }
 
 void TDBGrid::SelectRow(int Row) {

@@ -25,6 +25,9 @@ class TDBGrid : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* Event) override;
+  // A value the data source refuses shows its error in the standard error
+  // box; the editor's row stays as it was.
+  void commitData(QWidget* Editor) override;
 
  private:
   void FollowDataSet();

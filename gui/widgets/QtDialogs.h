@@ -1,7 +1,7 @@
 // The dialogs of the windowed program: Qt message boxes, the file-open
 // dialog, modal windows.
 #pragma once
-#include "common/Dialogs.h"
+#include "widgets/Dlg.h"
 
 // The Qt dialogs, one for the process.
 Dialogs& QtDialogs();

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "common/Dialogs.h"
+#include "widgets/Dlg.h"
 
 struct ShownDialog {
   QString Kind;   // "MessageBox", "ShowMessage", "Confirm", "OpenFile", "Modal"
@@ -24,9 +24,8 @@ class ScriptedDialogs final : public Dialogs {
   QList<int> Answers;
   QStringList FileNames;                 // answers for the file-open dialog
   std::function<int(QDialog&)> OnModal;  // runs while a window is "shown"
-  // Records a window shown modally (its object name and title). The core
-  // part of the test support cannot look into a window; the window part
-  // (TestProgram.h) sets this.
+  // Records a window shown modally (its object name and title); the test
+  // program (TestProgram.h) sets it.
   std::function<ShownDialog(QDialog&)> DescribeModal;
   std::function<void()> OnProcessMessages;  // runs at each message pump
   // Runs as each dialog is shown, once it is recorded: what the program had

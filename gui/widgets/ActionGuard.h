@@ -6,8 +6,8 @@
 #include <exception>
 #include <utility>
 
-#include "common/Dialogs.h"
 #include "common/Errors.h"
+#include "widgets/Dlg.h"
 
 template <class Action>
 void RunGuarded(Action&& action) noexcept {
