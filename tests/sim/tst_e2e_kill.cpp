@@ -33,6 +33,19 @@ bool Enabled(const VTerminal& Vt) {
 const QString kEnabledAtConnect = QStringLiteral(
     "Terminal yarıda kalan önceki bir işlemden devre dışı kalmıştı, yeniden etkinleştirildi....");
 
+// kill -9 of the program, then the terminal seeing its connection go.
+bool KillAndAwaitClose(QProcess& Program, const VTerminal& Vt) {
+  ::kill(static_cast<pid_t>(Program.processId()), SIGKILL);
+  if (!Program.waitForFinished(10000) || Program.exitStatus() != QProcess::CrashExit) return false;
+  QElapsedTimer waited;
+  waited.start();
+  while (!Vt.events().contains(QStringLiteral("# connection closed by the client"))) {
+    if (waited.elapsed() > 60000) return false;
+    QThread::msleep(10);
+  }
+  return true;
+}
+
 }  // namespace
 
 class TestE2EKill : public QObject {
@@ -74,14 +87,9 @@ class TestE2EKill : public QObject {
       if (Delivered(vt) >= kFetch) break;
     }
     QVERIFY2(Delivered(vt) >= kFetch, "the walk never got to its second fetch");
-    ::kill(static_cast<pid_t>(first->processId()), SIGKILL);
-    QVERIFY(first->waitForFinished(10000));
-    QCOMPARE(first->exitStatus(), QProcess::CrashExit);
     // What the terminal counts as delivered is settled once it saw the
     // connection go.
-    while (!vt.events().contains(QStringLiteral("# connection closed by the client")) &&
-           waited.elapsed() < 60000)
-      QThread::msleep(10);
+    QVERIFY(KillAndAwaitClose(*first, vt));
 
     // Each file holds whole lines in the terminal's order, at least every
     // delivered one (the kill may fall between the files of one line).
@@ -147,12 +155,7 @@ class TestE2EKill : public QObject {
     waited.start();
     while (Enabled(vt) && waited.elapsed() < 60000) QThread::usleep(500);
     QVERIFY2(!Enabled(vt), "the walk never disabled the terminal");
-    ::kill(static_cast<pid_t>(first->processId()), SIGKILL);
-    QVERIFY(first->waitForFinished(10000));
-    QCOMPARE(first->exitStatus(), QProcess::CrashExit);
-    while (!vt.events().contains(QStringLiteral("# connection closed by the client")) &&
-           waited.elapsed() < 60000)
-      QThread::msleep(10);
+    QVERIFY(KillAndAwaitClose(*first, vt));
     QVERIFY(!Enabled(vt));
     const QDir notes(t.Folder.File(QStringLiteral("DevreDisi")));
     QCOMPARE(notes.entryList(QDir::Files).size(), 1);
