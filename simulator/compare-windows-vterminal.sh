@@ -100,9 +100,11 @@ run_side() {
   sqlite3 "$dir/folder/Data.mdb" "INSERT INTO Terminal (Terminal, TerminalNo, Tip, ComPort, \
     ComBaud, Ip, NetPort, Sifre) VALUES ('T', '1', 'ethernet', '1', '9600', '127.0.0.1', '$port', '0');"
   for step in check download-all download-all; do
-    local rc=0
+    local rc=0 started
+    started=$(date +%s%N)
     "$LINUX_BIN/meridox" --folder "$dir/folder" "--$step" >>"$dir/program.out" 2>&1 || rc=$?
     echo "$step: $rc" >>"$dir/program.out"
+    [[ $step == check || -s $dir/download.ms ]] || echo $((($(date +%s%N) - started) / 1000000)) >"$dir/download.ms"
   done
   hello "$dir"
   stop_terminal "$side" "$dir"
@@ -135,6 +137,8 @@ for f in folder/veri.txt folder/veri2.txt "folder/yedek_K20/$month.txt" program.
 done
 lines=$(wc -l <"$work/linux/folder/veri.txt")
 [[ $lines == "$RECORDS" ]] || fail "veri.txt has $lines lines, not $RECORDS"
+echo "first download: $(cat "$work/linux/download.ms") ms from vterminal," \
+  "$(cat "$work/windows/download.ms") ms from vterminal.exe"
 echo "program output (both sides):"
 sed 's/^/  /' "$work/linux/program.out"
 if ((failures > 0)); then
