@@ -78,7 +78,7 @@ hello() {
   # 0, time-out 5000, option 0; the address as a byte string.
   payload="\\x01$(le32 0x56540001)\\x00$(le32 1)$(le32 0)$(le32 "$port")$(le32 0)$(le32 5000)"
   payload+="$(le32 0)$(le32 9)127.0.0.1"
-  printf "$(le32 43)$payload" >&3
+  printf '%b' "$(le32 43)$payload" >&3
   head -c 8 <&3 >/dev/null
 }
 
