@@ -13,6 +13,7 @@
 
 
 #include "AttendanceFixture.h"
+#include "ProgramCopy.h"
 #include "attendance/DownloadLock.h"
 
 // Last: its message-box macros name the same values as the dialogs seam's.
@@ -94,38 +95,18 @@ qint64 SecondsSinceModified(const QString& File) {
   return modified.secsTo(QDateTime::currentDateTime());
 }
 
-// The program file (on Windows the window program, which must write to the
-// pipes it is given as a console program would), and there the DLLs and
-// plugins it needs beside it.
+// The program file: on Windows the window program, which must write to the
+// pipes it is given as a console program would.
 #ifdef Q_OS_WIN
 const QString kProgram = QStringLiteral("meridox.exe");
-const QStringList kProgramFiles = {QStringLiteral("*.dll"), QStringLiteral("sqldrivers/*.dll")};
-bool Link(const QString& From, const QString& To) {
-  return CreateHardLinkW(reinterpret_cast<const wchar_t*>(To.utf16()),
-                         reinterpret_cast<const wchar_t*>(From.utf16()), nullptr) ||
-         QFile::copy(From, To);
-}
 #else
 const QString kProgram = QStringLiteral("meridox");
-const QStringList kProgramFiles;
-bool Link(const QString& From, const QString& To) {
-  return ::link(QFile::encodeName(From).constData(), QFile::encodeName(To).constData()) == 0 ||
-         QFile::copy(From, To);
-}
 #endif
 
 // The program file in a program folder of its own, as an installation has
 // it: the command line works in the folder it was started from.
 void InstallProgram(const TestFolder& Folder) {
-  const QDir bin(QCoreApplication::applicationDirPath());
-  QVERIFY(Link(bin.filePath(kProgram), Folder.File(kProgram)));
-  for (const QString& pattern : kProgramFiles) {
-    const QString sub = QFileInfo(pattern).path();
-    QVERIFY(QDir(Folder.Path()).mkpath(sub));
-    for (const QString& name : QDir(bin.filePath(sub)).entryList({QFileInfo(pattern).fileName()}))
-      QVERIFY(Link(bin.filePath(sub + QLatin1Char('/') + name),
-                   Folder.File(sub + QLatin1Char('/') + name)));
-  }
+  QVERIFY(CopyProgram(kProgram, Folder.Path()));
 }
 
 struct TRun {
@@ -435,7 +416,7 @@ class TestDownloadLock : public QObject {
     if (action == QLatin1String("BitBtn5")) t.Main().BitBtn5->click();
     if (action == QLatin1String("Button1")) t.Main().Button1->click();
 
-    QVERIFY(seen);
+    QVERIFY2(seen, qPrintable(t.Shown().join(QLatin1Char('|'))));
     QCOMPARE(run.Err, QString());
     QCOMPARE(run.Out,
              QStringLiteral("İşlem tamamlandı. Terminal: 0, Hatalı: 0, Toplam Kayıt: 0\n"));

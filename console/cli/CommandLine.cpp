@@ -37,7 +37,11 @@ const char kUsage[] =
     "  --folder KLASÖR               program klasörü: Data.mdb, Log.mdb, Settings.ini ve\n"
     "                                veri dosyaları burada; verilmezse MERIDOX_HOME, o da\n"
     "                                yoksa programın kendi klasörü, oraya yazılamıyorsa\n"
+#ifdef Q_OS_WIN
+    "                                %LOCALAPPDATA%\\Meridox\n"
+#else
     "                                $XDG_DATA_HOME/meridox (~/.local/share/meridox)\n"
+#endif
     "\n"
     "Çıkış durumu: 0 tüm terminaller başarılı, 1 en az bir terminalde hata,\n"
     "2 hatalı komut satırı ya da veritabanı bulunamadı.\n";
