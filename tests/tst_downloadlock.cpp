@@ -11,7 +11,6 @@
 #include <QTest>
 #include <QThread>
 
-
 #include "AttendanceFixture.h"
 #include "ProgramCopy.h"
 #include "attendance/DownloadLock.h"
@@ -60,14 +59,14 @@ struct THolder {
 // open (on Windows without sharing its writes).
 bool SetModifiedAgo(const QString& File, int SecondsAgo) {
 #ifdef Q_OS_WIN
-  const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(File.utf16()),
-                               FILE_WRITE_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h =
+      CreateFileW(reinterpret_cast<const wchar_t*>(File.utf16()), FILE_WRITE_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   // 100 ns steps since 1601.
-  const qint64 since1601 = (QDateTime::currentSecsSinceEpoch() - SecondsAgo + 11644473600LL) *
-                           10000000LL;
+  const qint64 since1601 =
+      (QDateTime::currentSecsSinceEpoch() - SecondsAgo + 11644473600LL) * 10000000LL;
   FILETIME when{DWORD(since1601 & 0xffffffff), DWORD(since1601 >> 32)};
   const bool set = SetFileTime(h, nullptr, nullptr, &when);
   CloseHandle(h);

@@ -44,9 +44,7 @@ class TestFolderChoice : public QObject {
     return run;
   }
   // "@" stands for the test's folder.
-  QString Resolved(QString Text) const {
-    return Text.replace(QLatin1Char('@'), folder_->Path());
-  }
+  QString Resolved(QString Text) const { return Text.replace(QLatin1Char('@'), folder_->Path()); }
   QString FolderLine(const QString& Folder) const {
     return QStringLiteral("Program klasörü: %1\n")
         .arg(QDir::toNativeSeparators(QDir::cleanPath(Resolved(Folder)) + QLatin1Char('/')));
@@ -64,16 +62,15 @@ class TestFolderChoice : public QObject {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("seeded");  // gets the install folder's empty databases
-    QTest::newRow("portable folder") << "@/portable" << QStringList{} << QStringList{}
-                                     << "@/portable" << false;
+    QTest::newRow("portable folder")
+        << "@/portable" << QStringList{} << QStringList{} << "@/portable" << false;
     QTest::newRow("MERIDOX_HOME") << "@/portable" << QStringList{"MERIDOX_HOME=@/home"}
                                   << QStringList{} << "@/home" << false;
     QTest::newRow("--folder with Turkish letters")
         << "@/portable" << QStringList{"MERIDOX_HOME=@/home"}
-        << QStringList{"--folder", "@/Şirket Verisi/ığüşöçİ"} << "@/Şirket Verisi/ığüşöçİ"
-        << false;
-    QTest::newRow("under Program Files") << "@/pf/Meridox" << QStringList{} << QStringList{}
-                                         << "@/local/Meridox" << true;
+        << QStringList{"--folder", "@/Şirket Verisi/ığüşöçİ"} << "@/Şirket Verisi/ığüşöçİ" << false;
+    QTest::newRow("under Program Files")
+        << "@/pf/Meridox" << QStringList{} << QStringList{} << "@/local/Meridox" << true;
     QTest::newRow("under Program Files (x86), other letter case")
         << "@/PF86/Meridox" << QStringList{} << QStringList{} << "@/local/Meridox" << true;
     QTest::newRow("installed, MERIDOX_HOME") << "@/pf/Meridox" << QStringList{"MERIDOX_HOME=@/home"}
@@ -111,7 +108,8 @@ class TestFolderChoice : public QObject {
     if (!seeded) {
       // Nothing to seed from: the folder is made, the missing database said.
       QCOMPARE(first.Exit, 2);
-      QVERIFY2(first.Err.contains(QStringLiteral("Data dosyası bulunamadı")), qPrintable(first.Err));
+      QVERIFY2(first.Err.contains(QStringLiteral("Data dosyası bulunamadı")),
+               qPrintable(first.Err));
       return;
     }
     QCOMPARE(first.Exit, 0);
@@ -125,8 +123,7 @@ class TestFolderChoice : public QObject {
       QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
       QCOMPARE(b.readAll(), a.readAll());
     }
-    QCOMPARE(QDir(data).entryList(QDir::Files, QDir::Name),
-             (QStringList{"Data.mdb", "Log.mdb"}));
+    QCOMPARE(QDir(data).entryList(QDir::Files, QDir::Name), (QStringList{"Data.mdb", "Log.mdb"}));
   }
 };
 

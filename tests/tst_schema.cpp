@@ -97,7 +97,7 @@ class TestSchema : public QObject {
       QFAIL("no error");
     } catch (const EDatabaseError& e) {
       QVERIFY2(e.Text().startsWith(
-                 QStringLiteral("Cannot create %1: ").arg(QDir::toNativeSeparators(target))),
+                   QStringLiteral("Cannot create %1: ").arg(QDir::toNativeSeparators(target))),
                qPrintable(e.Text()));
       QVERIFY2(e.Text().contains(reason), qPrintable(e.Text()));
     }

@@ -39,16 +39,21 @@ class TestSdkChoice : public QObject {
     QTest::addColumn<bool>("forceHost");
     QTest::addColumn<bool>("host");  // through a host process
     QTest::addColumn<bool>("secondLoaded");
-    QTest::newRow("64-bit, in-process")
-        << "wine-x86_64" << "FK623Attend.dll" << "FKAttend.dll" << false << false << true;
-    QTest::newRow("64-bit, other letter case")
-        << "wine-x86_64" << "fk623attend.DLL" << "fkattend.dll" << false << false << true;
-    QTest::newRow("64-bit, no FKAttend.dll")
-        << "wine-x86_64" << "FK623Attend.dll" << "" << false << false << false;
-    QTest::newRow("64-bit, host asked for")
-        << "wine-x86_64" << "FK623Attend.dll" << "FKAttend.dll" << true << true << true;
-    QTest::newRow("32-bit, host") << "wine-i686" << "FK623Attend.dll" << "FKAttend.dll" << false
-                                  << true << true;
+    QTest::newRow("64-bit, in-process") << "wine-x86_64"
+                                        << "FK623Attend.dll"
+                                        << "FKAttend.dll" << false << false << true;
+    QTest::newRow("64-bit, other letter case") << "wine-x86_64"
+                                               << "fk623attend.DLL"
+                                               << "fkattend.dll" << false << false << true;
+    QTest::newRow("64-bit, no FKAttend.dll") << "wine-x86_64"
+                                             << "FK623Attend.dll"
+                                             << "" << false << false << false;
+    QTest::newRow("64-bit, host asked for") << "wine-x86_64"
+                                            << "FK623Attend.dll"
+                                            << "FKAttend.dll" << true << true << true;
+    QTest::newRow("32-bit, host") << "wine-i686"
+                                  << "FK623Attend.dll"
+                                  << "FKAttend.dll" << false << true << true;
   }
   void chosenLoader() {
     QFETCH(QString, kind);

@@ -47,10 +47,10 @@ class TDownloadLock::TRefresher {
     // set times: the holder's handle, which keeps the file from being
     // deleted, is not disturbed. (A waiter on this computer meets that
     // handle; one on another computer, perhaps not Windows, sees the time.)
-    const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path_.utf16()),
-                                 FILE_WRITE_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h =
+        CreateFileW(reinterpret_cast<const wchar_t*>(path_.utf16()), FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);

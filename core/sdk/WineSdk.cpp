@@ -177,10 +177,8 @@ THostLaunch TWineLoader::Launch() const {
   const auto path = [](const QString& File) {
     return QDir::toNativeSeparators(QFileInfo(File).absoluteFilePath());
   };
-  if (kWineUsed)
-    launch.Command.Program = wine_, launch.Command.Arguments << host_;
-  else
-    launch.Command.Program = host_;
+  launch.Command.Program = kWineUsed ? wine_ : host_;
+  if (kWineUsed) launch.Command.Arguments << host_;
   launch.Command.Arguments << path(options_.FirstLibrary);
   if (!options_.SecondLibrary.isEmpty()) launch.Command.Arguments << path(options_.SecondLibrary);
   // Wine's own chatter off, and no offer to install its .NET or HTML
@@ -220,8 +218,7 @@ QString TWineLoader::TroubleText(const THostTrouble& Trouble) const {
                  .arg(Trouble.LimitMs / 1000.0);
       break;
     case THostFault::NotProtocol:
-      text = QStringLiteral(
-                 "%1 %2açılamadı: %3 bu programın protokolüne uymayan bir yanıt verdi.")
+      text = QStringLiteral("%1 %2açılamadı: %3 bu programın protokolüne uymayan bir yanıt verdi.")
                  .arg(file, kWithWine, hostName);
       break;
     case THostFault::Ended:
@@ -279,9 +276,9 @@ std::unique_ptr<SdkLoader> MakeProgramLoader(const QStringList& Folders,
     // path (the other one from the same folder), unless the host is asked
     // for; any other goes to the host, which also says what is wrong.
     if (PeMachine(first) == kMachineAmd64 && qEnvironmentVariable("MERIDOX_SDK_HOST") != "1")
-      return MakeLibraryLoader(
-          first, options.SecondLibrary.isEmpty() ? QDir(folder).filePath(QStringLiteral("FKAttend.dll"))
-                                                 : options.SecondLibrary);
+      return MakeLibraryLoader(first, options.SecondLibrary.isEmpty()
+                                          ? QDir(folder).filePath(QStringLiteral("FKAttend.dll"))
+                                          : options.SecondLibrary);
 #endif
     return MakeWineLoader(options);
   }

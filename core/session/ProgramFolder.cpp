@@ -101,7 +101,7 @@ QString InstalledSeedFolder() {
   // The installer puts the empty databases beside the program.
   const QString own = ProgramFileFolder();
   return UnderProgramFiles(own) && QFileInfo(own + QStringLiteral("Data.mdb")).isFile() ? own
-                                                                                          : QString();
+                                                                                        : QString();
 #else
   const QString seed =
       QDir::cleanPath(ProgramFileFolder() + QStringLiteral(MERIDOX_SEED_FROM_PROGRAM));
@@ -138,8 +138,8 @@ bool WriteNewFileSynced(const QString& Folder, const QString& File, const QByteA
   if (out->write(Bytes) != Bytes.size() || !out->flush())
     Fail(What, target, qt_error_string(errno));
   if (!SyncHandle(out->handle())) Fail(What, target, qt_error_string(errno));
-  // The rename never replaces an existing file: one made meanwhile (by a
-  // second program at the same moment) is kept and ours is dropped.
+    // The rename never replaces an existing file: one made meanwhile (by a
+    // second program at the same moment) is kept and ours is dropped.
 #ifdef Q_OS_WIN
   // Windows has no folder to sync: the rename itself is written through.
   // It needs the file closed, which a QTemporaryFile only is when it goes.

@@ -21,10 +21,10 @@ inline bool Link(const QString& From, const QString& To) {
   return QFile::copy(From, To);
 }
 inline const QStringList kCompanions = {
-    QStringLiteral("Qt6Core.dll"),        QStringLiteral("Qt6Gui.dll"),
-    QStringLiteral("Qt6Widgets.dll"),     QStringLiteral("Qt6Sql.dll"),
-    QStringLiteral("libgcc_s_seh-1.dll"), QStringLiteral("libstdc++-6.dll"),
-    QStringLiteral("libwinpthread-1.dll"), QStringLiteral("sqlite3.dll"),
+    QStringLiteral("Qt6Core.dll"),           QStringLiteral("Qt6Gui.dll"),
+    QStringLiteral("Qt6Widgets.dll"),        QStringLiteral("Qt6Sql.dll"),
+    QStringLiteral("libgcc_s_seh-1.dll"),    QStringLiteral("libstdc++-6.dll"),
+    QStringLiteral("libwinpthread-1.dll"),   QStringLiteral("sqlite3.dll"),
     QStringLiteral("sqldrivers/qsqlite.dll")};
 #else
 inline bool Link(const QString& From, const QString& To) {
