@@ -3,7 +3,6 @@
 #include <QFile>
 #include <condition_variable>
 #include <mutex>
-#include <stop_token>
 #include <thread>
 
 #include "common/Errors.h"
@@ -29,15 +28,22 @@ std::chrono::milliseconds TDownloadLock::StaleAfter = std::chrono::minutes(5);
 // that time alone.
 class TDownloadLock::TRefresher {
  public:
+  // Stopped by a plain flag under the mutex: with a stop token and
+  // condition_variable_any, programs built with MinGW now and then hung for
+  // good in this destructor (under Wine, at the end of a download).
   TRefresher(const QString& FileName, std::chrono::milliseconds Every)
-      : path_(FileName), thread_([this, Every](std::stop_token Stop) {
+      : path_(FileName), thread_([this, Every] {
           std::unique_lock<std::mutex> lock(mutex_);
-          for (;;) {
-            wake_.wait_for(lock, Stop, Every, [] { return false; });
-            if (Stop.stop_requested()) return;
-            Touch();
-          }
+          while (!wake_.wait_for(lock, Every, [this] { return stop_; })) Touch();
         }) {}
+  ~TRefresher() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
 
  private:
   // A file already gone needs no refresh.
@@ -65,8 +71,9 @@ class TDownloadLock::TRefresher {
 
   const QString path_;
   std::mutex mutex_;
-  std::condition_variable_any wake_;
-  std::jthread thread_;  // last: stopped and joined before the rest goes
+  std::condition_variable wake_;
+  bool stop_ = false;
+  std::thread thread_;  // last: started when the rest is there
 };
 
 QString TDownloadLock::FileName(const QString& AppPath) {
