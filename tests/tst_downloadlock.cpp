@@ -3,18 +3,26 @@
 // computer is taken over while a live one never is, the memory-card
 // conversion waits like the downloads, and a download leaves every control
 // of the window as it found it.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QLockFile>
 #include <QProcess>
 #include <QTest>
-#include <csignal>
+#include <QThread>
 
 #include "AttendanceFixture.h"
+#include "ProgramCopy.h"
 #include "attendance/DownloadLock.h"
+
+// Last: its message-box macros name the same values as the dialogs seam's.
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -27,23 +35,48 @@ int HoldLock(const char* Folder) {
   TDownloadLock lock(QString::fromLocal8Bit(Folder), [] {});
   std::puts("held");
   std::fflush(stdout);
-  for (;;) ::pause();
+  for (;;) QThread::sleep(3600);
 }
 
 struct THolder {
   QProcess Process;
   bool Start(const QString& Folder) {
     Process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-lock"), Folder});
-    return Process.waitForReadyRead(30000) && Process.readAll() == "held\n";
+    return Process.waitForReadyRead(30000) && Process.readAll().trimmed() == "held";
   }
+  // SIGKILL here, TerminateProcess on Windows: the holder gets no chance to
+  // clean up.
   void Kill9() {
-    ::kill(static_cast<pid_t>(Process.processId()), SIGKILL);
+    Process.kill();
     Process.waitForFinished();
   }
   ~THolder() {
     if (Process.state() != QProcess::NotRunning) Kill9();
   }
 };
+
+// Sets File's modification time to SecondsAgo, also while a lock holds it
+// open (on Windows without sharing its writes).
+bool SetModifiedAgo(const QString& File, int SecondsAgo) {
+#ifdef Q_OS_WIN
+  const HANDLE h =
+      CreateFileW(reinterpret_cast<const wchar_t*>(File.utf16()), FILE_WRITE_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  // 100 ns steps since 1601.
+  const qint64 since1601 =
+      (QDateTime::currentSecsSinceEpoch() - SecondsAgo + 11644473600LL) * 10000000LL;
+  FILETIME when{DWORD(since1601 & 0xffffffff), DWORD(since1601 >> 32)};
+  const bool set = SetFileTime(h, nullptr, nullptr, &when);
+  CloseHandle(h);
+  return set;
+#else
+  const timespec when{::time(nullptr) - SecondsAgo, 0};
+  const timespec times[2] = {when, when};
+  return ::utimensat(AT_FDCWD, QFile::encodeName(File).constData(), times, 0) == 0;
+#endif
+}
 
 // A lock file as a program on another computer writes it, last refreshed
 // SecondsAgo.
@@ -52,24 +85,27 @@ void WriteForeignLock(const TestFolder& Folder, int SecondsAgo) {
   Folder.WriteFile(QStringLiteral("download.lock"),
                    "4242\nmeridox\nbaska-bilgisayar\n0f3c9a7e51b24d6f8e2a11c0ffee0001\n"
                    "7d1c2b3a-0000-4000-8000-000000000001\n");
-  const timespec when{::time(nullptr) - SecondsAgo, 0};
-  const timespec times[2] = {when, when};
-  QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0) == 0);
+  QVERIFY(SetModifiedAgo(name, SecondsAgo));
 }
 
 qint64 SecondsSinceModified(const QString& File) {
-  struct stat s {};
-  if (::stat(QFile::encodeName(File).constData(), &s) != 0) return -1;
-  return ::time(nullptr) - s.st_mtime;
+  const QDateTime modified = QFileInfo(File).lastModified();
+  if (!modified.isValid()) return -1;
+  return modified.secsTo(QDateTime::currentDateTime());
 }
+
+// The program file: on Windows the window program, which must write to the
+// pipes it is given as a console program would.
+#ifdef Q_OS_WIN
+const QString kProgram = QStringLiteral("meridox.exe");
+#else
+const QString kProgram = QStringLiteral("meridox");
+#endif
 
 // The program file in a program folder of its own, as an installation has
 // it: the command line works in the folder it was started from.
 void InstallProgram(const TestFolder& Folder) {
-  const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/meridox");
-  if (::link(QFile::encodeName(program).constData(),
-             QFile::encodeName(Folder.File(QStringLiteral("meridox"))).constData()) != 0)
-    QVERIFY(QFile::copy(program, Folder.File(QStringLiteral("meridox"))));
+  QVERIFY(CopyProgram(kProgram, Folder.Path()));
 }
 
 struct TRun {
@@ -85,7 +121,7 @@ TRun RunCommandLine(const TestFolder& Folder, const QStringList& Arguments) {
   p.setProcessEnvironment(env);
   QElapsedTimer timer;
   timer.start();
-  p.start(Folder.File(QStringLiteral("meridox")), Arguments);
+  p.start(Folder.File(kProgram), Arguments);
   TRun run;
   if (!p.waitForFinished(120000)) return run;
   run.Ms = timer.elapsed();
@@ -110,13 +146,22 @@ QPushButton* CancelButton(Tfrmgiris& w) {
   return w.findChild<QPushButton*>(QStringLiteral("btnBeklemeIptal"));
 }
 
-// Whether this process holds File open.
+// Whether this process holds File open. Windows: whether anyone does (a
+// file open anywhere cannot be opened unshared).
 bool HoldsOpen(const QString& File) {
+#ifdef Q_OS_WIN
+  const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(File.utf16()), GENERIC_READ, 0,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(h);
+  return false;
+#else
   const QString target = QFileInfo(File).canonicalFilePath();
   const QDir fds(QStringLiteral("/proc/self/fd"));
   for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot))
     if (!target.isEmpty() && fd.symLinkTarget() == target) return true;
   return false;
+#endif
 }
 
 const QByteArray kCardFile =
@@ -230,9 +275,7 @@ class TestDownloadLock : public QObject {
       TDownloadLock::RefreshEvery = every;
       QVERIFY(lock.Held());
       const QString name = TDownloadLock::FileName(folder.Path());
-      const timespec old{::time(nullptr) - 3600, 0};
-      const timespec times[2] = {old, old};
-      QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0) == 0);
+      QVERIFY(SetModifiedAgo(name, 3600));
       QVERIFY(SecondsSinceModified(name) >= 3599);
       QTRY_VERIFY(SecondsSinceModified(name) < 60);
     }
@@ -372,7 +415,7 @@ class TestDownloadLock : public QObject {
     if (action == QLatin1String("BitBtn5")) t.Main().BitBtn5->click();
     if (action == QLatin1String("Button1")) t.Main().Button1->click();
 
-    QVERIFY(seen);
+    QVERIFY2(seen, qPrintable(t.Shown().join(QLatin1Char('|'))));
     QCOMPARE(run.Err, QString());
     QCOMPARE(run.Out,
              QStringLiteral("İşlem tamamlandı. Terminal: 0, Hatalı: 0, Toplam Kayıt: 0\n"));

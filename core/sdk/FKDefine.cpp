@@ -16,9 +16,20 @@ void SetSdkLoaderFactory(SdkLoaderFactory Factory) {
 std::unique_ptr<SdkLoader> MakeSdkLoader(const QStringList& ProgramFolders) {
   if (loaderFactory) return loaderFactory();
   QStringList folders;
+#ifdef Q_OS_WIN
+  // The operator's own DLLs in the program folder come first, then those
+  // beside the program, then the stand-ins installed with it: the first
+  // folder that holds FK623Attend.dll decides how it is loaded.
+  for (const QString& f : ProgramFolders)
+    if (!f.isEmpty()) folders << f;
+  if (QCoreApplication::instance())
+    folders << QCoreApplication::applicationDirPath()
+            << QCoreApplication::applicationDirPath() + QStringLiteral("/stand-in");
+#else
   if (QCoreApplication::instance()) folders << QCoreApplication::applicationDirPath();
   for (const QString& f : ProgramFolders)
     if (!f.isEmpty()) folders << f;
+#endif
   return MakeProgramLoader(folders);
 }
 

@@ -11,6 +11,16 @@
 
 namespace {
 
+// On Windows the host runs directly; elsewhere through Wine. The operator's
+// texts name Wine only where it is involved.
+#ifdef Q_OS_WIN
+constexpr bool kWineUsed = false;
+const QString kWithWine;
+#else
+constexpr bool kWineUsed = true;
+const QString kWithWine = QStringLiteral("Wine ile ");
+#endif
+
 constexpr int kMachineI386 = 0x14c;
 constexpr int kMachineAmd64 = 0x8664;
 QString HostName(int Machine) {
@@ -124,8 +134,8 @@ bool TWineLoader::Open() {
                          .arg(machine_, 4, 16, QLatin1Char('0'));
     return false;
   }
-  wine_ = options_.Wine.isEmpty() ? FindWine(machine_) : options_.Wine;
-  if (wine_.isEmpty() || !QFileInfo(wine_).isExecutable()) {
+  if (kWineUsed) wine_ = options_.Wine.isEmpty() ? FindWine(machine_) : options_.Wine;
+  if (kWineUsed && (wine_.isEmpty() || !QFileInfo(wine_).isExecutable())) {
     problem_ =
         QStringLiteral(
             "%1 bir Windows kitaplığı (%2); Linux'ta Wine ile çalışır, ama Wine "
@@ -140,7 +150,7 @@ bool TWineLoader::Open() {
   host_ = QDir(hostFolder).filePath(HostName(machine_));
   if (!QFileInfo::exists(host_)) {
     problem_ = QStringLiteral("%1 için gereken %2 bulunamadı (%3).")
-                   .arg(file, HostName(machine_), hostFolder);
+                   .arg(file, HostName(machine_), QDir::toNativeSeparators(hostFolder));
     return false;
   }
   if (!options_.SecondLibrary.isEmpty() && PeMachine(options_.SecondLibrary) != machine_) {
@@ -164,10 +174,13 @@ bool TWineLoader::Open() {
 // into the drive paths Wine gives them.
 THostLaunch TWineLoader::Launch() const {
   THostLaunch launch;
-  launch.Command.Program = wine_;
-  launch.Command.Arguments << host_ << QFileInfo(options_.FirstLibrary).absoluteFilePath();
-  if (!options_.SecondLibrary.isEmpty())
-    launch.Command.Arguments << QFileInfo(options_.SecondLibrary).absoluteFilePath();
+  const auto path = [](const QString& File) {
+    return QDir::toNativeSeparators(QFileInfo(File).absoluteFilePath());
+  };
+  launch.Command.Program = kWineUsed ? wine_ : host_;
+  if (kWineUsed) launch.Command.Arguments << host_;
+  launch.Command.Arguments << path(options_.FirstLibrary);
+  if (!options_.SecondLibrary.isEmpty()) launch.Command.Arguments << path(options_.SecondLibrary);
   // Wine's own chatter off, and no offer to install its .NET or HTML
   // engines when it creates a prefix, unless the operator asked otherwise.
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -178,7 +191,9 @@ THostLaunch TWineLoader::Launch() const {
   launch.Command.Environment = env;
   launch.Bits = machine_ == kMachineI386 ? 32 : 64;
   const int given = options_.HelloTimeoutMs;
-  launch.HelloLimitMs = [given] { return given > 0 ? given : PrefixExists() ? 20000 : 180000; };
+  launch.HelloLimitMs = [given] {
+    return given > 0 ? given : !kWineUsed || PrefixExists() ? 20000 : 180000;
+  };
   return launch;
 }
 
@@ -191,26 +206,25 @@ QString TWineLoader::TroubleText(const THostTrouble& Trouble) const {
       return {};
     case THostFault::NotStarted:
       return QStringLiteral("%1 açılamadı: %2 başlatılamadı (%3).")
-          .arg(file, wine_, Trouble.StartError);
+          .arg(file, QDir::toNativeSeparators(kWineUsed ? wine_ : host_), Trouble.StartError);
     case THostFault::OtherRevision:
-      return QStringLiteral("%1 Wine ile açılamadı: %2 bu programın sürümüne ait değil.")
-          .arg(file, hostName);
+      return QStringLiteral("%1 %2açılamadı: %3 bu programın sürümüne ait değil.")
+          .arg(file, kWithWine, hostName);
     case THostFault::LibraryChanged:
       return QStringLiteral("%1 program açıkken değişti; programı yeniden başlatın.").arg(file);
     case THostFault::Silent:
-      text = QStringLiteral("%1 Wine ile açılamadı: %2 %3 saniye içinde yanıt vermedi.")
-                 .arg(file, hostName)
+      text = QStringLiteral("%1 %2açılamadı: %3 %4 saniye içinde yanıt vermedi.")
+                 .arg(file, kWithWine, hostName)
                  .arg(Trouble.LimitMs / 1000.0);
       break;
     case THostFault::NotProtocol:
-      text = QStringLiteral(
-                 "%1 Wine ile açılamadı: %2 bu programın protokolüne uymayan bir yanıt verdi.")
-                 .arg(file, hostName);
+      text = QStringLiteral("%1 %2açılamadı: %3 bu programın protokolüne uymayan bir yanıt verdi.")
+                 .arg(file, kWithWine, hostName);
       break;
     case THostFault::Ended:
-      text =
-          QStringLiteral("%1 Wine ile açılamadı: %2 başlar başlamaz kapandı.").arg(file, hostName);
-      if (machine_ == kMachineI386)
+      text = QStringLiteral("%1 %2açılamadı: %3 başlar başlamaz kapandı.")
+                 .arg(file, kWithWine, hostName);
+      if (machine_ == kMachineI386 && kWineUsed)
         text += QStringLiteral(
                     " 32 bit kitaplıklar için wine32 gerekli (ve 32 bit programları "
                     "çalıştırabilen bir sistem). Kurmak için root olarak: %1")
@@ -218,7 +232,8 @@ QString TWineLoader::TroubleText(const THostTrouble& Trouble) const {
       break;
   }
   if (!Trouble.LastErrorLine.isEmpty())
-    text += QStringLiteral(" (Wine: %1)").arg(Trouble.LastErrorLine);
+    text += QStringLiteral(" (%1: %2)")
+                .arg(kWineUsed ? QStringLiteral("Wine") : hostName, Trouble.LastErrorLine);
   return text;
 }
 
@@ -256,6 +271,15 @@ std::unique_ptr<SdkLoader> MakeProgramLoader(const QStringList& Folders,
     TWineSdkOptions options = Base;
     options.FirstLibrary = first;
     options.SecondLibrary = FindLibraryFile(folder, QStringLiteral("FKAttend.dll"));
+#ifdef Q_OS_WIN
+    // A library of our own machine type loads into this process by its full
+    // path (the other one from the same folder), unless the host is asked
+    // for; any other goes to the host, which also says what is wrong.
+    if (PeMachine(first) == kMachineAmd64 && qEnvironmentVariable("MERIDOX_SDK_HOST") != "1")
+      return MakeLibraryLoader(first, options.SecondLibrary.isEmpty()
+                                          ? QDir(folder).filePath(QStringLiteral("FKAttend.dll"))
+                                          : options.SecondLibrary);
+#endif
     return MakeWineLoader(options);
   }
   return MakeLibraryLoader();

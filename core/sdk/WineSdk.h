@@ -5,6 +5,11 @@
 // This is the set-up: finding Wine and the host, the library's machine type,
 // and what the operator reads when they cannot be used. The rest of the
 // program does not know: it is one more SdkLoader.
+//
+// On Windows the same loader starts sdkhost-<type>.exe directly (no Wine),
+// for a 32-bit library, or for any when MERIDOX_SDK_HOST=1; a 64-bit
+// library is loaded into the program itself (MakeProgramLoader). The texts
+// then leave Wine out.
 #pragma once
 #include <QString>
 #include <QStringList>
@@ -37,7 +42,9 @@ std::unique_ptr<SdkLoader> MakeWineLoader(const TWineSdkOptions& Options);
 
 // The program's loader: through Wine when the first of Folders that holds
 // FK623Attend.dll (any letter case) does (Base gives the host folder, the
-// wine program and the time-out), otherwise the .so libraries by name.
+// wine program and the time-out), otherwise the .so libraries by name. On
+// Windows that folder's DLLs are loaded by full path when they are 64-bit,
+// through the host otherwise; with none found, FK623Attend.dll by name.
 std::unique_ptr<SdkLoader> MakeProgramLoader(const QStringList& Folders,
                                              const TWineSdkOptions& Base = {});
 

@@ -28,7 +28,9 @@ QString ChooseProgramFolder(const QString& Requested = {});
 // Chooses the program folder: Requested (--folder) when given, else
 // $MERIDOX_HOME when set; else the executable's folder when it is writable
 // and not an installed package's; else $XDG_DATA_HOME/meridox (by default
-// ~/.local/share/meridox). A folder other than the executable's is created
+// ~/.local/share/meridox). On Windows the program is installed when it lies
+// under Program Files, its empty databases beside it, and the user's folder
+// is %LOCALAPPDATA%\Meridox. A folder other than the executable's is created
 // when missing and gets the package's empty Data.mdb and Log.mdb where they
 // are missing.
 TProgramFolder PrepareProgramFolder(const QString& Requested = {});
