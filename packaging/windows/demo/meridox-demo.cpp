@@ -36,23 +36,38 @@ const TDemoTerminal kTerminals[] = {
     {L"com", L"MERIDOX_COM1_ENDPOINT", 47101, L"--seed-users 8 --seed-records 200 --seed 3"},
 };
 
+// Said on standard error when there is one (started from a console or a
+// script), else in a message box (started from the Start menu).
 int Fail(const std::wstring& Text) {
+  const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  if (err && err != INVALID_HANDLE_VALUE) {
+    const std::wstring line = L"meridox-demo: " + Text + L"\n";
+    const int n = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), n,
+                        nullptr, nullptr);
+    DWORD written = 0;
+    if (WriteFile(err, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return 1;
+  }
   MessageBoxW(nullptr, Text.c_str(), kTitle, MB_OK | MB_ICONERROR);
   return 1;
 }
 
 std::wstring SystemText(DWORD Code) {
   wchar_t* text = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, Code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, Code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring result = text ? text : L"";
   LocalFree(text);
   while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r')) result.pop_back();
   return result;
 }
 
-bool Exists(const std::wstring& Path) { return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& Path) {
+  return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::wstring ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
@@ -145,9 +160,9 @@ bool StartTerminal(HANDLE Job, const std::wstring& Program, const std::wstring& 
   start.hStdOutput = output;
   start.hStdError = output;
   PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE,
-                                      CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr,
-                                      &start, &process);
+  const BOOL started =
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE,
+                     CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &start, &process);
   const DWORD startError = GetLastError();
   CloseHandle(output);
   if (!started) {
@@ -198,8 +213,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (!job || !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
-                                       sizeof limits))
+  if (!job ||
+      !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits))
     return Fail(L"Deneme terminalleri için iş nesnesi kurulamadı: " + SystemText(GetLastError()));
   for (const TDemoTerminal& terminal : kTerminals)
     if (!StartTerminal(job, program, state, terminal, error)) {
@@ -223,7 +238,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const bool handles = out && out != INVALID_HANDLE_VALUE;
   if (handles) {
     for (HANDLE h : {in, out, err})
-      if (h && h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+      if (h && h != INVALID_HANDLE_VALUE)
+        SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
     start.dwFlags = STARTF_USESTDHANDLES;
     start.hStdInput = in;
     start.hStdOutput = out;
