@@ -18,8 +18,13 @@ meridox_find_qt_mingw() {
     return 0
   elif [ -n "$given" ] && [ -f "$given" ]; then
     tarball="$given"
+    [ -f "$(dirname "$given")/SHA256SUMS" ] && sums="$(dirname "$given")/SHA256SUMS"
+  elif [ -n "$given" ]; then
+    echo "MERIDOX_QT_MINGW=$given: no such folder or file" >&2
+    return 1
   else
-    tarball="$(ls "$root"/../shared/qt-mingw/qt6-mingw64-*.tar.xz 2>/dev/null | tail -n 1 || true)"
+    local found=("$root"/../shared/qt-mingw/qt6-mingw64-*.tar.xz)
+    [ -f "${found[-1]}" ] && tarball="${found[-1]}"
     [ -n "$tarball" ] && sums="$(dirname "$tarball")/SHA256SUMS"
   fi
   if [ -z "$tarball" ]; then
@@ -43,11 +48,27 @@ MSG
       }
     fi
     echo "Unpacking the Qt kit for Windows into $target" >&2
-    rm -rf "$target.part"
-    mkdir -p "$target.part"
-    tar -C "$target.part" -xJf "$tarball"
-    rm -rf "$target"
-    mv "$target.part" "$target"
+    # Into a folder of its own, renamed when whole: a build that runs at the
+    # same time, or after an interrupted unpack, never sees half a kit.
+    mkdir -p "$cache"
+    local part
+    part="$(mktemp -d "$cache/$name.part.XXXXXX")"
+    if ! tar -C "$part" -xJf "$tarball"; then
+      rm -rf "$part"
+      echo "Unpacking $tarball failed" >&2
+      return 1
+    fi
+    if [ -f "$target/qt6-mingw64/lib/cmake/Qt6/qt.toolchain.cmake" ]; then
+      rm -rf "$part"
+    else
+      rm -rf "$target"
+      mv -T "$part" "$target" 2>/dev/null || [ -f "$target/qt6-mingw64/lib/cmake/Qt6/qt.toolchain.cmake" ] || {
+        rm -rf "$part"
+        echo "The Qt kit could not be put into $target" >&2
+        return 1
+      }
+      rm -rf "$part"
+    fi
   fi
   MERIDOX_QT_MINGW="$target/qt6-mingw64"
   export MERIDOX_QT_MINGW
