@@ -9,7 +9,7 @@
 #              holds anything but an earlier kit); then
 #                export MERIDOX_QT_MINGW=KIT_DIR
 #     TARBALL  the kit packed (default: KIT_DIR/../qt6-mingw64-VERSION.tar.xz,
-#              with a SHA256SUMS beside it); its one top folder is always
+#              with its checksum in TARBALL.sha256); its one top folder is always
 #              qt6-mingw64/, so MERIDOX_QT_MINGW may name the tarball too
 #              (scripts/windows-kit.sh unpacks it once into a cache)
 #   environment:
@@ -372,14 +372,14 @@ fi
 # ---------------------------------------------------------------------------
 # 6. Pack. The tarball holds one top folder, qt6-mingw64/, whatever the
 #    kit's folder is called (scripts/windows-kit.sh expects that name), and
-#    gets its checksum in SHA256SUMS beside it.
+#    its checksum beside it in TARBALL.sha256.
 # ---------------------------------------------------------------------------
 log "packing $TARBALL"
 rm -f "$TARBALL" "$TARBALL.part"
 "${NICE[@]}" tar -C "$(dirname "$PREFIX")" --transform "s|^$(basename "$PREFIX")|qt6-mingw64|" \
   -cf - "$(basename "$PREFIX")" | "${NICE[@]}" xz -9 -T"$JOBS" >"$TARBALL.part"
 mv "$TARBALL.part" "$TARBALL"
-(cd "$(dirname "$TARBALL")" && sha256sum "$(basename "$TARBALL")" >SHA256SUMS)
+(cd "$(dirname "$TARBALL")" && sha256sum "$(basename "$TARBALL")" >"$TARBALL.sha256")
 ls -l "$TARBALL"
 du -sh "$PREFIX"
 log "done: export MERIDOX_QT_MINGW=$PREFIX (or =$TARBALL)"

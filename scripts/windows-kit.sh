@@ -1,7 +1,8 @@
 # Sourced by the Windows build scripts: finds the Qt kit for 64-bit Windows
 # (MinGW-w64) and exports MERIDOX_QT_MINGW, the unpacked kit folder.
 #  - MERIDOX_QT_MINGW set: that folder (it must hold the kit's
-#    lib/cmake/Qt6/qt.toolchain.cmake), or a kit tarball (unpacked once);
+#    lib/cmake/Qt6/qt.toolchain.cmake), or a kit tarball (unpacked once,
+#    checked first against TARBALL.sha256 or SHA256SUMS beside it if any);
 #  - otherwise the kit tarball beside the project, ../shared/qt-mingw/,
 #    unpacked once into the build cache (checked against its SHA256SUMS).
 # Without a kit it says what to run and fails.
@@ -18,7 +19,12 @@ meridox_find_qt_mingw() {
     return 0
   elif [ -n "$given" ] && [ -f "$given" ]; then
     tarball="$given"
-    [ -f "$(dirname "$given")/SHA256SUMS" ] && sums="$(dirname "$given")/SHA256SUMS"
+    # Its checksum: from scripts/build-qt-mingw.sh, or a folder's SHA256SUMS.
+    if [ -f "$given.sha256" ]; then
+      sums="$given.sha256"
+    elif [ -f "$(dirname "$given")/SHA256SUMS" ]; then
+      sums="$(dirname "$given")/SHA256SUMS"
+    fi
   elif [ -n "$given" ]; then
     echo "MERIDOX_QT_MINGW=$given: no such folder or file" >&2
     return 1
@@ -43,7 +49,7 @@ MSG
   if [ ! -f "$target/qt6-mingw64/lib/cmake/Qt6/qt.toolchain.cmake" ]; then
     if [ -n "$sums" ] && [ -f "$sums" ]; then
       (cd "$(dirname "$tarball")" && sha256sum --quiet -c "$sums" --ignore-missing) || {
-        echo "The Qt kit $tarball does not match its SHA256SUMS" >&2
+        echo "The Qt kit $tarball does not match its checksum ($sums)" >&2
         return 1
       }
     fi
