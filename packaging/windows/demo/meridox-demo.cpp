@@ -193,6 +193,11 @@ bool StartTerminal(HANDLE Job, const std::wstring& Program, const std::wstring& 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Typed in a console ("meridox-demo --check"), a window program gets no
+  // standard handles: take the console's, so that our messages and the
+  // program's lines appear there.
+  const HANDLE given = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (!given || given == INVALID_HANDLE_VALUE) AttachConsole(ATTACH_PARENT_PROCESS);
   const std::wstring program = ProgramFolder();
   wchar_t local[MAX_PATH];
   if (SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, local) != S_OK)
