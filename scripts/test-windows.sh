@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Builds the Windows program (build-windows/, the Qt kit found by
+# scripts/windows-kit.sh) and runs its tests under Wine:
+#  1. the suites cross-built as Windows programs (ctest -L windows in
+#     build-windows/);
+#  2. the Linux build's Windows suites, which run the Windows program under
+#     Wine against the Linux vterminal and compare it with the Linux program
+#     (ctest -L windows in the Linux build, with MERIDOX_WINDOWS_BIN set);
+#  3. the installer, installed silently into a Wine prefix and removed
+#     (packaging/windows/test-installer.sh; exit 77 means skipped).
+# The Linux build folder is the one scripts/test.sh uses ($MERIDOX_BUILD_DIR,
+# default build/); it is built first when it is not there yet.
+# MERIDOX_WERROR=1 makes the Windows build fail on any compiler warning.
+# Prints how long each step took.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+linux_build="$(realpath -m -- "${MERIDOX_BUILD_DIR:-$root/build}")"
+windows_build="$root/build-windows"
+# shellcheck source=windows-kit.sh
+. "$root/scripts/windows-kit.sh"
+meridox_find_qt_mingw "$root"
+
+started=$SECONDS
+step_started=$SECONDS
+step() {
+  echo "== $1: $((SECONDS - step_started)) s" >&2
+  step_started=$SECONDS
+}
+
+if [ -x "$root/scripts/build-windows.sh" ]; then
+  "$root/scripts/build-windows.sh"
+else
+  werror=OFF
+  [ "${MERIDOX_WERROR:-0}" = 1 ] && werror=ON
+  if grep -q '"name": *"windows"' "$root/CMakePresets.json"; then
+    cmake -S "$root" --preset windows -DMERIDOX_WERROR=$werror >/dev/null
+  else
+    cmake -S "$root" -B "$windows_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$MERIDOX_QT_MINGW/lib/cmake/Qt6/qt.toolchain.cmake" \
+      -DMERIDOX_WERROR=$werror >/dev/null
+  fi
+  cmake --build "$windows_build" --parallel "$(nproc)"
+fi
+step "Windows build"
+
+(cd "$windows_build" && ctest --output-on-failure --timeout 600 -j "$(nproc)" -L windows)
+step "cross-built suites under Wine"
+
+if [ ! -f "$linux_build/CMakeCache.txt" ]; then
+  MERIDOX_BUILD_DIR="$linux_build" "$root/scripts/build.sh"
+else
+  cmake --build "$linux_build" --parallel "$(nproc)"
+fi
+(cd "$linux_build" && MERIDOX_WINDOWS_BIN="$windows_build/bin" QT_QPA_PLATFORM=offscreen \
+  ctest --output-on-failure --timeout 900 -j "$(nproc)" -L windows)
+step "Windows program against the Linux program"
+
+installer_test="$root/packaging/windows/test-installer.sh"
+if [ -f "$installer_test" ]; then
+  status=0
+  bash "$installer_test" "$windows_build" || status=$?
+  if [ "$status" = 77 ]; then
+    echo "installer test skipped" >&2
+  elif [ "$status" != 0 ]; then
+    exit "$status"
+  fi
+else
+  echo "installer test skipped: $installer_test is not there" >&2
+fi
+step "installer"
+echo "== Windows tests passed in $((SECONDS - started)) s" >&2
