@@ -3,18 +3,24 @@
 // computer is taken over while a live one never is, the memory-card
 // conversion waits like the downloads, and a download leaves every control
 // of the window as it found it.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QLockFile>
 #include <QProcess>
 #include <QTest>
-#include <csignal>
+#include <QThread>
+
 
 #include "AttendanceFixture.h"
 #include "attendance/DownloadLock.h"
+
+// Last: its message-box macros name the same values as the dialogs seam's.
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -27,7 +33,7 @@ int HoldLock(const char* Folder) {
   TDownloadLock lock(QString::fromLocal8Bit(Folder), [] {});
   std::puts("held");
   std::fflush(stdout);
-  for (;;) ::pause();
+  for (;;) QThread::sleep(3600);
 }
 
 struct THolder {
@@ -36,14 +42,24 @@ struct THolder {
     Process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-lock"), Folder});
     return Process.waitForReadyRead(30000) && Process.readAll() == "held\n";
   }
+  // SIGKILL here, TerminateProcess on Windows: the holder gets no chance to
+  // clean up.
   void Kill9() {
-    ::kill(static_cast<pid_t>(Process.processId()), SIGKILL);
+    Process.kill();
     Process.waitForFinished();
   }
   ~THolder() {
     if (Process.state() != QProcess::NotRunning) Kill9();
   }
 };
+
+// Sets File's modification time to SecondsAgo.
+bool SetModifiedAgo(const QString& File, int SecondsAgo) {
+  QFile f(File);
+  return f.open(QIODevice::ReadWrite) &&
+         f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-SecondsAgo),
+                       QFileDevice::FileModificationTime);
+}
 
 // A lock file as a program on another computer writes it, last refreshed
 // SecondsAgo.
@@ -52,24 +68,47 @@ void WriteForeignLock(const TestFolder& Folder, int SecondsAgo) {
   Folder.WriteFile(QStringLiteral("download.lock"),
                    "4242\nmeridox\nbaska-bilgisayar\n0f3c9a7e51b24d6f8e2a11c0ffee0001\n"
                    "7d1c2b3a-0000-4000-8000-000000000001\n");
-  const timespec when{::time(nullptr) - SecondsAgo, 0};
-  const timespec times[2] = {when, when};
-  QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0) == 0);
+  QVERIFY(SetModifiedAgo(name, SecondsAgo));
 }
 
 qint64 SecondsSinceModified(const QString& File) {
-  struct stat s {};
-  if (::stat(QFile::encodeName(File).constData(), &s) != 0) return -1;
-  return ::time(nullptr) - s.st_mtime;
+  const QDateTime modified = QFileInfo(File).lastModified();
+  if (!modified.isValid()) return -1;
+  return modified.secsTo(QDateTime::currentDateTime());
 }
+
+// The program file (on Windows the window program, which must write to the
+// pipes it is given as a console program would), and there the DLLs and
+// plugins it needs beside it.
+#ifdef Q_OS_WIN
+const QString kProgram = QStringLiteral("meridox.exe");
+const QStringList kProgramFiles = {QStringLiteral("*.dll"), QStringLiteral("sqldrivers/*.dll")};
+bool Link(const QString& From, const QString& To) {
+  return CreateHardLinkW(reinterpret_cast<const wchar_t*>(To.utf16()),
+                         reinterpret_cast<const wchar_t*>(From.utf16()), nullptr) ||
+         QFile::copy(From, To);
+}
+#else
+const QString kProgram = QStringLiteral("meridox");
+const QStringList kProgramFiles;
+bool Link(const QString& From, const QString& To) {
+  return ::link(QFile::encodeName(From).constData(), QFile::encodeName(To).constData()) == 0 ||
+         QFile::copy(From, To);
+}
+#endif
 
 // The program file in a program folder of its own, as an installation has
 // it: the command line works in the folder it was started from.
 void InstallProgram(const TestFolder& Folder) {
-  const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/meridox");
-  if (::link(QFile::encodeName(program).constData(),
-             QFile::encodeName(Folder.File(QStringLiteral("meridox"))).constData()) != 0)
-    QVERIFY(QFile::copy(program, Folder.File(QStringLiteral("meridox"))));
+  const QDir bin(QCoreApplication::applicationDirPath());
+  QVERIFY(Link(bin.filePath(kProgram), Folder.File(kProgram)));
+  for (const QString& pattern : kProgramFiles) {
+    const QString sub = QFileInfo(pattern).path();
+    QVERIFY(QDir(Folder.Path()).mkpath(sub));
+    for (const QString& name : QDir(bin.filePath(sub)).entryList({QFileInfo(pattern).fileName()}))
+      QVERIFY(Link(bin.filePath(sub + QLatin1Char('/') + name),
+                   Folder.File(sub + QLatin1Char('/') + name)));
+  }
 }
 
 struct TRun {
@@ -85,7 +124,7 @@ TRun RunCommandLine(const TestFolder& Folder, const QStringList& Arguments) {
   p.setProcessEnvironment(env);
   QElapsedTimer timer;
   timer.start();
-  p.start(Folder.File(QStringLiteral("meridox")), Arguments);
+  p.start(Folder.File(kProgram), Arguments);
   TRun run;
   if (!p.waitForFinished(120000)) return run;
   run.Ms = timer.elapsed();
@@ -110,13 +149,22 @@ QPushButton* CancelButton(Tfrmgiris& w) {
   return w.findChild<QPushButton*>(QStringLiteral("btnBeklemeIptal"));
 }
 
-// Whether this process holds File open.
+// Whether this process holds File open. Windows: whether anyone does (a
+// file open anywhere cannot be opened unshared).
 bool HoldsOpen(const QString& File) {
+#ifdef Q_OS_WIN
+  const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(File.utf16()), GENERIC_READ, 0,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(h);
+  return false;
+#else
   const QString target = QFileInfo(File).canonicalFilePath();
   const QDir fds(QStringLiteral("/proc/self/fd"));
   for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot))
     if (!target.isEmpty() && fd.symLinkTarget() == target) return true;
   return false;
+#endif
 }
 
 const QByteArray kCardFile =
@@ -230,9 +278,7 @@ class TestDownloadLock : public QObject {
       TDownloadLock::RefreshEvery = every;
       QVERIFY(lock.Held());
       const QString name = TDownloadLock::FileName(folder.Path());
-      const timespec old{::time(nullptr) - 3600, 0};
-      const timespec times[2] = {old, old};
-      QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0) == 0);
+      QVERIFY(SetModifiedAgo(name, 3600));
       QVERIFY(SecondsSinceModified(name) >= 3599);
       QTRY_VERIFY(SecondsSinceModified(name) < 60);
     }
