@@ -11,8 +11,6 @@
 #include <cstring>
 #include <ctime>
 
-#include <poll.h>
-
 namespace vt {
 namespace {
 
@@ -194,11 +192,11 @@ void Server::persist() {
 void Server::pause() const {
   using namespace std::chrono;
   const auto until = steady_clock::now() + milliseconds(faults_.latencyMs);
-  while (!*stop_) {
-    int64_t rest = duration_cast<nanoseconds>(until - steady_clock::now()).count();
+  std::vector<net::Watch> nothing;
+  while (!net::stopRequested()) {
+    auto rest = ceil<milliseconds>(until - steady_clock::now()).count();
     if (rest <= 0) break;
-    timespec left{static_cast<time_t>(rest / 1000000000), static_cast<long>(rest % 1000000000)};
-    ::ppoll(nullptr, 0, &left, waitMask_);
+    net::wait(nothing, rest);
   }
 }
 

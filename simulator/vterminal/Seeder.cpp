@@ -1,6 +1,7 @@
 #include "vterminal/Seeder.h"
 
 #include "vterminal/Cp1254.h"
+#include "vterminal/LocalTime.h"
 
 #include <algorithm>
 #include <chrono>
@@ -137,8 +138,7 @@ void seedRecords(Terminal& t, int count, uint32_t seed) {
     for (int32_t n = 1; n <= 25; ++n) users.push_back(n);
 
   time_t now = std::time(nullptr);
-  tm local{};
-  localtime_r(&now, &local);
+  tm local = localTime(now);
   int64_t today = daysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
   int nowSecond = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
 

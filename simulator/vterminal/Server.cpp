@@ -2,16 +2,7 @@
 
 #include "vterminal/Dispatch.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstring>
@@ -45,90 +36,65 @@ bool lengthAt(const std::string& buf, size_t at, uint32_t& len) {
 
 }  // namespace
 
-Journal::~Journal() {
-  if (f_) std::fclose(f_);
-}
-
 bool Journal::open(const std::string& path, std::string& error) {
-  f_ = std::fopen(path.c_str(), "a");
-  if (!f_) error = "cannot open journal " + path + ": " + std::strerror(errno);
-  return f_ != nullptr;
+  if (f_.open(path, error)) return true;
+  const std::string_view opening = "cannot open ";  // the error names the file after it
+  error = "cannot open journal " + error.substr(opening.size());
+  return false;
 }
 
+// Each line is one write of the whole line, so a reader never sees half of
+// one; a line the disk does not take is left out.
 void Journal::line(const std::string& text) {
-  if (!f_) return;
-  std::fwrite(text.data(), 1, text.size(), f_);
-  std::fputc('\n', f_);
-  std::fflush(f_);
+  if (!f_.isOpen()) return;
+  std::string whole = text + '\n';
+  std::string error;
+  f_.append(whole.data(), whole.size(), error);
 }
 
 Server::~Server() {
-  if (client_.fd >= 0) ::close(client_.fd);
-  for (auto& w : waiting_) ::close(w.fd);
-  if (listenFd_ >= 0) ::close(listenFd_);
-  if (spareFd_ >= 0) ::close(spareFd_);
+  net::close(client_.fd);
+  for (auto& w : waiting_) net::close(w.fd);
+  net::close(listenFd_);
+  net::close(spareFd_);
 }
 
 bool Server::listen(const std::string& address, int port, std::string& error) {
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(static_cast<uint16_t>(port));
-  if (::inet_pton(AF_INET, address.c_str(), &sa.sin_addr) != 1) {
-    error = "not an IPv4 address: " + address;
-    return false;
-  }
-  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  int one = 1;
-  ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
-      ::listen(listenFd_, 8) != 0) {
-    error =
-        "cannot listen on " + address + ":" + std::to_string(port) + ": " + std::strerror(errno);
-    return false;
-  }
-  socklen_t len = sizeof sa;
-  ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&sa), &len);
-  port_ = ntohs(sa.sin_port);
-  spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  if (!net::listen(address, port, listenFd_, port_, error)) return false;
+  spareFd_ = net::holdSpare();
   return true;
 }
 
-void Server::run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
-  stop_ = &stop;
-  waitMask_ = &waitMask;
-  std::vector<pollfd> fds;
-  while (!stop) {
+void Server::run() {
+  std::vector<net::Watch> fds;
+  while (!net::stopRequested()) {
     expire();
     fds.clear();
-    // A negative descriptor is skipped by ppoll: no client, or accepting rests.
-    fds.push_back({nowMs() >= acceptPausedUntil_ ? listenFd_ : -1, POLLIN, 0});
-    fds.push_back({client_.fd, static_cast<short>(client_.sending() ? POLLOUT : POLLIN), 0});
-    for (auto& w : waiting_) fds.push_back({w.fd, POLLIN, 0});
+    // No client, or accepting rests: that entry is left out of the wait.
+    fds.push_back({nowMs() >= acceptPausedUntil_ ? listenFd_ : net::kNone, false});
+    fds.push_back({client_.fd, client_.sending()});
+    for (auto& w : waiting_) fds.push_back({w.fd, false});
     int64_t wake = nextDeadline();
-    timespec wait{};
-    if (wake != kNever) {
-      int64_t left = std::max<int64_t>(0, wake - nowMs());
-      wait = {static_cast<time_t>(left / 1000), static_cast<long>(left % 1000) * 1000000L};
-    }
-    if (::ppoll(fds.data(), fds.size(), wake == kNever ? nullptr : &wait, &waitMask) <= 0)
-      continue;  // a signal (look at stop) or a deadline (expire)
-    if (fds[1].revents && !client_.sending()) {
+    if (!net::wait(fds, wake == kNever ? -1 : std::max<int64_t>(0, wake - nowMs())))
+      continue;  // a stop request or a deadline (expire)
+    if (fds[1].ready && !client_.sending()) {
       readClient();
-    } else if (fds[1].revents) {
+    } else if (fds[1].ready) {
       sendAnswer();
-      if (client_.fd >= 0 && !client_.sending()) handleInput();  // requests already received
+      if (client_.fd != net::kNone && !client_.sending())
+        handleInput();  // requests already received
     }
     for (size_t k = 2; k < fds.size(); ++k)
-      if (fds[k].revents) readWaiting(waiting_[k - 2]);
-    std::erase_if(waiting_, [](const Peer& w) { return w.fd < 0; });
-    if (fds[0].revents) accept();
+      if (fds[k].ready) readWaiting(waiting_[k - 2]);
+    std::erase_if(waiting_, [](const Peer& w) { return w.fd == net::kNone; });
+    if (fds[0].ready) accept();
   }
-  if (client_.fd >= 0) closeClient("# terminal stopped");
+  if (client_.fd != net::kNone) closeClient("# terminal stopped");
 }
 
 int64_t Server::nextDeadline() const {
   int64_t next = acceptPausedUntil_ > nowMs() ? acceptPausedUntil_ : kNever;
-  if (client_.fd >= 0) next = std::min(next, client_.deadline);
+  if (client_.fd != net::kNone) next = std::min(next, client_.deadline);
   for (const auto& w : waiting_) next = std::min(next, w.deadline);
   return next;
 }
@@ -138,7 +104,7 @@ int64_t Server::nextDeadline() const {
 // its hello.
 void Server::expire() {
   const int64_t now = nowMs();
-  if (client_.fd >= 0 && now >= client_.deadline) {
+  if (client_.fd != net::kNone && now >= client_.deadline) {
     if (client_.sending())
       closeClient("# answer not taken within " + ms(limits_.sendTimeoutMs));
     else if (!client_.greeted)
@@ -148,35 +114,37 @@ void Server::expire() {
   }
   for (auto& w : waiting_) {
     if (now < w.deadline) continue;
-    ::close(w.fd);
-    w.fd = -1;
+    net::close(w.fd);
+    w.fd = net::kNone;
   }
-  std::erase_if(waiting_, [](const Peer& w) { return w.fd < 0; });
+  std::erase_if(waiting_, [](const Peer& w) { return w.fd == net::kNone; });
 }
 
 void Server::accept() {
-  int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-  if (fd < 0) {
-    if (errno == EMFILE || errno == ENFILE) {
+  net::Socket fd = net::kNone;
+  switch (net::accept(listenFd_, fd)) {
+    case net::Accepted::Socket:
+      break;
+    case net::Accepted::NoDescriptor:
       refuseWithoutDescriptor();
-    } else if (errno == ENOBUFS || errno == ENOMEM) {
+      return;
+    case net::Accepted::NoMemory:
       acceptPausedUntil_ = nowMs() + kAcceptRestMs;
-    }
-    return;  // anything else (the peer gave up, a signal): the next wake-up tries again
+      return;
+    case net::Accepted::Again:
+      return;  // the peer gave up, a signal: the next wake-up tries again
   }
-  int one = 1;
-  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   Peer peer;
   peer.fd = fd;
   peer.deadline = after(limits_.helloTimeoutMs);
-  if (client_.fd < 0) {
+  if (client_.fd == net::kNone) {
     client_ = std::move(peer);
   } else if (waiting_.size() < limits_.maxWaiting) {
     waiting_.push_back(std::move(peer));
   } else {
     journal_.line("# connection refused: " + std::to_string(waiting_.size()) +
                   " connections already waiting");
-    ::close(fd);
+    net::close(fd);
   }
 }
 
@@ -185,21 +153,20 @@ void Server::accept() {
 // up to accept it and hang up; without one, accepting rests a while.
 void Server::refuseWithoutDescriptor() {
   journal_.line("# connection refused: out of file descriptors");
-  if (spareFd_ >= 0) {
-    ::close(spareFd_);
-    int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd >= 0) ::close(fd);
-    spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  if (spareFd_ != net::kNone) {
+    net::close(spareFd_);
+    net::acceptAndClose(listenFd_);
+    spareFd_ = net::holdSpare();
   }
-  if (spareFd_ < 0) acceptPausedUntil_ = nowMs() + kAcceptRestMs;
+  if (spareFd_ == net::kNone) acceptPausedUntil_ = nowMs() + kAcceptRestMs;
 }
 
 // A connection behind the client: its hello is answered -2 (busy), then it
 // is closed; anything else closes it without an answer.
 void Server::readWaiting(Peer& w) {
   char buf[4096];
-  ssize_t n = ::recv(w.fd, buf, sizeof buf, 0);
-  if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+  long n = net::receive(w.fd, buf, sizeof buf);
+  if (n == net::kAgain) return;
   if (n > 0) w.in.append(buf, static_cast<size_t>(n));
   uint32_t len = 0;
   bool whole = lengthAt(w.in, 0, len) && len <= kMaxRequest && w.in.size() - 4 >= len;
@@ -212,19 +179,19 @@ void Server::readWaiting(Peer& w) {
       Writer reply;
       reply.i32(rc::NoOpenComm);
       const std::string& frame = reply.frame();
-      ::send(w.fd, frame.data(), frame.size(), MSG_NOSIGNAL);  // 8 bytes: never waits
+      net::send(w.fd, frame.data(), frame.size());  // 8 bytes: never waits
     }
   }
   if (n <= 0 || whole || len > kMaxRequest) {
-    ::close(w.fd);
-    w.fd = -1;
+    net::close(w.fd);
+    w.fd = net::kNone;
   }
 }
 
 void Server::readClient() {
   char buf[65536];
-  ssize_t n = ::recv(client_.fd, buf, sizeof buf, 0);
-  if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+  long n = net::receive(client_.fd, buf, sizeof buf);
+  if (n == net::kAgain) return;
   if (n <= 0) {
     closeClient("# connection closed by the client");
     return;
@@ -239,7 +206,7 @@ void Server::handleInput() {
   Peer& c = client_;
   size_t start = 0;
   uint32_t len = 0;
-  while (c.fd >= 0 && !c.sending() && !c.closing && lengthAt(c.in, start, len)) {
+  while (c.fd != net::kNone && !c.sending() && !c.closing && lengthAt(c.in, start, len)) {
     if (len > kMaxRequest) {
       closeClient("# oversized request");
       return;
@@ -250,7 +217,7 @@ void Server::handleInput() {
     if (!keep) c.closing = true;
     sendAnswer();
   }
-  if (c.fd >= 0) c.in.erase(0, start);
+  if (c.fd != net::kNone) c.in.erase(0, start);
 }
 
 void Server::queue(Writer& reply) {
@@ -264,12 +231,10 @@ void Server::queue(Writer& reply) {
 void Server::sendAnswer() {
   Peer& c = client_;
   while (c.sending()) {
-    ssize_t n = ::send(c.fd, c.out.data() + c.sent, c.out.size() - c.sent, MSG_NOSIGNAL);
+    long n = net::send(c.fd, c.out.data() + c.sent, c.out.size() - c.sent);
     if (n > 0) {
       c.sent += static_cast<size_t>(n);
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+    } else if (n == net::kAgain) {
       return;  // the rest when the socket is writable again
     } else {
       closeClient("# connection closed by the client");
@@ -287,7 +252,7 @@ void Server::sendAnswer() {
 
 void Server::closeClient(const std::string& why) {
   if (!why.empty()) journal_.line(why);
-  ::close(client_.fd);
+  net::close(client_.fd);
   client_ = Peer{};
   t_.endSession();
   persist();

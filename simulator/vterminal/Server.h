@@ -6,11 +6,11 @@
 
 #include "shared/Protocol.h"
 #include "vterminal/Faults.h"
+#include "vterminal/Files.h"
+#include "vterminal/Net.h"
 #include "vterminal/StateFile.h"
 #include "vterminal/Terminal.h"
 
-#include <csignal>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,12 +18,11 @@ namespace vt {
 
 class Journal {
  public:
-  ~Journal();
   bool open(const std::string& path, std::string& error);
   void line(const std::string& text);
 
  private:
-  FILE* f_ = nullptr;
+  files::Appender f_;
 };
 
 // What the terminal puts up with from a client (PROTOCOL.md, "Limits").
@@ -42,14 +41,13 @@ class Server {
 
   bool listen(const std::string& address, int port, std::string& error);
   int port() const { return port_; }
-  // Serves until stop becomes non-zero. The stop signals must be blocked by
-  // the caller; waitMask (with them unblocked) is used while waiting, so a
-  // signal arriving at any moment ends the wait at once.
-  void run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
+  // Serves until a stop is requested (net::catchStopRequests must have been
+  // called); a request arriving at any moment ends the wait at once.
+  void run();
 
  private:
   struct Peer {
-    int fd = -1;
+    net::Socket fd = net::kNone;
     std::string in;   // received bytes not handled yet
     std::string out;  // the answer, until the client has taken all of it
     size_t sent = 0;
@@ -81,14 +79,12 @@ class Server {
   Journal& journal_;
   Faults& faults_;
   Limits limits_;
-  int listenFd_ = -1;
-  int spareFd_ = -1;  // given up to refuse a connection when descriptors run out
+  net::Socket listenFd_ = net::kNone;
+  net::Socket spareFd_ = net::kNone;  // given up to refuse a connection when descriptors run out
   int64_t acceptPausedUntil_ = 0;
   int port_ = 0;
   Peer client_;
   std::vector<Peer> waiting_;
-  volatile std::sig_atomic_t* stop_ = nullptr;
-  const sigset_t* waitMask_ = nullptr;
 };
 
 }  // namespace vt

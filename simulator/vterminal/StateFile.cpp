@@ -1,10 +1,7 @@
 #include "vterminal/StateFile.h"
 
 #include "vterminal/Cp1254.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "vterminal/Files.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -12,7 +9,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -22,30 +18,6 @@ namespace {
 
 constexpr int kFormat = 1;
 constexpr const char* kRecordsFile = "records.bin";
-
-bool writeAtomic(const std::string& path, const void* data, size_t size, std::string& error) {
-  std::string tmp = path + ".tmp";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  bool ok = fd >= 0;
-  // Reserving the blocks first spares the flush that ext4 starts when a file
-  // with unallocated data replaces another by rename; it costs more than the
-  // write. Not every file system can; then the write allocates as usual.
-  if (ok && size > 0) ::fallocate(fd, 0, 0, static_cast<off_t>(size));
-  const char* p = static_cast<const char*>(data);
-  for (size_t done = 0; ok && done < size;) {
-    ssize_t n = ::write(fd, p + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<size_t>(n);
-  }
-  if (fd >= 0 && ::close(fd) != 0) ok = false;
-  if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) {
-    error = "cannot write " + path + ": " + std::strerror(errno);
-    ::unlink(tmp.c_str());
-  }
-  return ok;
-}
 
 bool readWhole(const std::string& path, std::string& out) {
   QFile f(QString::fromStdString(path));
@@ -137,9 +109,7 @@ std::string toJson(const TerminalState& s, int heapGeneration, const std::string
 
 StateFile::StateFile(std::string path) : path_(std::move(path)), dataDir_(path_ + ".d") {}
 
-StateFile::~StateFile() {
-  if (heapFd_ >= 0) ::close(heapFd_);
-}
+StateFile::~StateFile() = default;
 
 std::string StateFile::heapPath(int generation) const {
   return dataDir_ + "/templates." + std::to_string(generation) + ".bin";
@@ -171,7 +141,7 @@ std::string StateFile::itemsToJson(const TerminalState& s) const {
 bool StateFile::load(TerminalState& s, std::string& error) {
   std::string text;
   if (!readWhole(path_, text)) {
-    if (::access(path_.c_str(), F_OK) != 0) return true;  // a new terminal
+    if (!files::exists(path_)) return true;  // a new terminal
     error = "cannot read " + path_;
     return false;
   }
@@ -233,29 +203,15 @@ bool StateFile::load(TerminalState& s, std::string& error) {
 }
 
 bool StateFile::openHeap(std::string& error) {
-  if (heapFd_ >= 0) return true;
-  heapFd_ =
-      ::open(heapPath(heapGeneration_).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (heapFd_ < 0) {
-    error = "cannot open " + heapPath(heapGeneration_) + ": " + std::strerror(errno);
-    return false;
-  }
-  heapSize_ = static_cast<uint64_t>(::lseek(heapFd_, 0, SEEK_END));
+  if (heap_.isOpen()) return true;
+  if (!heap_.open(heapPath(heapGeneration_), error)) return false;
+  heapSize_ = heap_.size();
   return true;
 }
 
 bool StateFile::appendTemplate(const ItemKey& k, const std::vector<uint8_t>& tpl,
                                std::string& error) {
-  if (!openHeap(error)) return false;
-  for (size_t done = 0; done < tpl.size();) {
-    ssize_t n = ::write(heapFd_, tpl.data() + done, tpl.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error = "cannot write " + heapPath(heapGeneration_) + ": " + std::strerror(errno);
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
+  if (!openHeap(error) || !heap_.append(tpl.data(), tpl.size(), error)) return false;
   offsets_[k] = heapSize_;
   heapSize_ += tpl.size();
   liveBytes_ += tpl.size();
@@ -272,9 +228,8 @@ bool StateFile::compactHeap(const TerminalState& s, std::string& error) {
     offsets[key] = heap.size();
     heap.append(reinterpret_cast<const char*>(item.tpl.data()), item.tpl.size());
   }
-  if (!writeAtomic(heapPath(heapGeneration_ + 1), heap.data(), heap.size(), error)) return false;
-  if (heapFd_ >= 0) ::close(heapFd_);
-  heapFd_ = -1;
+  if (!files::replace(heapPath(heapGeneration_ + 1), heap.data(), heap.size(), error)) return false;
+  heap_.close();
   ++heapGeneration_;
   offsets_ = std::move(offsets);
   heapSize_ = liveBytes_ = heap.size();
@@ -283,9 +238,9 @@ bool StateFile::compactHeap(const TerminalState& s, std::string& error) {
 
 bool StateFile::save(const TerminalState& s, Changes& changes, std::string& error) {
   if (!changes.any()) return true;
-  ::mkdir(dataDir_.c_str(), 0755);
-  if (changes.records && !writeAtomic(dataDir_ + "/" + kRecordsFile, s.records.data(),
-                                      s.records.size() * sizeof(LogRecord), error))
+  files::makeFolder(dataDir_);
+  if (changes.records && !files::replace(dataDir_ + "/" + kRecordsFile, s.records.data(),
+                                         s.records.size() * sizeof(LogRecord), error))
     return false;
 
   const int generation = heapGeneration_;
@@ -304,8 +259,8 @@ bool StateFile::save(const TerminalState& s, Changes& changes, std::string& erro
   if (!cached_ || changes.names) namesJson_ = namesToJson(s);
   cached_ = true;
   std::string json = toJson(s, heapGeneration_, itemsJson_, namesJson_);
-  if (!writeAtomic(path_, json.data(), json.size(), error)) return false;
-  if (generation != heapGeneration_) ::unlink(heapPath(generation).c_str());
+  if (!files::replace(path_, json.data(), json.size(), error)) return false;
+  if (generation != heapGeneration_) files::remove(heapPath(generation));
   changes.clear();
   return true;
 }

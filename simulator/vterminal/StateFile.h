@@ -6,6 +6,7 @@
 // when most of it is stale it is copied compactly into generation N+1).
 #pragma once
 
+#include "vterminal/Files.h"
 #include "vterminal/Terminal.h"
 
 #include <cstdint>
@@ -36,7 +37,7 @@ class StateFile {
 
   std::string path_, dataDir_;
   int heapGeneration_ = 0;
-  int heapFd_ = -1;
+  files::Appender heap_;
   uint64_t heapSize_ = 0;
   uint64_t liveBytes_ = 0;
   std::map<ItemKey, uint64_t> offsets_;

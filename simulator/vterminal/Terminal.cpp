@@ -1,5 +1,7 @@
 #include "vterminal/Terminal.h"
 
+#include "vterminal/LocalTime.h"
+
 #include <algorithm>
 #include <chrono>
 #include <climits>
@@ -38,8 +40,7 @@ double hostOleNow(int64_t offsetMs) {
   using namespace std::chrono;
   int64_t ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
   time_t secs = static_cast<time_t>(ms / 1000);
-  tm local{};
-  localtime_r(&secs, &local);
+  tm local = localTime(secs);
   int64_t days = daysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) -
                  daysFromCivil(1899, 12, 30);
   double dayMs = (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec) * 1000.0 +

@@ -1,5 +1,7 @@
 // vterminal: one virtual time-attendance terminal on a TCP port.
 #include "vterminal/Faults.h"
+#include "vterminal/Files.h"
+#include "vterminal/Net.h"
 #include "vterminal/Seeder.h"
 #include "vterminal/Server.h"
 #include "vterminal/StateFile.h"
@@ -7,39 +9,11 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void onStopSignal(int) {
-  stopRequested = 1;
-}
-
-// The stop signals stay blocked except while the server waits (it hands the
-// returned mask to ppoll), so one that arrives just before a wait still ends
-// that wait at once instead of at the next event.
-sigset_t installSignals() {
-  struct sigaction sa {};
-  sa.sa_handler = onStopSignal;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = 0;
-  sigaction(SIGTERM, &sa, nullptr);
-  sigaction(SIGINT, &sa, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);
-  sigset_t stops, waitMask;
-  sigemptyset(&stops);
-  sigaddset(&stops, SIGTERM);
-  sigaddset(&stops, SIGINT);
-  sigprocmask(SIG_BLOCK, &stops, &waitMask);
-  sigdelset(&waitMask, SIGTERM);
-  sigdelset(&waitMask, SIGINT);
-  return waitMask;
-}
 
 int fail(const std::string& message) {
   std::fprintf(stderr, "vterminal: %s\n", message.c_str());
@@ -63,7 +37,8 @@ int main(int argc, char** argv) {
       QString("A virtual time-attendance terminal. Serves one client at a time on a loopback\n"
               "TCP port for the stand-in terminal libraries; see simulator/PROTOCOL.md.\n"
               "On start it prints \"vterminal listening on ADDRESS:PORT\" on stdout (useful\n"
-              "with --port 0). SIGTERM or SIGINT stop it at once; the state is already saved.\n"
+              "with --port 0). SIGTERM or SIGINT (on Windows Ctrl+C, Ctrl+Break or closing the\n"
+              "console) stop it at once; the state is already saved.\n"
               "It never waits on a client: a connection that sends no hello, no next request\n"
               "or does not take its answer within the limits below is dropped, and so is one\n"
               "whose length word exceeds the largest request (%1 bytes). A connection beyond\n"
@@ -188,21 +163,18 @@ int main(int argc, char** argv) {
   if (p.isSet("journal") && !journal.open(p.value("journal").toStdString(), error))
     return fail(error);
 
-  const sigset_t waitMask = installSignals();
+  vt::net::catchStopRequests();
   vt::Server server(terminal, file.get(), journal, faults, limits);
   std::string address = p.value("bind").toStdString();
   if (!server.listen(address, static_cast<int>(port), error)) return fail(error);
   if (p.isSet("port-file")) {
     std::string path = p.value("port-file").toStdString();
-    std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "w");
-    if (!f || std::fprintf(f, "%d\n", server.port()) < 0 || std::fclose(f) != 0 ||
-        std::rename(tmp.c_str(), path.c_str()) != 0)
-      return fail("cannot write " + path);
+    std::string text = std::to_string(server.port()) + "\n";
+    if (!vt::files::replace(path, text.data(), text.size(), error)) return fail(error);
   }
   std::printf("vterminal listening on %s:%d\n", address.c_str(), server.port());
   std::fflush(stdout);
 
-  server.run(stopRequested, waitMask);
+  server.run();
   return 0;
 }
