@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <memory>
 
 #include <unistd.h>
@@ -29,7 +30,8 @@ inline QString WindowsUnavailable() {
   const QString bin = WindowsBin();
   if (bin.isEmpty())
     return QStringLiteral(
-        "MERIDOX_WINDOWS_BIN is not set (the Windows build's bin/; scripts/test-windows.sh sets it)");
+        "MERIDOX_WINDOWS_BIN is not set (the Windows build's bin/; scripts/test-windows.sh sets "
+        "it)");
   if (!QFileInfo(kWine64).isExecutable())
     return kWine64 + QStringLiteral(" is missing (wine64 is not installed)");
   for (const char* file : {"meridox.com", "meridox.exe", "sdkhost-x86_64.exe", "Qt6Core.dll",
@@ -74,7 +76,14 @@ inline QString WinePrefix(QString* Error = nullptr) {
       // Keeps Wine's server up between the runs (each would otherwise start
       // it and Wine's services again, which takes seconds); it ends by
       // itself 60 s after the last Wine process.
-      QProcess::execute(QStringLiteral("/usr/lib/wine/wineserver64"), {QStringLiteral("-p60")});
+      // Detached and away from our output: a server holding the pipe a
+      // caller reads us through would keep the caller waiting for a minute.
+      QProcess server;
+      server.setProgram(QStringLiteral("/usr/lib/wine/wineserver64"));
+      server.setArguments({QStringLiteral("-p60")});
+      server.setStandardOutputFile(QProcess::nullDevice());
+      server.setStandardErrorFile(QProcess::nullDevice());
+      server.startDetached();
     }
   }
   if (Error) *Error = error;
@@ -101,14 +110,17 @@ inline QProcessEnvironment WineEnvironment(bool ForceHost = false) {
 // Puts the Windows build's bin/ layout into Folder (programs, Qt and MinGW
 // DLLs, plugin folders, stand-in\), leaving files Folder already has (its
 // databases) alone. Hard links where the file system allows, else copies.
-// Skips the cross-built test suites and the files Leave names.
+// Skips the cross-built test suites and their doubles, and the files Leave
+// names.
 inline bool InstallWindowsProgram(const QString& Folder, const QStringList& Leave = {}) {
   const QString bin = WindowsBin();
   QDirIterator it(bin, QDir::Files, QDirIterator::Subdirectories);
   while (it.hasNext()) {
     const QString from = it.next();
     const QString relative = from.mid(bin.size());
-    if (relative.startsWith(QLatin1String("tst_")) || Leave.contains(relative)) continue;
+    if (relative.startsWith(QLatin1String("tst_")) || relative.startsWith(QLatin1String("wine-")) ||
+        Leave.contains(relative))
+      continue;
     const QString to = Folder + QLatin1Char('/') + relative;
     if (QFileInfo::exists(to)) continue;
     if (!QDir().mkpath(QFileInfo(to).path())) return false;
@@ -124,26 +136,32 @@ struct TWineRun {
   int Exit = -1;
   QByteArray Out, Err;
   qint64 Ms = 0;
-  // Whether a process whose command line names Watch was seen while it ran.
+  // Whether a process with the words of Watch was seen while it ran.
   bool Seen = false;
 };
 
-// Whether a process of this machine has Name in its command line.
-inline bool ProcessRunning(const QByteArray& Name) {
+// Whether a process of this machine has every one of Words in its command
+// line.
+inline bool ProcessRunning(const QList<QByteArray>& Words) {
   const QDir proc(QStringLiteral("/proc"));
   for (const QString& pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
     if (!pid.front().isDigit()) continue;
     QFile f(proc.filePath(pid) + QStringLiteral("/cmdline"));
-    if (f.open(QIODevice::ReadOnly) && f.readAll().contains(Name)) return true;
+    if (!f.open(QIODevice::ReadOnly)) continue;
+    const QByteArray line = f.readAll();
+    if (std::all_of(Words.begin(), Words.end(),
+                    [&](const QByteArray& w) { return line.contains(w); }))
+      return true;
   }
   return false;
 }
 
 // Runs Program (a Windows .exe/.com) under Wine with Arguments and waits for
-// it (bounded). Watch: a program name looked for among the processes while
-// it runs (the SDK host it should or should not start).
+// it (bounded). Watch: words of a command line looked for among the
+// processes while it runs (the SDK host it should start: its name and the
+// program folder's, other processes on the machine may run hosts too).
 inline TWineRun RunUnderWine(const QString& Program, const QStringList& Arguments,
-                             const QProcessEnvironment& Env, const QByteArray& Watch = {}) {
+                             const QProcessEnvironment& Env, const QList<QByteArray>& Watch = {}) {
   TWineRun run;
   QProcess p;
   p.setProcessEnvironment(Env);

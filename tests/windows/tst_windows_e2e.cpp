@@ -26,9 +26,11 @@ QList<QByteArray> OutputFiles(const TestFolder& Folder) {
           Folder.ReadFile(QStringLiteral("veri2.txt"))};
 }
 
-void AddLoopbackTerminal(TestFolder& Folder, int Port) {
+// The terminal row, and the option that adds veri2.txt to the files.
+void PrepareFolder(TestFolder& Folder, int Port) {
   Folder.AddTerminal(kTerminal, QStringLiteral("1"), QStringLiteral("ethernet"), {}, {},
                      QStringLiteral("127.0.0.1"), QString::number(Port));
+  Folder.WriteFile(QStringLiteral("Settings.ini"), "[Options]\r\nveriDosya2=1\r\n");
 }
 
 }  // namespace
@@ -61,7 +63,7 @@ class TestWindowsE2E : public QObject {
     VTerminal vt(dir.path());
     QVERIFY2(StartSeeded(vt, dir.path()), qPrintable(vt.error()));
     TestProgram t(true, TSdk::Library);
-    AddLoopbackTerminal(t.Folder, vt.port());
+    PrepareFolder(t.Folder, vt.port());
     InstallProgram(t.Folder);
     const TRun run = RunCommandLine(t.Folder, {"--download-all"});
     linux_ = {run.Exit, run.Out, OutputFiles(t.Folder)};
@@ -97,15 +99,18 @@ class TestWindowsE2E : public QObject {
     QVERIFY2(StartSeeded(vt, dir.path()), qPrintable(vt.error()));
     TestFolder folder;
     folder.CreateDatabases();
-    AddLoopbackTerminal(folder, vt.port());
+    PrepareFolder(folder, vt.port());
     // In-process: no host in the folder, so a download cannot have used one.
-    const QStringList leave = host.isEmpty() ? QStringList{"sdkhost-x86_64.exe", "sdkhost-i686.exe"}
-                                             : QStringList{};
+    const QStringList leave =
+        host.isEmpty() ? QStringList{"sdkhost-x86_64.exe", "sdkhost-i686.exe"} : QStringList{};
     QVERIFY(InstallWindowsProgram(folder.Path(), leave));
     if (!i686.isEmpty()) QVERIFY(CopyStandIns(QStringLiteral("i686"), folder.Path()));
 
-    const TWineRun run = RunUnderWine(folder.File(QStringLiteral("meridox.com")),
-                                      {"--download-all"}, WineEnvironment(forceHost), host);
+    // The host is started from the program folder (whose name is unique).
+    const QByteArray where = QFile::encodeName(QDir(folder.Path()).dirName());
+    const TWineRun run = RunUnderWine(
+        folder.File(QStringLiteral("meridox.com")), {"--download-all"}, WineEnvironment(forceHost),
+        host.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{host, where});
     qInfo("meridox.com --download-all of %d records under Wine: %lld ms", kRecords, run.Ms);
     QVERIFY2(run.Exit == 0, qPrintable(QString::number(run.Exit) + QLatin1Char(' ') +
                                        QString::fromUtf8(run.Out + run.Err)));
