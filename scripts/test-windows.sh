@@ -11,7 +11,9 @@
 # The Linux build folder is the one scripts/test.sh uses ($MERIDOX_BUILD_DIR,
 # default build/); it is built first when it is not there yet.
 # MERIDOX_WERROR=1 makes the Windows build fail on any compiler warning.
-# Prints how long each step took.
+# A failed build stops at once; a failed test step does not keep the later
+# steps from running, and the script fails at the end. Prints how long each
+# step took.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 linux_build="$(realpath -m -- "${MERIDOX_BUILD_DIR:-$root/build}")"
@@ -22,8 +24,15 @@ meridox_find_qt_mingw "$root"
 
 started=$SECONDS
 step_started=$SECONDS
+failed=()
+# step NAME STATUS: reports the step that just ended.
 step() {
-  echo "== $1: $((SECONDS - step_started)) s" >&2
+  local outcome=passed
+  if [ "$2" != 0 ]; then
+    outcome="FAILED ($2)"
+    failed+=("$1")
+  fi
+  echo "== $1: $outcome, $((SECONDS - step_started)) s" >&2
   step_started=$SECONDS
 }
 
@@ -41,31 +50,38 @@ else
   fi
   cmake --build "$windows_build" --parallel "$(nproc)"
 fi
-step "Windows build"
+step "Windows build" 0
 
-(cd "$windows_build" && ctest --output-on-failure --timeout 600 -j "$(nproc)" -L windows)
-step "cross-built suites under Wine"
+status=0
+(cd "$windows_build" && ctest --output-on-failure --timeout 600 -j "$(nproc)" -L windows) ||
+  status=$?
+step "cross-built suites under Wine" $status
 
 if [ ! -f "$linux_build/CMakeCache.txt" ]; then
   MERIDOX_BUILD_DIR="$linux_build" "$root/scripts/build.sh"
 else
   cmake --build "$linux_build" --parallel "$(nproc)"
 fi
+status=0
 (cd "$linux_build" && MERIDOX_WINDOWS_BIN="$windows_build/bin" QT_QPA_PLATFORM=offscreen \
-  ctest --output-on-failure --timeout 900 -j "$(nproc)" -L windows)
-step "Windows program against the Linux program"
+  ctest --output-on-failure --timeout 900 -j "$(nproc)" -L windows) || status=$?
+step "Windows program against the Linux program" $status
 
 installer_test="$root/packaging/windows/test-installer.sh"
+status=0
 if [ -f "$installer_test" ]; then
-  status=0
   bash "$installer_test" "$windows_build" || status=$?
   if [ "$status" = 77 ]; then
     echo "installer test skipped" >&2
-  elif [ "$status" != 0 ]; then
-    exit "$status"
+    status=0
   fi
 else
   echo "installer test skipped: $installer_test is not there" >&2
 fi
-step "installer"
+step "installer" $status
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "== Windows tests FAILED after $((SECONDS - started)) s: ${failed[*]}" >&2
+  exit 1
+fi
 echo "== Windows tests passed in $((SECONDS - started)) s" >&2
