@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Windows program (build-windows/, the Qt kit found by
-# scripts/windows-kit.sh) and runs its tests under Wine:
+# Builds the Windows program ($MERIDOX_WINDOWS_BUILD_DIR, default
+# build-windows/; the Qt kit found by scripts/windows-kit.sh) and runs its
+# tests under Wine:
 #  1. the suites cross-built as Windows programs (ctest -L windows in
 #     build-windows/);
 #  2. the Linux build's Windows suites, which run the Windows program under
@@ -17,7 +18,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 linux_build="$(realpath -m -- "${MERIDOX_BUILD_DIR:-$root/build}")"
-windows_build="$root/build-windows"
+windows_build="$(realpath -m -- "${MERIDOX_WINDOWS_BUILD_DIR:-$root/build-windows}")"
+export MERIDOX_WINDOWS_BUILD_DIR="$windows_build"
 # shellcheck source=windows-kit.sh
 . "$root/scripts/windows-kit.sh"
 meridox_find_qt_mingw "$root"
@@ -42,7 +44,7 @@ else
   werror=OFF
   [ "${MERIDOX_WERROR:-0}" = 1 ] && werror=ON
   if grep -q '"name": *"windows"' "$root/CMakePresets.json"; then
-    cmake -S "$root" --preset windows -DMERIDOX_WERROR=$werror >/dev/null
+    cmake -S "$root" -B "$windows_build" --preset windows -DMERIDOX_WERROR=$werror >/dev/null
   else
     cmake -S "$root" -B "$windows_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$MERIDOX_QT_MINGW/lib/cmake/Qt6/qt.toolchain.cmake" \
@@ -70,7 +72,7 @@ step "Windows program against the Linux program" $status
 installer_test="$root/packaging/windows/test-installer.sh"
 status=0
 if [ -f "$installer_test" ]; then
-  bash "$installer_test" "$windows_build" || status=$?
+  bash "$installer_test" || status=$?
   if [ "$status" = 77 ]; then
     echo "installer test skipped" >&2
     status=0
