@@ -27,6 +27,9 @@ function(meridox_deploy_qt target folder)
   add_custom_target(${target} ALL
     COMMAND ${CMAKE_COMMAND} -E env "QT_MODULES=Core Gui Widgets Sql Network Test"
             bash ${MERIDOX_QT_KIT}/bin/deploy-qt-mingw.sh ${folder} ${MERIDOX_QT_KIT}
+    # Copies of a read-only kit would be read-only files in Windows' sense,
+    # which a test's temporary folder holding links to them cannot delete.
+    COMMAND chmod -R u+w ${folder}
     COMMENT "Qt DLLs and plugins into ${folder}"
     VERBATIM)
 endfunction()

@@ -292,10 +292,18 @@ class TestAttendance : public QObject {
     QTest::addColumn<bool>("full");  // a file that opens but takes no bytes
     QTest::addColumn<int>("records");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("folder as veri.txt") << "veri.txt" << false << 3 << "Is a directory.";
-    QTest::newRow("folder as veri2.txt") << "veri2.txt" << false << 3 << "Is a directory.";
-    QTest::newRow("folder as the backup") << BackupFile() << false << 3 << "Is a directory.";
-    QTest::newRow("file as yedek_K20") << "yedek_K20" << false << 3 << "Not a directory.";
+    // The system's own words for a folder in a file's place and the reverse.
+#ifdef Q_OS_WIN
+    const QString isFolder = QStringLiteral("Access denied.");
+    const QString notFolder = QStringLiteral("Path not found.");
+#else
+    const QString isFolder = QStringLiteral("Is a directory.");
+    const QString notFolder = QStringLiteral("Not a directory.");
+#endif
+    QTest::newRow("folder as veri.txt") << "veri.txt" << false << 3 << isFolder;
+    QTest::newRow("folder as veri2.txt") << "veri2.txt" << false << 3 << isFolder;
+    QTest::newRow("folder as the backup") << BackupFile() << false << 3 << isFolder;
+    QTest::newRow("file as yedek_K20") << "yedek_K20" << false << 3 << notFolder;
     QTest::newRow("veri.txt full") << "veri.txt" << true << 3 << "No space left on device.";
     QTest::newRow("veri2.txt full") << "veri2.txt" << true << 3 << "No space left on device.";
     QTest::newRow("veri.txt full, long walk")
@@ -620,10 +628,17 @@ class TestAttendance : public QObject {
   void cardConversionUnreadable_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("reason");
+#ifdef Q_OS_WIN
+    QTest::newRow("missing") << "nothing.txt"
+                             << "File not found.";
+    QTest::newRow("a folder") << "folder"
+                              << "Access denied.";
+#else
     QTest::newRow("missing") << "nothing.txt"
                              << "No such file or directory.";
     QTest::newRow("a folder") << "folder"
                               << "directory.";
+#endif
     QTest::newRow("cancelled") << ""
                                << "";
   }

@@ -19,6 +19,8 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -40,7 +42,7 @@ struct THolder {
   QProcess Process;
   bool Start(const QString& Folder) {
     Process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-lock"), Folder});
-    return Process.waitForReadyRead(30000) && Process.readAll() == "held\n";
+    return Process.waitForReadyRead(30000) && Process.readAll().trimmed() == "held";
   }
   // SIGKILL here, TerminateProcess on Windows: the holder gets no chance to
   // clean up.
@@ -53,12 +55,27 @@ struct THolder {
   }
 };
 
-// Sets File's modification time to SecondsAgo.
+// Sets File's modification time to SecondsAgo, also while a lock holds it
+// open (on Windows without sharing its writes).
 bool SetModifiedAgo(const QString& File, int SecondsAgo) {
-  QFile f(File);
-  return f.open(QIODevice::ReadWrite) &&
-         f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-SecondsAgo),
-                       QFileDevice::FileModificationTime);
+#ifdef Q_OS_WIN
+  const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(File.utf16()),
+                               FILE_WRITE_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  // 100 ns steps since 1601.
+  const qint64 since1601 = (QDateTime::currentSecsSinceEpoch() - SecondsAgo + 11644473600LL) *
+                           10000000LL;
+  FILETIME when{DWORD(since1601 & 0xffffffff), DWORD(since1601 >> 32)};
+  const bool set = SetFileTime(h, nullptr, nullptr, &when);
+  CloseHandle(h);
+  return set;
+#else
+  const timespec when{::time(nullptr) - SecondsAgo, 0};
+  const timespec times[2] = {when, when};
+  return ::utimensat(AT_FDCWD, QFile::encodeName(File).constData(), times, 0) == 0;
+#endif
 }
 
 // A lock file as a program on another computer writes it, last refreshed

@@ -96,7 +96,8 @@ class TestSchema : public QObject {
       CreateDatabaseFromSchema(target, folder.File(QStringLiteral("s.sql")));
       QFAIL("no error");
     } catch (const EDatabaseError& e) {
-      QVERIFY2(e.Text().startsWith(QStringLiteral("Cannot create %1: ").arg(target)),
+      QVERIFY2(e.Text().startsWith(
+                 QStringLiteral("Cannot create %1: ").arg(QDir::toNativeSeparators(target))),
                qPrintable(e.Text()));
       QVERIFY2(e.Text().contains(reason), qPrintable(e.Text()));
     }

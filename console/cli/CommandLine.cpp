@@ -7,24 +7,16 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSysInfo>
-#include <cstdio>
 #include <functional>
 
 #include "attendance/Batch.h"
 #include "attendance/DownloadLock.h"
+#include "cli/Console.h"
 #include "common/Cleanup.h"
 #include "common/Errors.h"
 #include "data/DM.h"
 #include "session/ProgramFolder.h"
 #include "session/TerminalSession.h"
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -58,12 +50,10 @@ constexpr int kDefaultLockWaitSeconds = 600;
 constexpr int kMaxLockWaitSeconds = 86400;
 
 void Out(const QString& Text) {
-  std::fputs(Text.toUtf8().constData(), stdout);
-  std::fflush(stdout);
+  WriteStream(stdout, Text);
 }
 void Err(const QString& Text) {
-  std::fputs(("meridox: " + Text + "\n").toUtf8().constData(), stderr);
-  std::fflush(stderr);
+  WriteStream(stderr, "meridox: " + Text + "\n");
 }
 
 int Usage(const QString& Problem) {
@@ -307,9 +297,7 @@ TProgramOptions ReadProgramOptions(const QStringList& Arguments) {
 }
 
 TProgramOptions ReadProgramOptions(int argc, char* argv[]) {
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  return ReadProgramOptions(arguments);
+  return ReadProgramOptions(ProgramArguments(argc, argv));
 }
 
 int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
@@ -359,7 +347,7 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
   if (Options.Command == TCommand::Check) return ForEveryTerminal(sdk, terminals, &CheckOne);
   if (Options.Command == TCommand::SetTimeAll) return ForEveryTerminal(sdk, terminals, &SetTimeOne);
 
-  TConsoleBatch report(isatty(fileno(stdout)) != 0, session.AppPath, Options.LockWaitSeconds);
+  TConsoleBatch report(IsConsole(stdout), session.AppPath, Options.LockWaitSeconds);
   try {
     const TBatchTotals totals = DownloadAll(
         sdk, terminals,

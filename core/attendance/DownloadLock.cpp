@@ -8,7 +8,9 @@
 
 #include "common/Errors.h"
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #endif
@@ -28,7 +30,7 @@ std::chrono::milliseconds TDownloadLock::StaleAfter = std::chrono::minutes(5);
 class TDownloadLock::TRefresher {
  public:
   TRefresher(const QString& FileName, std::chrono::milliseconds Every)
-      : path_(QFile::encodeName(FileName)), thread_([this, Every](std::stop_token Stop) {
+      : path_(FileName), thread_([this, Every](std::stop_token Stop) {
           std::unique_lock<std::mutex> lock(mutex_);
           for (;;) {
             wake_.wait_for(lock, Stop, Every, [] { return false; });
@@ -38,17 +40,30 @@ class TDownloadLock::TRefresher {
         }) {}
 
  private:
+  // A file already gone needs no refresh.
   void Touch() const {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_WIN
+    // Through a handle of its own that shares everything and asks only to
+    // set times: the holder's handle, which keeps the file from being
+    // deleted, is not disturbed. (A waiter on this computer meets that
+    // handle; one on another computer, perhaps not Windows, sees the time.)
+    const HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(path_.utf16()),
+                                 FILE_WRITE_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    SetFileTime(h, nullptr, nullptr, &now);
+    CloseHandle(h);
+#else
     // By name: opening and closing the file here would drop the holder's
-    // record lock on it. A file already gone needs no refresh.
-    ::utimensat(AT_FDCWD, path_.constData(), nullptr, 0);
+    // record lock on it.
+    ::utimensat(AT_FDCWD, QFile::encodeName(path_).constData(), nullptr, 0);
 #endif
-    // Elsewhere the holder keeps the file open, and an open file cannot be
-    // removed as stale.
   }
 
-  const QByteArray path_;
+  const QString path_;
   std::mutex mutex_;
   std::condition_variable_any wake_;
   std::jthread thread_;  // last: stopped and joined before the rest goes

@@ -4,6 +4,7 @@
 
 #include "app/Program.h"
 #include "cli/CommandLine.h"
+#include "cli/Console.h"
 #include "session/ProgramFolder.h"
 #include "widgets/Dlg.h"
 #include "widgets/QtDialogs.h"
@@ -28,6 +29,7 @@ int main(int argc, char* argv[]) {
   // widget application (which would want a display) exists.
   const TProgramOptions options = ReadProgramOptions(argc, argv);
   if (options.CommandLine) {
+    PrepareConsole();
     QCoreApplication app(argc, argv);
     return RunCommandLine(options);
   }
