@@ -16,8 +16,9 @@ constexpr Socket kNone = -1;
 // What receive and send return when the socket has nothing or takes nothing now.
 constexpr long kAgain = -1;
 
-// Turns the stop requests (SIGTERM and SIGINT; on Windows Ctrl+C, Ctrl+Break
-// and closing the console) into stopRequested(). Called once, before serving.
+// Turns the stop requests (SIGTERM and SIGINT; on Windows Ctrl+C, Ctrl+Break,
+// closing the console and WM_CLOSE) into stopRequested(). Called once, before
+// listen() (on Windows it also starts Winsock).
 void catchStopRequests();
 bool stopRequested();
 

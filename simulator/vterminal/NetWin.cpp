@@ -48,6 +48,32 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
   return TRUE;
 }
 
+// A console program has no window, so the polite stops of Windows (taskkill
+// without /F, QProcess::terminate, the end of a session) would find nothing
+// to close: a hidden window, on a thread of its own, takes their WM_CLOSE.
+LRESULT CALLBACK onWindowMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_CLOSE || (message == WM_ENDSESSION && w)) {
+    requestStop();
+    if (message == WM_ENDSESSION) ::Sleep(INFINITE);  // as for the console's events
+    return 0;
+  }
+  return ::DefWindowProcW(window, message, w, l);
+}
+
+DWORD WINAPI closeWindowThread(void*) {
+  WNDCLASSW c{};
+  c.lpfnWndProc = onWindowMessage;
+  c.hInstance = ::GetModuleHandleW(nullptr);
+  c.lpszClassName = L"vterminal";
+  if (!::RegisterClassW(&c) ||
+      !::CreateWindowExW(0, c.lpszClassName, L"vterminal", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                         nullptr, c.hInstance, nullptr))
+    return 1;
+  MSG m;
+  while (::GetMessageW(&m, nullptr, 0, 0) > 0) ::DispatchMessageW(&m);
+  return 0;
+}
+
 void setNonBlocking(SOCKET s) {
   u_long on = 1;
   ::ioctlsocket(s, FIONBIO, &on);
@@ -71,6 +97,8 @@ void catchStopRequests() {
     if (wakeSocket != INVALID_SOCKET) setNonBlocking(wakeSocket);
   }
   ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+  if (HANDLE t = ::CreateThread(nullptr, 0, closeWindowThread, nullptr, 0, nullptr))
+    ::CloseHandle(t);
 }
 
 bool stopRequested() {
