@@ -28,6 +28,11 @@ packages=(
   # run them; wine32 (32-bit libraries) comes from the i386 architecture,
   # added below when it is missing
   mingw-w64 wine wine64 wine32
+  # the Windows program (scripts/build-windows.sh): the posix-thread mingw-w64
+  # compiler the Qt kit was built with (Qt needs std::thread), makensis for
+  # the installer, zip for the portable folder; its build steps and tests run
+  # under wine64 (above) with the offscreen platform, so no X server or fonts
+  g++-mingw-w64-x86-64-posix nsis zip
   # the formatting check (scripts/check-format.sh, run by CI)
   clang-format git
 )
