@@ -8,6 +8,7 @@
 
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -25,7 +26,17 @@ constexpr qsizetype kBlock = 1 << 16;
 // One write(2); the count written, or -1 with errno set.
 qint64 WriteSome(int Fd, const char* Bytes, qsizetype Size) {
 #ifdef Q_OS_WIN
-  return _write(Fd, Bytes, static_cast<unsigned>(qMin<qsizetype>(Size, 1 << 30)));
+  // WriteFile on the file's own handle: the run-time's _write of a file
+  // opened for appending asks for the file's end before every write, which
+  // costs more than the write itself, per line of a download. Nothing else
+  // moves this handle's position, so it stays at the end.
+  DWORD written = 0;
+  if (WriteFile(reinterpret_cast<HANDLE>(_get_osfhandle(Fd)), Bytes,
+                static_cast<DWORD>(qMin<qsizetype>(Size, 1 << 30)), &written, nullptr))
+    return written;
+  const DWORD error = GetLastError();
+  errno = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC : EIO;
+  return -1;
 #else
   return ::write(Fd, Bytes, static_cast<size_t>(Size));
 #endif

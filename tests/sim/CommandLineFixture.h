@@ -3,26 +3,44 @@
 // command line without a display.
 #pragma once
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <memory>
 
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 #include "TestProgram.h"
 
 // The program file in a program folder of its own, with the terminal
-// libraries beside it, as an installation has them.
-inline void InstallProgram(const TestFolder& Folder) {
+// libraries beside it, as an installation has them; false when a file could
+// not be put there.
+inline bool InstallLinuxProgram(const QString& Folder) {
   const QString bin = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+  const QString to = Folder + QLatin1Char('/');
+#ifdef Q_OS_WIN
+  // The program and the stand-in pair under stand-in\, as the build lays
+  // them out.
+  return QDir().mkpath(to + "stand-in") && QFile::copy(bin + "meridox.exe", to + "meridox.exe") &&
+         QFile::copy(bin + "stand-in/FK623Attend.dll", to + "stand-in/FK623Attend.dll") &&
+         QFile::copy(bin + "stand-in/FKAttend.dll", to + "stand-in/FKAttend.dll");
+#else
   // A hard link (or a copy on another file system), not a symbolic link: the
   // program finds its folder through the path it was started by.
   if (::link(QFile::encodeName(bin + "meridox").constData(),
-             QFile::encodeName(Folder.File("meridox")).constData()) != 0)
-    QVERIFY(QFile::copy(bin + "meridox", Folder.File("meridox")));
+             QFile::encodeName(to + "meridox").constData()) != 0 &&
+      !QFile::copy(bin + "meridox", to + "meridox"))
+    return false;
   for (const char* lib : {"libFK623Attend.so", "libFKAttend.so"})
-    QVERIFY(QFile::link(bin + lib, Folder.File(lib)));
+    if (!QFile::link(bin + lib, to + lib)) return false;
+  return true;
+#endif
+}
+inline void InstallProgram(const TestFolder& Folder) {
+  QVERIFY(InstallLinuxProgram(Folder.Path()));
 }
 
 struct TRun {

@@ -9,10 +9,12 @@
 #include <QJsonArray>
 #include <QLibrary>
 
+#ifdef Q_OS_UNIX
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 // The called entry points, resolved the way the program resolves them.
 struct FkApi {
@@ -35,6 +37,7 @@ struct FkApi {
   }
 };
 
+#ifdef Q_OS_UNIX
 // A loopback port with nothing listening on it. It stays bound (without
 // listening) while the object lives, so no parallel test can take it.
 class DeadPort {
@@ -60,6 +63,7 @@ class DeadPort {
   int fd_ = -1;
   int port_ = 0;
 };
+#endif
 
 // The journal's notation of a byte block: <size:FNV-1a 32 in hex>.
 inline QString blob(const QByteArray& data) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,9 +11,11 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#ifdef Q_OS_UNIX
 #include <sys/resource.h>
 
 #include <csignal>
+#endif
 
 #include "sdk/FKDefine.h"
 
@@ -41,11 +44,13 @@ class VTerminal {
     process_.setProgram(QCoreApplication::applicationDirPath() + "/vterminal");
     process_.setArguments(args + extra);
     process_.setProcessChannelMode(QProcess::SeparateChannels);
+#ifdef Q_OS_UNIX
     const rlim_t files = static_cast<rlim_t>(fileLimit_);
     process_.setChildProcessModifier([files] {
       rlimit limit{files, files};
       if (files > 0) ::setrlimit(RLIMIT_NOFILE, &limit);
     });
+#endif
     process_.start();
     static const QRegularExpression listening("listening on [0-9.]+:(\\d+)");
     QByteArray out;
@@ -66,7 +71,12 @@ class VTerminal {
   // within the bound. A hard kill when it does not.
   bool stop(int withinMs = 5000) {
     if (process_.state() == QProcess::NotRunning) return true;
+#ifdef Q_OS_UNIX
     ::kill(static_cast<pid_t>(process_.processId()), SIGTERM);
+#else
+    // A console program on Windows: the close request QProcess can send.
+    process_.terminate();
+#endif
     if (process_.waitForFinished(withinMs))
       return process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
     kill();
@@ -80,9 +90,13 @@ class VTerminal {
   }
 
   // The calls received so far, without the event lines.
-  QStringList journal() const { return journalLines(false); }
+  QStringList journal() const {
+    return journalLines(false);
+  }
   // The event lines ("# ...") only.
-  QStringList events() const { return journalLines(true); }
+  QStringList events() const {
+    return journalLines(true);
+  }
 
   QJsonObject state() const {
     QFile f(statePath());
@@ -118,4 +132,15 @@ inline TConnInfo LoopbackLan(int Port, int Machine = 1) {
   info.TcpPort = Port;
   info.NetTimeout = 5000;
   return info;
+}
+
+// Copies a stopped vterminal's state folder into To, so a second terminal
+// started there holds exactly what the first held.
+inline bool CopyVTerminalState(const QString& From, const QString& To) {
+  bool ok = QDir().mkpath(To + QStringLiteral("/state.json.d")) &&
+            QFile::copy(From + QStringLiteral("/state.json"), To + QStringLiteral("/state.json"));
+  const QDir data(From + QStringLiteral("/state.json.d"));
+  for (const QString& f : data.entryList(QDir::Files))
+    ok = ok && QFile::copy(data.filePath(f), To + QStringLiteral("/state.json.d/") + f);
+  return ok;
 }

@@ -2,6 +2,8 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -9,9 +11,13 @@
 #include <QTcpServer>
 #include <QThread>
 
+#ifdef Q_OS_LINUX
 #include <sys/prctl.h>
+#endif
+#ifdef Q_OS_UNIX
 #include <unistd.h>
 #include <csignal>
+#endif
 
 namespace {
 
@@ -33,7 +39,19 @@ int FreeLoopbackPort() {
 
 // The server refuses to run as root unless told to.
 QStringList AsUser() {
-  return ::geteuid() == 0 ? QStringList{QStringLiteral("--user=root")} : QStringList{};
+#ifdef Q_OS_UNIX
+  if (::geteuid() == 0) return {QStringLiteral("--user=root")};
+#endif
+  return {};
+}
+
+// "--character-set-server=latin5" as "character_set_server", "latin5".
+std::pair<QString, QString> GlobalOf(const QString& ServerOption) {
+  QString option = ServerOption.mid(2);
+  const qsizetype equals = option.indexOf(QLatin1Char('='));
+  const QString value = equals < 0 ? QStringLiteral("ON") : option.mid(equals + 1);
+  option.truncate(equals < 0 ? option.size() : equals);
+  return {option.replace(QLatin1Char('-'), QLatin1Char('_')), value};
 }
 
 int instances = 0;
@@ -49,6 +67,14 @@ MariaDb::~MariaDb() {
 
 bool MariaDb::Start(const QStringList& ExtraArgs) {
   extraArgs_ = ExtraArgs;
+  // The address itself, or a file holding it (written by the fixture that
+  // started the server, once it knew the port).
+  QString external = qEnvironmentVariable("MERIDOX_TEST_MARIADB");
+  if (QFileInfo(external).isFile()) {
+    QFile file(external);
+    if (file.open(QIODevice::ReadOnly)) external = QString::fromUtf8(file.readLine()).trimmed();
+  }
+  if (!external.isEmpty()) return StartExternal(external, ExtraArgs);
   if (!dir_.isValid()) {
     error_ = QStringLiteral("no temporary folder");
     return false;
@@ -83,12 +109,53 @@ bool MariaDb::Start(const QStringList& ExtraArgs) {
   return Launch();
 }
 
+bool MariaDb::StartExternal(const QString& Address, const QStringList& ExtraArgs) {
+  // host:port:user:password; the password may hold colons.
+  const QStringList parts = Address.split(QLatin1Char(':'));
+  if (parts.size() < 4 || parts[1].toInt() <= 0) {
+    error_ = QStringLiteral(
+                 "no MariaDB server: MERIDOX_TEST_MARIADB is neither "
+                 "host:port:user:password nor a file holding it: ") +
+             Address;
+    return false;
+  }
+  external_ = true;
+  host_ = parts[0];
+  port_ = parts[1].toInt();
+  QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), admin_);
+  db.setHostName(host_);
+  db.setPort(port_);
+  db.setUserName(parts[2]);
+  db.setPassword(parts.mid(3).join(QLatin1Char(':')));
+  if (!Launch()) return false;
+  // The server runs already: its options become global variables, for the
+  // connections made from now on, and go back to their defaults at Stop.
+  for (const QString& option : ExtraArgs) {
+    const auto [name, value] = GlobalOf(option);
+    if (!Exec(QStringLiteral("SET GLOBAL %1 = '%2'").arg(name, value))) return false;
+  }
+  return true;
+}
+
 bool MariaDb::Launch() {
   if (Running()) return true;
+  if (external_) {
+    QSqlDatabase db = QSqlDatabase::database(admin_, false);
+    connected_ = db.open();
+    if (!connected_) {
+      error_ = QStringLiteral("the server of MERIDOX_TEST_MARIADB did not answer: ") +
+               db.lastError().text();
+      return false;
+    }
+    QSqlQuery(db).exec(QStringLiteral("SET NAMES utf8mb4"));
+    return true;
+  }
   if (port_ == 0) port_ = FreeLoopbackPort();  // a restart keeps its port
   process_.setProcessChannelMode(QProcess::MergedChannels);
   // A test that dies takes its server with it.
+#ifdef Q_OS_LINUX
   process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+#endif
   process_.setStandardOutputFile(dir_.path() + QStringLiteral("/server.log"), QIODevice::Append);
   process_.start(
       FindProgram(QStringLiteral("mariadbd")),
@@ -134,9 +201,19 @@ bool MariaDb::WaitReady() {
 }
 
 void MariaDb::Stop() {
+  if (external_ && connected_) {
+    for (const QString& option : extraArgs_)
+      Exec(QStringLiteral("SET GLOBAL %1 = DEFAULT").arg(GlobalOf(option).first));
+    extraArgs_.clear();
+    connected_ = false;
+  }
   if (QSqlDatabase::contains(admin_)) QSqlDatabase::database(admin_, false).close();
   if (!Running()) return;
+#ifdef Q_OS_UNIX
   ::kill(static_cast<pid_t>(process_.processId()), SIGTERM);
+#else
+  process_.terminate();
+#endif
   if (!process_.waitForFinished(30000)) {
     process_.kill();
     process_.waitForFinished(10000);
@@ -166,6 +243,10 @@ bool MariaDb::Exec(const QString& Statement, const QVariantList& Params, const Q
 
 bool MariaDb::CreateDatabase(const QString& Database, const QString& User,
                              const QString& Password) {
+  // A server of the run's own may still hold the database of a suite run
+  // before.
+  if (external_ && !Exec(QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(Database)))
+    return false;
   return Exec(QStringLiteral("CREATE DATABASE `%1`").arg(Database)) &&
          Exec(QStringLiteral("CREATE USER IF NOT EXISTS '%1'@'127.0.0.1' IDENTIFIED BY '%2'")
                   .arg(User, Password)) &&

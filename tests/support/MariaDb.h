@@ -3,6 +3,12 @@
 // both in a temporary folder of its own, a free loopback port, and the
 // server stopped when the fixture ends. Starting costs seconds, so a suite
 // starts one for all its tests.
+// With MERIDOX_TEST_MARIADB=host:port:user:password set (a Windows suite
+// under Wine, which cannot start the Linux server itself) it uses that
+// server instead: started and stopped by the caller (tests/windows has a
+// ctest fixture for it), the user allowed everything root may do; the
+// server options of Start are then set as global variables, and Stop only
+// closes the connection.
 #pragma once
 #include <QProcess>
 #include <QStringList>
@@ -22,7 +28,11 @@ class MariaDb {
   // Stops the server (it can be started again over the same data).
   void Stop();
   bool Restart() { return Launch(); }
-  bool Running() const { return process_.state() != QProcess::NotRunning; }
+  bool Running() const { return external_ ? connected_ : process_.state() != QProcess::NotRunning; }
+  // Whether the server is the one named by MERIDOX_TEST_MARIADB.
+  bool External() const { return external_; }
+  // The address the server listens on, for a client's settings.
+  QString Host() const { return host_; }
 
   int Port() const { return port_; }
   const QString& Error() const { return error_; }
@@ -42,6 +52,7 @@ class MariaDb {
  private:
   bool Launch();
   bool WaitReady();
+  bool StartExternal(const QString& Address, const QStringList& ExtraArgs);
   QString socket() const { return dir_.path() + QStringLiteral("/mysqld.sock"); }
   QString tmpdir() const { return dir_.path() + QStringLiteral("/tmp"); }
 
@@ -49,6 +60,9 @@ class MariaDb {
   QProcess process_;
   QStringList extraArgs_;
   int port_ = 0;
+  QString host_ = QStringLiteral("127.0.0.1");
+  bool external_ = false;
+  bool connected_ = false;
   QString error_;
   QString admin_;  // the QSqlDatabase connection name of the root connection
 };
