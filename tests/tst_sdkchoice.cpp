@@ -10,6 +10,7 @@
 
 #include "TestFolder.h"
 #include "sdk/FKDefine.h"
+#include "sdk/FolderLoader.h"
 #include "sdk/WineSdk.h"
 
 namespace {
@@ -88,6 +89,30 @@ class TestSdkChoice : public QObject {
     // host: neither copy can be deleted while they are.
     QVERIFY(!QFile::remove(chosen + '/' + first));
     QVERIFY(QFile::remove(later + QStringLiteral("/FK623Attend.dll")));
+  }
+
+  // A 64-bit FK623Attend.dll that is there but cannot be loaded (cut short)
+  // is reported with the system's reason, and the stand-ins further down the
+  // list do not take its place.
+  void brokenLibraryIsNotReplaced() {
+    TestFolder folder;
+    const QString chosen = folder.File(QStringLiteral("program"));
+    const QString standIns = folder.File(QStringLiteral("stand-in"));
+    QVERIFY(PlacePair(QStringLiteral("wine-x86_64"), chosen, QStringLiteral("FK623Attend.dll"),
+                      QStringLiteral("FKAttend.dll")));
+    QVERIFY(PlacePair(QStringLiteral("wine-x86_64"), standIns, QStringLiteral("FK623Attend.dll"),
+                      QStringLiteral("FKAttend.dll")));
+    QFile cut(chosen + QStringLiteral("/FK623Attend.dll"));
+    QVERIFY(cut.resize(4096));
+
+    TFKAttendObject sdk(MakeLoaderWithFolders(MakeProgramLoader({chosen}), {standIns}));
+    QVERIFY(!sdk.FirstLibraryLoaded());
+    const QString text = sdk.LastErrorText();
+    QVERIFY2(text.startsWith(QDir::toNativeSeparators(cut.fileName()) +
+                             QStringLiteral(" yüklenemedi: ")),
+             qPrintable(text));
+    // Nothing holds the stand-in: it was never loaded.
+    QVERIFY(QFile::remove(standIns + QStringLiteral("/FK623Attend.dll")));
   }
 };
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QStandardPaths>
 #include <QtEndian>
 
@@ -237,6 +238,35 @@ QString TWineLoader::TroubleText(const THostTrouble& Trouble) const {
   return text;
 }
 
+// A library of our own machine type loaded into this process by its full
+// path, with the second one from the same folder when it is there. Why the
+// first cannot be loaded is for the operator to read: no stand-in may take
+// the place of a vendor library that is there but broken.
+class TInProcessLoader final : public SdkLoader {
+ public:
+  TInProcessLoader(const QString& First, const QString& Second) {
+    first_.setFileName(First);
+    second_.setFileName(Second);
+  }
+  bool Load(SdkLibrary Library) override {
+    if (Library == SdkLibrary::FKAttend) return !second_.fileName().isEmpty() && second_.load();
+    if (first_.load()) return true;
+    problem_ = QStringLiteral("%1 yüklenemedi: %2.")
+                   .arg(QDir::toNativeSeparators(first_.fileName()), first_.errorString());
+    return false;
+  }
+  void* Resolve(SdkLibrary Library, const char* Name) override {
+    return reinterpret_cast<void*>(Of(Library).resolve(Name));
+  }
+  void Unload(SdkLibrary Library) override { Of(Library).unload(); }
+  QString Problem() const override { return problem_; }
+
+ private:
+  QLibrary& Of(SdkLibrary Library) { return Library == SdkLibrary::FK623Attend ? first_ : second_; }
+  QLibrary first_, second_;
+  QString problem_;
+};
+
 }  // namespace
 
 QString FindLibraryFile(const QString& Folder, const QString& Name) {
@@ -276,9 +306,7 @@ std::unique_ptr<SdkLoader> MakeProgramLoader(const QStringList& Folders,
     // path (the other one from the same folder), unless the host is asked
     // for; any other goes to the host, which also says what is wrong.
     if (PeMachine(first) == kMachineAmd64 && qEnvironmentVariable("MERIDOX_SDK_HOST") != "1")
-      return MakeLibraryLoader(first, options.SecondLibrary.isEmpty()
-                                          ? QDir(folder).filePath(QStringLiteral("FKAttend.dll"))
-                                          : options.SecondLibrary);
+      return std::make_unique<TInProcessLoader>(first, options.SecondLibrary);
 #endif
     return MakeWineLoader(options);
   }
