@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "common/Errors.h"
@@ -23,6 +24,16 @@ constexpr qsizetype kBlock = 1 << 16;
                         .arg(QLatin1String(What), QDir::toNativeSeparators(FileName), Reason));
 }
 
+// The C library's text for an errno value. (Qt's qt_error_string takes a
+// Windows error code on Windows, where ENOSPC would read "Out of paper".)
+QString ErrnoText(int Errno) {
+#ifdef Q_OS_WIN
+  return QString::fromLocal8Bit(std::strerror(Errno));
+#else
+  return qt_error_string(Errno);
+#endif
+}
+
 // One write(2); the count written, or -1 with errno set.
 qint64 WriteSome(int Fd, const char* Bytes, qsizetype Size) {
 #ifdef Q_OS_WIN
@@ -35,7 +46,9 @@ qint64 WriteSome(int Fd, const char* Bytes, qsizetype Size) {
                 static_cast<DWORD>(qMin<qsizetype>(Size, 1 << 30)), &written, nullptr))
     return written;
   const DWORD error = GetLastError();
-  errno = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC : EIO;
+  errno = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC
+          : error == ERROR_ACCESS_DENIED                              ? EACCES
+                                                                      : EIO;
   return -1;
 #else
   return ::write(Fd, Bytes, static_cast<size_t>(Size));
@@ -112,13 +125,13 @@ void TAppendFile::Sync() {
 #else
   const int synced = fsync(file_.handle());
 #endif
-  if (synced != 0) ThrowFileError("Cannot write to file", file_.fileName(), qt_error_string(errno));
+  if (synced != 0) ThrowFileError("Cannot write to file", file_.fileName(), ErrnoText(errno));
 }
 
 void TAppendFile::CutBackToStart() {
   gathered_.clear();
   if (!CutTo(file_.handle(), start_))
-    ThrowFileError("Cannot write to file", file_.fileName(), qt_error_string(errno));
+    ThrowFileError("Cannot write to file", file_.fileName(), ErrnoText(errno));
   openLine_ = 0;
 }
 
@@ -136,7 +149,7 @@ void TAppendFile::HandOver(const char* Bytes, qsizetype Size) {
         const qint64 end = EndOf(fd);
         if (end >= openLine_ && CutTo(fd, end - openLine_)) openLine_ = 0;
       }
-      ThrowFileError("Cannot write to file", file_.fileName(), qt_error_string(error));
+      ThrowFileError("Cannot write to file", file_.fileName(), ErrnoText(error));
     }
     const char* const last = Bytes + written;
     const char* lineEnd = last;
