@@ -13,6 +13,7 @@
 #include <unistd.h>
 #endif
 
+#include "ProgramCopy.h"
 #include "TestProgram.h"
 
 // The program file in a program folder of its own, with the terminal
@@ -21,23 +22,12 @@
 inline bool InstallLinuxProgram(const QString& Folder) {
   const QString bin = QCoreApplication::applicationDirPath() + QLatin1Char('/');
   const QString to = Folder + QLatin1Char('/');
-#ifdef Q_OS_WIN
-  // The program and the stand-in pair under stand-in\, as the build lays
-  // them out.
-  return QDir().mkpath(to + "stand-in") && QFile::copy(bin + "meridox.exe", to + "meridox.exe") &&
-         QFile::copy(bin + "stand-in/FK623Attend.dll", to + "stand-in/FK623Attend.dll") &&
-         QFile::copy(bin + "stand-in/FKAttend.dll", to + "stand-in/FKAttend.dll");
-#else
   // A hard link (or a copy on another file system), not a symbolic link: the
   // program finds its folder through the path it was started by.
-  if (::link(QFile::encodeName(bin + "meridox").constData(),
-             QFile::encodeName(to + "meridox").constData()) != 0 &&
-      !QFile::copy(bin + "meridox", to + "meridox"))
-    return false;
+  if (!programcopy::Link(bin + "meridox", to + "meridox")) return false;
   for (const char* lib : {"libFK623Attend.so", "libFKAttend.so"})
     if (!QFile::link(bin + lib, to + lib)) return false;
   return true;
-#endif
 }
 inline void InstallProgram(const TestFolder& Folder) {
   QVERIFY(InstallLinuxProgram(Folder.Path()));

@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <memory>
 
-#include <unistd.h>
+#include "ProgramCopy.h"
 
 inline const QString kWine64 = QStringLiteral("/usr/lib/wine/wine64");
 
@@ -124,9 +124,7 @@ inline bool InstallWindowsProgram(const QString& Folder, const QStringList& Leav
     const QString to = Folder + QLatin1Char('/') + relative;
     if (QFileInfo::exists(to)) continue;
     if (!QDir().mkpath(QFileInfo(to).path())) return false;
-    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0 &&
-        !QFile::copy(from, to))
-      return false;
+    if (!programcopy::Link(from, to)) return false;
   }
   return true;
 }

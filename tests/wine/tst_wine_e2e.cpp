@@ -29,16 +29,6 @@ void AddLan(TestProgram& T, const QString& Name, int Machine, int Port) {
                        QStringLiteral("127.0.0.1"), QString::number(Port));
 }
 
-// Copies a stopped vterminal's state folder, so two terminals hold the same.
-bool CopyState(const QString& From, const QString& To) {
-  QDir().mkpath(To + QStringLiteral("/state.json.d"));
-  bool ok = QFile::copy(From + QStringLiteral("/state.json"), To + QStringLiteral("/state.json"));
-  const QDir data(From + QStringLiteral("/state.json.d"));
-  for (const QString& f : data.entryList(QDir::Files))
-    ok = ok && QFile::copy(data.filePath(f), To + QStringLiteral("/state.json.d/") + f);
-  return ok;
-}
-
 // The three output files of a download in a program folder.
 QList<QByteArray> OutputFiles(const TestFolder& Folder) {
   return {Folder.ReadFile(QStringLiteral("veri.txt")), Folder.ReadFile(QStringLiteral("veri2.txt")),
@@ -101,7 +91,7 @@ class TestWineE2E : public QObject {
     QVERIFY2(native.start({"--machine", "3", "--seed-users", "30", "--seed-records", "20000"}),
              qPrintable(native.error()));
     QVERIFY(native.stop());
-    QVERIFY(CopyState(dirA.path(), dirB.path()));
+    QVERIFY(CopyVTerminalState(dirA.path(), dirB.path()));
     QVERIFY2(native.start(), qPrintable(native.error()));
     QVERIFY2(wine.start(), qPrintable(wine.error()));
 
