@@ -1,6 +1,9 @@
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include "TestProgram.h"
 #include "session/DisabledTerminals.h"
@@ -17,6 +20,12 @@ bool AllEnabled(Tfrmgiris& w, bool Enabled) {
   for (QPushButton* b : TerminalButtons(w))
     if (b->isEnabled() != Enabled) return false;
   return true;
+}
+QWidget* WindowNamed(TProgram& Program, const QString& Name) {
+  for (QWidget* w : std::initializer_list<QWidget*>{Program.giris.get(), Program.yeni.get(),
+                                                    Program.zil.get(), Program.Enrol.get()})
+    if (w->objectName() == Name) return w;
+  return nullptr;
 }
 }  // namespace
 
@@ -420,6 +429,59 @@ class TestMainWindow : public QObject {
     QCOMPARE(t.Dialogs->Shown.last().Text, window);
     QCOMPARE(t.Program->Enrol->Label3->text(),
              window == QLatin1String("frmEnrol") ? QStringLiteral("Ana Kapı") : QString());
+  }
+
+  // F1 asks the desktop for the guide's page about the window (and its tab)
+  // in front; every page named is one of the guide's.
+  void helpKeyOpensTheWindowsPage_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("main window") << "frmgiris" << 0 << "index.html";
+    QTest::newRow("main window, all terminals") << "frmgiris" << 1 << "toplu-aktarim.html";
+    QTest::newRow("terminal editor") << "frmyeni" << -1 << "terminal-ekle.html";
+    QTest::newRow("bells") << "frmzil" << -1 << "zil-saatleri.html";
+    QTest::newRow("enrollment, backup") << "frmEnrol" << 0 << "yedek-yukle.html";
+    QTest::newRow("enrollment, single record") << "frmEnrol" << 1 << "tek-kayit-isimler.html";
+    QTest::newRow("enrollment, active/passive") << "frmEnrol" << 4 << "kullanici-yetki.html";
+  }
+  void helpKeyOpensTheWindowsPage() {
+    QFETCH(QString, window);
+    QFETCH(int, tab);
+    QFETCH(QString, page);
+    QString source = page;
+    source.replace(QStringLiteral(".html"), QStringLiteral(".md"));
+    QVERIFY2(QFileInfo::exists(QStringLiteral(MERIDOX_GUIDE_SOURCE "/") + source),
+             qPrintable(source));
+    QTemporaryDir guide;
+    QVERIFY(QFile(guide.filePath(page)).open(QIODevice::WriteOnly));
+    QVERIFY(qputenv("MERIDOX_GUIDE_DIR", guide.path().toLocal8Bit()));
+    const auto unset = qScopeGuard([] { qunsetenv("MERIDOX_GUIDE_DIR"); });
+    TestProgram t;
+    t.Start();
+    QWidget* w = WindowNamed(*t.Program, window);
+    QVERIFY(w);
+    if (tab >= 0) w->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(tab);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_F1);
+    QCOMPARE(t.Dialogs->Shown.size(), 1);
+    QCOMPARE(t.Dialogs->Shown.last().Kind, QStringLiteral("OpenUrl"));
+    QCOMPARE(t.Dialogs->Shown.last().Text, QUrl::fromLocalFile(guide.filePath(page)).toString());
+  }
+  // Without the guide the operator learns where it should be.
+  void helpKeyWithoutTheGuide() {
+    QTemporaryDir guide;
+    QVERIFY(qputenv("MERIDOX_GUIDE_DIR", guide.path().toLocal8Bit()));
+    const auto unset = qScopeGuard([] { qunsetenv("MERIDOX_GUIDE_DIR"); });
+    TestProgram t;
+    t.Start();
+    t.Main().show();
+    QVERIFY(QTest::qWaitForWindowActive(&t.Main()));
+    QTest::keyClick(&t.Main(), Qt::Key_F1);
+    QCOMPARE(t.Shown(),
+             QStringList{QStringLiteral("Kullanım kılavuzu bulunamadı: ") +
+                         QDir::toNativeSeparators(guide.filePath(QStringLiteral("index.html")))});
   }
 };
 

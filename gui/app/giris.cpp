@@ -13,6 +13,7 @@
 #include "widgets/BusyControls.h"
 #include "widgets/BusyState.h"
 #include "widgets/Controls.h"
+#include "widgets/GuideKey.h"
 
 Tfrmgiris* frmgiris = nullptr;
 
@@ -52,6 +53,10 @@ Tfrmgiris::Tfrmgiris() {
                  BitBtn9, BitBtn10, BitBtn11, Button1},
                 {mnuParmakizleriniSil, mnuTumVerileriAl, mnuTumVerileriAlSil, mnuParmakYuzSil});
   Session().AddConnectionWatcher(this, [this](bool) { ShowConnectionState(); });
+  InstallGuideKey(*this, [this] {
+    return PageControl1->currentWidget() == TabSheet2 ? QStringLiteral("toplu-aktarim.html")
+                                                      : QStringLiteral("index.html");
+  });
   ConnectAction(BitBtn4, &QPushButton::clicked, this, &Tfrmgiris::BitBtn4Click);
   ConnectAction(BitBtn5, &QPushButton::clicked, this, &Tfrmgiris::BitBtn5Click);
   ConnectAction(mnuTumVerileriAl, &QAction::triggered, this, &Tfrmgiris::mnuTumVerileriAlClick);

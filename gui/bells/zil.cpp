@@ -11,6 +11,7 @@
 #include "widgets/BusyControls.h"
 #include "widgets/BusyState.h"
 #include "widgets/Controls.h"
+#include "widgets/GuideKey.h"
 
 Tfrmzil* frmzil = nullptr;
 
@@ -39,6 +40,7 @@ Tfrmzil::Tfrmzil(TBellSchedule& Schedule, QWidget* Parent) : QDialog(Parent), be
   BuildControls();
   // Nothing may start a bell command while another terminal action runs.
   LockWhileBusy(this, {Button1, Button2, BitBtn1});
+  InstallGuideKey(*this, [] { return QStringLiteral("zil-saatleri.html"); });
   ConnectAction(Button1, &QPushButton::clicked, this, &Tfrmzil::Button1Click);
   ConnectAction(Button2, &QPushButton::clicked, this, &Tfrmzil::Button2Click);
   ConnectAction(BitBtn1, &QPushButton::clicked, this, &Tfrmzil::BitBtn1Click);

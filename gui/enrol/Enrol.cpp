@@ -9,6 +9,7 @@
 #include "widgets/ActionGuard.h"
 #include "widgets/BusyControls.h"
 #include "widgets/Dlg.h"
+#include "widgets/GuideKey.h"
 
 TfrmEnrol* frmEnrol = nullptr;
 
@@ -62,6 +63,15 @@ void TfrmEnrol::ConnectHandlers() {
                 &TfrmEnrol::cmdDeleteEnrollDataClick);
   ConnectAction(BitBtn11, &QPushButton::clicked, this, &TfrmEnrol::BitBtn11Click);
   ConnectAction(BitBtn12, &QPushButton::clicked, this, &TfrmEnrol::BitBtn12Click);
+  // The guide's page for the tab in front: backup and restore, single
+  // records, passwords and the active/passive switches.
+  InstallGuideKey(*this, [this] {
+    QWidget* tab = PageControl1->currentWidget();
+    if (tab == TabSheet2) return QStringLiteral("tek-kayit-isimler.html");
+    if (tab == TabSheet4 || tab == TabSheet5 || tab == TabSheet6)
+      return QStringLiteral("kullanici-yetki.html");
+    return QStringLiteral("yedek-yukle.html");
+  });
 }
 
 void TfrmEnrol::FormCreate() {

@@ -7,6 +7,7 @@
 #include "data/DM.h"
 #include "widgets/ActionGuard.h"
 #include "widgets/Controls.h"
+#include "widgets/GuideKey.h"
 
 Tfrmyeni* frmyeni = nullptr;
 
@@ -30,6 +31,7 @@ Tfrmyeni::Tfrmyeni(QWidget* Parent) : QDialog(Parent) {
   setObjectName(QStringLiteral("frmyeni"));
   frmyeni = this;
   BuildControls();
+  InstallGuideKey(*this, [] { return QStringLiteral("terminal-ekle.html"); });
   // Only the operator's pick runs the reaction: the main window selects
   // items with setCurrentIndex, which does not emit 'activated'.
   ConnectAction(ComboBox1, &QComboBox::activated, this, &Tfrmyeni::ComboBox1Change);

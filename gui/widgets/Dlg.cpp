@@ -1,6 +1,7 @@
 #include "widgets/Dlg.h"
 
 #include <QCoreApplication>
+#include <QUrl>
 #include <cstdio>
 
 namespace {
@@ -22,6 +23,7 @@ class StandardErrorDialogs final : public Dialogs {
   int ShowModal(QDialog&) override { return 0; }
   void ProcessMessages() override { QCoreApplication::processEvents(); }
   QString ActiveWindowTitle() override { return {}; }
+  bool OpenUrl(const QUrl&) override { return false; }
 
  private:
   static void Print(const QString& Title, const QString& Text) {

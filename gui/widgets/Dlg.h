@@ -1,17 +1,19 @@
 // The one seam through which the windows talk to the operator: message
-// boxes, plain messages, confirmations, the file-open dialog, modal windows
-// and letting pending window messages run. The program installs the Qt
-// dialogs (widgets/QtDialogs.h); until then every message goes to standard
-// error and every question gets its safe answer, so nothing waits for an
-// operator. Tests install a scripted implementation that records and
-// answers. The core never comes here: its routines ask through their
-// reports, which the windows answer through this seam.
+// boxes, plain messages, confirmations, the file-open dialog, modal windows,
+// letting pending window messages run and opening a page in the browser.
+// The program installs the Qt dialogs (widgets/QtDialogs.h); until then
+// every message goes to standard error and every question gets its safe
+// answer, so nothing waits for an operator. Tests install a scripted
+// implementation that records and answers. The core never comes here: its
+// routines ask through their reports, which the windows answer through this
+// seam.
 #pragma once
 #include <QString>
 
 #include "common/Dialogs.h"
 
 class QDialog;
+class QUrl;
 class QWidget;
 
 class Dialogs {
@@ -32,6 +34,9 @@ class Dialogs {
   virtual void ProcessMessages() = 0;
   // Title of the active window, blanks trimmed; empty when there is none.
   virtual QString ActiveWindowTitle() = 0;
+  // Hands Url to the desktop (a guide page to the user's browser); false
+  // when nothing took it.
+  virtual bool OpenUrl(const QUrl& Url) = 0;
 };
 
 // The dialogs in use: the installed ones, else the default ones.

@@ -1,6 +1,7 @@
 #include "widgets/QtDialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -63,6 +64,8 @@ class TQtDialogs final : public Dialogs {
     QWidget* active = QApplication::activeWindow();
     return active ? active->windowTitle() : QString();
   }
+
+  bool OpenUrl(const QUrl& Url) override { return QDesktopServices::openUrl(Url); }
 
  private:
   static QMessageBox::Icon IconOf(int Flags) {

@@ -1,5 +1,7 @@
 #include "ScriptedDialogs.h"
 
+#include <QUrl>
+
 void ScriptedDialogs::Record(const ShownDialog& Dialog) {
   Shown.append(Dialog);
   if (OnShown) OnShown(Dialog);
@@ -28,6 +30,11 @@ int ScriptedDialogs::ShowModal(QDialog& Window) {
   Record(DescribeModal ? DescribeModal(Window) : ShownDialog{QStringLiteral("Modal"), {}, {}, 0});
   constexpr int Rejected = 0;  // QDialog::Rejected
   return OnModal ? OnModal(Window) : Rejected;
+}
+
+bool ScriptedDialogs::OpenUrl(const QUrl& Url) {
+  Record({QStringLiteral("OpenUrl"), Url.toString(), {}, 0});
+  return true;
 }
 
 void ScriptedDialogs::ProcessMessages() {

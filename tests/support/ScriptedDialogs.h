@@ -9,8 +9,8 @@
 #include "widgets/Dlg.h"
 
 struct ShownDialog {
-  QString Kind;   // "MessageBox", "ShowMessage", "Confirm", "OpenFile", "Modal"
-  QString Text;   // message text, filter, or the window's object name
+  QString Kind;   // "MessageBox", "ShowMessage", "Confirm", "OpenFile", "Modal", "OpenUrl"
+  QString Text;   // message text, filter, the window's object name, or the URL
   QString Title;  // the file-open dialog: its starting folder
   int Flags = 0;
 };
@@ -42,6 +42,8 @@ class ScriptedDialogs final : public Dialogs {
   int ShowModal(QDialog& Window) override;
   void ProcessMessages() override;
   QString ActiveWindowTitle() override { return ActiveTitle; }
+  // Records the URL as if a browser had taken it.
+  bool OpenUrl(const QUrl& Url) override;
 
   // Texts of everything shown, in order.
   QStringList Texts() const;
