@@ -246,9 +246,13 @@ class TGuideWalk {
   void MainPopupMenu() {
     MainOnPage(0);
     Connect(kEthernet);
-    // A right click over the grid's rows, as the window system delivers it.
-    QWidget* viewport = Main().DBGrid1->viewport();
-    const QPoint at(60, 40);
+    // A right click in the grid just below its rows, as the window system
+    // delivers it: the menu then leaves the rows readable.
+    TDBGrid* grid = Main().DBGrid1;
+    QWidget* viewport = grid->viewport();
+    const int rows = grid->model() ? grid->model()->rowCount() : 0;
+    const QRect last = rows > 0 ? grid->visualRect(grid->model()->index(rows - 1, 0)) : QRect();
+    const QPoint at(60, last.bottom() + 12);
     QContextMenuEvent click(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
     QCoreApplication::sendEvent(viewport, &click);
     QMenu* menu = Main().PopupMenu1;

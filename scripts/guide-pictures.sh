@@ -58,6 +58,7 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 mkdir -p "$program" "$state"
+mkdir -m 700 "$work/runtime"
 "$build/schema/mkdatabases" "$root/schema" "$program" >/dev/null
 
 # Whether something listens on a loopback port.
@@ -94,7 +95,7 @@ for p in "${pictures[@]}"; do rm -f "$out/$p"; done
 # need a UTF-8 locale. A run that hangs is ended after five minutes. The
 # inner shell leaves its id (its own $$) for the clean-up to stop.
 # shellcheck disable=SC2016
-env -u WAYLAND_DISPLAY LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb \
+env -u WAYLAND_DISPLAY LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" \
   MERIDOX_USB_ENDPOINT="127.0.0.1:$(port_in usb)" MERIDOX_COM1_ENDPOINT="127.0.0.1:$(port_in com)" \
   xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
   sh -c 'echo $$ >"$0" && exec timeout -k 10 300 "$@"' "$work/guide.pid" \
