@@ -33,6 +33,10 @@ packages=(
   # the installer, zip for the portable folder; its build steps and tests run
   # under wine64 (above) with the offscreen platform, so no X server or fonts
   g++-mingw-w64-x86-64-posix nsis zip
+  # the guide's pictures (scripts/guide-pictures.sh): the windows on an X
+  # server of their own, xvfb-run's X authority through xauth, and a font
+  # for Qt to draw the texts with (the server has none of its own)
+  xvfb xauth fonts-dejavu-core
   # the formatting check (scripts/check-format.sh, run by CI)
   clang-format git
 )
