@@ -33,6 +33,9 @@ packages=(
   # the installer, zip for the portable folder; its build steps and tests run
   # under wine64 (above) with the offscreen platform, so no X server or fonts
   g++-mingw-w64-x86-64-posix nsis zip
+  # the operator's guide in HTML (scripts/render-guide.py, run by
+  # build-guide.sh and the guide test with Debian's /usr/bin/python3)
+  python3-markdown
   # the formatting check (scripts/check-format.sh, run by CI)
   clang-format git
 )
