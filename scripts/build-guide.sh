@@ -32,7 +32,10 @@ if [ -f "$build/CMakeCache.txt" ]; then
   # folder's own settings (warnings as errors) and rebuild everything.
   cmake --build "$build" --parallel "$(nproc)"
 else
-  MERIDOX_BUILD_DIR="$build" "$root/scripts/build.sh"
+  # As test.sh configures it: MERIDOX_WERROR=1 makes warnings errors.
+  preset=plain
+  [ "${MERIDOX_WERROR:-0}" = 1 ] && preset=ci
+  MERIDOX_BUILD_DIR="$build" MERIDOX_PRESET="${MERIDOX_PRESET:-$preset}" "$root/scripts/build.sh"
 fi
 
 # Every picture is made again, so none shows a window as it was.
