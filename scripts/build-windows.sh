@@ -5,7 +5,9 @@
 # the project; without one it says how to build one), configures with the
 # CMake preset "windows" into $MERIDOX_WINDOWS_BUILD_DIR (default
 # build-windows/ in the checkout; MERIDOX_WERROR=1 turns warnings into
-# errors, as on Linux) and builds. Then, in dist/ of that folder:
+# errors, as on Linux) and builds. The operator's guide comes from the
+# Linux build ($MERIDOX_BUILD_DIR, default build/), made there by
+# build-guide.sh when it is missing or old. Then, in dist/ of that folder:
 #   meridox-VERSION-x64/            the portable folder: copy it, run it
 #   meridox-VERSION-x64.zip         the same folder, zipped
 #   meridox-VERSION-x64-setup.exe   the installer (packaging/windows/meridox.nsi)
@@ -42,6 +44,13 @@ for f in meridox.exe meridox.com vterminal.exe sdkhost-x86_64.exe sdkhost-i686.e
   cp "$bin/$f" "$stage/"
 done
 cp "$bin"/stand-in/FK623Attend.dll "$bin"/stand-in/FKAttend.dll "$stage/stand-in/"
+
+# The operator's guide as kilavuz\ beside meridox.exe, where F1 looks. Its
+# pictures are taken of the Linux program under Xvfb (the windows are the
+# same Qt windows), so it comes from the Linux build.
+linux_build="$(realpath -m -- "${MERIDOX_BUILD_DIR:-$root/build}")"
+MERIDOX_BUILD_DIR="$linux_build" "$root/scripts/build-guide.sh" --when-needed >&2
+cp -r "$linux_build/bin/kilavuz" "$stage/kilavuz"
 
 # Qt, its plugins and the MinGW run-time from the kit: only the modules the
 # programs import (the check below fails when one is missing).

@@ -3,9 +3,9 @@
 ;            -DFILES=<folder of the generated lists> -DSIZE_KB=<size>
 ;            -DOUTFILE=<setup.exe> packaging/windows/meridox.nsi
 ; FILES holds install-files.nsh and uninstall-files.nsh, the portable
-; folder's files as File and Delete lines: the uninstaller removes exactly
-; what was installed, never a folder wholesale, so a chosen folder that held
-; other files keeps them.
+; folder's files (the guide in kilavuz\ among them) as File and Delete
+; lines: the uninstaller removes exactly what was installed, never a folder
+; wholesale, so a chosen folder that held other files keeps them.
 ;
 ; Per machine, under Program Files, for every user; /S installs and
 ; uninstalls without a page. The user's data (%LOCALAPPDATA%\Meridox: the
@@ -33,6 +33,7 @@ ManifestDPIAware true
 !define PUBLISHER "Meridox"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${APP}"
 !define DEMO_SHORTCUT "${APP} (deneme terminalleri)"
+!define GUIDE_SHORTCUT "Kullanım Kılavuzu"
 
 Name "${APP} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -103,6 +104,9 @@ Section "${APP}" SecMain
     "$INSTDIR\meridox.exe" 0 SW_SHOWNORMAL "" "Terminallerin listesi, veri aktarımı, parmak izi yedekleri"
   CreateShortcut "$SMPROGRAMS\${APP}\${DEMO_SHORTCUT}.lnk" "$INSTDIR\meridox-demo.exe" "" \
     "$INSTDIR\meridox.exe" 0 SW_SHOWNORMAL "" "Meridox'u üç sanal terminalle dener"
+  ; The guide opens in the user's browser, as F1 opens it.
+  CreateShortcut "$SMPROGRAMS\${APP}\${GUIDE_SHORTCUT}.lnk" "$INSTDIR\kilavuz\index.html" "" \
+    "" 0 SW_SHOWNORMAL "" "Meridox'un resimli kullanım kılavuzu"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${APP}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -120,6 +124,7 @@ Section "Uninstall"
   SetShellVarContext all
   Delete "$SMPROGRAMS\${APP}\${APP}.lnk"
   Delete "$SMPROGRAMS\${APP}\${DEMO_SHORTCUT}.lnk"
+  Delete "$SMPROGRAMS\${APP}\${GUIDE_SHORTCUT}.lnk"
   RMDir "$SMPROGRAMS\${APP}"
 
   !include "${FILES}\uninstall-files.nsh"

@@ -6,11 +6,13 @@
 # A silent install (/S); the installed meridox.com prints the version that
 # the setup's name carries, and --check with no terminals ends as on Linux
 # (status 0, the totals line), its program folder being
-# %LOCALAPPDATA%\Meridox with the empty databases copied in; the Start-menu
-# shortcuts and the uninstall key with its values are there; the demo
-# launcher runs the command line against its three terminals (when their
-# ports are free); a silent uninstall removes the program folder, the
-# shortcuts and the key, and keeps %LOCALAPPDATA%\Meridox.
+# %LOCALAPPDATA%\Meridox with the empty databases copied in; the operator's
+# guide is in kilavuz\ beside the program; the Start-menu shortcuts (the
+# guide's "Kullanım Kılavuzu" opening its index page) and the uninstall key
+# with its values are there; the demo launcher runs the command line
+# against its three terminals (when their ports are free); a silent
+# uninstall removes the program folder, the shortcuts and the key, and
+# keeps %LOCALAPPDATA%\Meridox.
 # Exit status 0 when all holds, 77 (skipped, with the reason) without
 # wine64 or without a setup and makensis to make one, 1 otherwise.
 set -euo pipefail
@@ -76,7 +78,8 @@ step "silent install of $(basename "$setup")"
 "$wine" "$setup" /S || fail "the installer ended with status $?"
 "$server" -w
 for f in meridox.exe meridox.com meridox-demo.exe vterminal.exe sdkhost-x86_64.exe \
-  stand-in/FK623Attend.dll Data.mdb Log.mdb demo/Data.mdb uninstall.exe; do
+  stand-in/FK623Attend.dll Data.mdb Log.mdb demo/Data.mdb kilavuz/index.html \
+  kilavuz/kilavuz.css uninstall.exe; do
   [ -f "$program/$f" ] || fail "not installed: $f"
 done
 
@@ -98,11 +101,14 @@ if [ -e "$program/veri.txt" ] || [ -e "$program/Settings.ini" ]; then
 fi
 
 step "Start-menu shortcuts"
-for lnk in "Meridox.lnk" "Meridox (deneme terminalleri).lnk"; do
+for lnk in "Meridox.lnk" "Meridox (deneme terminalleri).lnk" "Kullanım Kılavuzu.lnk"; do
   [ -f "$menu/$lnk" ] || fail "no shortcut $lnk in $menu"
 done
 grep -qa 'meridox-demo.exe' "$menu/Meridox (deneme terminalleri).lnk" ||
   fail "the demo shortcut does not start meridox-demo.exe"
+grep -qa 'kilavuz\\index.html' "$menu/Kullanım Kılavuzu.lnk" ||
+  fail "the guide's shortcut does not open kilavuz\\index.html"
+ls "$program"/kilavuz/resimler/*.png >/dev/null 2>&1 || fail "the guide has no pictures"
 
 step "uninstall key"
 [ "$(reg_value "$key" DisplayVersion)" = "$version" ] || fail "DisplayVersion is not $version"

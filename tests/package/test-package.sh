@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # test-package.sh BUILD_DIR VERSION
 #
-# Makes the Debian package from the build folder, checks it with lintian,
+# Makes the Debian package from the build folder (with the operator's guide,
+# made first when it is missing or older than its sources), checks that it
+# carries every page and picture of the guide, checks it with lintian,
 # installs it system-wide with dpkg, runs the installed program as a user
 # with a fresh home (version, help, check, the window, a download from the
 # package's own virtual terminal), then purges it. It changes the system, so
@@ -34,6 +36,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
+echo "== the operator's guide"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+MERIDOX_BUILD_DIR="$build" "$root/scripts/build-guide.sh" --when-needed >"$work/guide.log" 2>&1 ||
+  { cat "$work/guide.log"; fail "scripts/build-guide.sh"; }
+
 echo "== the package"
 # A packaging folder of its own, so a scripts/package.sh run at the same
 # time in the build folder is not disturbed.
@@ -47,6 +54,22 @@ echo "Depends: $depends"
 for p in libqt6widgets6 libqt6sql6 libsqlite3-0 libqt6sql6-sqlite; do
   grep -q "$p" <<<"$depends" || fail "Depends lacks $p"
 done
+
+guide=./usr/share/doc/meridox/kilavuz
+dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents"
+expected=("$guide/index.html" "$guide/kilavuz.css")
+for md in "$root"/docs/kilavuz/*.md; do
+  page=$(basename "$md" .md)
+  expected+=("$guide/$page.html")
+done
+while IFS='|' read -r picture _; do
+  picture=$(echo "$picture" | xargs)
+  [ -z "$picture" ] || [ "${picture:0:1}" = "#" ] || expected+=("$guide/resimler/$picture")
+done <"$root/docs/kilavuz/resimler.txt"
+for f in "${expected[@]}"; do
+  grep -qxF "$f" "$work/contents" || fail "the package lacks $f"
+done
+echo "guide: ${#expected[@]} files"
 
 echo "== lintian"
 lintian --fail-on error --info "$deb" | tee "$work/lintian.log" || fail "lintian reports errors"

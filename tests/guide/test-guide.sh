@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# test-guide.sh BUILD_DIR
+#
+# Renders the operator's guide as build-guide.sh does, but into a temporary
+# folder: the pictures from the program of BUILD_DIR
+# (scripts/guide-pictures.sh), then the HTML (scripts/render-guide.py, which
+# itself fails on a link to a missing page, heading or picture). Then
+# check-guide.py reads the HTML: every local link and picture leads
+# somewhere, every picture of resimler.txt is shown, every window of gui/
+# has a picture.
+set -euo pipefail
+build=$1
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+/usr/bin/python3 -c 'import markdown' 2>/dev/null ||
+  fail "Debian's python3-markdown is missing (scripts/install-deps.sh installs it)"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+MERIDOX_BUILD_DIR="$build" "$root/scripts/guide-pictures.sh" "$work/pictures" ||
+  fail "scripts/guide-pictures.sh ended with $?"
+/usr/bin/python3 "$root/scripts/render-guide.py" "$root/docs/kilavuz" "$work/pictures" "$work/kilavuz" ||
+  fail "render-guide.py ended with $?"
+/usr/bin/python3 "$root/tests/guide/check-guide.py" "$root/docs/kilavuz" "$root/gui" "$work/kilavuz" ||
+  fail "the guide has faults (above)"
+echo PASS
