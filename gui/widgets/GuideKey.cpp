@@ -40,14 +40,12 @@ QString GuideFolder() {
 
 void OpenGuidePage(const QString& Page) {
   const QString path = GuideFolder() + QLatin1Char('/') + (Page.isEmpty() ? kIndex : Page);
-  if (!QFileInfo(path).isFile()) {
-    Dlg().MessageBox(QStringLiteral("Kullanım kılavuzu bulunamadı: %1")
-                         .arg(QDir::toNativeSeparators(path)),
-                     QStringLiteral("UYARI"), MB_OK | MB_ICONWARNING);
-    return;
-  }
-  if (!Dlg().OpenUrl(QUrl::fromLocalFile(path)))
-    Dlg().MessageBox(QStringLiteral("Kullanım kılavuzu açılamadı: %1")
-                         .arg(QDir::toNativeSeparators(path)),
-                     QStringLiteral("UYARI"), MB_OK | MB_ICONWARNING);
+  QString problem;
+  if (!QFileInfo(path).isFile())
+    problem = QStringLiteral("Kullanım kılavuzu bulunamadı: %1");
+  else if (!Dlg().OpenUrl(QUrl::fromLocalFile(path)))
+    problem = QStringLiteral("Kullanım kılavuzu açılamadı: %1");
+  if (!problem.isEmpty())
+    Dlg().MessageBox(problem.arg(QDir::toNativeSeparators(path)), QStringLiteral("UYARI"),
+                     MB_OK | MB_ICONWARNING);
 }
