@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts demo virtual terminals and a demo
-# personnel database, then the program. Closing the program stops them again. Everything it
+# Installs what is missing, builds, makes the operator's guide, starts demo
+# virtual terminals and a demo personnel database, then the program. Closing the program stops them again. Everything it
 # writes (program, databases, demo terminal state) stays in the build folder
 # (see build.sh).
 set -euo pipefail
@@ -10,6 +10,12 @@ build="$(realpath -m -- "${MERIDOX_BUILD_DIR:-$root/build}")"
 MERIDOX_BUILD_DIR="$build" "$root/scripts/build.sh"
 
 bin="$build/bin"
+# The operator's guide that F1 opens: its pictures and pages are made again
+# only when the program or the guide changed. The program starts without it.
+if ! MERIDOX_BUILD_DIR="$build" "$root/scripts/build-guide.sh" --when-needed >/dev/null; then
+  echo "The operator's guide could not be made (scripts/build-guide.sh); F1 will say it is missing." >&2
+fi
+export MERIDOX_GUIDE_DIR="$bin/kilavuz"
 demo="$build/demo"
 mkdir -p "$demo"
 
