@@ -7,17 +7,19 @@
 # into bin/kilavuz/ of the build folder, beside the program, where F1 finds
 # it. Prints the guide's index page. The checkout itself is only read.
 #   build-guide.sh --when-needed
-# does nothing when the guide is newer than its pages, the program and
-# the scripts that make it (the package test and build-windows.sh use it).
+# does nothing when the guide is newer than its pages, the program, the
+# picture program and the scripts that make it (the package test and
+# build-windows.sh use it).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath -m -- "${MERIDOX_BUILD_DIR:-$root/build}")"
 guide="$build/bin/kilavuz"
 
 if [ "${1:-}" = --when-needed ]; then
-  if [ -f "$guide/index.html" ] && [ -f "$build/bin/meridox" ] &&
-    [ -z "$(find "$root/docs/kilavuz" "$build/bin/meridox" "$root/scripts/render-guide.py" \
-      "$root/scripts/guide-pictures.sh" -newer "$guide/index.html" -print -quit)" ]; then
+  if [ -f "$guide/index.html" ] && [ -f "$build/bin/meridox" ] && [ -f "$build/bin/guide-pictures" ] &&
+    [ -z "$(find "$root/docs/kilavuz" "$build/bin/meridox" "$build/bin/guide-pictures" \
+      "$root/scripts/render-guide.py" "$root/scripts/guide-pictures.sh" \
+      -newer "$guide/index.html" -print -quit)" ]; then
     echo "$guide/index.html"
     exit 0
   fi
