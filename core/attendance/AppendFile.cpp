@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <cerrno>
-#include <cstring>
 #include <utility>
 
 #include "common/Errors.h"
@@ -22,16 +21,6 @@ constexpr qsizetype kBlock = 1 << 16;
 [[noreturn]] void ThrowFileError(const char* What, const QString& FileName, const QString& Reason) {
   throw EInOutError(QStringLiteral("%1 \"%2\". %3")
                         .arg(QLatin1String(What), QDir::toNativeSeparators(FileName), Reason));
-}
-
-// The C library's text for an errno value. (Qt's qt_error_string takes a
-// Windows error code on Windows, where ENOSPC would read "Out of paper".)
-QString ErrnoText(int Errno) {
-#ifdef Q_OS_WIN
-  return QString::fromLocal8Bit(std::strerror(Errno));
-#else
-  return qt_error_string(Errno);
-#endif
 }
 
 // One write(2); the count written, or -1 with errno set.
