@@ -84,7 +84,7 @@ void SyncFolder(const QString& Folder) {
   const int fd = ::open(QFile::encodeName(Folder).constData(), O_RDONLY | O_DIRECTORY);
   if (fd < 0) return;
   const bool synced = fsync(fd) == 0 || errno == EINVAL;
-  const QString reason = qt_error_string(errno);
+  const QString reason = ErrnoText(errno);
   ::close(fd);
   if (!synced) Fail(QStringLiteral("Klasör diske yazılamadı"), Folder, reason);
 #else
@@ -134,10 +134,17 @@ bool WriteNewFileSynced(const QString& Folder, const QString& File, const QByteA
   const QString target = WithSeparator(Folder) + File;
   auto out = std::make_unique<QTemporaryFile>(target + QStringLiteral(".XXXXXX"));
   if (!out->open()) Fail(What, target, out->errorString());
-  // The system's own reason: Qt 6.4 reports a failed flush as "Unknown error".
-  if (out->write(Bytes) != Bytes.size() || !out->flush())
-    Fail(What, target, qt_error_string(errno));
-  if (!SyncHandle(out->handle())) Fail(What, target, qt_error_string(errno));
+  // The system's own reason. Qt 6.4 on Linux reports a failed flush as
+  // "Unknown error"; on Windows Qt writes through WriteFile, so its own text
+  // has the reason and errno has none.
+  if (out->write(Bytes) != Bytes.size() || !out->flush()) {
+#ifdef Q_OS_WIN
+    Fail(What, target, out->errorString());
+#else
+    Fail(What, target, ErrnoText(errno));
+#endif
+  }
+  if (!SyncHandle(out->handle())) Fail(What, target, ErrnoText(errno));
     // The rename never replaces an existing file: one made meanwhile (by a
     // second program at the same moment) is kept and ours is dropped.
 #ifdef Q_OS_WIN
