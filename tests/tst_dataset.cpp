@@ -110,6 +110,67 @@ class TestDataSet : public QObject {
              QStringLiteral("'abc' is not a valid integer value"));
   }
 
+  // A stored value is read as the whole number it is, or fails as text that
+  // is no number does: never wrapped modulo 2^32 or cut to another number.
+  // A column of INTEGER affinity keeps what it is given, as an edited store
+  // or a terminal list with typed columns does.
+  void storedValueAsInteger_data() {
+    QTest::addColumn<QString>("stored");  // an SQL literal
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("integer") << "5005" << 5005 << "";
+    QTest::newRow("largest int") << "2147483647" << 2147483647 << "";
+    QTest::newRow("smallest int") << "-2147483648" << int(-2147483648LL) << "";
+    QTest::newRow("whole real") << "5005.0" << 5005 << "";
+    QTest::newRow("digits as text") << "'5005'" << 5005 << "";
+    QTest::newRow("null") << "null" << 0 << "";
+    QTest::newRow("2^32 + 5005") << "4294972301" << 0
+                                 << "'4294972301' is not a valid integer value";
+    QTest::newRow("one past int") << "2147483648" << 0
+                                  << "'2147483648' is not a valid integer value";
+    QTest::newRow("one below int")
+        << "-2147483649" << 0 << "'-2147483649' is not a valid integer value";
+    QTest::newRow("fraction") << "1.9" << 0 << "'1.9' is not a valid integer value";
+    QTest::newRow("negative fraction") << "-0.5" << 0 << "'-0.5' is not a valid integer value";
+    QTest::newRow("huge real") << "1e300" << 0 << "'1e+300' is not a valid integer value";
+    QTest::newRow("64-bit text") << "'4294972301'" << 0
+                                 << "'4294972301' is not a valid integer value";
+  }
+  void storedValueAsInteger() {
+    QFETCH(QString, stored);
+    QFETCH(int, expected);
+    QFETCH(QString, error);
+    ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
+           QStringLiteral("insert into tblEnroll (EnrollNumber, Privilige) values (1, %1)")
+               .arg(stored));
+    TDataSet q(QStringLiteral("ads"), db->Data);
+    q.OpenSQL(QStringLiteral("select * from tblEnroll"));
+    const TField privilege = q.FieldByName(QStringLiteral("Privilige"));
+    if (error.isEmpty()) {
+      QCOMPARE(privilege.AsInteger(), expected);
+    } else {
+      QCOMPARE(ErrorOf([&] { privilege.AsInteger(); }), error);
+    }
+  }
+
+  // Bytes are read only from a BLOB: the characters of a text value are not
+  // the bytes that were stored.
+  void bytesOnlyFromBlob() {
+    ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
+           QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber, FPdata) values "
+                          "(1, 0, x'00ff41'), (2, 0, 'ABCD'), (3, 0, null)"));
+    TDataSet q(QStringLiteral("ads"), db->Data);
+    q.OpenSQL(QStringLiteral("select * from tblEnroll order by EnrollNumber"));
+    QList<QByteArray> bytes;
+    QList<bool> blobs;
+    for (q.First(); !q.Eof(); q.Next()) {
+      bytes << q.FieldByName(QStringLiteral("FPdata")).AsBytes();
+      blobs << q.FieldByName(QStringLiteral("FPdata")).IsBlob();
+    }
+    QCOMPARE(bytes, (QList<QByteArray>{QByteArray("\x00\xff\x41", 3), {}, {}}));
+    QCOMPARE(blobs, (QList<bool>{true, false, false}));
+  }
+
   void likeOnEnrollNumberMatchesItsDecimalText() {
     TDataSet q(QStringLiteral("qryenroll"), db->Data);
     for (int n : {21, 123, 1, 12})

@@ -432,6 +432,10 @@ class TestEnrolBackup : public QObject {
         << QList<int>{1, 1} << 1 << "short" << QList<int>{1, 3}
         << "00001 - Kayıt=0 ok\n00002 - Kayıt=0 error\n00003 - Kayıt=0 ok"
         << "Conv Error : error";
+    QTest::newRow("template stored as hex text")
+        << QList<int>{1, 1} << 1 << "hex" << QList<int>{1, 3}
+        << "00001 - Kayıt=0 ok\n00002 - Kayıt=0 error\n00003 - Kayıt=0 ok"
+        << "Conv Error : error";
     QTest::newRow("no template") << QList<int>{1, 1} << 1 << "null" << QList<int>{1, 3}
                                  << "00001 - Kayıt=0 ok\n00002 - Kayıt=0 error\n00003 - Kayıt=0 ok"
                                  << "Conv Error : error";
@@ -457,6 +461,11 @@ class TestEnrolBackup : public QObject {
                                                                : Pattern(1680, 2);
     t.Store(middle == QLatin1String("number 0") ? 0 : 2, 0, 0, {}, bytes);
     t.Store(3, 0, 0, {}, Pattern(1680, 3));
+    // Twice as many hex digits as the template has bytes: long enough, but
+    // text, not the bytes the backup stored.
+    if (middle == QLatin1String("hex"))
+      ExecOn(t.DataFile(), QStringLiteral("update tblEnroll set FPdata=hex(FPdata) where "
+                                          "EnrollNumber=2"));
     t.Show();
     RecordSends();
     FakeSdk.Queued[QStringLiteral("FK_PutEnrollData")] = putResults;
@@ -478,8 +487,9 @@ class TestEnrolBackup : public QObject {
   // A store that cannot be read whole changes nothing on the terminal: it is
   // read and checked before the terminal is disabled, cleared or sent
   // anything, and the database's error is shown. Real faults: a damaged page
-  // in the middle of the table, a renamed column, a value that is no number
-  // in the last row.
+  // in the middle of the table, a renamed column, a value in the last row
+  // that is no number or no number in range (any other fault is a change to
+  // that row).
   void unreadableStoreChangesNothing_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("fullRestore");  // or the selected user's upload
@@ -489,9 +499,19 @@ class TestEnrolBackup : public QObject {
     QTest::newRow("FPdata renamed, selected user")
         << "rename" << false << "Field 'FPdata' not found";
     QTest::newRow("no number in the last row, full restore")
-        << "number" << true << "'x' is not a valid integer value";
+        << "FingerNumber='x'" << true << "'x' is not a valid integer value";
     QTest::newRow("no number in the user's last row, selected user")
-        << "number" << false << "'x' is not a valid integer value";
+        << "FingerNumber='x'" << false << "'x' is not a valid integer value";
+    // Numbers past the range of int or with a fraction would reach the
+    // terminal as other numbers: 4294967297 as user 1, 1.9 as user 1.
+    QTest::newRow("64-bit user number, full restore")
+        << "EnrollNumber=4294967297" << true << "'4294967297' is not a valid integer value";
+    QTest::newRow("user number with a fraction, full restore")
+        << "EnrollNumber=1.9" << true << "'1.9' is not a valid integer value";
+    QTest::newRow("64-bit privilege, selected user")
+        << "Privilige=4294967297" << false << "'4294967297' is not a valid integer value";
+    QTest::newRow("negative 64-bit item number, selected user")
+        << "FingerNumber=-4294967296" << false << "'-4294967296' is not a valid integer value";
   }
   void unreadableStoreChangesNothing() {
     QFETCH(QString, fault);
@@ -508,8 +528,9 @@ class TestEnrolBackup : public QObject {
     } else if (fault == QLatin1String("rename")) {
       ExecOn(t.DataFile(), QStringLiteral("alter table tblEnroll rename column FPdata to Sablon"));
     } else {
-      ExecOn(t.DataFile(), QStringLiteral("update tblEnroll set FingerNumber='x' where "
-                                          "rowid=(select max(rowid) from tblEnroll)"));
+      ExecOn(t.DataFile(), QStringLiteral("update tblEnroll set %1 where "
+                                          "rowid=(select max(rowid) from tblEnroll)")
+                               .arg(fault));
     }
     RunGuarded([&] { t.W().FormShow(); });  // a damaged store is told here already
     FakeSdk.Calls.clear();

@@ -340,6 +340,33 @@ class TestNamesUsers : public QObject {
     }
   }
 
+  // A stored item number past the range of int or with a fraction would
+  // reach the terminal as another item (4294967296 as 0): the command is
+  // refused with the conversion error before the terminal hears of it, even
+  // when the user's first row is sound.
+  void userCommandRefusesNumberOutOfRange_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("2^32") << "4294967296";
+    QTest::newRow("fraction") << "1.5";
+  }
+  void userCommandRefusesNumberOutOfRange() {
+    QFETCH(QString, stored);
+    AddItem(5, 0, 0);
+    AddItem(5, 1, 0);
+    ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
+           QStringLiteral("update tblEnroll set FingerNumber=%1 where FingerNumber=1").arg(stored));
+    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data);
+    OpenActivePassiveList(list, TPrivilegeFilter::Users);
+    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
+    TRecordingReport report;
+    TWorkingTemplate working;
+    QCOMPARE(
+        ErrorOf([&] { RunUserCommand(*sdk, working, list, rows, TUserCommand::Disable, report); }),
+        QStringLiteral("'%1' is not a valid integer value").arg(stored));
+    QCOMPARE(FakeSdk.Calls, QStringList());
+    QCOMPARE(report.Lines, QStringList());
+  }
+
   void userCommandOnEmptyList() {
     TDataSet list(QStringLiteral("qryaktifpasif"), db->Data);
     TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);

@@ -3,6 +3,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <cmath>
+#include <limits>
 
 #include "common/Cleanup.h"
 #include "common/Errors.h"
@@ -28,26 +30,50 @@ QString TField::AsString() const {
   return v.toString();
 }
 
+// A stored number is read as the number it is or not at all: a value past
+// the range of int, or with a fraction, would otherwise become another user's
+// number or another port on its way to the terminal.
 int TField::AsInteger() const {
   const QVariant v = Value();
   if (v.isNull()) return 0;
+  const auto invalid = [&v]() -> EConvertError {
+    return EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(v.toString()));
+  };
   switch (v.typeId()) {
     case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
       return v.toInt();
-    case QMetaType::Double:
-      return static_cast<int>(v.toDouble());
+    case QMetaType::LongLong:
+    case QMetaType::UInt: {
+      const qint64 n = v.toLongLong();
+      if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max())
+        throw invalid();
+      return static_cast<int>(n);
+    }
+    case QMetaType::ULongLong: {
+      const quint64 n = v.toULongLong();
+      if (n > quint64(std::numeric_limits<int>::max())) throw invalid();
+      return static_cast<int>(n);
+    }
+    case QMetaType::Double: {
+      const double d = v.toDouble();
+      // NaN fails both comparisons and the whole-number test alike.
+      if (!(d >= std::numeric_limits<int>::min() && d <= std::numeric_limits<int>::max()) ||
+          d != std::trunc(d))
+        throw invalid();
+      return static_cast<int>(d);
+    }
     default:
       return StrToInt(AsString());
   }
 }
 
+bool TField::IsBlob() const {
+  return Value().typeId() == QMetaType::QByteArray;
+}
+
 QByteArray TField::AsBytes() const {
-  const QVariant v = Value();
-  if (v.typeId() == QMetaType::QByteArray) return v.toByteArray();
-  return AsString().toLatin1();
+  if (!IsBlob()) return QByteArray();
+  return Value().toByteArray();
 }
 
 void TField::SetAsString(const QString& Value) {

@@ -21,7 +21,13 @@ class TField {
   QString FieldName() const;
   bool IsNull() const;
   QString AsString() const;
-  int AsInteger() const;  // text that is no whole number throws EConvertError
+  // A value that is no whole number in the range of int (text, a fraction, a
+  // 64-bit number) throws EConvertError; it is never cut or wrapped.
+  int AsInteger() const;
+  // Whether the value is bytes as stored (a BLOB), not text or a number.
+  bool IsBlob() const;
+  // The bytes of a BLOB; an empty array for any other value: text is not a
+  // template, and its characters are not the bytes that were stored.
   QByteArray AsBytes() const;
   QVariant Value() const;
   void SetAsString(const QString& Value);

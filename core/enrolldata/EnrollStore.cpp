@@ -93,13 +93,24 @@ bool ReadEnrollRow(TDataSet& Source, EnrollRecord& Record, QByteArray& Template)
   // The backup stores whole templates. A shorter value was damaged or
   // edited by hand: padded with zeros it would overwrite the user's real
   // template on the terminal.
+  // A value that is not a BLOB was not written by a backup: hex digits or
+  // text pasted into the column are no template, whatever their length.
   const int size = TemplateSize(backup);
-  if (data.IsNull()) return false;
+  if (!data.IsBlob()) return false;
   const QByteArray stored = data.AsBytes();
   if (stored.size() < size) return false;
   // Shared with the row when it has the size already: nothing is copied.
   Template = stored.size() == size ? stored : stored.left(size);
   return true;
+}
+
+void CheckEnrollNumbers(TDataSet& Rows) {
+  for (Rows.First(); !Rows.Eof(); Rows.Next()) {
+    if (Rows.FieldByName(QStringLiteral("EnrollNumber")).AsInteger() <= 0) continue;
+    Rows.FieldByName(QStringLiteral("FingerNumber")).AsInteger();
+    Rows.FieldByName(QStringLiteral("Privilige")).AsInteger();
+  }
+  Rows.First();
 }
 
 void TakeEnrollRecord(const EnrollRecord& Record, const QByteArray& Template, TEnrollReport& Report,

@@ -43,9 +43,15 @@ bool StoreEnrollRecord(TEnrollStore& S, TEnrollReport& Report, int EnrollNumber,
 // name into Record, the first TemplateSize(backup number) bytes of FPdata
 // into Template. False, with nothing changed, when Source has no current row
 // or its EnrollNumber is not above 0; false with Record filled and Template
-// unchanged when FPdata is null or shorter than the template (a longer value
-// is cut). A missing column or a number that is no number throws.
+// unchanged when FPdata is null, is not a BLOB or is shorter than the
+// template (a longer value is cut). A missing column or a number that is no
+// whole number in range throws.
 bool ReadEnrollRow(TDataSet& Source, EnrollRecord& Record, QByteArray& Template);
+
+// Reads the numbers of every row of Rows as ReadEnrollRow does, so that one
+// that is no whole number in range throws (EConvertError) before anything is
+// sent; leaves Rows on its first row.
+void CheckEnrollNumbers(TDataSet& Rows);
 
 // Makes a record read by ReadEnrollRow the working record: shown on the
 // single-record tab, its template in Working, PasswordValue 0.

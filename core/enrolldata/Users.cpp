@@ -89,9 +89,12 @@ void RunUserCommand(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDataSet& L
     return;
   }
   const QVariant user = List.FieldByName(QStringLiteral("EnrollNumber")).Value();
+  Rows.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber=?"), {user});
+  // A stored number that is no number in range ends the command here, before
+  // the terminal hears of it, not halfway through the user's rows.
+  CheckEnrollNumbers(Rows);
   // The terminal is disabled before every row and enabled once, here.
   TEnableAtEnd report(Sdk, Out, TTerminalBracket::TEnableWhen::EveryPath);
-  Rows.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber=?"), {user});
   Rows.First();
   int failed = 0;
   for (; !Rows.Eof(); Rows.Next()) {
