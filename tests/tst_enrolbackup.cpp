@@ -563,15 +563,16 @@ class TestEnrolBackup : public QObject {
     // No at the question: no terminal call at all.
     t.W().BitBtn2Click();
     QVERIFY(FakeSdk.Calls.isEmpty());
-    // Clearing first with an empty store: cleared, nothing sent, still saved.
+    // Clearing first with an empty store: the terminal is left as it is, and
+    // the status line says why.
     t.W().CheckBox2->setChecked(true);
     t.Dialogs->Answers = {IDYES};
     t.W().BitBtn2Click();
-    QCOMPARE(FakeSdk.Calls,
-             (QStringList{kOff, "FK_ClearKeeperData(17)", "FK_SaveEnrollData(17)", kOn}));
-    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("ClearKeeperData OK"));
+    QVERIFY(FakeSdk.Calls.isEmpty());
+    QCOMPARE(t.W().lblMessage->text(), QStringLiteral("Datada kayıt yok - terminal silinmedi"));
+    QVERIFY(t.W().BitBtn2->isEnabled());
     // The terminal not answering: nothing sent, and it was never disabled.
-    FakeSdk.Calls.clear();
+    t.W().CheckBox2->setChecked(false);
     FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = {-2};
     t.Dialogs->Answers = {IDYES};
     t.W().BitBtn2Click();

@@ -4,6 +4,7 @@
 // settings.
 #include <QTest>
 
+#include "RecordingReport.h"
 #include "TestFolder.h"
 #include "common/Dialogs.h"
 #include "common/Errors.h"
@@ -13,40 +14,6 @@
 #include "enrolldata/EnrollStore.h"
 #include "enrolldata/Names.h"
 #include "enrolldata/Users.h"
-
-namespace {
-
-// A question the walk asked.
-struct TAsked {
-  QString Text;
-  QString Title;
-  int Flags = 0;
-};
-
-// What the user-command walk shows: status lines in order, the records it
-// loaded, the questions it asked (answered from Answers in order, else
-// safely) and the times it let pending messages run.
-struct TRecordingReport final : TEnrollReport {
-  QStringList Lines;
-  QStringList Loaded;
-  QList<int> Answers;
-  QList<TAsked> Shown;
-  int ProcessMessagesCalls = 0;
-  void Status(const QString& Text) override { Lines << Text; }
-  void ShowRecord(int EnrollNumber, int BackupNumber, int) override {
-    Loaded << QStringLiteral("%1-%2").arg(EnrollNumber).arg(BackupNumber);
-  }
-  void StoredLine(const QString&) override {}
-  void LogLine(const QString&) override {}
-  void Count(int) override {}
-  int Ask(const QString& Text, const QString& Title, int Flags) override {
-    Shown.append({Text, Title, Flags});
-    return Answers.isEmpty() ? SafeAnswer(Flags) : Answers.takeFirst();
-  }
-  void Idle() override { ++ProcessMessagesCalls; }
-};
-
-}  // namespace
 
 class TestNamesUsers : public QObject {
   Q_OBJECT

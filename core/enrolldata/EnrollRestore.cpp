@@ -1,5 +1,9 @@
 #include "enrolldata/EnrollRestore.h"
 
+#include <QPair>
+#include <QSet>
+#include <QStringList>
+
 #include "common/Dialogs.h"
 #include "common/LibFunctions.h"
 #include "enrolldata/EnrollStore.h"
@@ -9,6 +13,10 @@ namespace {
 const QString kConvError = QStringLiteral("Conv Error");
 const QString kSendError = QStringLiteral("SetAllEnrollData Error");
 const QString kSaveError = QStringLiteral("SaveEnrollData Error");
+
+// A status line names at most this many users or items; "..." stands for
+// the rest.
+constexpr int kNamedAtMost = 5;
 
 // One row of the store as it will be sent: read and checked before the
 // terminal is changed, so that a store that cannot be read whole changes
@@ -32,6 +40,59 @@ QVector<TPrepared> PrepareAll(TDataSet& Rows) {
     rows.append(std::move(p));
   }
   return rows;
+}
+
+QString NamedFew(const QStringList& Names) {
+  QStringList shown = Names.mid(0, kNamedAtMost);
+  if (Names.size() > kNamedAtMost) shown << QStringLiteral("...");
+  return shown.join(QStringLiteral(", "));
+}
+
+// Items stored more than once under the same user number and backup number
+// ("0002-0"), each named once, where its second copy is. The terminal keeps
+// one item per pair, so sending both would let the later one silently
+// replace the first. Rows whose number could not be read have no pair.
+QStringList StoredTwice(const QVector<TPrepared>& Rows) {
+  QSet<QPair<int, int>> seen;
+  QSet<QPair<int, int>> named;
+  QStringList twice;
+  for (const TPrepared& row : Rows) {
+    if (row.Record.EnrollNumber <= 0) continue;
+    const QPair<int, int> pair(row.Record.EnrollNumber, row.Record.BackupNumber);
+    if (!seen.contains(pair)) {
+      seen.insert(pair);
+    } else if (!named.contains(pair)) {
+      named.insert(pair);
+      twice << ZeroFill(QString::number(pair.first), 4) + QLatin1Char('-') +
+                   QString::number(pair.second);
+    }
+  }
+  return twice;
+}
+
+// Why nothing of Rows may be sent; empty when they may. The terminal is not
+// touched at all then: a clear-first restore must never leave the terminal
+// emptier than the store, so it clears only when every stored row can be
+// sent; and a store holding an item twice does not say which one is meant.
+QString Refusal(const QVector<TPrepared>& Rows, bool ClearFirst) {
+  const QStringList twice = StoredTwice(Rows);
+  if (!twice.isEmpty())
+    return QStringLiteral("Datada çift kayıt var (%1) - terminale yükleme yapılmadı")
+        .arg(NamedFew(twice));
+  if (!ClearFirst) return {};
+  if (Rows.isEmpty()) return QStringLiteral("Datada kayıt yok - terminal silinmedi");
+  int notLoaded = 0;
+  QStringList users;
+  for (const TPrepared& row : Rows) {
+    if (row.Loaded) continue;
+    ++notLoaded;
+    const QString user = ZeroFill(QString::number(row.Record.EnrollNumber), 5);
+    if (!users.contains(user)) users << user;
+  }
+  if (notLoaded == 0) return {};
+  return QStringLiteral("Datada yüklenemeyen %1 kayıt var (%2) - terminal silinmedi")
+      .arg(notLoaded)
+      .arg(NamedFew(users));
 }
 
 bool Send(TFKAttendObject& Sdk, const TPrepared& Row, TWorkingTemplate& Working,
@@ -70,6 +131,11 @@ void RestoreAllEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TEnro
   // the one to show.
   if (!Store.Rows().Active()) Store.OpenAll();
   const QVector<TPrepared> rows = PrepareAll(Store.Rows());
+  const QString refusal = Refusal(rows, ClearFirst);
+  if (!refusal.isEmpty()) {
+    Out.Status(refusal);
+    return;
+  }
   TEnableAtEnd report(Sdk, Out, TTerminalBracket::TEnableWhen::Disabled);
   if (!report.DisableTerminal()) {
     report.Status(QStringLiteral("No Device"));
@@ -110,26 +176,34 @@ void RestoreUserEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working, TDat
   }
   const int user = List.FieldByName(QStringLiteral("EnrollNumber")).AsInteger();
   PerUser.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber=?"), {user});
-  // The user's rows are read and the questions answered before the terminal
-  // is disabled; Cancel leaves out the row and those after it.
-  QVector<TPrepared> rows;
-  bool cancelled = false;
-  for (PerUser.First(); !PerUser.Eof(); PerUser.Next()) {
-    TPrepared p;
-    p.Count = PerUser.RecNo() + 1;
-    for (;;) {
-      p.Record = EnrollRecord();
-      p.Loaded = ReadEnrollRow(PerUser, p.Record, p.Template);
-      if (p.Loaded) break;
+  // The user's rows are read, and the questions answered, before the
+  // terminal is disabled.
+  QVector<TPrepared> rows = PrepareAll(PerUser);
+  const QString refusal = Refusal(rows, false);
+  if (!refusal.isEmpty()) {
+    Out.Status(refusal);
+    return;
+  }
+  // A row that does not load is asked about: Yes reads it again, No logs it
+  // unsent, Cancel leaves out the row and those after it.
+  int cancelledAt = -1;
+  for (int i = 0; i < rows.size() && cancelledAt < 0; ++i) {
+    TPrepared& p = rows[i];
+    while (!p.Loaded) {
       const int answer = Out.Ask(kConvError + QStringLiteral(": Continue ?"),
                                  QStringLiteral("ConvShToArm"), MB_YESNOCANCEL | MB_ICONQUESTION);
-      if (answer == IDYES) continue;
-      cancelled = answer != IDNO;
-      break;
+      if (answer == IDNO) break;
+      if (answer != IDYES) {
+        cancelledAt = i;
+        break;
+      }
+      PerUser.SetRecNo(p.Count - 1);
+      p.Record = EnrollRecord();
+      p.Loaded = ReadEnrollRow(PerUser, p.Record, p.Template);
     }
-    if (cancelled) break;
-    rows.append(std::move(p));
   }
+  const bool cancelled = cancelledAt >= 0;
+  if (cancelled) rows.resize(cancelledAt);
   TEnableAtEnd report(Sdk, Out, TTerminalBracket::TEnableWhen::EveryPath);
   if (!report.DisableTerminal()) {
     report.Status(QStringLiteral("No Device"));
