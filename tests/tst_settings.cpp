@@ -6,6 +6,7 @@
 
 #ifndef Q_OS_WIN
 #include <linux/capability.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
@@ -348,14 +349,31 @@ class TestSettings : public QObject {
   // A Settings.ini the program cannot read is told at start, where the
   // options stay unticked, and again by "kaydet", which leaves it alone.
   // Tests run as root in CI, where file permissions do not stop a read: a
-  // folder in the file's place does.
+  // folder in the file's place does. A FIFO is not waited on.
+  void unreadableFileShowsErrorBox_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder in its place") << "folder"
+                                         << "Is a directory";
+    QTest::newRow("FIFO in its place") << "fifo"
+                                       << "Not a regular file";
+  }
   void unreadableFileShowsErrorBox() {
+    QFETCH(QString, setup);
+    QFETCH(QString, reason);
     TestProgram t;
     const QString path = t.Folder.File(QStringLiteral("Settings.ini"));
-    QVERIFY(QDir().mkdir(path));
+    if (setup == QLatin1String("folder")) QVERIFY(QDir().mkdir(path));
+    if (setup == QLatin1String("fifo")) {
+#ifdef Q_OS_WIN
+      QSKIP("no FIFO in the file system on Windows");
+#else
+      QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
+    }
     t.Start();
-    const QString error = QStringLiteral("Cannot read file \"%1\". Is a directory.")
-                              .arg(QDir::toNativeSeparators(path));
+    const QString error =
+        QStringLiteral("Cannot read file \"%1\". %2.").arg(QDir::toNativeSeparators(path), reason);
     QCOMPARE(t.Dialogs->Shown.size(), 1);
     QCOMPARE(t.Dialogs->Shown[0].Text, error);
     QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
@@ -365,7 +383,7 @@ class TestSettings : public QObject {
     t.Main().Button2->click();
     QCOMPARE(t.Dialogs->Shown.size(), 2);
     QCOMPARE(t.Dialogs->Shown[1].Text, error);
-    QVERIFY(QFileInfo(path).isDir());
+    QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
   }
 };
 
