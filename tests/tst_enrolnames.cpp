@@ -1,12 +1,15 @@
 // The enrollment window's name list and its two send buttons, the caption
 // naming the personnel database, the password list and the four user
 // commands, driven through the window's handlers over the fake terminal.
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
 #include "EnrolFixture.h"
 #include "data/DM.h"
 #include "enrolldata/EnrollStore.h"
 #include "session/TerminalSession.h"
+#include "widgets/ActionGuard.h"
 
 namespace {
 const QString kOff = QStringLiteral("FK_EnableDevice(17,0)");
@@ -45,6 +48,33 @@ class TestEnrolNames : public QObject {
                                                  "[veritabanı=personel_db]"));
     QCOMPARE(t.W().PdksSettings.User, QStringLiteral("okur"));
     QCOMPARE(t.W().PdksSettings.Port, QStringLiteral("3310"));
+  }
+
+  // A Settings.ini that cannot be read is told when the window is shown;
+  // nothing of an earlier showing is used in its place, and the store's
+  // list is open all the same. Written as UTF-8, the user reads as written.
+  void settingsAsTheOperatorSavedThem() {
+    EnrolProgram t;
+    t.Store(7, 0, 0, QStringLiteral("Gül"), Pattern(1680, 7));
+    t.Folder.WriteFile(QStringLiteral("Settings.ini"),
+                       "\xEF\xBB\xBF[Login]\r\nServer=pdks.local\r\n"
+                       "[MySql]\r\nUser=çalışan\r\n");  // UTF-8, as this source file
+    t.Show();
+    QCOMPARE(t.W().PdksSettings.Server, QStringLiteral("pdks.local"));
+    QCOMPARE(t.W().PdksSettings.User, QStringLiteral("çalışan"));
+
+    const QString path = t.Folder.File(QStringLiteral("Settings.ini"));
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QDir().mkdir(path));
+    RunGuarded([&] { t.W().FormShow(); });
+    QCOMPARE(t.Dialogs->Texts(),
+             QStringList{QStringLiteral("Cannot read file \"%1\". Is a directory.")
+                             .arg(QDir::toNativeSeparators(path))});
+    QCOMPARE(t.W().PdksSettings.Server, QString());
+    QCOMPARE(t.W().PdksSettings.User, QString());
+    QCOMPARE(t.W().windowTitle(), QStringLiteral("Parmakizi Datası Kopyalama / Yükleme / Personel "
+                                                 "İsimlendirme -  [server=] [veritabanı=]"));
+    QCOMPARE(t.W().qryenroll.RecordCount(), 1);
   }
 
   // The list opens with the first change of the search box; the count

@@ -6,12 +6,14 @@
 
 #ifndef Q_OS_WIN
 #include <linux/capability.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
 
 #include "TestProgram.h"
 #include "TinyDisk.h"
+#include "common/Encoding.h"
 #include "common/Errors.h"
 #include "data/IniFile.h"
 
@@ -42,6 +44,26 @@ bool WithoutFileRights(F Work) {
   worker.join();
   return dropped;
 #endif
+}
+
+const QByteArray kBom("\xEF\xBB\xBF");
+
+QByteArray Utf8(const char* Text) {
+  return QByteArray(Text);
+}
+QByteArray Win1254(const char* Text) {
+  return ToWin1254(QString::fromUtf8(Text));
+}
+
+// A Settings.ini as an operator's editor may save it: Options first, then
+// the personnel database's user under a comment line.
+QByteArray OperatorsIni(const QByteArray& Bom, const QByteArray& Comment, const QByteArray& User,
+                        const QByteArray& NewLine = "\r\n", bool EndsLastLine = true) {
+  const QByteArray& nl = NewLine;
+  QByteArray file = Bom + "[Options]" + nl + "veriDosya2=0" + nl + nl + "[MySql]" + nl + "; " +
+                    Comment + nl + "Password = gizli " + nl + "User=" + User;
+  if (EndsLastLine) file += nl;
+  return file;
 }
 
 }  // namespace
@@ -104,6 +126,65 @@ class TestSettings : public QObject {
         QStringLiteral("3306"));
   }
 
+  // A file saved as UTF-8 (with or without a BOM, as Notepad does) is read
+  // as UTF-8, anything else as Windows-1254. Writing keys into it changes
+  // only their lines: the BOM, the other lines and their ends stay byte for
+  // byte, and a new value is written in the file's own encoding (UTF-8 for
+  // a UTF-8 file, Windows-1254 for a plain ASCII or a Windows-1254 one).
+  void fileAsTheOperatorSavedIt_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("user");  // the bytes of User's value in the file
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QByteArray>("newUser");  // "Gülşen" as it must be written
+    QTest::addColumn<QByteArray>("newLine");
+    const QByteArray utf8 = Utf8("çalışan"), cp = Win1254("çalışan");
+    const QByteArray newUtf8 = Utf8("Gülşen"), newCp = Win1254("Gülşen");
+    QTest::newRow("BOM, ASCII") << OperatorsIni(kBom, "okur", "okur") << QByteArray("okur")
+                                << "okur" << newUtf8 << QByteArray("\r\n");
+    QTest::newRow("BOM, UTF-8 Turkish") << OperatorsIni(kBom, Utf8("Çağrı"), utf8) << utf8
+                                        << "çalışan" << newUtf8 << QByteArray("\r\n");
+    QTest::newRow("UTF-8 without BOM") << OperatorsIni({}, Utf8("Çağrı"), utf8) << utf8 << "çalışan"
+                                       << newUtf8 << QByteArray("\r\n");
+    QTest::newRow("UTF-8, LF ends, last line without one")
+        << OperatorsIni({}, Utf8("Çağrı"), utf8, "\n", false) << utf8 << "çalışan" << newUtf8
+        << QByteArray("\n");
+    QTest::newRow("Windows-1254 Turkish")
+        << OperatorsIni({}, Win1254("Çağrı"), cp) << cp << "çalışan" << newCp << QByteArray("\r\n");
+    QTest::newRow("ASCII") << OperatorsIni({}, "okur", "okur") << QByteArray("okur") << "okur"
+                           << newCp << QByteArray("\r\n");
+    QTest::newRow("UTF-8 and Windows-1254 mixed")
+        << OperatorsIni({}, Utf8("Çağrı"), cp) << cp << "çalışan" << newCp << QByteArray("\r\n");
+    QTest::newRow("BOM before Windows-1254") << OperatorsIni(kBom, Win1254("Çağrı"), cp) << cp
+                                             << "çalışan" << newCp << QByteArray("\r\n");
+    QTest::newRow("overlong form is not UTF-8") << OperatorsIni({}, "\xC1\xA1", utf8) << utf8
+                                                << FromWin1254(utf8) << newCp << QByteArray("\r\n");
+  }
+  void fileAsTheOperatorSavedIt() {
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, user);
+    QFETCH(QString, expected);
+    QFETCH(QByteArray, newUser);
+    QFETCH(QByteArray, newLine);
+    TestFolder folder;
+    folder.WriteFile(QStringLiteral("Settings.ini"), file);
+    TIniFile ini(folder.File(QStringLiteral("Settings.ini")));
+    const QString options = QStringLiteral("Options"), mysql = QStringLiteral("MySql");
+    QCOMPARE(ini.ReadString(options, QStringLiteral("veriDosya2"), QStringLiteral("default")),
+             QStringLiteral("0"));
+    QCOMPARE(ini.ReadString(mysql, QStringLiteral("User"), {}), expected);
+    QCOMPARE(ini.ReadString(mysql, QStringLiteral("Password"), {}), QStringLiteral("gizli"));
+
+    ini.WriteString(options, QStringLiteral("veriDosya2"), QStringLiteral("1"));
+    ini.WriteString(options, QStringLiteral("veriSil"), QStringLiteral("1"));
+    ini.WriteString(mysql, QStringLiteral("User"), QStringLiteral("Gülşen"));
+    QByteArray written = file;
+    written.replace("veriDosya2=0" + newLine, "veriDosya2=1" + newLine + "veriSil=1" + newLine);
+    written.replace("User=" + user, "User=" + newUser);
+    QCOMPARE(folder.ReadFile(QStringLiteral("Settings.ini")), written);
+    QCOMPARE(ini.ReadString(options, QStringLiteral("veriDosya2"), {}), QStringLiteral("1"));
+    QCOMPARE(ini.ReadString(mysql, QStringLiteral("User"), {}), QStringLiteral("Gülşen"));
+  }
+
   // Writing replaces or adds one key and leaves every other line alone.
   void writingKeepsOtherLines() {
     TestFolder folder;
@@ -121,21 +202,32 @@ class TestSettings : public QObject {
                    "[MySql]\r\nPort=3307\r\n[System]\r\nProgramTipi=\xDE\x75\x62\x65\r\n"));
   }
 
-  // A file that is there but cannot be read is not replaced by one holding
-  // only the new key: the write is refused and the file stays as it was.
-  void writeRefusedLeavesFileAsItWas_data() {
+  // A file that is there but cannot be read is an error with the system's
+  // reason, for reading and writing alike: its keys are not missing, and a
+  // write would replace it by a file holding only the new key. A missing
+  // folder stops only the write. The file stays as it was.
+  void unreadableFileIsAnError_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("setup");
+    // %1: the file's path as the system writes it, %2: as the program names it
+    QTest::addColumn<QString>("readError");
+    QTest::addColumn<QString>("writeError");
     QTest::newRow("folder missing") << "nofolder/Settings.ini"
-                                    << "";
+                                    << "" << QString() << "Unable to write to %2";
     QTest::newRow("folder in its place") << "Settings.ini"
-                                         << "folder";
+                                         << "folder"
+                                         << "Cannot read file \"%1\". Is a directory"
+                                         << "Cannot read file \"%1\". Is a directory";
     QTest::newRow("file it may not read") << "Settings.ini"
-                                          << "write-only";
+                                          << "write-only"
+                                          << "Cannot read file \"%1\". Permission denied"
+                                          << "Cannot read file \"%1\". Permission denied";
   }
-  void writeRefusedLeavesFileAsItWas() {
+  void unreadableFileIsAnError() {
     QFETCH(QString, name);
     QFETCH(QString, setup);
+    QFETCH(QString, readError);
+    QFETCH(QString, writeError);
     TestFolder folder;
     const QString path = folder.File(name);
     if (setup == QLatin1String("folder")) QVERIFY(QDir().mkdir(path));
@@ -150,20 +242,26 @@ class TestSettings : public QObject {
     const bool wasFolder = QFileInfo(path).isDir();
 
     bool readable = false;
-    QString error = QStringLiteral("no error");
+    QString read, written;
     const bool asUser = WithoutFileRights([&] {
       QFile probe(path);
       readable = probe.open(QIODevice::ReadOnly);
-      try {
+      read = ErrorOf([&] {
+        TIniFile(path).ReadString(QStringLiteral("Options"), QStringLiteral("veriSil"), {});
+      });
+      written = ErrorOf([&] {
         TIniFile(path).WriteString(QStringLiteral("Options"), QStringLiteral("veriSil"),
                                    QStringLiteral("0"));
-      } catch (const EIniFileError& e) {
-        error = e.Text();
-      }
+      });
     });
     if (!asUser) QSKIP("the test thread cannot give up its file rights here");
     QVERIFY2(!readable, "the file can be read");
-    QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
+    const auto filled = [&](QString Text) {
+      return Text.replace(QLatin1String("%1"), QDir::toNativeSeparators(path))
+          .replace(QLatin1String("%2"), path);
+    };
+    QCOMPARE(read, filled(readError));
+    QCOMPARE(written, filled(writeError));
     QCOMPARE(folder.ReadFile(name), before);
     QCOMPARE(QFileInfo(path).isDir(), wasFolder);
   }
@@ -217,6 +315,8 @@ class TestSettings : public QObject {
                                   << false << false;
     QTest::newRow("blanks around")
         << QByteArray("[Options]\r\nveriDosya2 = 1\r\n") << true << false;
+    QTest::newRow("BOM before the first section")
+        << QByteArray("\xEF\xBB\xBF[Options]\r\nveriDosya2=1\r\nveriSil=0\r\n") << true << false;
   }
   void downloadOptionsAtStart() {
     QFETCH(QByteArray, file);
@@ -246,17 +346,44 @@ class TestSettings : public QObject {
              QByteArray("[Login]\r\nServer=db\r\n[Options]\r\nveriSil=0\r\nveriDosya2=0\r\n"));
   }
 
-  // Tests run as root in CI, where file permissions do not stop a write:
-  // a folder in the file's place does.
-  void kaydetWriteFailureShowsErrorBox() {
+  // A Settings.ini the program cannot read is told at start, where the
+  // options stay unticked, and again by "kaydet", which leaves it alone.
+  // Tests run as root in CI, where file permissions do not stop a read: a
+  // folder in the file's place does. A FIFO is not waited on.
+  void unreadableFileShowsErrorBox_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder in its place") << "folder"
+                                         << "Is a directory";
+    QTest::newRow("FIFO in its place") << "fifo"
+                                       << "Not a regular file";
+  }
+  void unreadableFileShowsErrorBox() {
+    QFETCH(QString, setup);
+    QFETCH(QString, reason);
     TestProgram t;
+    const QString path = t.Folder.File(QStringLiteral("Settings.ini"));
+    if (setup == QLatin1String("folder")) QVERIFY(QDir().mkdir(path));
+    if (setup == QLatin1String("fifo")) {
+#ifdef Q_OS_WIN
+      QSKIP("no FIFO in the file system on Windows");
+#else
+      QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
+    }
     t.Start();
-    QVERIFY(QDir(t.Folder.Path()).mkdir(QStringLiteral("Settings.ini")));
-    t.Main().Button2->click();
+    const QString error =
+        QStringLiteral("Cannot read file \"%1\". %2.").arg(QDir::toNativeSeparators(path), reason);
     QCOMPARE(t.Dialogs->Shown.size(), 1);
-    QCOMPARE(t.Dialogs->Shown[0].Text, QStringLiteral("Unable to write to %1.")
-                                           .arg(t.Folder.File(QStringLiteral("Settings.ini"))));
+    QCOMPARE(t.Dialogs->Shown[0].Text, error);
     QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
+    QVERIFY(!t.Main().CheckBox1->isChecked());
+    QVERIFY(!t.Main().CheckBox2->isChecked());
+
+    t.Main().Button2->click();
+    QCOMPARE(t.Dialogs->Shown.size(), 2);
+    QCOMPARE(t.Dialogs->Shown[1].Text, error);
+    QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
   }
 };
 

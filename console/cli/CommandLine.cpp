@@ -337,11 +337,9 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
   }
   TTerminalFile file;
   QList<TBatchTerminal> terminals;
-  TDownloadOptions options;
   try {
     file.Open(data);
     terminals = ReadTerminalList(file.Terminals());
-    options = session.ReadDownloadOptions();
   } catch (const EAppError& e) {
     Err(QStringLiteral("Data dosyası okunamadı: %1").arg(e.Text()));
     return kExitUsage;
@@ -350,6 +348,17 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
   TFKAttendObject& sdk = *session.TerminalSdk;
   if (Options.Command == TCommand::Check) return ForEveryTerminal(sdk, terminals, &CheckOne);
   if (Options.Command == TCommand::SetTimeAll) return ForEveryTerminal(sdk, terminals, &SetTimeOne);
+
+  // Downloading without the operator's options would leave the records
+  // meant for veri2.txt out of it for good: the terminal counts them as
+  // delivered.
+  TDownloadOptions options;
+  try {
+    options = session.ReadDownloadOptions();
+  } catch (const EAppError& e) {
+    Err(QStringLiteral("Ayarlar okunamadı, hiçbir terminalden veri alınmadı: %1").arg(e.Text()));
+    return kExitUsage;
+  }
 
   TConsoleBatch report(IsConsole(stdout), session.AppPath, Options.LockWaitSeconds);
   try {

@@ -1,5 +1,7 @@
 #include "common/Encoding.h"
 
+#include <QStringDecoder>
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -57,4 +59,26 @@ QByteArray ToWin1254(const QString& Text) {
   QByteArray out(Text.size(), Qt::Uninitialized);
   for (int i = 0; i < Text.size(); ++i) out[i] = FromUnicode(Text[i].unicode());
   return out;
+}
+
+bool IsUtf8(const QByteArray& Bytes) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString text = decoder.decode(Bytes);
+  Q_UNUSED(text)
+  return !decoder.hasError();
+}
+
+TTextEncoding TextEncodingOf(const QByteArray& Bytes, bool HasBom) {
+  const bool ascii = std::all_of(Bytes.begin(), Bytes.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii && !HasBom) return TTextEncoding::Win1254;
+  return IsUtf8(Bytes) ? TTextEncoding::Utf8 : TTextEncoding::Win1254;
+}
+
+QString Decode(const QByteArray& Bytes, TTextEncoding Encoding) {
+  return Encoding == TTextEncoding::Utf8 ? QString::fromUtf8(Bytes) : FromWin1254(Bytes);
+}
+
+QByteArray Encode(const QString& Text, TTextEncoding Encoding) {
+  return Encoding == TTextEncoding::Utf8 ? Text.toUtf8() : ToWin1254(Text);
 }

@@ -1,9 +1,11 @@
 #include "data/IniFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
+#include <cerrno>
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
@@ -17,33 +19,83 @@ namespace {
 
 constexpr int kMaxValue = 2047;
 
-// The file's lines; none for a missing file. Readable is set to false when
-// the file is there but cannot be read (a folder, no permission, an error
-// while reading): a writer must not then replace it by a file holding only
-// its own key.
-QStringList ReadLines(const QString& FileName, bool* Readable = nullptr) {
-  if (Readable) *Readable = true;
+// The file as lines of bytes, each with the end it had, so that writing one
+// key changes the bytes of that line alone: the BOM, the other lines and
+// their ends stay exactly as the operator's editor saved them.
+struct TIniLines {
+  QByteArray Bom;                                   // as the file began, or empty
+  TTextEncoding Encoding = TTextEncoding::Win1254;  // of the text, and of a new value
+  QByteArray NewLine = QByteArrayLiteral("\r\n");   // the file's own, for a line added
+  QList<QByteArray> Bytes;                          // each line without its end
+  QList<QByteArray> Ends;  // "\r\n", "\n", or empty for a last line without one
+  QStringList Text;        // each line as text, without its end
+
+  void Append(const QByteArray& Line, const QByteArray& End) {
+    Bytes << Line;
+    Ends << End;
+    Text << Decode(Line, Encoding);
+  }
+  void Set(int Index, const QString& Line) {
+    Text[Index] = Line;
+    Bytes[Index] = Encode(Line, Encoding);
+  }
+  void Insert(int Index, const QString& Line) {
+    // A last line without an end gets one before a line is put after it.
+    if (Index > 0 && Ends[Index - 1].isEmpty()) Ends[Index - 1] = NewLine;
+    Text.insert(Index, Line);
+    Bytes.insert(Index, Encode(Line, Encoding));
+    Ends.insert(Index, NewLine);
+  }
+  QByteArray Join() const {
+    QByteArray out = Bom;
+    for (int i = 0; i < Bytes.size(); ++i) out += Bytes[i] + Ends[i];
+    return out;
+  }
+};
+
+[[noreturn]] void CannotRead(const QString& FileName, const QString& Reason) {
+  throw EInOutError(QStringLiteral("Cannot read file \"%1\". %2")
+                        .arg(QDir::toNativeSeparators(FileName), Reason));
+}
+
+// The file's lines; none for a missing file. A file that is there but
+// cannot be read (a folder in its place, no permission, an error while
+// reading) is an error: read as empty, its options would silently be off,
+// and a writer would replace it by a file holding only its own key.
+TIniLines ReadLines(const QString& FileName) {
   // Only a regular file is read: opening a FIFO would wait for a writer for
   // ever, and a device could be read without end.
   const QFileInfo info(FileName);
-  if (info.exists() && !info.isFile()) {
-    if (Readable) *Readable = false;
-    return {};
-  }
+  if (info.exists() && !info.isFile())
+    CannotRead(FileName, info.isDir() ? ErrnoText(EISDIR) : QStringLiteral("Not a regular file"));
   QFile f(FileName);
   if (!f.open(QIODevice::ReadOnly)) {
-    if (Readable) *Readable = !QFileInfo::exists(FileName);
-    return {};
+    if (!QFileInfo::exists(FileName)) return {};
+    CannotRead(FileName, f.errorString());
   }
-  const QByteArray bytes = f.readAll();
-  if (f.error() != QFileDevice::NoError) {
-    if (Readable) *Readable = false;
-    return {};
+  QByteArray bytes = f.readAll();
+  if (f.error() != QFileDevice::NoError) CannotRead(FileName, f.errorString());
+
+  TIniLines lines;
+  if (bytes.startsWith(kUtf8Bom)) {
+    lines.Bom = kUtf8Bom;
+    bytes.remove(0, kUtf8Bom.size());
   }
-  QStringList lines = FromWin1254(bytes).split(QLatin1Char('\n'));
-  for (QString& line : lines)
-    if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-  if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+  lines.Encoding = TextEncodingOf(bytes, !lines.Bom.isEmpty());
+  bool endSeen = false;
+  for (qsizetype start = 0; start < bytes.size();) {
+    const qsizetype newLine = bytes.indexOf('\n', start);
+    if (newLine < 0) {
+      lines.Append(bytes.mid(start), {});
+      break;
+    }
+    const qsizetype end = newLine > start && bytes[newLine - 1] == '\r' ? newLine - 1 : newLine;
+    const QByteArray lineEnd = bytes.mid(end, newLine + 1 - end);
+    lines.Append(bytes.mid(start, end - start), lineEnd);
+    if (!endSeen) lines.NewLine = lineEnd;
+    endSeen = true;
+    start = newLine + 1;
+  }
   return lines;
 }
 
@@ -82,7 +134,7 @@ bool SyncToDisk(QFileDevice& File) {
 
 QString TIniFile::ReadString(const QString& Section, const QString& Key,
                              const QString& Default) const {
-  const QStringList lines = ReadLines(fileName_);
+  const QStringList lines = ReadLines(fileName_).Text;
   const int header = FindSection(lines, Section);
   if (header < 0) return Default;
   for (int i = header + 1; i < lines.size() && SectionOf(lines[i]).isNull(); ++i) {
@@ -99,27 +151,27 @@ QString TIniFile::ReadString(const QString& Section, const QString& Key,
 }
 
 void TIniFile::WriteString(const QString& Section, const QString& Key, const QString& Value) {
-  bool readable = true;
-  QStringList lines = ReadLines(fileName_, &readable);
-  if (!readable) throw EIniFileError(QStringLiteral("Unable to write to %1").arg(fileName_));
+  TIniLines lines = ReadLines(fileName_);
   const QString entry = Key + QLatin1Char('=') + Value;
-  const int header = FindSection(lines, Section);
+  const int header = FindSection(lines.Text, Section);
   if (header < 0) {
-    lines << QLatin1Char('[') + Section + QLatin1Char(']') << entry;
+    lines.Insert(lines.Text.size(), QLatin1Char('[') + Section + QLatin1Char(']'));
+    lines.Insert(lines.Text.size(), entry);
   } else {
     int end = header + 1;
     int lastEntry = header;
     bool replaced = false;
-    for (; end < lines.size() && SectionOf(lines[end]).isNull(); ++end) {
-      if (IsKeyLine(lines[end], Key)) {
-        const QString existingKey = lines[end].left(lines[end].indexOf(QLatin1Char('='))).trimmed();
-        lines[end] = existingKey + QLatin1Char('=') + Value;
+    for (; end < lines.Text.size() && SectionOf(lines.Text[end]).isNull(); ++end) {
+      const QString& line = lines.Text[end];
+      if (IsKeyLine(line, Key)) {
+        const QString existingKey = line.left(line.indexOf(QLatin1Char('='))).trimmed();
+        lines.Set(end, existingKey + QLatin1Char('=') + Value);
         replaced = true;
         break;
       }
-      if (!lines[end].trimmed().isEmpty()) lastEntry = end;
+      if (!line.trimmed().isEmpty()) lastEntry = end;
     }
-    if (!replaced) lines.insert(lastEntry + 1, entry);
+    if (!replaced) lines.Insert(lastEntry + 1, entry);
   }
   // Written whole to a temporary file and renamed over the old one, so a
   // failed write leaves the file as it was.
@@ -128,7 +180,7 @@ void TIniFile::WriteString(const QString& Section, const QString& Key, const QSt
   if (info.exists() && !info.isWritable())
     throw EIniFileError(QStringLiteral("Unable to write to %1").arg(fileName_));
   QSaveFile out(fileName_);
-  const QByteArray bytes = ToWin1254(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+  const QByteArray bytes = lines.Join();
   // commit() alone is no proof: it can rename a temporary file whose
   // buffered bytes never reached the disk (a full disk then leaves an empty
   // or cut file). The bytes are flushed and synced first; on any failure the

@@ -14,7 +14,8 @@ struct TPdksSettings {
 };
 
 // Reads the five values from the settings file; a missing file or key gives
-// the empty text (3306 for the port).
+// the empty text (3306 for the port); a file that is there but cannot be
+// read throws EInOutError.
 TPdksSettings ReadPdksSettings(const QString& SettingsFile);
 
 // The enrollment window's caption naming the server and database.

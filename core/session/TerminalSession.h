@@ -47,7 +47,8 @@ class TTerminalSession {
   // Opens Data.mdb, Log.mdb and the terminal list of the data module;
   // Missing tells the operator of a file that is not there.
   void OpenDatabases(TfrmDM& DM, const std::function<void(const QString& Text)>& Missing) const;
-  // Reads the download options; missing keys give false.
+  // Reads the download options; missing keys give false, a Settings.ini
+  // that cannot be read throws EInOutError.
   TDownloadOptions ReadDownloadOptions() const;
   // Writes them (EIniFileError when Settings.ini cannot be written).
   void WriteDownloadOptions(const TDownloadOptions& Options) const;

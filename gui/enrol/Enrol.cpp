@@ -90,18 +90,25 @@ void TfrmEnrol::FormShow() {
   BitBtn6->setText(
       QStringLiteral("Terminale Parmakizi Datası Yükle\r\n(işten çıkanları silerek "
                      "yükler)\r\nmysql"));
-  const TIniFile ini(Session().SettingsFile());
-  ProgramTipi = ini.ReadString(QStringLiteral("System"), QStringLiteral("ProgramTipi"), {});
-  Label12->setText(ProgramTipi);
-  ReadPdksSettings();
   Label7->clear();
   txtName->clear();
   lblMessage->clear();
   Label2->clear();
+  // Values of an earlier showing are never used: a Settings.ini that
+  // cannot be read now leaves the defaults, and its error ends the showing.
+  // It is read last, so that the store and its lists are open all the same.
+  ProgramTipi.clear();
+  Label12->clear();
+  PdksSettings = {};
+  setWindowTitle(PdksCaption(PdksSettings));
   ADOEnroll.OpenSQL(kWholeStore);
   ADOEnroll.First();
   Store.OpenAll();
   RefreshEnrollLists();
+  const TIniFile ini(Session().SettingsFile());
+  ProgramTipi = ini.ReadString(QStringLiteral("System"), QStringLiteral("ProgramTipi"), {});
+  Label12->setText(ProgramTipi);
+  ReadPdksSettings();
 }
 
 void TfrmEnrol::FormClose() {

@@ -190,6 +190,40 @@ class TestE2EBatch : public QObject {
     QCOMPARE(RunCommandLine(t.Folder, {"--download-all", "--retries", "x"}).Exit, 2);
   }
 
+  // Settings.ini as Notepad saves it, UTF-8 with a BOM before [Options]:
+  // veriDosya2=1 sends every record to veri2.txt too. One that cannot be
+  // read stops the download before any terminal is touched, so no record
+  // is counted as delivered without having reached veri2.txt.
+  void commandLineReadsSettingsAsSaved() {
+    QTemporaryDir dir;
+    VTerminal vt(dir.path());
+    QVERIFY2(vt.start({"--machine", "1", "--seed-users", "4", "--seed-records", "30"}),
+             qPrintable(vt.error()));
+    TestProgram t(true, TSdk::Library);
+    InstallProgram(t.Folder);
+    AddTerminals(t.Folder, {vt.port()});
+    const QString settings = t.Folder.File("Settings.ini");
+    QVERIFY(QDir().mkdir(settings));
+    TRun run = RunCommandLine(t.Folder, {"--download-all"});
+    QCOMPARE(run.Exit, 2);
+    QCOMPARE(run.Err,
+             QStringLiteral("meridox: Ayarlar okunamadı, hiçbir terminalden veri alınmadı: Cannot "
+                            "read file \"%1\". Is a directory\n")
+                 .arg(QDir::toNativeSeparators(settings)));
+    QCOMPARE(vt.journal(), QStringList{});
+    QVERIFY(!QFile::exists(t.Folder.File("veri.txt")));
+
+    QVERIFY(QDir().rmdir(settings));
+    t.Folder.WriteFile("Settings.ini",
+                       "\xEF\xBB\xBF[Options]\r\nveriDosya2=1\r\nveriSil=0\r\n"
+                       "[MySql]\r\nUser=çalışan\r\n");
+    run = RunCommandLine(t.Folder, {"--download-all"});
+    QCOMPARE(run.Exit, 0);
+    const QByteArray text = FileText(TerminalLines(vt, 1));
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), text);
+    QCOMPARE(t.Folder.ReadFile("veri2.txt"), text);
+  }
+
   // The connection drops during the walk: the command line connects once
   // more and enables the terminal, so a scheduled run never leaves it with
   // its keypad and reader locked; the lines read stay written, and a walk

@@ -289,7 +289,8 @@ class TestProgramFolder : public QObject {
   // Faults at start: a single-dash argument no longer opens a window that
   // aborts without a display; a file named Data.mdb that is not a database
   // is reported and left as it was; a FIFO named Settings.ini does not hang
-  // the start; a window without a display says so.
+  // the start (a command that needs no settings runs, a download is refused
+  // with the reason); a window without a display says so.
   void badStart_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("setup");  // "", "empty", "text", "folder", "fifo"
@@ -313,8 +314,8 @@ class TestProgramFolder : public QObject {
         << QStringList{"--check"} << "folder" << false << 2 << "file is not a database";
     QTest::newRow("FIFO Settings.ini, command")
         << QStringList{"--check"} << "fifo" << false << 0 << "";
-    QTest::newRow("FIFO Settings.ini, window")
-        << QStringList{"--quit-after-start"} << "fifo" << true << 0 << "";
+    QTest::newRow("FIFO Settings.ini, download") << QStringList{"--download-all"} << "fifo" << false
+                                                 << 2 << "Settings.ini\". Not a regular file";
   }
   void badStart() {
     QFETCH(QStringList, args);
