@@ -395,6 +395,30 @@ class TestDownloadLock : public QObject {
     QCOMPARE(QFile::exists(name), held);
   }
 
+  // A lock whose named process has ended while another live process still
+  // holds the file (a holder in another process namespace, whose number
+  // means nothing here) is waited for and left alone.
+  void lockOfAnEndedProcessStillHeldIsWaitedFor() {
+    TestFolder folder;
+    const QString name = TDownloadLock::FileName(folder.Path());
+    THolder ended;
+    QVERIFY(ended.Start(folder.Path()));
+    const QString named = QStringLiteral("süreç %1").arg(ended.Process.processId());
+    ended.Kill9();
+    THolder live;
+    QVERIFY(live.HoldFile(name));
+    const QByteArray lock = folder.ReadFile(QStringLiteral("download.lock"));
+    QElapsedTimer timer;
+    timer.start();
+    bool waited = false;
+    TDownloadLock taker(
+        folder.Path(), [&] { waited = true; }, [&] { return timer.elapsed() > 1000; });
+    QVERIFY(!taker.Held());
+    QVERIFY(waited);
+    QCOMPARE(folder.ReadFile(QStringLiteral("download.lock")), lock);
+    QVERIFY(TDownloadLock::HolderText(folder.Path()).contains(named));
+  }
+
   // Another account's lock in a folder that several accounts share, taken by
   // a third account: one whose program was killed with kill -9 is taken over
   // at once, one that lives is waited for. Where the folder forbids removing
