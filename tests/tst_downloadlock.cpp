@@ -1,9 +1,9 @@
 // The download lock: the command line gives up a wait after its bound, the
 // window's operator can give it up, a lock left behind here or on another
 // computer is taken over (whichever user left it, whatever its file says)
-// while a live one never is, the memory-card
-// conversion waits like the downloads, and a download leaves every control
-// of the window as it found it.
+// while a live one never is, the memory-card conversion waits like the
+// downloads, and a download leaves every control of the window as it found
+// it.
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
