@@ -1,25 +1,29 @@
 // The download lock: the command line gives up a wait after its bound, the
 // window's operator can give it up, a lock left behind here or on another
-// computer is taken over while a live one never is, the memory-card
-// conversion waits like the downloads, and a download leaves every control
-// of the window as it found it.
+// computer is taken over (whichever user left it, whatever its file says)
+// while a live one never is, the memory-card conversion waits like the
+// downloads, and a download leaves every control of the window as it found
+// it.
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QLockFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 #include <QThread>
 
 #include "AttendanceFixture.h"
 #include "ProgramCopy.h"
 #include "attendance/DownloadLock.h"
+#include "common/Errors.h"
 
 // Last: its message-box macros name the same values as the dialogs seam's.
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -38,12 +42,102 @@ int HoldLock(const char* Folder) {
   for (;;) QThread::sleep(3600);
 }
 
+// Holds File's native lock as a live holder of the download lock does, until
+// it is killed, whatever File says: on Windows it keeps it open, sharing no
+// deletion.
+int HoldFile(const char* File) {
+#ifdef Q_OS_WIN
+  const QString name = QString::fromLocal8Bit(File);
+  const HANDLE h =
+      CreateFileW(reinterpret_cast<const wchar_t*>(name.utf16()), GENERIC_READ, FILE_SHARE_READ,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return 1;
+#else
+  const int fd = ::open(File, O_RDWR);
+  if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) return 1;
+#endif
+  std::puts("held");
+  std::fflush(stdout);
+  for (;;) QThread::sleep(3600);
+}
+
+// Takes the lock of a folder as a download does, giving up after Ms
+// milliseconds, and says how it went: "taken" or "taken after waiting",
+// "gave up", or "error: " and the error's text.
+int TakeLock(const char* Folder, const char* Ms) {
+  QElapsedTimer timer;
+  timer.start();
+  const qint64 bound = QByteArray(Ms).toLongLong();
+  bool waited = false;
+  QString said;
+  try {
+    TDownloadLock lock(
+        QString::fromLocal8Bit(Folder), [&waited] { waited = true; },
+        [&] { return timer.elapsed() > bound; });
+    said = !lock.Held() ? QStringLiteral("gave up")
+           : waited     ? QStringLiteral("taken after waiting")
+                        : QStringLiteral("taken");
+  } catch (const EAppError& e) {
+    said = QStringLiteral("error: ") + e.Text();
+  }
+  std::puts(said.toUtf8().constData());
+  return 0;
+}
+
+// Whether other users may walk down to Path.
+bool ReachableByOthers(const QString& Path) {
+  for (QFileInfo f(Path);; f = QFileInfo(f.absolutePath())) {
+    if (!(f.permissions() & QFileDevice::ExeOther)) return false;
+    if (f.isRoot()) return true;
+  }
+}
+
+// Runs the test program as another user when the system lets it: as root
+// through setpriv, with no groups. Empty when it cannot.
+QStringList AsUser(int Uid) {
+#ifdef Q_OS_WIN
+  Q_UNUSED(Uid);
+  return {};
+#else
+  const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+  if (::geteuid() != 0 || setpriv.isEmpty() ||
+      !ReachableByOthers(QCoreApplication::applicationFilePath()))
+    return {};
+  return {setpriv, QStringLiteral("--reuid=%1").arg(Uid), QStringLiteral("--regid=%1").arg(Uid),
+          QStringLiteral("--clear-groups")};
+#endif
+}
+
+// Users with no business in each other's files: nobody, and a number with
+// no account at all.
+constexpr int kNobody = 65534;
+constexpr int kStranger = 65533;
+
+// Gives Folder to Uid with Mode (sticky bit included); false where there are
+// no such owners.
+bool SetFolder(const QString& Folder, int Uid, int Mode) {
+#ifdef Q_OS_WIN
+  Q_UNUSED(Folder);
+  Q_UNUSED(Uid);
+  Q_UNUSED(Mode);
+  return false;
+#else
+  const QByteArray name = QFile::encodeName(Folder);
+  return ::chown(name.constData(), Uid, Uid) == 0 && ::chmod(name.constData(), Mode) == 0;
+#endif
+}
+
+// The user that owns File, -1 when unknown.
+int OwnerOf(const QString& File) {
+  return static_cast<int>(QFileInfo(File).ownerId());
+}
+
 struct THolder {
   QProcess Process;
-  bool Start(const QString& Folder) {
-    Process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-lock"), Folder});
-    return Process.waitForReadyRead(30000) && Process.readAll().trimmed() == "held";
+  bool Start(const QString& Folder, const QStringList& As = {}) {
+    return Run(As, {QStringLiteral("--hold-lock"), Folder});
   }
+  bool HoldFile(const QString& File) { return Run({}, {QStringLiteral("--hold-file"), File}); }
   // SIGKILL here, TerminateProcess on Windows: the holder gets no chance to
   // clean up.
   void Kill9() {
@@ -52,6 +146,16 @@ struct THolder {
   }
   ~THolder() {
     if (Process.state() != QProcess::NotRunning) Kill9();
+  }
+
+ private:
+  bool Run(const QStringList& As, const QStringList& Arguments) {
+    const QString program = QCoreApplication::applicationFilePath();
+    if (As.isEmpty())
+      Process.start(program, Arguments);
+    else
+      Process.start(As.first(), As.mid(1) + QStringList{program} + Arguments);
+    return Process.waitForReadyRead(30000) && Process.readAll().trimmed() == "held";
   }
 };
 
@@ -175,22 +279,28 @@ class TestDownloadLock : public QObject {
  private slots:
   // A lock that a live program holds, on this computer or on another one
   // (known only by its refreshed file), is waited for until --lock-wait runs
-  // out: exit 1, the reason and the holder on standard error, nothing
-  // written and the holder's lock left alone.
+  // out: exit 1, the reason and the holder on standard error (or that the
+  // holder cannot be read), nothing written and the holder's lock left alone.
   void commandLineGivesUpAfterItsBound_data() {
-    QTest::addColumn<bool>("foreign");
-    QTest::newRow("live program on this computer") << false;
-    QTest::newRow("program on another computer, refreshed") << true;
+    QTest::addColumn<QString>("holder");
+    QTest::newRow("live program on this computer") << "live";
+    QTest::newRow("program on another computer, refreshed") << "foreign";
+    QTest::newRow("live holder of a lock file naming nobody") << "nameless";
   }
   void commandLineGivesUpAfterItsBound() {
-    QFETCH(bool, foreign);
+    QFETCH(QString, holder);
     TestProgram t;
     InstallProgram(t.Folder);
-    THolder holder;
-    if (foreign)
+    THolder live;
+    const QString name = TDownloadLock::FileName(t.Folder.Path());
+    if (holder == QLatin1String("foreign")) {
       WriteForeignLock(t.Folder, 5);
-    else
-      QVERIFY(holder.Start(t.Folder.Path()));
+    } else if (holder == QLatin1String("nameless")) {
+      t.Folder.WriteFile(QStringLiteral("download.lock"), QByteArray());
+      QVERIFY(live.HoldFile(name));
+    } else {
+      QVERIFY(live.Start(t.Folder.Path()));
+    }
     const QByteArray lock = t.Folder.ReadFile(QStringLiteral("download.lock"));
 
     const TRun run = RunCommandLine(t.Folder, {"--download-all", "--lock-wait", "1"});
@@ -199,9 +309,13 @@ class TestDownloadLock : public QObject {
     QVERIFY2(run.Err.startsWith(QStringLiteral("meridox: ") + kWaiting + QLatin1Char('\n')),
              qPrintable(run.Err));
     QVERIFY2(run.Err.contains(QStringLiteral("1 saniye beklendi")), qPrintable(run.Err));
-    const QString host = foreign ? QStringLiteral("bilgisayar baska-bilgisayar")
-                                 : QStringLiteral("süreç %1").arg(holder.Process.processId());
-    QVERIFY2(run.Err.contains(host), qPrintable(run.Err));
+    const QString named =
+        holder == QLatin1String("foreign")
+            ? QStringLiteral("(program meridox, süreç 4242, bilgisayar baska-bilgisayar)")
+        : holder == QLatin1String("nameless")
+            ? QStringLiteral("(tutan program kilit dosyasından okunamadı)")
+            : QStringLiteral("süreç %1").arg(live.Process.processId());
+    QVERIFY2(run.Err.contains(named), qPrintable(run.Err));
     QVERIFY2(run.Err.contains(QStringLiteral("hiçbir terminalden veri alınmadı")),
              qPrintable(run.Err));
     QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("veri.txt"))));
@@ -236,6 +350,140 @@ class TestDownloadLock : public QObject {
              QStringLiteral("İşlem tamamlandı. Terminal: 0, Hatalı: 0, Toplam Kayıt: 0\n"));
     QCOMPARE(run.Err, QString());
     QVERIFY(!QFile::exists(TDownloadLock::FileName(t.Folder.Path())));
+  }
+
+  // A lock file that names no holder (a write lost in a crash, garbage, a
+  // header cut short, even one naming a live process): held by nobody, it is
+  // taken over without a wait; held by a live process, it is waited for,
+  // left as it is, and its holder is said to be unreadable.
+  void lockNamingNobody_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("held");
+    const QByteArray cut = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+                           QCoreApplication::applicationName().toUtf8() + '\n';
+    const QList<std::pair<const char*, QByteArray>> contents = {
+        {"empty", QByteArray()},
+        {"zeros of a write lost in a crash", QByteArray(83, '\0')},
+        {"binary garbage", QByteArray("\x7f"
+                                      "ELF\x02\x01\x01\x00\xff\xfe\x9c\x10\n\x01\n",
+                                      15)},
+        {"header cut after a live program's name", cut},
+    };
+    for (const auto& [name, content] : contents) {
+      QTest::addRow("%s, held by nobody", name) << content << false;
+      QTest::addRow("%s, held by a live process", name) << content << true;
+    }
+  }
+  void lockNamingNobody() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, held);
+    TestFolder folder;
+    const QString name = TDownloadLock::FileName(folder.Path());
+    folder.WriteFile(QStringLiteral("download.lock"), content);
+    THolder holder;
+    if (held) QVERIFY(holder.HoldFile(name));
+    QElapsedTimer timer;
+    timer.start();
+    bool waited = false;
+    {
+      TDownloadLock lock(
+          folder.Path(), [&] { waited = true; },
+          // Long enough for a lock taken without a wait, far short of the
+          // five minutes of a lock left without refresh.
+          [&] { return timer.elapsed() > (held ? 1000 : 20000); });
+      QCOMPARE(lock.Held(), !held);
+      QCOMPARE(waited, held);
+      if (held) {
+        QCOMPARE(folder.ReadFile(QStringLiteral("download.lock")), content);
+        QCOMPARE(TDownloadLock::HolderText(folder.Path()),
+                 QStringLiteral("tutan program kilit dosyasından okunamadı"));
+      } else {
+        QVERIFY(TDownloadLock::HolderText(folder.Path())
+                    .contains(QStringLiteral("süreç %1").arg(QCoreApplication::applicationPid())));
+      }
+    }
+    QCOMPARE(QFile::exists(name), held);
+  }
+
+  // A lock whose named process has ended while another live process still
+  // holds the file (a holder in another process namespace, whose number
+  // means nothing here) is waited for and left alone.
+  void lockOfAnEndedProcessStillHeldIsWaitedFor() {
+    TestFolder folder;
+    const QString name = TDownloadLock::FileName(folder.Path());
+    THolder ended;
+    QVERIFY(ended.Start(folder.Path()));
+    const QString named = QStringLiteral("süreç %1").arg(ended.Process.processId());
+    ended.Kill9();
+    THolder live;
+    QVERIFY(live.HoldFile(name));
+    const QByteArray lock = folder.ReadFile(QStringLiteral("download.lock"));
+    QElapsedTimer timer;
+    timer.start();
+    bool waited = false;
+    TDownloadLock taker(
+        folder.Path(), [&] { waited = true; }, [&] { return timer.elapsed() > 1000; });
+    QVERIFY(!taker.Held());
+    QVERIFY(waited);
+    QCOMPARE(folder.ReadFile(QStringLiteral("download.lock")), lock);
+    QVERIFY(TDownloadLock::HolderText(folder.Path()).contains(named));
+  }
+
+  // Another account's lock in a folder that several accounts share, taken by
+  // a third account: one whose program was killed with kill -9 is taken over
+  // at once, one that lives is waited for. Where the folder forbids removing
+  // another's file (the sticky bit, or no right to write in it) the
+  // takeover gives up at once with the file and the reason, rather than wait.
+  void anotherAccountsLock_data() {
+    QTest::addColumn<int>("owner");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("killed");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("killed, shared folder") << 0 << 0777 << true << "taken";
+    QTest::newRow("live, shared folder") << 0 << 0777 << false << "gave up";
+    QTest::newRow("killed, shared folder with the sticky bit")
+        << 0 << 01777 << true << "error: Operation not permitted";
+    QTest::newRow("killed, folder only its owner may write to")
+        << kNobody << 0755 << true << "error: Permission denied";
+  }
+  void anotherAccountsLock() {
+    QFETCH(int, owner);
+    QFETCH(int, mode);
+    QFETCH(bool, killed);
+    QFETCH(QString, said);
+    if (AsUser(kNobody).isEmpty()) QSKIP("needs root and setpriv to act as other accounts");
+    TestFolder folder;
+    if (!ReachableByOthers(QFileInfo(QDir(folder.Path()).absolutePath()).absolutePath()))
+      QSKIP("the temporary folder lies where other accounts cannot reach");
+    QVERIFY(SetFolder(folder.Path(), owner, mode));
+    const QString name = TDownloadLock::FileName(folder.Path());
+    THolder holder;
+    QVERIFY(holder.Start(folder.Path(), AsUser(kNobody)));
+    QCOMPARE(OwnerOf(name), kNobody);
+    if (killed) holder.Kill9();
+    const QByteArray lock = folder.ReadFile(QStringLiteral("download.lock"));
+
+    QProcess taker;
+    const QStringList as = AsUser(kStranger);
+    taker.start(as.first(), as.mid(1) + QStringList{QCoreApplication::applicationFilePath(),
+                                                    QStringLiteral("--take-lock"), folder.Path(),
+                                                    QStringLiteral("3000")});
+    QVERIFY(taker.waitForFinished(60000));
+    const QString out = QString::fromUtf8(taker.readAllStandardOutput()).trimmed();
+    if (said.startsWith(QLatin1String("error: "))) {
+      // The reason, and the file it is about.
+      QVERIFY2(out.startsWith(QLatin1String("error: ")) && out.contains(said.mid(7)) &&
+                   out.contains(QDir::toNativeSeparators(name)),
+               qPrintable(out));
+    } else {
+      QCOMPARE(out, said);
+    }
+    if (said == QLatin1String("taken")) {
+      QVERIFY(!QFile::exists(name));
+    } else {
+      QCOMPARE(folder.ReadFile(QStringLiteral("download.lock")), lock);
+      QCOMPARE(OwnerOf(name), kNobody);
+    }
   }
 
   void commandLineLockWaitOption_data() {
@@ -456,6 +704,14 @@ int main(int argc, char** argv) {
   if (argc == 3 && qstrcmp(argv[1], "--hold-lock") == 0) {
     QCoreApplication app(argc, argv);
     return HoldLock(argv[2]);
+  }
+  if (argc == 3 && qstrcmp(argv[1], "--hold-file") == 0) {
+    QCoreApplication app(argc, argv);
+    return HoldFile(argv[2]);
+  }
+  if (argc == 4 && qstrcmp(argv[1], "--take-lock") == 0) {
+    QCoreApplication app(argc, argv);
+    return TakeLock(argv[2], argv[3]);
   }
   QApplication app(argc, argv);
   TestDownloadLock test;

@@ -15,10 +15,20 @@ class TDownloadLock {
   // Takes the lock in AppPath. When another program holds it, Waiting is
   // called once and the lock is waited for; between tries Idle (when given:
   // a window lets pending messages run there) and then Cancelled (when
-  // given) are called, and Cancelled ends the wait with Held() false. A lock left behind is taken
-  // over: at once when its holder ran on this computer and is gone, after StaleAfter without a
-  // refresh when it ran on another one. Throws EInOutError when the lock file cannot be made at
-  // all.
+  // given) are called, and Cancelled ends the wait with Held() false.
+  //
+  // A lock left behind is taken over, without Waiting, once its holder is
+  // known to be gone, whichever user ran it: the holder it names ran on this
+  // computer and its process has ended (and the file's native lock, which a
+  // live holder keeps, is free); or the file names no holder (empty, cut
+  // short, garbage), lies on a disk of this computer, has not changed for two
+  // seconds and nobody holds it. A lock that a live process holds is never
+  // taken over. One whose holder cannot be looked at from here (another
+  // computer, on a shared folder) is taken over after StaleAfter without a
+  // refresh. Throws EInOutError when the lock file cannot be made at all, or
+  // when a lock left behind cannot be removed (a folder with the sticky bit,
+  // or one this user may not write to): the text names the file and the
+  // reason.
   TDownloadLock(const QString& AppPath, const std::function<void()>& Waiting,
                 const std::function<bool()>& Cancelled = {},
                 const std::function<void()>& Idle = {});
@@ -29,7 +39,8 @@ class TDownloadLock {
   bool Held() const { return file_.isLocked(); }
   static QString FileName(const QString& AppPath);
   // Who holds the lock in AppPath, for a message: program, process and
-  // computer; empty when nobody does.
+  // computer; a note that they cannot be read when the lock file names
+  // nobody; empty when there is no lock file.
   static QString HolderText(const QString& AppPath);
 
   // A holder refreshes its lock file's time this often, however long its
