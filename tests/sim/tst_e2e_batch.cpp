@@ -232,6 +232,49 @@ class TestE2EBatch : public QObject {
              (QStringList{"FK_EnableDevice(1) = 1", "FK_DisConnect() = 1"}));
   }
 
+  // A file where the folder DevreDisi should be: the note that a terminal is
+  // being disabled cannot be kept, and a terminal disabled without its note
+  // would stay locked should the run be killed, so none is disabled. Each
+  // terminal fails on its own line, the totals follow, the terminals keep
+  // their records; once the file is gone the next run collects them.
+  void commandLineWithoutNotes() {
+    QTemporaryDir d1, d2;
+    VTerminal vt1(d1.path()), vt2(d2.path());
+    QVERIFY(vt1.start({"--machine", "1", "--seed-users", "4", "--seed-records", "12"}));
+    QVERIFY(vt2.start({"--machine", "2", "--seed-users", "4", "--seed-records", "7"}));
+    TestProgram t(true, TSdk::Library);
+    InstallProgram(t.Folder);
+    AddTerminals(t.Folder, {vt1.port(), vt2.port()});
+    t.Folder.WriteFile("DevreDisi", "x");
+    const QString failed =
+        QStringLiteral(
+            "HATA - Terminalin devre dışı bırakıldığı not edilemedi: %1 bir klasör değil")
+            .arg(t.Folder.File("DevreDisi"));
+
+    TRun run = RunCommandLine(t.Folder, {"--download-all", "--retries", "1"});
+    QCOMPARE(run.Exit, 1);
+    QCOMPARE(run.Err, QString());
+    QCOMPARE(run.Out, QStringLiteral("T1: %1\nT2: %1\nİşlem tamamlandı. Terminal: 2, Hatalı: 2, "
+                                     "Toplam Kayıt: 0\n")
+                          .arg(failed));
+    run = RunCommandLine(t.Folder, {"--set-time-all"});
+    QCOMPARE(run.Exit, 1);
+    QCOMPARE(
+        run.Out,
+        QStringLiteral("T1: %1\nT2: %1\nİşlem tamamlandı. Terminal: 2, Hatalı: 2\n").arg(failed));
+    for (const VTerminal* vt : {&vt1, &vt2}) {
+      QCOMPARE(vt->journal().filter(QRegularExpression("^FK_EnableDevice\\(0\\)")), QStringList{});
+      QVERIFY(vt->state().value("enabled").toBool());
+    }
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), QByteArray());
+
+    QVERIFY(QFile::remove(t.Folder.File("DevreDisi")));
+    run = RunCommandLine(t.Folder, {"--download-all"});
+    QCOMPARE(run.Exit, 0);
+    QCOMPARE(t.Folder.ReadFile("veri.txt"),
+             FileText(TerminalLines(vt1, 1) + TerminalLines(vt2, 2)));
+  }
+
   // Two command-line downloads started together: the second waits for the
   // first, so every record is written exactly once and no line is cut or
   // interleaved.
