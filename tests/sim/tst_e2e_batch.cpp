@@ -1,6 +1,7 @@
 // The batch download, the full download with clearing and the command-line
 // mode against real vterminals through the stand-in library.
 #include <QDir>
+#include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -8,7 +9,9 @@
 
 #include "CommandLineFixture.h"
 #include "E2EFixture.h"
+#include "Fifo.h"
 #include "SimFixture.h"
+#include "attendance/DownloadLock.h"
 
 namespace {
 
@@ -273,6 +276,48 @@ class TestE2EBatch : public QObject {
     QCOMPARE(run.Exit, 0);
     QCOMPARE(t.Folder.ReadFile("veri.txt"),
              FileText(TerminalLines(vt1, 1) + TerminalLines(vt2, 2)));
+  }
+
+  // veri.txt is a FIFO: opening it for writing would wait for a reader for
+  // ever, holding the download lock. It is refused with the reason before
+  // any terminal is touched, and before the lock another download holds is
+  // waited for; the terminal keeps its records for the next run.
+  void commandLineRefusesAFifo() {
+    QTemporaryDir dir;
+    VTerminal vt(dir.path());
+    QVERIFY(vt.start({"--machine", "1", "--seed-users", "4", "--seed-records", "6"}));
+    TestProgram t(true, TSdk::Library);
+    InstallProgram(t.Folder);
+    AddTerminals(t.Folder, {vt.port()});
+    const QString veri = t.Folder.File("veri.txt");
+    if (!MakeFifo(veri)) QSKIP("no FIFO can be made here");
+    const QString told =
+        QStringLiteral(
+            "meridox: Cannot open file \"%1\". Is a FIFO (named pipe), not a regular "
+            "file\n")
+            .arg(veri);
+    {
+      TFifoGuard guard(veri);
+      const TRun run = RunCommandLine(t.Folder, {"--download-all"});
+      QVERIFY(!guard.Fired());
+      QCOMPARE(run.Exit, 1);
+      QCOMPARE(run.Out, QString());
+      QCOMPARE(run.Err, told);
+    }
+    {
+      TFifoGuard guard(veri);
+      QLockFile other(TDownloadLock::FileName(t.Folder.Path()));
+      QVERIFY(other.tryLock(0));
+      const TRun run = RunCommandLine(t.Folder, {"--download-all", "--lock-wait", "60"});
+      QVERIFY(!guard.Fired());
+      QCOMPARE(run.Exit, 1);
+      QCOMPARE(run.Err, told);  // no wait for the lock was begun
+    }
+    QVERIFY(vt.journal().filter(QRegularExpression("^FK_(EnableDevice|Connect)")).isEmpty());
+
+    QVERIFY(QFile::remove(veri));
+    QCOMPARE(RunCommandLine(t.Folder, {"--download-all"}).Exit, 0);
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), FileText(TerminalLines(vt, 1)));
   }
 
   // Two command-line downloads started together: the second waits for the

@@ -375,11 +375,10 @@ class TestProgramFolder : public QObject {
   // Faults at start: a single-dash argument no longer opens a window that
   // aborts without a display; a file named Data.mdb that is not a database
   // is reported and left as it was; a FIFO named Settings.ini does not hang
-  // the start, nor one named veri.txt the download (refused before the
-  // download lock); a window without a display says so.
+  // the start; a window without a display says so.
   void badStart_data() {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("setup");  // "", "empty", "text", "folder", "fifo", "fifo veri.txt"
+    QTest::addColumn<QString>("setup");  // "", "empty", "text", "folder", "fifo"
     QTest::addColumn<bool>("offscreen");
     QTest::addColumn<int>("exit");
     QTest::addColumn<QString>("message");
@@ -402,9 +401,6 @@ class TestProgramFolder : public QObject {
         << QStringList{"--check"} << "fifo" << false << 0 << "";
     QTest::newRow("FIFO Settings.ini, window")
         << QStringList{"--quit-after-start"} << "fifo" << true << 0 << "";
-    QTest::newRow("FIFO veri.txt, download")
-        << QStringList{"--download-all"} << "fifo veri.txt" << false << 1
-        << "veri.txt\". Is a FIFO (named pipe), not a regular file";
   }
   void badStart() {
     QFETCH(QStringList, args);
@@ -432,8 +428,6 @@ class TestProgramFolder : public QObject {
     CreateDatabase(prog + "/Log.mdb", "Log");
     if (setup == "fifo")
       QCOMPARE(::mkfifo(QFile::encodeName(prog + "/Settings.ini").constData(), 0600), 0);
-    if (setup == "fifo veri.txt")
-      QCOMPARE(::mkfifo(QFile::encodeName(prog + "/veri.txt").constData(), 0600), 0);
     const QByteArray before = QFileInfo(data).isFile() ? Read(data) : QByteArray();
     QProcessEnvironment env = box.Environment();
     if (offscreen) env.insert("QT_QPA_PLATFORM", "offscreen");
