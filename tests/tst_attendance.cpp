@@ -4,8 +4,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 #include "AttendanceFixture.h"
+#include "Fifo.h"
 #include "TinyDisk.h"
 #include "attendance/CardFile.h"
 #include "attendance/Download.h"
@@ -29,6 +31,8 @@ class TSmallDisk {
  public:
   bool Mounted() const { return disk_.Mounted(); }
   QString Path() const { return dir_.path() + QLatin1Char('/'); }
+  // Leaves no room at all.
+  bool Fill() { return disk_.FillLeaving(0); }
 
  private:
   QTemporaryDir dir_;
@@ -286,42 +290,67 @@ class TestAttendance : public QObject {
   // An output file that cannot be opened stops the download before the
   // terminal is disabled; one that cannot be written stops the walk at the
   // first line it cannot take, before the next terminal call. Either way the
-  // error box shows the system's reason and the terminal is enabled again.
+  // error box shows the reason and the terminal is enabled again. Only a
+  // regular file is an output file: a FIFO (which would hold the open until
+  // a reader comes), a folder or a device is refused without waiting.
   void outputFileFails_data() {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("full");  // a file that opens but takes no bytes
+    QTest::addColumn<QString>("what");  // stands at file: folder, file, fifo, device, full
     QTest::addColumn<int>("records");
     QTest::addColumn<QString>("reason");
-    // The system's own words for a folder in a file's place and the reverse.
 #ifdef Q_OS_WIN
-    const QString isFolder = QStringLiteral("Access denied.");
     const QString notFolder = QStringLiteral("Path not found.");
 #else
-    const QString isFolder = QStringLiteral("Is a directory.");
     const QString notFolder = QStringLiteral("Not a directory.");
 #endif
-    QTest::newRow("folder as veri.txt") << "veri.txt" << false << 3 << isFolder;
-    QTest::newRow("folder as veri2.txt") << "veri2.txt" << false << 3 << isFolder;
-    QTest::newRow("folder as the backup") << BackupFile() << false << 3 << isFolder;
-    QTest::newRow("file as yedek_K20") << "yedek_K20" << false << 3 << notFolder;
-    QTest::newRow("veri.txt full") << "veri.txt" << true << 3 << "No space left on device.";
-    QTest::newRow("veri2.txt full") << "veri2.txt" << true << 3 << "No space left on device.";
-    QTest::newRow("veri.txt full, long walk")
-        << "veri.txt" << true << 5000 << "No space left on device.";
+    const QString isFolder = QStringLiteral("Is a directory.");
+    const QString fifo = QStringLiteral("Is a FIFO (named pipe), not a regular file.");
+    QTest::newRow("folder as veri.txt") << "veri.txt"
+                                        << "folder" << 3 << isFolder;
+    QTest::newRow("folder as veri2.txt") << "veri2.txt"
+                                         << "folder" << 3 << isFolder;
+    QTest::newRow("folder as the backup") << BackupFile() << "folder" << 3 << isFolder;
+    QTest::newRow("file as yedek_K20") << "yedek_K20"
+                                       << "file" << 3 << notFolder;
+    QTest::newRow("FIFO as veri.txt") << "veri.txt"
+                                      << "fifo" << 3 << fifo;
+    QTest::newRow("FIFO as veri2.txt") << "veri2.txt"
+                                       << "fifo" << 3 << fifo;
+    QTest::newRow("FIFO as the backup") << BackupFile() << "fifo" << 3 << fifo;
+    QTest::newRow("device as veri.txt") << "veri.txt"
+                                        << "device" << 3 << "Is a device, not a regular file.";
+    QTest::newRow("veri.txt full") << "veri.txt"
+                                   << "full" << 3 << "No space left on device.";
+    QTest::newRow("veri2.txt full") << "veri2.txt"
+                                    << "full" << 3 << "No space left on device.";
+    QTest::newRow("veri.txt full, long walk") << "veri.txt"
+                                              << "full" << 5000 << "No space left on device.";
   }
   void outputFileFails() {
     QFETCH(QString, file);
-    QFETCH(bool, full);
+    QFETCH(QString, what);
     QFETCH(int, records);
     QFETCH(QString, reason);
-    if (full && !QFile::exists(QStringLiteral("/dev/full"))) QSKIP("no /dev/full");
+    const bool full = what == QLatin1String("full");
+    std::optional<TSmallDisk> disk;
+    if (full && !disk.emplace().Mounted())
+      QSKIP("a small tmpfs cannot be mounted here (it needs root)");
+    if (what == QLatin1String("device") && !QFile::exists(QStringLiteral("/dev/null")))
+      QSKIP("no /dev/null");
     Connected t;
     t.Main().CheckBox1->setChecked(true);
+    QVERIFY(QDir().mkpath(QFileInfo(t.Folder.File(file)).path()));
+    std::optional<TFifoGuard> guard;
     if (full) {
-      // Appending to a device: Qt notes that it cannot seek to its end.
-      QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot call seek")));
-      QVERIFY(QFile::link(QStringLiteral("/dev/full"), t.Folder.File(file)));
-    } else if (file == QLatin1String("yedek_K20")) {
+      // The file lies on a disk with no room left.
+      QVERIFY(disk->Fill());
+      QVERIFY(QFile::link(disk->Path() + QStringLiteral("file"), t.Folder.File(file)));
+    } else if (what == QLatin1String("fifo")) {
+      if (!MakeFifo(t.Folder.File(file))) QSKIP("no FIFO can be made here");
+      guard.emplace(t.Folder.File(file));
+    } else if (what == QLatin1String("device")) {
+      QVERIFY(QFile::link(QStringLiteral("/dev/null"), t.Folder.File(file)));
+    } else if (what == QLatin1String("file")) {
       t.Folder.WriteFile(file, "x");
     } else {
       QVERIFY(QDir().mkpath(t.Folder.File(file)));
@@ -329,8 +358,13 @@ class TestAttendance : public QObject {
     FakeSdk.LogRecords = Records(records);
     t.Main().BitBtn5->click();
 
+    if (guard) QVERIFY2(!guard->Fired(), "the download waited on the FIFO");
     const int read = FakeSdk.CallCount(QStringLiteral("FK_GetGeneralLogData_1"));
-    if (!full) {
+    if (!full && what != QLatin1String("file")) {
+      // Refused before the download lock: the terminal is not even enabled.
+      QCOMPARE(FakeSdk.Calls, QStringList{});
+      QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("download.lock"))));
+    } else if (!full) {
       QCOMPARE(FakeSdk.Calls, QStringList{QStringLiteral("FK_EnableDevice(17,1)")});
     } else {
       QCOMPARE(FakeSdk.Calls.first(), QStringLiteral("FK_EnableDevice(17,0)"));
@@ -347,6 +381,11 @@ class TestAttendance : public QObject {
       QCOMPARE(t.File(QStringLiteral("veri.txt")), LinesOf(Records(1), 7));
       QCOMPARE(t.File(BackupFile()), LinesOf(Records(1), 7));
     }
+    // A refused file is left as it was, and no other output file is made.
+    if (!full && what != QLatin1String("file"))
+      QVERIFY(!QFile::exists(t.Folder.File(file == QLatin1String("veri.txt")
+                                               ? QStringLiteral("veri2.txt")
+                                               : QStringLiteral("veri.txt"))));
   }
 
   // Each line is in every file, as far as the system is concerned, before

@@ -3,11 +3,12 @@
 // SDK: the exact calls, the lines written and what the operator is told.
 #include <QDir>
 #include <QLockFile>
-#include <QRegularExpression>
 #include <QTest>
 
 #include "AttendanceFixture.h"
+#include "Fifo.h"
 #include "TinyDisk.h"
+#include "attendance/Batch.h"
 #include "attendance/Download.h"
 #include "attendance/DownloadLock.h"
 #include "session/DisabledTerminals.h"
@@ -124,9 +125,14 @@ class TestBatch : public QObject {
     FakeSdk.LogRecords = Records(3);
     t.Main().mnuTumVerileriAlSil->trigger();  // the scripted answer is No
     QCOMPARE(FakeSdk.Calls, QStringList{});
-    if (!QFile::exists(QStringLiteral("/dev/full"))) QSKIP("no /dev/full");
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot call seek")));
-    QVERIFY(QFile::link(QStringLiteral("/dev/full"), t.Folder.File(QStringLiteral("veri.txt"))));
+    // veri.txt lies on a disk with no room left.
+    const QString disk = t.Folder.File(QStringLiteral("disk"));
+    QVERIFY(QDir().mkpath(disk));
+    TinyDisk full(disk, 64);
+    if (!full.Mounted()) QSKIP(qPrintable("a small tmpfs cannot be mounted here: " + full.Error()));
+    QVERIFY(full.FillLeaving(0));
+    QVERIFY(
+        QFile::link(disk + QStringLiteral("/veri.txt"), t.Folder.File(QStringLiteral("veri.txt"))));
     t.Dialogs->Answers = {IDYES};
     t.Main().mnuTumVerileriAlSil->trigger();
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_EmptyGeneralLogData")), 0);
@@ -327,6 +333,33 @@ class TestBatch : public QObject {
     QCOMPARE(notes.LeftDisabled(a), enableAtConnect != 1);
   }
 
+  // A file where the folder of the disabled-terminal notes should be: no
+  // terminal can be noted, so none is disabled or walked; each fails on its
+  // own line with the reason and the batch goes through the list.
+  void batchWithoutNotesDisablesNothing() {
+    TestProgram t;
+    t.Folder.AddTerminal(QStringLiteral("A"), QStringLiteral("1"), QStringLiteral("usb"));
+    t.Folder.AddTerminal(QStringLiteral("B"), QStringLiteral("2"), QStringLiteral("usb"));
+    t.Folder.WriteFile(QStringLiteral("DevreDisi"), "not a folder");
+    t.Start();
+    FakeSdk.LogRecords = Records(2);
+    t.Main().BitBtn11->click();
+
+    const QString failed =
+        QStringLiteral(
+            ": HATA - Terminalin devre dışı bırakıldığı not edilemedi: %1 bir klasör "
+            "değil")
+            .arg(QDir::toNativeSeparators(t.Folder.File(QStringLiteral("DevreDisi"))));
+    QCOMPARE(t.Main().Memo3->toPlainText().split(QLatin1Char('\n')),
+             (QStringList{"A" + failed, "B" + failed,
+                          "İşlem tamamlandı. Terminal: 2, Hatalı: 2, Toplam Kayıt: 0"}));
+    QCOMPARE(t.Shown(), QStringList{});
+    QVERIFY2(!FakeSdk.Calls.contains(kE0), qPrintable(FakeSdk.Calls.join(' ')));
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetGeneralLogData_1")), 0);
+    QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_ConnectUSB")), 2);
+    QCOMPARE(t.Folder.ReadFile(QStringLiteral("DevreDisi")), QByteArray("not a folder"));
+  }
+
   // A disk that fills up under the batch: the terminal being read is enabled
   // again and disconnected, every file keeps whole lines, the error gives the
   // system's reason, and no further terminal is read into the full disk.
@@ -405,6 +438,62 @@ class TestBatch : public QObject {
     QCOMPARE(t.Folder.ReadFile(QStringLiteral("veri.txt")), LinesOf(Records(2), 1));
     QVERIFY(!t.Main().BitBtn13->isEnabled());
     QVERIFY(t.Main().BitBtn4->isEnabled());
+  }
+
+  // An output file that can never take a line (a FIFO, which would hold the
+  // open until a reader comes) is told before the download waits for the
+  // lock another download holds, in every action that writes veri.txt;
+  // nothing waits and no terminal is disabled.
+  void fileRefusedBeforeTheLockWait_data() {
+    QTest::addColumn<QString>("action");
+    QTest::newRow("download") << "download";
+    QTest::newRow("full download with clearing") << "clearing";
+    QTest::newRow("batch") << "batch";
+    QTest::newRow("card conversion") << "card";
+  }
+  void fileRefusedBeforeTheLockWait() {
+    QFETCH(QString, action);
+    Connected t;
+    const QString veri = t.Folder.File(QStringLiteral("veri.txt"));
+    if (!MakeFifo(veri)) QSKIP("no FIFO can be made here");
+    TFifoGuard guard(veri);
+    QLockFile other(TDownloadLock::FileName(t.Folder.Path()));
+    QVERIFY(other.tryLock(0));
+    int pumps = 0;
+    // Should it wait after all, the lock comes free so the test ends.
+    t.Dialogs->OnProcessMessages = [&] {
+      if (++pumps == 20) other.unlock();
+    };
+    FakeSdk.LogRecords = Records(2);
+    t.Folder.WriteFile(QStringLiteral("card.txt"), "h\r\n1\t1\t42\t\t\t\t2024/03/05 08:07:09\r\n");
+    t.Dialogs->FileNames << t.Folder.File(QStringLiteral("card.txt"));
+    t.Dialogs->Answers = {IDYES};
+    if (action == QLatin1String("download"))
+      t.Main().BitBtn5->click();
+    else if (action == QLatin1String("clearing"))
+      t.Main().mnuTumVerileriAlSil->trigger();
+    else if (action == QLatin1String("batch"))
+      t.Main().BitBtn11->click();
+    else
+      t.Main().Button1->click();
+
+    QVERIFY(!guard.Fired());
+    QVERIFY(other.isLocked());  // never waited for
+    QVERIFY2(!FakeSdk.Calls.contains(kE0) && !FakeSdk.Calls.contains(kE1),
+             qPrintable(FakeSdk.Calls.join(' ')));
+    const ShownDialog& shown = t.Dialogs->Shown.last();
+    QVERIFY2(shown.Text.contains(QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(veri))) &&
+                 shown.Text.contains(QStringLiteral("Is a FIFO (named pipe), not a regular file")),
+             qPrintable(shown.Text));
+    if (action == QLatin1String("clearing"))
+      QVERIFY2(shown.Text.startsWith(QStringLiteral("HATA...veriler dosyaya yazılamadı (")),
+               qPrintable(shown.Text));
+    else
+      QCOMPARE(shown.Flags, MB_OK | MB_ICONERROR);
+    const QString waiting = DownloadWaitingText();
+    QVERIFY(!t.Main().Memo4->toPlainText().contains(waiting));
+    QVERIFY(!t.Main().Memo3->toPlainText().contains(waiting));
+    QVERIFY(QFileInfo(veri).exists() && !QFileInfo(veri).isFile());
   }
 
   // A download finds the lock held by another one: it says it is waiting,

@@ -1,9 +1,9 @@
 // Where the Windows program keeps its data, seen from the real program file
 // started in a folder of the test's own: beside itself when it runs from a
 // folder it may write that is not under Program Files (a copied portable
-// folder), MERIDOX_HOME or --folder when given, and %LOCALAPPDATA%\Meridox
-// when it is installed under Program Files, which then gets the empty
-// databases from the install folder once, whole.
+// folder), MERIDOX_HOME or --folder when given (a folder that is there),
+// and %LOCALAPPDATA%\Meridox when it is installed under Program Files, which
+// then gets the empty databases from the install folder once, whole.
 #include <QProcess>
 #include <QTest>
 
@@ -90,23 +90,32 @@ class TestFolderChoice : public QObject {
       QVERIFY(QFile::copy(bin.filePath(name), place + QLatin1Char('/') + name));
     const QString program = place + QStringLiteral("/meridox.com");
 
+    // A folder named by --folder or MERIDOX_HOME is the operator's to make.
+    const QString data = Resolved(expected);
+    const bool named =
+        !arguments.isEmpty() || !environment.filter(QStringLiteral("MERIDOX_HOME=")).isEmpty();
+    if (named) QVERIFY(QDir().mkpath(data));
+
     const TRun help = Run(program, QStringList{"--help"} + arguments, environment);
     QCOMPARE(help.Exit, 0);
     QCOMPARE(help.Out.section(QStringLiteral(". "), -1), FolderLine(expected));
 
-    // A command makes the folder; an installed program's gets the empty
-    // databases, byte for byte, the first time only.
-    const QString data = Resolved(expected);
+    // A command makes the user's folder; an installed program's gets the
+    // empty databases, byte for byte, the first time only.
     const TRun first = Run(program, QStringList{"--check"} + arguments, environment);
     const TRun second = Run(program, QStringList{"--check"} + arguments, environment);
+    // The list of the empty database holds no terminal, which is said.
+    const QString empty =
+        QStringLiteral("meridox: terminal listesi boş, hiçbir terminalle işlem yapılmadı: %1\n")
+            .arg(QDir::toNativeSeparators(QDir::cleanPath(data) + QStringLiteral("/Data.mdb")));
     if (expected == installed) {
       QCOMPARE(first.Exit, 0);
-      QCOMPARE(first.Err, QString());
+      QCOMPARE(first.Err, empty);
       return;
     }
     QVERIFY(QFileInfo(data).isDir());
     if (!seeded) {
-      // Nothing to seed from: the folder is made, the missing database said.
+      // Nothing to seed from: the missing database is said.
       QCOMPARE(first.Exit, 2);
       QVERIFY2(first.Err.contains(QStringLiteral("Data dosyası bulunamadı")),
                qPrintable(first.Err));
@@ -115,15 +124,47 @@ class TestFolderChoice : public QObject {
     QCOMPARE(first.Exit, 0);
     QCOMPARE(first.Err,
              QStringLiteral("meridox: boş Data.mdb, Log.mdb şuraya kopyalandı: %1\n")
-                 .arg(QDir::toNativeSeparators(QDir::cleanPath(data) + QLatin1Char('/'))));
+                     .arg(QDir::toNativeSeparators(QDir::cleanPath(data) + QLatin1Char('/'))) +
+                 empty);
     QCOMPARE(second.Exit, 0);
-    QCOMPARE(second.Err, QString());
+    QCOMPARE(second.Err, empty);
     for (const QString& name : {QStringLiteral("Data.mdb"), QStringLiteral("Log.mdb")}) {
       QFile a(place + QLatin1Char('/') + name), b(data + QLatin1Char('/') + name);
       QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
       QCOMPARE(b.readAll(), a.readAll());
     }
     QCOMPARE(QDir(data).entryList(QDir::Files, QDir::Name), (QStringList{"Data.mdb", "Log.mdb"}));
+  }
+
+  // A folder named by --folder or MERIDOX_HOME that is not there (a typing
+  // error) is not made into a new program folder: status 2 and the reason.
+  void namedFolderMustExist_data() {
+    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("--folder") << QStringList{} << QStringList{"--folder", "@/meridx"}
+                              << "--folder ile verilen program klasörü yok: ";
+    QTest::newRow("MERIDOX_HOME") << QStringList{"MERIDOX_HOME=@/meridx"} << QStringList{}
+                                  << "MERIDOX_HOME ile verilen program klasörü yok: ";
+  }
+  void namedFolderMustExist() {
+    QFETCH(QStringList, environment);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const QString place = Resolved(QStringLiteral("@/pf/Meridox"));
+    QVERIFY(QDir().mkpath(place));
+    QVERIFY(CopyProgram(QStringLiteral("meridox.com"), place));
+    const QDir bin(QCoreApplication::applicationDirPath());
+    QVERIFY(QFile::copy(bin.filePath(QStringLiteral("Data.mdb")), place + "/Data.mdb"));
+    const TRun run = Run(place + QStringLiteral("/meridox.com"), QStringList{"--check"} + arguments,
+                         environment);
+    QCOMPARE(run.Exit, 2);
+    const QString missing = QDir::cleanPath(Resolved(QStringLiteral("@/meridx")));
+    QVERIFY2(run.Err.startsWith(QStringLiteral("meridox: ") + message +
+                                QDir::toNativeSeparators(missing)),
+             qPrintable(run.Err));
+    QVERIFY(!QFileInfo::exists(missing));
+    QVERIFY(!QFileInfo::exists(Resolved(QStringLiteral("@/local"))));
   }
 };
 

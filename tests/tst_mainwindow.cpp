@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "TestProgram.h"
+#include "common/Cleanup.h"
 #include "session/DisabledTerminals.h"
 #include "widgets/ActionGuard.h"
 
@@ -58,6 +59,72 @@ class TestMainWindow : public QObject {
     QCOMPARE(items.size(), 5);
     QVERIFY(items[1]->isSeparator());
     QCOMPARE(items[4]->text(), QStringLiteral("Cihazda Tanımlı tüm parmak/yüz'leri sil"));
+  }
+
+  // The window runs on no folder it made up: a folder named by --folder or
+  // MERIDOX_HOME that is not there (a typing error), or is a file, is told
+  // in the error box and nothing is made; one that is there is used.
+  void namedFolderMustExist_data() {
+    QTest::addColumn<QString>("option");  // --folder under the test's folder; empty: none
+    QTest::addColumn<QString>("home");    // MERIDOX_HOME, likewise
+    QTest::addColumn<QString>("error");   // "@": the test's folder; empty: the folder is used
+    QTest::newRow("--folder mistyped")
+        << "meridx"
+        << ""
+        << "--folder ile verilen program klasörü yok: @meridx (yeni bir "
+           "program klasörü önce oluşturulmalı)";
+    QTest::newRow("MERIDOX_HOME mistyped")
+        << ""
+        << "meridx"
+        << "MERIDOX_HOME ile verilen program klasörü yok: @meridx (yeni bir "
+           "program klasörü önce oluşturulmalı)";
+    QTest::newRow("--folder names a file")
+        << "notes.txt"
+        << "there"
+        << "--folder ile verilen program klasörü bir klasör değil: "
+           "@notes.txt.";
+    QTest::newRow("--folder there") << "there"
+                                    << "meridx"
+                                    << "";
+    QTest::newRow("MERIDOX_HOME there") << ""
+                                        << "there"
+                                        << "";
+  }
+  void namedFolderMustExist() {
+    QFETCH(QString, option);
+    QFETCH(QString, home);
+    QFETCH(QString, error);
+    ScopedScriptedDialogs dialogs;
+    TestFolder folder;
+    QVERIFY(QDir().mkpath(folder.File(QStringLiteral("there"))));
+    folder.WriteFile(QStringLiteral("notes.txt"), "x");
+    const QByteArray saved = qgetenv("MERIDOX_HOME");
+    const bool wasSet = qEnvironmentVariableIsSet("MERIDOX_HOME");
+    TScopeExit restore([&] {
+      if (wasSet)
+        qputenv("MERIDOX_HOME", saved);
+      else
+        qunsetenv("MERIDOX_HOME");
+    });
+    if (home.isEmpty())
+      qunsetenv("MERIDOX_HOME");
+    else
+      qputenv("MERIDOX_HOME", QFile::encodeName(folder.File(home)));
+
+    const QString chosen = OpenProgramFolder(option.isEmpty() ? QString() : folder.File(option));
+    if (error.isEmpty()) {
+      QCOMPARE(chosen, folder.File(QStringLiteral("there/")));
+      QCOMPARE(dialogs->Shown.size(), 0);
+    } else {
+      QCOMPARE(chosen, QString());
+      QCOMPARE(dialogs->Shown.size(), 1);
+      QCOMPARE(dialogs->Shown[0].Text,
+               error.replace(QLatin1Char('@'), QDir::toNativeSeparators(folder.Path())));
+      QCOMPARE(dialogs->Shown[0].Flags, MB_OK | MB_ICONERROR);
+    }
+    QCOMPARE(QDir(folder.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             (QStringList{"notes.txt", "there"}));
+    QVERIFY(QDir(folder.File(QStringLiteral("there"))).isEmpty());
   }
 
   void missingDataFile() {

@@ -42,9 +42,12 @@ const char kUsage[] =
 #else
     "                                $XDG_DATA_HOME/meridox (~/.local/share/meridox)\n"
 #endif
+    "                                (--folder ya da MERIDOX_HOME ile verilen klasör\n"
+    "                                önceden var olmalı; kullanıcının klasörü ilk\n"
+    "                                kullanımda oluşturulur)\n"
     "\n"
     "Çıkış durumu: 0 tüm terminaller başarılı, 1 en az bir terminalde hata,\n"
-    "2 hatalı komut satırı ya da veritabanı bulunamadı.\n";
+    "2 hatalı komut satırı, program klasörü ya da veritabanı bulunamadı.\n";
 
 constexpr int kMaxRetries = 100;
 // How long --download-all waits for another download by default: longer
@@ -344,6 +347,11 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
     Err(QStringLiteral("Data dosyası okunamadı: %1").arg(e.Text()));
     return kExitUsage;
   }
+  // A run over no terminal succeeds, but a timer must not pass for a
+  // collection: whoever reads the log learns that nothing was tried.
+  if (terminals.isEmpty())
+    Err(QStringLiteral("terminal listesi boş, hiçbir terminalle işlem yapılmadı: %1")
+            .arg(QDir::toNativeSeparators(data)));
 
   TFKAttendObject& sdk = *session.TerminalSdk;
   if (Options.Command == TCommand::Check) return ForEveryTerminal(sdk, terminals, &CheckOne);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "attendance/RegularFile.h"
 #include "common/Errors.h"
 
 #ifdef Q_OS_WIN
@@ -63,12 +64,18 @@ qint64 EndOf(int Fd) {
 
 }  // namespace
 
-TAppendFile::TAppendFile(const QString& FileName) : file_(FileName) {
+TAppendFile::TAppendFile(const QString& FileName) : name_(FileName), file_(FileName) {
   // Unbuffered: the bytes go from our own buffer straight to write(2), so we
-  // always know which of them reached the file.
-  if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-    ThrowFileError("Cannot open file", FileName, file_.errorString());
+  // always know which of them reached the file. Only a regular file is
+  // opened: a FIFO would hold the open until a reader comes.
+  QString reason;
+  if (!OpenRegularForAppend(file_, reason)) ThrowFileError("Cannot open file", FileName, reason);
   start_ = file_.size();
+}
+
+void TAppendFile::RefuseIfNotRegular(const QString& FileName) {
+  const QString reason = NotRegularReason(FileName);
+  if (!reason.isEmpty()) ThrowFileError("Cannot open file", FileName, reason);
 }
 
 TAppendFile::~TAppendFile() {
@@ -114,13 +121,13 @@ void TAppendFile::Sync() {
 #else
   const int synced = fsync(file_.handle());
 #endif
-  if (synced != 0) ThrowFileError("Cannot write to file", file_.fileName(), ErrnoText(errno));
+  if (synced != 0) ThrowFileError("Cannot write to file", name_, ErrnoText(errno));
 }
 
 void TAppendFile::CutBackToStart() {
   gathered_.clear();
   if (!CutTo(file_.handle(), start_))
-    ThrowFileError("Cannot write to file", file_.fileName(), ErrnoText(errno));
+    ThrowFileError("Cannot write to file", name_, ErrnoText(errno));
   openLine_ = 0;
 }
 
@@ -138,7 +145,7 @@ void TAppendFile::HandOver(const char* Bytes, qsizetype Size) {
         const qint64 end = EndOf(fd);
         if (end >= openLine_ && CutTo(fd, end - openLine_)) openLine_ = 0;
       }
-      ThrowFileError("Cannot write to file", file_.fileName(), ErrnoText(error));
+      ThrowFileError("Cannot write to file", name_, ErrnoText(error));
     }
     const char* const last = Bytes + written;
     const char* lineEnd = last;

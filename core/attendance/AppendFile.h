@@ -8,15 +8,19 @@
 
 class TAppendFile {
  public:
-  // Opens FileName for appending, creating it when missing.
+  // Opens FileName for appending, creating it when missing. Anything there
+  // but a regular file (a FIFO, a folder, a device) is refused at once.
   explicit TAppendFile(const QString& FileName);
+  // Throws the error the constructor would for FileName when it is there
+  // and no regular file; looks without opening, so it never waits.
+  static void RefuseIfNotRegular(const QString& FileName);
   // Hands over what is left and closes; an error here is no longer reported,
   // but the file still ends with its last whole line.
   ~TAppendFile();
   TAppendFile(const TAppendFile&) = delete;
   TAppendFile& operator=(const TAppendFile&) = delete;
 
-  QString FileName() const { return file_.fileName(); }
+  QString FileName() const { return name_; }
   // Gathers bytes; whole lines go to the system in blocks of some 64 KB.
   void Write(const QByteArray& Bytes) { Write(Bytes.constData(), Bytes.size()); }
   void Write(const char* Bytes, qsizetype Size);
@@ -38,6 +42,7 @@ class TAppendFile {
   // reason is thrown.
   void HandOver(const char* Bytes, qsizetype Size);
 
+  QString name_;
   QFile file_;
   qint64 start_ = 0;  // the file's length when opened
   QByteArray gathered_;

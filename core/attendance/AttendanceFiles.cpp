@@ -11,8 +11,17 @@ QString TAttendanceFiles::BackupFileName(const QString& AppPath, const QDate& To
          QStringLiteral(".txt");
 }
 
+void TAttendanceFiles::RefuseIfNotRegular(const QString& AppPath, bool SecondDataFile,
+                                          const QDate& Today) {
+  TAppendFile::RefuseIfNotRegular(AppPath + QStringLiteral("veri.txt"));
+  if (SecondDataFile) TAppendFile::RefuseIfNotRegular(AppPath + QStringLiteral("veri2.txt"));
+  TAppendFile::RefuseIfNotRegular(BackupFileName(AppPath, Today));
+}
+
 TAttendanceFiles::TAttendanceFiles(const QString& AppPath, bool SecondDataFile,
                                    const QDate& Today) {
+  // None is made or opened when one of them cannot be used.
+  RefuseIfNotRegular(AppPath, SecondDataFile, Today);
   main_ = std::make_unique<TAppendFile>(AppPath + QStringLiteral("veri.txt"));
   if (SecondDataFile)
     second_ = std::make_unique<TAppendFile>(AppPath + QStringLiteral("veri2.txt"));

@@ -13,8 +13,16 @@ class TAttendanceFiles {
  public:
   // Opens the main data file, the second one when SecondDataFile is set, then
   // the backup file of Today's month (creating "yedek_K20" when missing).
-  // Throws EInOutError; files opened before the failure are closed again.
+  // Each must be a regular file or absent. Throws EInOutError; files opened
+  // before the failure are closed again.
   TAttendanceFiles(const QString& AppPath, bool SecondDataFile, const QDate& Today);
+
+  // Throws the constructor's EInOutError when one of the files it would
+  // open is there and no regular file (a FIFO, a folder, a device); looks
+  // without opening, so it never waits. A download calls it before it waits
+  // for the download lock, so a file that can never take the lines is told
+  // at once.
+  static void RefuseIfNotRegular(const QString& AppPath, bool SecondDataFile, const QDate& Today);
 
   // "yedek_K20/MMYYYY.txt" under AppPath, named after the month of Today.
   static QString BackupFileName(const QString& AppPath, const QDate& Today);

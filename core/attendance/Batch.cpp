@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "attendance/AttendanceFiles.h"
 #include "attendance/DownloadLock.h"
 #include "common/Cleanup.h"
 #include "data/TerminalList.h"
@@ -59,6 +60,8 @@ TBatchItem DownloadOne(TFKAttendObject& Sdk, const TBatchTerminal& Terminal,
 TBatchTotals DownloadAll(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Terminals,
                          const TBatchRequest& Request, TBatchReport& Report) {
   TBatchTotals totals;
+  // Files that can never take a line are told before any wait or terminal.
+  TAttendanceFiles::RefuseIfNotRegular(Request.AppPath, Request.SecondDataFile, Request.Today);
   TDownloadLock lock(
       Request.AppPath, [&Report] { Report.Waiting(); }, [&Report] { return Report.Cancelled(); },
       [&Report] { Report.Idle(); });

@@ -66,8 +66,11 @@ struct TBatchRequest {
 };
 
 // Runs the batch on Sdk, which must hold no connection. The download lock is
-// held for the whole batch. A file error ends the batch and is thrown
-// (EInOutError): every later terminal would meet it too.
+// held for the whole batch. An attendance file error ends the batch and is
+// thrown (EInOutError): every later terminal would meet it too; a file that
+// is there and no regular file is thrown before the lock is waited for. A
+// terminal whose disable cannot be noted in DevreDisi is not disabled and
+// fails on its own line; the batch goes on.
 TBatchTotals DownloadAll(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Terminals,
                          const TBatchRequest& Request, TBatchReport& Report);
 

@@ -168,6 +168,8 @@ qint64 ConvertCardFile(const QString& SourceFile, const QString& AppPath, TCardR
     }
     lines = counting.Lines();
   }
+  // A veri.txt that can never take the lines is told before any wait.
+  TAppendFile::RefuseIfNotRegular(AppPath + QStringLiteral("veri.txt"));
   // The downloads append to veri.txt too: their lines and these must not
   // interleave.
   TDownloadLock lock(

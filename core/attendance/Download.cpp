@@ -26,7 +26,18 @@ std::optional<TDownloadEnd> WalkIntoFiles(TFKAttendObject& Sdk, TTerminalBracket
   // be opened stops the download before the terminal is touched.
   TAttendanceFiles files(Request.AppPath, Request.SecondDataFile, Request.Today);
 
-  if (!Terminal.Disable()) {
+  bool disabled = false;
+  try {
+    disabled = Terminal.Disable();
+  } catch (const EDisabledNoteError& e) {
+    // No disable was sent: for a quiet caller this terminal's walk did not
+    // happen, as when the terminal refuses the disable; the files are fine.
+    if (Messages) throw;
+    Outcome.Result = FKResult::NoSupport;
+    Outcome.ErrorText = e.Text();
+    return {};
+  }
+  if (!disabled) {
     Outcome.Result = Sdk.ResultOf(FKSlot::FK_EnableDevice);
     Outcome.ErrorText = ResultText(Outcome.Result);
     return {};

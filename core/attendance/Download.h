@@ -120,12 +120,14 @@ int DownloadAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
                        TDownloadReport& Report);
 
 // The same walk without any message, for the batch and the full download
-// with clearing: how it ended is returned instead. Only a file error throws
-// (EInOutError). With Request.ClearLog the terminal's log is emptied only
-// when the walk delivered records, ended with the end of the records, every
-// file was flushed and synced, and the lines written equal the records read;
-// the clear runs before the terminal is enabled again, so no record made on
-// the terminal in between can be lost.
+// with clearing: how it ended is returned instead. Only an attendance file
+// error throws (EInOutError); a disable whose note cannot be kept is not
+// sent and ends the walk as a refused disable does, ErrorText saying why.
+// With Request.ClearLog the terminal's log is emptied only when the walk
+// delivered records, ended with the end of the records, every file was
+// flushed and synced, and the lines written equal the records read; the
+// clear runs before the terminal is enabled again, so no record made on the
+// terminal in between can be lost.
 TDownloadOutcome WalkAttendance(TFKAttendObject& Sdk, const TDownloadRequest& Request,
                                 TDownloadReport& Report);
 

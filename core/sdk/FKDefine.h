@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "common/Errors.h"
 #include "sdk/FKEntryPoints.h"
 #include "sdk/SdkLoader.h"
 
@@ -39,6 +40,12 @@ std::unique_ptr<SdkLoader> MakeSdkLoader(const QStringList& ProgramFolders = {})
 // English text of an SDK result code; "Unknown" for codes without one.
 QString ResultText(int Code);
 
+// The note that a terminal is being disabled could not be kept, so the
+// disable was not sent: the terminal is as it was.
+class EDisabledNoteError : public EInOutError {
+  using EInOutError::EInOutError;
+};
+
 // Where the binding notes, outside the program, which terminals it disabled
 // and has not enabled again, so that a terminal a killed program left
 // disabled is enabled at its next connect. The session keeps it in the
@@ -48,8 +55,8 @@ class TDisabledRecord {
   virtual ~TDisabledRecord() = default;
   // Before FK_EnableDevice(0) on the terminal of Info: the note is on disk
   // when this returns (true when it was made now, false when it was there
-  // already); throws EInOutError when it cannot be kept, and then the
-  // terminal is not disabled.
+  // already); throws EDisabledNoteError when it cannot be kept, and then
+  // the terminal is not disabled.
   virtual bool Disabling(const TConnInfo& Info) = 0;
   // The terminal of Info is enabled (or was never disabled): the note goes.
   virtual void Enabled(const TConnInfo& Info) = 0;

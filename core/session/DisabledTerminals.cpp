@@ -32,19 +32,30 @@ QString TDisabledTerminals::NoteFile(const TConnInfo& Info) const {
 
 bool TDisabledTerminals::Disabling(const TConnInfo& Info) {
   if (LeftDisabled(Info)) return false;
+  // Without its note a terminal that a killed run left disabled would stay
+  // locked with nothing to enable it, so no note means no disable: the
+  // terminal is left as it is and its records wait for the next run.
   const QString what = QStringLiteral("Terminalin devre dışı bırakıldığı not edilemedi");
-  if (!QFileInfo::exists(folder_)) {
-    if (!QDir().mkpath(folder_))
+  const QString folder = folder_.chopped(1);
+  try {
+    const QFileInfo there(folder);
+    if (there.exists() && !there.isDir())
       throw EInOutError(
-          QStringLiteral("%1: %2").arg(what, QDir::toNativeSeparators(folder_.chopped(1))));
-    // The new folder's own entry must last as long as the note in it.
-    SyncFolder(QFileInfo(folder_.chopped(1)).path());
+          QStringLiteral("%1: %2 bir klasör değil").arg(what, QDir::toNativeSeparators(folder)));
+    if (!there.exists()) {
+      if (!QDir().mkpath(folder_))
+        throw EInOutError(QStringLiteral("%1: %2").arg(what, QDir::toNativeSeparators(folder)));
+      // The new folder's own entry must last as long as the note in it.
+      SyncFolder(QFileInfo(folder).path());
+    }
+    const QByteArray text =
+        QStringLiteral("%1\r\n%2\r\n")
+            .arg(TerminalAddress(Info), QDateTime::currentDateTime().toString(Qt::ISODate))
+            .toUtf8();
+    return WriteNewFileSynced(folder_, QFileInfo(NoteFile(Info)).fileName(), text, what);
+  } catch (const EInOutError& e) {
+    throw EDisabledNoteError(e.Text());
   }
-  const QByteArray text =
-      QStringLiteral("%1\r\n%2\r\n")
-          .arg(TerminalAddress(Info), QDateTime::currentDateTime().toString(Qt::ISODate))
-          .toUtf8();
-  return WriteNewFileSynced(folder_, QFileInfo(NoteFile(Info)).fileName(), text, what);
 }
 
 void TDisabledTerminals::Enabled(const TConnInfo& Info) {

@@ -195,6 +195,25 @@ QString ChooseProgramFolder(const QString& Requested) {
 TProgramFolder PrepareProgramFolder(const QString& Requested) {
   TProgramFolder result;
   const QString folder = ChooseProgramFolder(Requested);
+  // A folder the operator names is used only when it is there: a mistyped
+  // name made anew would get empty databases, and every scheduled run would
+  // then succeed on an empty terminal list while nothing is collected.
+  const QString named = !Requested.isEmpty() ? QStringLiteral("--folder")
+                        : qEnvironmentVariableIsEmpty("MERIDOX_HOME")
+                            ? QString()
+                            : QStringLiteral("MERIDOX_HOME");
+  const QString place = QDir::cleanPath(folder);
+  if (!named.isEmpty() && !QFileInfo(place).isDir()) {
+    const QString shown = QDir::toNativeSeparators(place);
+    result.Error = QFileInfo::exists(place)
+                       ? QStringLiteral("%1 ile verilen program klasörü bir klasör değil: %2")
+                             .arg(named, shown)
+                       : QStringLiteral(
+                             "%1 ile verilen program klasörü yok: %2 (yeni bir program "
+                             "klasörü önce oluşturulmalı)")
+                             .arg(named, shown);
+    return result;
+  }
   if (folder == ProgramFileFolder()) {
     // Beside the program, exactly as a folder of its own has always been.
     result.Path = folder;

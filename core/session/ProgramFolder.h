@@ -30,9 +30,11 @@ QString ChooseProgramFolder(const QString& Requested = {});
 // and not an installed package's; else $XDG_DATA_HOME/meridox (by default
 // ~/.local/share/meridox). On Windows the program is installed when it lies
 // under Program Files, its empty databases beside it, and the user's folder
-// is %LOCALAPPDATA%\Meridox. A folder other than the executable's is created
-// when missing and gets the package's empty Data.mdb and Log.mdb where they
-// are missing.
+// is %LOCALAPPDATA%\Meridox. A folder named by --folder or MERIDOX_HOME must
+// be an existing folder (otherwise Path is empty and Error says why); the
+// user's folder is created when missing. A folder other than the
+// executable's gets the package's empty Data.mdb and Log.mdb where they are
+// missing.
 TProgramFolder PrepareProgramFolder(const QString& Requested = {});
 
 // Makes a new entry (a rename, a new folder) inside Folder survive a crash.

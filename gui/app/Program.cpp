@@ -1,5 +1,19 @@
 #include "app/Program.h"
 
+#include "session/ProgramFolder.h"
+#include "widgets/Dlg.h"
+
+QString OpenProgramFolder(const QString& Requested) {
+  const TProgramFolder folder = PrepareProgramFolder(Requested);
+  if (folder.Path.isEmpty()) {
+    ShowErrorBox(folder.Error);
+    return {};
+  }
+  if (!folder.Error.isEmpty())
+    Dlg().MessageBox(folder.Error, QStringLiteral("UYARI"), MB_OK | MB_ICONWARNING);
+  return folder.Path;
+}
+
 TProgram::TProgram(const QString& AppFolder)
     : Session(std::make_unique<TTerminalSession>(AppFolder)),
       DM(std::make_unique<TfrmDM>()),

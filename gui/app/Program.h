@@ -13,6 +13,14 @@
 #include "session/TerminalSession.h"
 #include "terminals/yeni.h"
 
+// The program folder the window runs on, chosen as PrepareProgramFolder
+// chooses it (Requested: --folder). A folder that cannot be used (a named one
+// that does not exist, one that cannot be made) is told in the standard
+// error box and gives an empty result: the window never runs on a folder it
+// made up. A database that could not be copied in is told as a warning, and
+// the folder is used all the same.
+QString OpenProgramFolder(const QString& Requested);
+
 class TProgram {
  public:
   // AppFolder: where Data.mdb, Log.mdb and Settings.ini are; empty for the

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/giris.h"
+#include "attendance/AttendanceFiles.h"
 #include "attendance/Batch.h"
 #include "attendance/CardFile.h"
 #include "attendance/Download.h"
@@ -202,6 +203,9 @@ bool RunWindowDownload(Tfrmgiris& Window, TLockRelease Release, Walk&& Run) {
   // window while the walk lets pending messages run.
   TTerminalBusy terminalBusy;
   const TTerminalSession& session = Session();
+  // A file that can never take the lines is told before any wait.
+  TAttendanceFiles::RefuseIfNotRegular(session.AppPath, Window.CheckBox1->isChecked(),
+                                       QDate::currentDate());
   TWindowLock lock(Window);
   if (!lock.Held()) return false;
   Window.Memo4->clear();
@@ -260,17 +264,25 @@ void Tfrmgiris::mnuTumVerileriAlSilClick() {
     return;
   TDownloadOutcome outcome;
   QString fileError;
-  const bool walked = RunWindowDownload(
-      *this, TLockRelease::End,
-      [&](TFKAttendObject& Sdk, TDownloadRequest& Request, TDownloadReport& View) {
-        Request.ReadMark = 0;
-        Request.ClearLog = true;
-        try {
-          outcome = WalkAttendance(Sdk, Request, View);
-        } catch (const EInOutError& e) {
-          fileError = e.Text();
-        }
-      });
+  bool walked = false;
+  try {
+    walked = RunWindowDownload(
+        *this, TLockRelease::End,
+        [&](TFKAttendObject& Sdk, TDownloadRequest& Request, TDownloadReport& View) {
+          Request.ReadMark = 0;
+          Request.ClearLog = true;
+          try {
+            outcome = WalkAttendance(Sdk, Request, View);
+          } catch (const EInOutError& e) {
+            fileError = e.Text();
+          }
+        });
+  } catch (const EInOutError& e) {
+    // A file refused before the walk: the operator learns that nothing was
+    // deleted, as after any other file error.
+    fileError = e.Text();
+    walked = true;
+  }
   if (!walked) return;  // nothing read, nothing to report
   ShowClearOutcome(outcome, fileError);
 }

@@ -5,7 +5,6 @@
 #include "app/Program.h"
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
-#include "session/ProgramFolder.h"
 #include "widgets/Dlg.h"
 #include "widgets/QtDialogs.h"
 
@@ -42,11 +41,9 @@ int main(int argc, char* argv[]) {
   }
   QApplication app(argc, argv);
   SetDefaultDialogs(&QtDialogs());
-  const TProgramFolder folder = PrepareProgramFolder(options.Folder);
-  if (!folder.Error.isEmpty())
-    Dlg().MessageBox(folder.Error, QStringLiteral("UYARI"), MB_OK | MB_ICONWARNING);
-  if (folder.Path.isEmpty()) return kExitTerminalFailed;
-  TProgram program(folder.Path);
+  const QString folder = OpenProgramFolder(options.Folder);
+  if (folder.isEmpty()) return kExitUsage;
+  TProgram program(folder);
   program.giris->show();
   if (options.QuitAfterStart) QTimer::singleShot(0, &app, &QCoreApplication::quit);
   return app.exec();

@@ -1,6 +1,7 @@
 // The batch download, the full download with clearing and the command-line
 // mode against real vterminals through the stand-in library.
 #include <QDir>
+#include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -8,7 +9,9 @@
 
 #include "CommandLineFixture.h"
 #include "E2EFixture.h"
+#include "Fifo.h"
 #include "SimFixture.h"
+#include "attendance/DownloadLock.h"
 
 namespace {
 
@@ -264,6 +267,91 @@ class TestE2EBatch : public QObject {
     QCOMPARE(calls.filter(QRegularExpression("^FK_ConnectNet\\(.*\\) = 1$")).size(), 2);
     QCOMPARE(calls.mid(calls.size() - 2),
              (QStringList{"FK_EnableDevice(1) = 1", "FK_DisConnect() = 1"}));
+  }
+
+  // A file where the folder DevreDisi should be: the note that a terminal is
+  // being disabled cannot be kept, and a terminal disabled without its note
+  // would stay locked should the run be killed, so none is disabled. Each
+  // terminal fails on its own line, the totals follow, the terminals keep
+  // their records; once the file is gone the next run collects them.
+  void commandLineWithoutNotes() {
+    QTemporaryDir d1, d2;
+    VTerminal vt1(d1.path()), vt2(d2.path());
+    QVERIFY(vt1.start({"--machine", "1", "--seed-users", "4", "--seed-records", "12"}));
+    QVERIFY(vt2.start({"--machine", "2", "--seed-users", "4", "--seed-records", "7"}));
+    TestProgram t(true, TSdk::Library);
+    InstallProgram(t.Folder);
+    AddTerminals(t.Folder, {vt1.port(), vt2.port()});
+    t.Folder.WriteFile("DevreDisi", "x");
+    const QString failed =
+        QStringLiteral(
+            "HATA - Terminalin devre dışı bırakıldığı not edilemedi: %1 bir klasör değil")
+            .arg(t.Folder.File("DevreDisi"));
+
+    TRun run = RunCommandLine(t.Folder, {"--download-all", "--retries", "1"});
+    QCOMPARE(run.Exit, 1);
+    QCOMPARE(run.Err, QString());
+    QCOMPARE(run.Out, QStringLiteral("T1: %1\nT2: %1\nİşlem tamamlandı. Terminal: 2, Hatalı: 2, "
+                                     "Toplam Kayıt: 0\n")
+                          .arg(failed));
+    run = RunCommandLine(t.Folder, {"--set-time-all"});
+    QCOMPARE(run.Exit, 1);
+    QCOMPARE(
+        run.Out,
+        QStringLiteral("T1: %1\nT2: %1\nİşlem tamamlandı. Terminal: 2, Hatalı: 2\n").arg(failed));
+    for (const VTerminal* vt : {&vt1, &vt2}) {
+      QCOMPARE(vt->journal().filter(QRegularExpression("^FK_EnableDevice\\(0\\)")), QStringList{});
+      QVERIFY(vt->state().value("enabled").toBool());
+    }
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), QByteArray());
+
+    QVERIFY(QFile::remove(t.Folder.File("DevreDisi")));
+    run = RunCommandLine(t.Folder, {"--download-all"});
+    QCOMPARE(run.Exit, 0);
+    QCOMPARE(t.Folder.ReadFile("veri.txt"),
+             FileText(TerminalLines(vt1, 1) + TerminalLines(vt2, 2)));
+  }
+
+  // veri.txt is a FIFO: opening it for writing would wait for a reader for
+  // ever, holding the download lock. It is refused with the reason before
+  // any terminal is touched, and before the lock another download holds is
+  // waited for; the terminal keeps its records for the next run.
+  void commandLineRefusesAFifo() {
+    QTemporaryDir dir;
+    VTerminal vt(dir.path());
+    QVERIFY(vt.start({"--machine", "1", "--seed-users", "4", "--seed-records", "6"}));
+    TestProgram t(true, TSdk::Library);
+    InstallProgram(t.Folder);
+    AddTerminals(t.Folder, {vt.port()});
+    const QString veri = t.Folder.File("veri.txt");
+    if (!MakeFifo(veri)) QSKIP("no FIFO can be made here");
+    const QString told =
+        QStringLiteral(
+            "meridox: Cannot open file \"%1\". Is a FIFO (named pipe), not a regular "
+            "file\n")
+            .arg(veri);
+    {
+      TFifoGuard guard(veri);
+      const TRun run = RunCommandLine(t.Folder, {"--download-all"});
+      QVERIFY(!guard.Fired());
+      QCOMPARE(run.Exit, 1);
+      QCOMPARE(run.Out, QString());
+      QCOMPARE(run.Err, told);
+    }
+    {
+      TFifoGuard guard(veri);
+      QLockFile other(TDownloadLock::FileName(t.Folder.Path()));
+      QVERIFY(other.tryLock(0));
+      const TRun run = RunCommandLine(t.Folder, {"--download-all", "--lock-wait", "60"});
+      QVERIFY(!guard.Fired());
+      QCOMPARE(run.Exit, 1);
+      QCOMPARE(run.Err, told);  // no wait for the lock was begun
+    }
+    QVERIFY(vt.journal().filter(QRegularExpression("^FK_(EnableDevice|Connect)")).isEmpty());
+
+    QVERIFY(QFile::remove(veri));
+    QCOMPARE(RunCommandLine(t.Folder, {"--download-all"}).Exit, 0);
+    QCOMPARE(t.Folder.ReadFile("veri.txt"), FileText(TerminalLines(vt, 1)));
   }
 
   // Two command-line downloads started together: the second waits for the

@@ -172,27 +172,32 @@ class TestProgramFolder : public QObject {
   }
 
   // The installed program's folder: where it is, that --help names it
-  // without making it, and that the first command makes it with exactly the
-  // package's empty databases and nothing written under usr/.
+  // without making anything, and that the first command makes the user's
+  // folder (a named one is made by the operator) with exactly the package's
+  // empty databases and nothing written under usr/.
   void installedProgramUsesDataFolder_data() {
     QTest::addColumn<QStringList>("env");    // NAME=VALUE, relative to the sandbox
     QTest::addColumn<QStringList>("extra");  // arguments after the command
     QTest::addColumn<QString>("folder");     // expected, relative to the sandbox
+    QTest::addColumn<bool>("named");         // by --folder or MERIDOX_HOME: made beforehand
     QTest::newRow("the home's data folder")
-        << QStringList{} << QStringList{} << "home/.local/share/meridox";
+        << QStringList{} << QStringList{} << "home/.local/share/meridox" << false;
     QTest::newRow("XDG_DATA_HOME")
-        << QStringList{"XDG_DATA_HOME=@/xdg"} << QStringList{} << "xdg/meridox";
+        << QStringList{"XDG_DATA_HOME=@/xdg"} << QStringList{} << "xdg/meridox" << false;
     QTest::newRow("a relative XDG_DATA_HOME is ignored")
-        << QStringList{"XDG_DATA_HOME=xdg"} << QStringList{} << "home/.local/share/meridox";
+        << QStringList{"XDG_DATA_HOME=xdg"} << QStringList{} << "home/.local/share/meridox"
+        << false;
     QTest::newRow("MERIDOX_HOME") << QStringList{"MERIDOX_HOME=@/m/data"} << QStringList{}
-                                  << "m/data";
+                                  << "m/data" << true;
     QTest::newRow("--folder before MERIDOX_HOME")
-        << QStringList{"MERIDOX_HOME=@/m/data"} << QStringList{"--folder", "@/given"} << "given";
+        << QStringList{"MERIDOX_HOME=@/m/data"} << QStringList{"--folder", "@/given"} << "given"
+        << true;
   }
   void installedProgramUsesDataFolder() {
     QFETCH(QStringList, env);
     QFETCH(QStringList, extra);
     QFETCH(QString, folder);
+    QFETCH(bool, named);
     TSandbox box;
     const QString program = InstallUnder(box);
     const QStringList usr = Tree(box.Path("usr"));
@@ -201,16 +206,19 @@ class TestProgramFolder : public QObject {
       e.insert(v.section('=', 0, 0), v.section('=', 1).replace("@", box.Root.path()));
     for (QString& a : extra) a.replace("@", box.Root.path());
     const QString data = box.Path(folder);
+    if (named) QVERIFY(QDir().mkpath(data));
 
     TRun run = box.Run(program, QStringList{"--help"} + extra, e);
     QCOMPARE(run.Exit, 0);
     QVERIFY2(run.Out.contains("Program klasörü: " + data + "/"), qPrintable(run.Out));
     QVERIFY2(run.Out.contains("meridox " MERIDOX_TEST_VERSION), qPrintable(run.Out));
-    QVERIFY(!QFileInfo::exists(data));
+    QCOMPARE(QFileInfo::exists(data), named);
+    QVERIFY(Tree(data).isEmpty());
 
     run = box.Run(program, QStringList{"--check"} + extra, e);
     QVERIFY2(run.Exit == 0, qPrintable(run.Out + run.Err));
     QVERIFY2(run.Out.contains("Terminal: 0, Hatalı: 0"), qPrintable(run.Out));
+    QVERIFY2(run.Err.contains("terminal listesi boş"), qPrintable(run.Err));
     QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              (QStringList{"Data.mdb", "Log.mdb"}));
     // Data.mdb was opened by the check (which may mark its header); the
@@ -220,6 +228,84 @@ class TestProgramFolder : public QObject {
     QCOMPARE(Read(data + "/Log.mdb"), Read(box.Path("usr/share/meridox/Log.mdb")));
     QCOMPARE(Tree(box.Path("usr")), usr);
     QVERIFY(Tree(box.Path("work")).isEmpty());
+  }
+
+  // A folder named by --folder or MERIDOX_HOME that is not there (a typing
+  // error) is not made into a new, empty program folder: every command ends
+  // with status 2 and the reason, and nothing is made anywhere.
+  void namedFolderMustExist_data() {
+    QTest::addColumn<bool>("installed");  // else a copied program folder
+    QTest::addColumn<QStringList>("env");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");  // "@" stands for the sandbox
+    QTest::newRow("--folder mistyped, installed")
+        << true << QStringList{} << QStringList{"--download-all", "--folder", "@/meridx"}
+        << "--folder ile verilen program klasörü yok: @/meridx";
+    QTest::newRow("--folder mistyped, copied")
+        << false << QStringList{} << QStringList{"--folder", "@/m/meridx", "--check"}
+        << "--folder ile verilen program klasörü yok: @/m/meridx";
+    QTest::newRow("MERIDOX_HOME mistyped")
+        << true << QStringList{"MERIDOX_HOME=@/meridx/"} << QStringList{"--set-time-all"}
+        << "MERIDOX_HOME ile verilen program klasörü yok: @/meridx";
+    QTest::newRow("--folder names a file")
+        << true << QStringList{} << QStringList{"--download-all", "--folder", "@/work/notes"}
+        << "--folder ile verilen program klasörü bir klasör değil: @/work/notes";
+  }
+  void namedFolderMustExist() {
+    QFETCH(bool, installed);
+    QFETCH(QStringList, env);
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    TSandbox box;
+    QString program;
+    if (installed) {
+      program = InstallUnder(box);
+    } else {
+      PlaceProgram(box.Path("prog"));
+      PlaceLibraries(box.Path("prog"));
+      CreateDatabase(box.Path("prog/Data.mdb"), "Data");
+      program = box.Path("prog/meridox");
+    }
+    QFile notes(box.Path("work/notes"));
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.close();
+    QProcessEnvironment e = box.Environment();
+    for (const QString& v : env)
+      e.insert(v.section('=', 0, 0), v.section('=', 1).replace("@", box.Root.path()));
+    for (QString& a : args) a.replace("@", box.Root.path());
+    const QStringList before = Tree(box.Root.path());
+
+    const TRun run = box.Run(program, args, e);
+    QCOMPARE(run.Exit, 2);
+    QCOMPARE(run.Out, QString());
+    QVERIFY2(run.Err.startsWith("meridox: " + message.replace("@", box.Root.path())),
+             qPrintable(run.Err));
+    QCOMPARE(Tree(box.Root.path()), before);
+  }
+
+  // Each command over an empty terminal list ends as before (status 0, the
+  // totals of no terminal) and says on standard error that nothing was
+  // tried, so a scheduled run that collects nothing is seen in its log.
+  void emptyTerminalListIsTold_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("--download-all") << "--download-all";
+    QTest::newRow("--check") << "--check";
+    QTest::newRow("--set-time-all") << "--set-time-all";
+  }
+  void emptyTerminalListIsTold() {
+    QFETCH(QString, command);
+    TSandbox box;
+    const QString prog = box.Path("prog");
+    PlaceProgram(prog);
+    PlaceLibraries(prog);
+    CreateDatabase(prog + "/Data.mdb", "Data");
+    CreateDatabase(prog + "/Log.mdb", "Log");
+
+    const TRun run = box.Run(prog + "/meridox", {command});
+    QCOMPARE(run.Exit, 0);
+    QVERIFY2(run.Out.startsWith("İşlem tamamlandı. Terminal: 0, Hatalı: 0"), qPrintable(run.Out));
+    QCOMPARE(run.Err, "meridox: terminal listesi boş, hiçbir terminalle işlem yapılmadı: " + prog +
+                          "/Data.mdb\n");
   }
 
   // A download with the installed program: the terminal list already in the
