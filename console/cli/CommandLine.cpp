@@ -340,6 +340,7 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
   TDownloadOptions options;
   try {
     file.Open(data);
+    if (!file.Notice().isEmpty()) Err(file.Notice());
     terminals = ReadTerminalList(file.Terminals());
     options = session.ReadDownloadOptions();
   } catch (const EAppError& e) {

@@ -9,6 +9,7 @@
 
 #include "common/Errors.h"
 #include "data/TurkishText.h"
+#include "data/WalFile.h"
 
 TConnection::TConnection(TDialect Dialect, const QString& Driver, const QString& Label)
     : dialect_(Dialect),
@@ -101,17 +102,80 @@ static bool MayBeDatabase(const QString& FileName) {
   return f.read(16) == QByteArray("SQLite format 3", 16);
 }
 
+// True for an error of a file or folder that may not be written: SQLite
+// says "attempt to write a readonly database" when the file opened for
+// reading only, and cannot open its journal in a folder that refuses new
+// files.
+static bool WriteRefused(const QSqlError& Error) {
+  constexpr int kReadOnly = 8;   // SQLITE_READONLY
+  constexpr int kCantOpen = 14;  // SQLITE_CANTOPEN
+  bool ok = false;
+  const int code = Error.nativeErrorCode().toInt(&ok) & 0xff;
+  return ok && (code == kReadOnly || code == kCantOpen);
+}
+
+void TADOConnection::OpenFile(const QString& FileName, const QString& Options) {
+  db_.setDatabaseName(QUrl::fromLocalFile(FileName).toString(QUrl::FullyEncoded) + Options);
+  db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+  if (!db_.open()) throw EDatabaseError(db_.lastError().text());
+  RegisterTurkishText(db_);
+}
+
 void TADOConnection::Open(const QString& FileName) {
   if (!MayBeDatabase(FileName))
     throw EDatabaseError(
         QStringLiteral("%1: file is not a database").arg(QDir::toNativeSeparators(FileName)));
   Close();
+  notice_.clear();
+  folder_ = QDir::toNativeSeparators(QFileInfo(FileName).absolutePath());
+  const TWalFit wal = JudgeWal(FileName);
+  if (wal == TWalFit::Foreign) {
+    const QString aside = SetWalAside(FileName);
+    notice_ = QStringLiteral(
+                  "%1 dosyasının yanındaki %2 bu dosyaya ait değildi (başka ya da daha eski bir "
+                  "dosyadan kalmıştı); içindekiler dosyaya katılmadı, %3 adıyla saklandı.")
+                  .arg(QDir::toNativeSeparators(FileName),
+                       QFileInfo(FileName).fileName() + QStringLiteral("-wal"),
+                       QFileInfo(aside).fileName());
+  }
   // Opened by URI in read-write mode: SQLite would otherwise create a
   // missing file, and the program never creates a database.
-  db_.setDatabaseName(QUrl::fromLocalFile(FileName).toString(QUrl::FullyEncoded) +
-                      QStringLiteral("?mode=rw"));
-  db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
-  if (!db_.open()) throw EDatabaseError(db_.lastError().text());
-  RegisterTurkishText(db_);
-  QSqlQuery(db_).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+  OpenFile(FileName, QStringLiteral("?mode=rw"));
+  // Operators copy these files, so each commit goes into the file itself
+  // (a rollback journal) rather than into a log beside it. A file an earlier
+  // version left in log mode is changed over here: SQLite first writes the
+  // log that fits it into it and then removes the log.
+  QSqlQuery mode(db_);
+  if (mode.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && mode.next()) {
+    const QString now = mode.value(0).toString();
+    mode.finish();
+    if (now.compare(QLatin1String("delete"), Qt::CaseInsensitive) == 0) return;
+    Close();
+    throw EDatabaseError(QStringLiteral("%1: the journal mode stays %2; another program may hold "
+                                        "the file open")
+                             .arg(QDir::toNativeSeparators(FileName), now));
+  }
+  const QSqlError error = mode.lastError();
+  mode.finish();
+  Close();
+  // A file left in log mode cannot be read in a folder that refuses the
+  // log's index; with no log of its own to replay it reads as it stands.
+  if (!WriteRefused(error)) throw EDatabaseError(error.text());
+  if (wal == TWalFit::Fits)
+    throw EDatabaseError(QStringLiteral("Klasöre yazılamıyor: %1 (%2 dosyasının son değişiklikleri "
+                                        "yanındaki -wal dosyasında ve dosyaya yazılamıyor)")
+                             .arg(folder_, QFileInfo(FileName).fileName()));
+  OpenFile(FileName, QStringLiteral("?mode=ro&immutable=1"));
+  QSqlQuery probe(db_);
+  if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
+    const QString text = probe.lastError().text();
+    Close();
+    throw EDatabaseError(text);
+  }
+}
+
+QString TADOConnection::ErrorText(const QSqlError& Error) const {
+  const QString text = TConnection::ErrorText(Error);
+  if (!WriteRefused(Error) || folder_.isEmpty()) return text;
+  return QStringLiteral("Klasöre yazılamıyor: %1 (%2)").arg(folder_, text);
 }
