@@ -242,8 +242,9 @@ class TestDataFiles : public QObject {
     // The check reads the list; the terminal, which answers nowhere, fails
     // as a terminal (1), not as an unreadable file (2).
     const TProgramOptions check =
-        ReadProgramOptions({QStringLiteral("meridox"), QStringLiteral("--check")});
-    QCOMPARE(RunCommandLine(check, folder.Path()), int(kExitTerminalFailed));
+        ReadProgramOptions({QStringLiteral("meridox"), QStringLiteral("--folder"), folder.Path(),
+                            QStringLiteral("--check")});
+    QCOMPARE(RunCommandLine(check), int(kExitTerminalFailed));
 
     TfrmDM dm;
     QStringList told;
