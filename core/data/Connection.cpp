@@ -121,6 +121,19 @@ void TADOConnection::OpenFile(const QString& FileName, const QString& Options) {
   RegisterTurkishText(db_);
 }
 
+// Opens the file for reading only, as it stands, without any log beside
+// it: for a folder that cannot be written.
+void TADOConnection::OpenAsItStands(const QString& FileName) {
+  OpenFile(FileName, QStringLiteral("?mode=ro&immutable=1"));
+  QSqlQuery probe(db_);
+  if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
+    const QString text = probe.lastError().text();
+    probe.finish();
+    Close();
+    throw EDatabaseError(text);
+  }
+}
+
 void TADOConnection::Open(const QString& FileName) {
   if (!MayBeDatabase(FileName))
     throw EDatabaseError(
@@ -128,15 +141,22 @@ void TADOConnection::Open(const QString& FileName) {
   Close();
   notice_.clear();
   folder_ = QDir::toNativeSeparators(QFileInfo(FileName).absolutePath());
+  const QString name = QFileInfo(FileName).fileName();
   const TWalFit wal = JudgeWal(FileName);
   if (wal == TWalFit::Foreign) {
     const QString aside = SetWalAside(FileName);
-    notice_ = QStringLiteral(
-                  "%1 dosyasının yanındaki %2 bu dosyaya ait değildi (başka ya da daha eski bir "
-                  "dosyadan kalmıştı); içindekiler dosyaya katılmadı, %3 adıyla saklandı.")
-                  .arg(QDir::toNativeSeparators(FileName),
-                       QFileInfo(FileName).fileName() + QStringLiteral("-wal"),
-                       QFileInfo(aside).fileName());
+    const QString notMixed =
+        QStringLiteral(
+            "%1 dosyasının yanındaki %2-wal bu dosyaya ait değildi (başka ya "
+            "da daha eski bir dosyadan kalmıştı); içindekiler dosyaya katılmadı")
+            .arg(QDir::toNativeSeparators(FileName), name);
+    if (aside.isEmpty()) {
+      // SQLite would replay it at the first read: the file is read without.
+      notice_ = notMixed + QStringLiteral(", klasöre yazılamadığı için yerinde bırakıldı.");
+      OpenAsItStands(FileName);
+      return;
+    }
+    notice_ = notMixed + QStringLiteral(", %1 adıyla saklandı.").arg(QFileInfo(aside).fileName());
   }
   // Opened by URI in read-write mode: SQLite would otherwise create a
   // missing file, and the program never creates a database.
@@ -158,20 +178,14 @@ void TADOConnection::Open(const QString& FileName) {
   const QSqlError error = mode.lastError();
   mode.finish();
   Close();
-  // A file left in log mode cannot be read in a folder that refuses the
-  // log's index; with no log of its own to replay it reads as it stands.
+  // A file left in log mode cannot even be read in a folder that refuses
+  // the log's index; without a log of its own it reads as it stands.
   if (!WriteRefused(error)) throw EDatabaseError(error.text());
   if (wal == TWalFit::Fits)
     throw EDatabaseError(QStringLiteral("Klasöre yazılamıyor: %1 (%2 dosyasının son değişiklikleri "
-                                        "yanındaki -wal dosyasında ve dosyaya yazılamıyor)")
-                             .arg(folder_, QFileInfo(FileName).fileName()));
-  OpenFile(FileName, QStringLiteral("?mode=ro&immutable=1"));
-  QSqlQuery probe(db_);
-  if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
-    const QString text = probe.lastError().text();
-    Close();
-    throw EDatabaseError(text);
-  }
+                                        "yanındaki %2-wal dosyasında ve dosyaya yazılamıyor)")
+                             .arg(folder_, name));
+  OpenAsItStands(FileName);
 }
 
 QString TADOConnection::ErrorText(const QSqlError& Error) const {

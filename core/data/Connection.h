@@ -78,7 +78,8 @@ class TADOConnection : public TConnection {
   // commit returns, and no log is left beside it. A log an earlier version
   // left beside it is replayed when it came from this file and set aside
   // otherwise (see Notice). A file in a folder that cannot be written opens
-  // for reading; its first write fails naming the folder.
+  // for reading, without a log that is not its own; its first write fails
+  // naming the folder.
   void Open(const QString& FileName);
   // What the operator must be told about the last Open (a log set aside);
   // empty when nothing.
@@ -89,6 +90,7 @@ class TADOConnection : public TConnection {
 
  private:
   void OpenFile(const QString& FileName, const QString& Options);
+  void OpenAsItStands(const QString& FileName);
 
   QString folder_;  // the file's folder, as the operator knows it
   QString notice_;

@@ -139,12 +139,7 @@ QString SetWalAside(const QString& DbFile) {
   QString aside = QStringLiteral("%1-wal.ayrildi-%2").arg(DbFile, stamp);
   for (int n = 2; QFileInfo::exists(aside); ++n)
     aside = QStringLiteral("%1-wal.ayrildi-%2-%3").arg(DbFile, stamp).arg(n);
-  if (!QFile::rename(walName, aside)) {
-    throw EDatabaseError(
-        QStringLiteral("Klasöre yazılamıyor: %1 (%2 bu dosyaya ait değil ve yerinden alınamadı)")
-            .arg(QDir::toNativeSeparators(QFileInfo(DbFile).absolutePath()),
-                 QDir::toNativeSeparators(walName)));
-  }
+  if (!QFile::rename(walName, aside)) return {};
   QFile::remove(DbFile + QStringLiteral("-shm"));
   return aside;
 }

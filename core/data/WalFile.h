@@ -23,5 +23,5 @@ TWalFit JudgeWal(const QString& DbFile);
 
 // Moves DbFile's "-wal" aside under a name SQLite never reads, and drops
 // its index ("-shm"), which describes that log only. Returns the new name;
-// throws EDatabaseError naming the folder when the file cannot be moved.
+// empty when the log cannot be moved (a folder that cannot be written).
 QString SetWalAside(const QString& DbFile);
