@@ -1,15 +1,18 @@
 #include "data/Connection.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
 
 #include "common/Errors.h"
+#include "data/Journals.h"
 #include "data/TurkishText.h"
-#include "data/WalFile.h"
 
 TConnection::TConnection(TDialect Dialect, const QString& Driver, const QString& Label)
     : dialect_(Dialect),
@@ -134,6 +137,20 @@ void TADOConnection::OpenAsItStands(const QString& FileName) {
   }
 }
 
+// True when a transaction of some connection is writing the open file:
+// its journal is then no leftover. SQLite's own test, through its file.
+static bool SomeoneWrites(const QSqlDatabase& Db) {
+  const QVariant handle = Db.driver() ? Db.driver()->handle() : QVariant();
+  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return true;
+  sqlite3* db = *static_cast<sqlite3* const*>(handle.data());
+  sqlite3_file* file = nullptr;
+  if (!db || sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+      !file || !file->pMethods)
+    return true;
+  int reserved = 0;
+  return file->pMethods->xCheckReservedLock(file, &reserved) != SQLITE_OK || reserved != 0;
+}
+
 void TADOConnection::Open(const QString& FileName) {
   if (!MayBeDatabase(FileName))
     throw EDatabaseError(
@@ -142,25 +159,40 @@ void TADOConnection::Open(const QString& FileName) {
   notice_.clear();
   folder_ = QDir::toNativeSeparators(QFileInfo(FileName).absolutePath());
   const QString name = QFileInfo(FileName).fileName();
-  const TWalFit wal = JudgeWal(FileName);
-  if (wal == TWalFit::Foreign) {
-    const QString aside = SetWalAside(FileName);
+  // Says the leftover named Suffix is not mixed in: set aside, or where the
+  // folder refuses that, left where it is (false).
+  const auto setAside = [&](const QString& Suffix) {
+    const QString aside = SetAside(FileName, Suffix);
     const QString notMixed =
         QStringLiteral(
-            "%1 dosyasının yanındaki %2-wal bu dosyaya ait değildi (başka ya "
+            "%1 dosyasının yanındaki %2%3 bu dosyaya ait değildi (başka ya "
             "da daha eski bir dosyadan kalmıştı); içindekiler dosyaya katılmadı")
-            .arg(QDir::toNativeSeparators(FileName), name);
+            .arg(QDir::toNativeSeparators(FileName), name, Suffix);
+    if (!notice_.isEmpty()) notice_ += QLatin1Char('\n');
     if (aside.isEmpty()) {
-      // SQLite would replay it at the first read: the file is read without.
-      notice_ = notMixed + QStringLiteral(", klasöre yazılamadığı için yerinde bırakıldı.");
-      OpenAsItStands(FileName);
-      return;
+      notice_ += notMixed + QStringLiteral(", klasöre yazılamadığı için yerinde bırakıldı.");
+      return false;
     }
-    notice_ = notMixed + QStringLiteral(", %1 adıyla saklandı.").arg(QFileInfo(aside).fileName());
+    notice_ += notMixed + QStringLiteral(", %1 adıyla saklandı.").arg(QFileInfo(aside).fileName());
+    return true;
+  };
+  const TJournalFit wal = JudgeWal(FileName);
+  if (wal == TJournalFit::Foreign && !setAside(QStringLiteral("-wal"))) {
+    // SQLite would replay it at the first read: the file is read without.
+    OpenAsItStands(FileName);
+    return;
   }
   // Opened by URI in read-write mode: SQLite would otherwise create a
-  // missing file, and the program never creates a database.
+  // missing file, and the program never creates a database. Opening reads
+  // nothing yet, so a journal left beside the file is judged before SQLite
+  // rolls it back at the first read.
   OpenFile(FileName, QStringLiteral("?mode=rw"));
+  const TJournalFit journal = SomeoneWrites(db_) ? TJournalFit::Nothing : JudgeJournal(FileName);
+  if (journal == TJournalFit::Foreign && !setAside(QStringLiteral("-journal"))) {
+    Close();
+    OpenAsItStands(FileName);
+    return;
+  }
   // Operators copy these files, so each commit goes into the file itself
   // (a rollback journal) rather than into a log beside it. A file an earlier
   // version left in log mode is changed over here: SQLite first writes the
@@ -179,12 +211,15 @@ void TADOConnection::Open(const QString& FileName) {
   mode.finish();
   Close();
   // A file left in log mode cannot even be read in a folder that refuses
-  // the log's index; without a log of its own it reads as it stands.
+  // the log's index; without a log or a journal of its own it reads as it
+  // stands.
   if (!WriteRefused(error)) throw EDatabaseError(error.text());
-  if (wal == TWalFit::Fits)
-    throw EDatabaseError(QStringLiteral("Klasöre yazılamıyor: %1 (%2 dosyasının son değişiklikleri "
-                                        "yanındaki %2-wal dosyasında ve dosyaya yazılamıyor)")
-                             .arg(folder_, name));
+  if (wal == TJournalFit::Fits || journal == TJournalFit::Fits)
+    throw EDatabaseError(
+        QStringLiteral("Klasöre yazılamıyor: %1 (%2 dosyasının yanındaki %2%3 "
+                       "dosyaya işlenmeden okunamaz)")
+            .arg(folder_, name,
+                 wal == TJournalFit::Fits ? QStringLiteral("-wal") : QStringLiteral("-journal")));
   OpenAsItStands(FileName);
 }
 

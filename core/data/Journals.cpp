@@ -1,4 +1,4 @@
-#include "data/WalFile.h"
+#include "data/Journals.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -38,6 +38,7 @@ struct TDbHeader {
   quint32 PageSize = 0;
   quint32 ChangeCounter = 0;
   quint32 Pages = 0;
+  bool HeaderPages = false;  // Pages as the header says it, not the file's size
 };
 
 bool ReadDbHeader(const QString& DbFile, TDbHeader& Header) {
@@ -61,19 +62,19 @@ bool ReadDbHeader(const QString& DbFile, TDbHeader& Header) {
 
 // Walks the log's frames as SQLite's recovery does and judges the committed
 // ones against the database's header.
-TWalFit JudgeFrames(QFile& Wal, const TDbHeader& Db) {
+TJournalFit JudgeFrames(QFile& Wal, const TDbHeader& Db) {
   const QByteArray head = Wal.read(kWalHeader);
-  if (head.size() < kWalHeader) return TWalFit::Nothing;
+  if (head.size() < kWalHeader) return TJournalFit::Nothing;
   const auto* h = reinterpret_cast<const uchar*>(head.constData());
   const quint32 magic = Be32(h);
   const quint32 pageSize = Be32(h + 8);
   if ((magic != kWalMagicLittle && magic != kWalMagicBig) || Be32(h + 4) != kWalVersion ||
       pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
-    return TWalFit::Nothing;  // SQLite reads no frame of such a log
+    return TJournalFit::Nothing;  // SQLite reads no frame of such a log
   const bool bigEndian = (magic & 1) != 0;
   quint32 s0 = 0, s1 = 0;
   AddChecksum(h, 24, bigEndian, s0, s1);
-  if (s0 != Be32(h + 24) || s1 != Be32(h + 28)) return TWalFit::Nothing;
+  if (s0 != Be32(h + 24) || s1 != Be32(h + 28)) return TJournalFit::Nothing;
 
   bool committed = false;   // a commit frame was met
   bool fits = true;         // what the committed frames say so far
@@ -100,8 +101,70 @@ TWalFit JudgeFrames(QFile& Wal, const TDbHeader& Db) {
       fits = pendingFits;
     }
   }
-  if (!committed) return TWalFit::Nothing;
-  return fits && pageSize == Db.PageSize ? TWalFit::Fits : TWalFit::Foreign;
+  if (!committed) return TJournalFit::Nothing;
+  return fits && pageSize == Db.PageSize ? TJournalFit::Fits : TJournalFit::Foreign;
+}
+
+// Walks the rollback journal's saved pages as SQLite's playback does and
+// judges them against the database's header.
+TJournalFit JudgeSavedPages(QFile& Journal, const TDbHeader& Db, bool HeaderPagesValid) {
+  static const QByteArray kMagic("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8);
+  const qint64 size = Journal.size();
+  QByteArray head = Journal.read(28);
+  if (head.size() < 28 || head.left(8) != kMagic) return TJournalFit::Nothing;
+  const auto* h = reinterpret_cast<const uchar*>(head.constData());
+  const quint32 nonce = Be32(h + 12);
+  const quint32 originalPages = Be32(h + 16);
+  const quint32 sector = Be32(h + 20);
+  const quint32 pageSize = Be32(h + 24);
+  if (sector < 32 || sector > 65536 || (sector & (sector - 1)) != 0 || pageSize < 512 ||
+      pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
+    return TJournalFit::Nothing;  // SQLite plays nothing back from it
+  if (pageSize != Db.PageSize) return TJournalFit::Foreign;
+
+  const qint64 recordSize = 8 + qint64(pageSize);
+  QByteArray record(int(recordSize), Qt::Uninitialized);
+  const auto* r = reinterpret_cast<const uchar*>(record.constData());
+  bool pageOne = false;
+  quint32 savedCounter = 0;
+  qint64 headerAt = 0;
+  for (bool first = true;; first = false) {
+    if (!first) {
+      // The next part of the journal starts at a sector boundary, with a
+      // header of its own.
+      if (!Journal.seek(headerAt) || (head = Journal.read(28)).size() < 28 ||
+          head.left(8) != kMagic)
+        break;
+    }
+    quint32 records = Be32(reinterpret_cast<const uchar*>(head.constData()) + 8);
+    const qint64 recordsAt = headerAt + sector;
+    if (records == 0xffffffff) records = quint32((size - recordsAt) / recordSize);
+    if (!Journal.seek(recordsAt)) break;
+    quint32 n = 0;
+    for (; n < records && Journal.read(record.data(), recordSize) == recordSize; ++n) {
+      const quint32 page = Be32(r);
+      quint32 sum = nonce;
+      for (int i = int(pageSize) - 200; i > 0; i -= 200) sum += r[4 + i];
+      if (page == 0 || sum != Be32(r + 4 + pageSize)) break;
+      if (page == 1 && !pageOne) {
+        pageOne = true;
+        savedCounter = Be32(r + 4 + 24);
+      }
+    }
+    if (n < records) break;
+    const qint64 end = recordsAt + qint64(records) * recordSize;
+    headerAt = (end + sector - 1) / sector * sector;
+    if (records == 0 || headerAt >= size) break;
+  }
+  // The commit writes the file's page 1 with the counter one further, and
+  // the journal goes only after that.
+  if (pageOne)
+    return Db.ChangeCounter == savedCounter || Db.ChangeCounter == savedCounter + 1
+               ? TJournalFit::Fits
+               : TJournalFit::Foreign;
+  // Page 1 not saved: the file's page 1 is still the one the journal began
+  // with.
+  return !HeaderPagesValid || Db.Pages == originalPages ? TJournalFit::Fits : TJournalFit::Foreign;
 }
 
 // The latest time the file's contents or entry changed; the entry's change
@@ -115,10 +178,10 @@ QDateTime LastChange(const QFileInfo& Info) {
 
 }  // namespace
 
-TWalFit JudgeWal(const QString& DbFile) {
+TJournalFit JudgeWal(const QString& DbFile) {
   const QString walName = DbFile + QStringLiteral("-wal");
   const QFileInfo walInfo(walName);
-  if (!walInfo.exists() || walInfo.size() < kWalHeader) return TWalFit::Nothing;
+  if (!walInfo.exists() || walInfo.size() < kWalHeader) return TJournalFit::Nothing;
   TDbHeader db;
   QFile wal(walName);
   if (!wal.open(QIODevice::ReadOnly)) {
@@ -127,19 +190,33 @@ TWalFit JudgeWal(const QString& DbFile) {
   }
   // A database whose header cannot be read fits no log.
   if (!ReadDbHeader(DbFile, db)) db = TDbHeader();
-  const TWalFit fit = JudgeFrames(wal, db);
-  if (fit == TWalFit::Fits && LastChange(QFileInfo(DbFile)) > walInfo.lastModified())
-    return TWalFit::Foreign;
+  const TJournalFit fit = JudgeFrames(wal, db);
+  if (fit == TJournalFit::Fits && LastChange(QFileInfo(DbFile)) > walInfo.lastModified())
+    return TJournalFit::Foreign;
   return fit;
 }
 
-QString SetWalAside(const QString& DbFile) {
-  const QString walName = DbFile + QStringLiteral("-wal");
+TJournalFit JudgeJournal(const QString& DbFile) {
+  const QString name = DbFile + QStringLiteral("-journal");
+  QFile journal(name);
+  if (!journal.exists() || journal.size() == 0) return TJournalFit::Nothing;
+  if (!journal.open(QIODevice::ReadOnly)) {
+    throw EDatabaseError(QStringLiteral("%1 okunamıyor: %2")
+                             .arg(QDir::toNativeSeparators(name), journal.errorString()));
+  }
+  TDbHeader db;
+  // A file too short for a header has no page the journal could belong to.
+  if (!ReadDbHeader(DbFile, db)) return TJournalFit::Nothing;
+  return JudgeSavedPages(journal, db, db.HeaderPages);
+}
+
+QString SetAside(const QString& DbFile, const QString& Suffix) {
+  const QString name = DbFile + Suffix;
   const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-  QString aside = QStringLiteral("%1-wal.ayrildi-%2").arg(DbFile, stamp);
+  QString aside = QStringLiteral("%1.ayrildi-%2").arg(name, stamp);
   for (int n = 2; QFileInfo::exists(aside); ++n)
-    aside = QStringLiteral("%1-wal.ayrildi-%2-%3").arg(DbFile, stamp).arg(n);
-  if (!QFile::rename(walName, aside)) return {};
-  QFile::remove(DbFile + QStringLiteral("-shm"));
+    aside = QStringLiteral("%1.ayrildi-%2-%3").arg(name, stamp).arg(n);
+  if (!QFile::rename(name, aside)) return {};
+  if (Suffix == QLatin1String("-wal")) QFile::remove(DbFile + QStringLiteral("-shm"));
   return aside;
 }
