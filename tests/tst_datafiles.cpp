@@ -32,6 +32,8 @@ const QString kInsertEnroll = QStringLiteral(
 //                log beside the file (write-ahead log mode)
 //   unfinished   a transaction that replaces every row by 2,000 new ones,
 //                more than the page cache holds, and is never committed
+//   renaming     a transaction that renames every row in place, more than
+//                the page cache holds, and is never committed
 int CommitAndWait(const QString& Kind, const QString& File) {
   const QByteArray bytes(2048, 'x');
   TADOConnection connection;  // open until the end: the kill closes it
@@ -52,7 +54,10 @@ int CommitAndWait(const QString& Kind, const QString& File) {
     try {
       connection.Open(File);
       QString error;
-      if (Kind == QLatin1String("unfinished")) {
+      if (Kind == QLatin1String("renaming")) {
+        static TTransaction t(connection);  // never ends: the kill ends it
+        connection.Run(QStringLiteral("update tblEnroll set Name = 'Ay'"), {}, error);
+      } else if (Kind == QLatin1String("unfinished")) {
         static TTransaction t(connection);  // never ends: the kill ends it
         connection.Run(QStringLiteral("delete from tblEnroll"), {}, error);
         for (int n = 1; n <= 2000 && error.isEmpty(); ++n)
@@ -119,6 +124,17 @@ int RowsInFileAlone(const QString& File, const QString& Table) {
   }
   QSqlDatabase::removeDatabase(QStringLiteral("alone"));
   return rows;
+}
+
+// Adds Count rows of 2 KiB to tblEnroll of File, numbered from First, all
+// named "Ad".
+void FillEnroll(const QString& File, int Count, int First) {
+  ExecOn(
+      File,
+      QStringLiteral("with recursive r(n) as (select 0 union all select n + 1 from r "
+                     "where n + 1 < ?) insert into tblEnroll (EnrollNumber, FingerNumber, "
+                     "Privilige, Name, FPdata) select n + ?, 0, 0, 'Ad', randomblob(2048) from r"),
+      {Count, First});
 }
 
 int Rows(TConnection& Connection, const QString& Statement) {
@@ -239,25 +255,32 @@ class TestDataFiles : public QObject {
   // another Data.mdb over it meanwhile, the journal is not played into that
   // one: it is set aside and the operator is told.
   void unfinishedTransactionsJournal_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("rows");  // in the file before the transaction
     QTest::addColumn<bool>("copiedOver");
-    QTest::newRow("same file") << false;
-    QTest::newRow("another file copied over") << true;
+    QTest::newRow("same file") << "unfinished" << 5 << false;
+    QTest::newRow("another file copied over") << "unfinished" << 5 << true;
+    // Renaming in place leaves page 1 alone: the journal holds no copy of it.
+    QTest::newRow("renamed in place, same file") << "renaming" << 2000 << false;
+    QTest::newRow("renamed in place, another file copied over") << "renaming" << 2000 << true;
   }
   void unfinishedTransactionsJournal() {
+    QFETCH(QString, kind);
+    QFETCH(int, rows);
     QFETCH(bool, copiedOver);
     TestFolder folder;
     folder.CreateDatabases();
     const QString data = folder.File(QStringLiteral("Data.mdb"));
-    for (int n = 1; n <= 5; ++n) ExecOn(data, kInsertEnroll, {n, QByteArray(2048, 'a')});
-    QVERIFY(CommitAndKill(QStringLiteral("unfinished"), data));
+    FillEnroll(data, rows, 1);
+    QVERIFY(CommitAndKill(kind, data));
     QVERIFY(QFile::exists(data + QStringLiteral("-journal")));
     const QByteArray journal = folder.ReadFile(QStringLiteral("Data.mdb-journal"));
 
     TestFolder other;
     other.CreateDatabases(true, false);
-    for (int n = 1; n <= 3; ++n)
-      ExecOn(other.File(QStringLiteral("Data.mdb")), kInsertEnroll,
-             {n + 10, QByteArray(2048, 'b')});
+    // A history of its own: more commits than the first file had.
+    for (int first = 11; first < 41; first += 10)
+      FillEnroll(other.File(QStringLiteral("Data.mdb")), 10, first);
     if (copiedOver) {
       QVERIFY(QFile::remove(data));
       QVERIFY(QFile::copy(other.File(QStringLiteral("Data.mdb")), data));
@@ -266,7 +289,9 @@ class TestDataFiles : public QObject {
     TADOConnection connection;
     connection.Open(data);
     QCOMPARE(Rows(connection, QStringLiteral("select count(*) from tblEnroll")),
-             copiedOver ? 3 : 5);
+             copiedOver ? 30 : rows);
+    QCOMPARE(Rows(connection, QStringLiteral("select count(*) from tblEnroll where Name <> 'Ad'")),
+             0);
     QCOMPARE(Rows(connection, QStringLiteral("select min(EnrollNumber) from tblEnroll")),
              copiedOver ? 11 : 1);
     QCOMPARE(Rows(connection, QStringLiteral("select count(*) from pragma_integrity_check "

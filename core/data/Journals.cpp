@@ -54,9 +54,8 @@ bool ReadDbHeader(const QString& DbFile, TDbHeader& Header) {
   // The page count in the header holds only while the counter it was
   // written with is still the file's; otherwise the file's size says it.
   const quint32 pages = Be32(p + 28);
-  Header.Pages = pages != 0 && Be32(p + 92) == Header.ChangeCounter
-                     ? pages
-                     : quint32(f.size() / Header.PageSize);
+  Header.HeaderPages = pages != 0 && Be32(p + 92) == Header.ChangeCounter;
+  Header.Pages = Header.HeaderPages ? pages : quint32(f.size() / Header.PageSize);
   return true;
 }
 
@@ -107,7 +106,7 @@ TJournalFit JudgeFrames(QFile& Wal, const TDbHeader& Db) {
 
 // Walks the rollback journal's saved pages as SQLite's playback does and
 // judges them against the database's header.
-TJournalFit JudgeSavedPages(QFile& Journal, const TDbHeader& Db, bool HeaderPagesValid) {
+TJournalFit JudgeSavedPages(QFile& Journal, const TDbHeader& Db) {
   static const QByteArray kMagic("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8);
   const qint64 size = Journal.size();
   QByteArray head = Journal.read(28);
@@ -164,7 +163,7 @@ TJournalFit JudgeSavedPages(QFile& Journal, const TDbHeader& Db, bool HeaderPage
                : TJournalFit::Foreign;
   // Page 1 not saved: the file's page 1 is still the one the journal began
   // with.
-  return !HeaderPagesValid || Db.Pages == originalPages ? TJournalFit::Fits : TJournalFit::Foreign;
+  return !Db.HeaderPages || Db.Pages == originalPages ? TJournalFit::Fits : TJournalFit::Foreign;
 }
 
 // The latest time the file's contents or entry changed; the entry's change
@@ -207,7 +206,7 @@ TJournalFit JudgeJournal(const QString& DbFile) {
   TDbHeader db;
   // A file too short for a header has no page the journal could belong to.
   if (!ReadDbHeader(DbFile, db)) return TJournalFit::Nothing;
-  return JudgeSavedPages(journal, db, db.HeaderPages);
+  return JudgeSavedPages(journal, db);
 }
 
 QString SetAside(const QString& DbFile, const QString& Suffix) {
