@@ -12,6 +12,7 @@
 #include <QThread>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "ReadOnlyFolder.h"
 #include "TestFolder.h"
@@ -36,7 +37,8 @@ const QString kInsertEnroll = QStringLiteral(
 //                the page cache holds, and is never committed
 int CommitAndWait(const QString& Kind, const QString& File) {
   const QByteArray bytes(2048, 'x');
-  TADOConnection connection;  // open until the end: the kill closes it
+  TADOConnection connection;               // open until the end: the kill closes it
+  std::optional<TTransaction> unfinished;  // never committed: the kill ends it
   if (Kind == QLatin1String("earlier")) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
     db.setDatabaseName(File);
@@ -55,10 +57,10 @@ int CommitAndWait(const QString& Kind, const QString& File) {
       connection.Open(File);
       QString error;
       if (Kind == QLatin1String("renaming")) {
-        static TTransaction t(connection);  // never ends: the kill ends it
+        unfinished.emplace(connection);
         connection.Run(QStringLiteral("update tblEnroll set Name = 'Ay'"), {}, error);
       } else if (Kind == QLatin1String("unfinished")) {
-        static TTransaction t(connection);  // never ends: the kill ends it
+        unfinished.emplace(connection);
         connection.Run(QStringLiteral("delete from tblEnroll"), {}, error);
         for (int n = 1; n <= 2000 && error.isEmpty(); ++n)
           connection.Run(kInsertEnroll, {n, bytes}, error);
