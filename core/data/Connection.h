@@ -76,13 +76,14 @@ class TADOConnection : public TConnection {
   // Opens the existing file; throws EDatabaseError when it cannot. The file
   // is kept whole in itself: every commit is written into it before the
   // commit returns, and no log is left beside it. A log an earlier version
-  // left beside it is replayed when it came from this file and set aside
-  // otherwise (see Notice). A file in a folder that cannot be written opens
-  // for reading, without a log that is not its own; its first write fails
+  // left beside it, or the journal of a transaction that never ended, is
+  // played into it when it came from this file and set aside otherwise (see
+  // Notice). A file in a folder that cannot be written opens for reading,
+  // without a log or journal that is not its own; its first write fails
   // naming the folder.
   void Open(const QString& FileName);
-  // What the operator must be told about the last Open (a log set aside);
-  // empty when nothing.
+  // What the operator must be told about the last Open (a log or journal
+  // set aside); empty when nothing.
   QString Notice() const { return notice_; }
 
   // A write the folder or the file refused names the folder.
