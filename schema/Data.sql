@@ -1,5 +1,4 @@
 -- Data.mdb: the terminal list and the enroll-data store.
-PRAGMA journal_mode=WAL;
 
 CREATE TABLE Terminal (
   id INTEGER PRIMARY KEY AUTOINCREMENT,

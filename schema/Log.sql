@@ -1,5 +1,4 @@
 -- Log.mdb: the working list of card numbers and names.
-PRAGMA journal_mode=WAL;
 
 CREATE TABLE temp (
   kartno TEXT,

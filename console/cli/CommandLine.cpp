@@ -342,6 +342,7 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
   QList<TBatchTerminal> terminals;
   try {
     file.Open(data);
+    if (!file.Notice().isEmpty()) Err(file.Notice());
     terminals = ReadTerminalList(file.Terminals());
   } catch (const EAppError& e) {
     Err(QStringLiteral("Data dosyası okunamadı: %1").arg(e.Text()));

@@ -44,7 +44,7 @@ class TConnection {
   QSqlDatabase SqlDatabase() const { return db_; }
 
   // The text that names the fault best.
-  QString ErrorText(const QSqlError& Error) const;
+  virtual QString ErrorText(const QSqlError& Error) const;
 
  protected:
   // Driver names the Qt SQL driver; Label shows in the Qt connection's name.
@@ -73,6 +73,26 @@ class TADOConnection : public TConnection {
   explicit TADOConnection(const QString& Label = QStringLiteral("local"));
   ~TADOConnection() override;
 
-  // Opens the existing file; throws EDatabaseError when it cannot.
+  // Opens the existing file; throws EDatabaseError when it cannot. The file
+  // is kept whole in itself: every commit is written into it before the
+  // commit returns, and no log is left beside it. A log an earlier version
+  // left beside it, or the journal of a transaction that never ended, is
+  // played into it when it came from this file and set aside otherwise (see
+  // Notice). A file in a folder that cannot be written opens for reading,
+  // without a log or journal that is not its own; its first write fails
+  // naming the folder.
   void Open(const QString& FileName);
+  // What the operator must be told about the last Open (a log or journal
+  // set aside); empty when nothing.
+  QString Notice() const { return notice_; }
+
+  // A write the folder or the file refused names the folder.
+  QString ErrorText(const QSqlError& Error) const override;
+
+ private:
+  void OpenFile(const QString& FileName, const QString& Options);
+  void OpenAsItStands(const QString& FileName);
+
+  QString folder_;  // the file's folder, as the operator knows it
+  QString notice_;
 };

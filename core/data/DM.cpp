@@ -32,25 +32,26 @@ TfrmDM::~TfrmDM() {
   if (frmDM == this) frmDM = nullptr;
 }
 
-// Opens one file when it exists; otherwise hands MissingText on and leaves
-// the connection unopened.
+// Opens one file when it exists and hands on what its opening has to tell;
+// otherwise hands MissingText on and leaves the connection unopened.
 static void OpenIfPresent(TADOConnection& Connection, const QString& FileName,
                           const QString& MissingText,
-                          const std::function<void(const QString&)>& Missing) {
+                          const std::function<void(const QString&)>& Tell) {
   if (QFile::exists(FileName)) {
     Connection.Close();
     Connection.Open(FileName);
+    if (!Connection.Notice().isEmpty()) Tell(Connection.Notice());
   } else {
-    Missing(MissingText);
+    Tell(MissingText);
   }
 }
 
 void TfrmDM::OpenLocalDatabases(const QString& AppPath,
-                                const std::function<void(const QString& Text)>& Missing) {
+                                const std::function<void(const QString& Text)>& Tell) {
   OpenIfPresent(ADOConnection1, AppPath + QStringLiteral("Data.mdb"),
-                QStringLiteral("Data dosyası bulunamadı....."), Missing);
+                QStringLiteral("Data dosyası bulunamadı....."), Tell);
   OpenIfPresent(ADOConnection2, AppPath + QStringLiteral("Log.mdb"),
-                QStringLiteral("Log dosyası bulunamadı....."), Missing);
+                QStringLiteral("Log dosyası bulunamadı....."), Tell);
   Terminals.Open();
 }
 

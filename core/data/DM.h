@@ -40,11 +40,12 @@ class TfrmDM : public QObject {
   // ---- end of the personnel database ----
 
   // Opens Data.mdb and Log.mdb in AppPath and then the terminal list. A
-  // missing file is left unopened and handed to Missing with the text that
-  // tells the operator, at once, before the next file is opened. Database
-  // errors are thrown to the caller.
+  // missing file is left unopened; its text for the operator, or what the
+  // opening of a file has to say (a log set aside), is handed to Tell at
+  // once, before the next file is opened. Database errors are thrown to the
+  // caller.
   void OpenLocalDatabases(const QString& AppPath,
-                          const std::function<void(const QString& Text)>& Missing);
+                          const std::function<void(const QString& Text)>& Tell);
 };
 
 // Data.mdb's terminal list alone, for a front end that needs nothing else.
@@ -53,6 +54,8 @@ class TTerminalFile {
   TTerminalFile();
   // Opens the existing file and reads the list; throws EDatabaseError.
   void Open(const QString& FileName);
+  // What the opening has to tell the operator (see TADOConnection).
+  QString Notice() const { return connection_.Notice(); }
   TTerminalList& Terminals() { return terminals_; }
 
  private:

@@ -114,8 +114,7 @@ void CreateDatabaseFromSchema(const QString& FileName, const QString& SchemaFile
   removePartial();
   TScopeExit cleanUp(removePartial);
   RunStatements(FileName, partial, statements);
-  // A database left in WAL mode keeps journal files only while it is open;
-  // after the close the main file holds everything. rename() never replaces
+  // After the close the main file holds everything. rename() never replaces
   // an existing file, so one made meanwhile is kept as well.
   if (!QFile::rename(partial, FileName))
     Fail(FileName, QFileInfo::exists(FileName)

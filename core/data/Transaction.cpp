@@ -27,7 +27,7 @@ TTransaction::TTransaction(TConnection& Connection) : connection_(Connection) {
   QSqlDatabase db = connection_.SqlDatabase();
   if (!db.isOpen())
     throw EDatabaseError(QStringLiteral("Operation is not allowed when the object is closed"));
-  if (!db.transaction()) throw EDatabaseError(db.lastError().text());
+  if (!db.transaction()) throw EDatabaseError(connection_.ErrorText(db.lastError()));
   open_ = true;
   CheckActive();
 }
@@ -47,7 +47,7 @@ void TTransaction::Commit() {
   CheckActive();
   QSqlDatabase db = connection_.SqlDatabase();
   if (!db.commit()) {
-    const QString error = db.lastError().text();
+    const QString error = connection_.ErrorText(db.lastError());
     Rollback();
     throw EDatabaseError(error);
   }
