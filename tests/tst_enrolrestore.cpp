@@ -28,34 +28,32 @@ QStringList Sent(const QList<Row>& Rows) {
   return calls;
 }
 
+// A restore's parts over a store holding Rows, read whole. The working
+// template holds "kept", which a restore that sends nothing leaves.
+struct TRestoreRun {
+  TRestoreRun(TLocalDatabases& Db, const QList<Row>& Rows) : Store(Db.Data) {
+    for (const Row& r : Rows)
+      ExecOn(Db.Folder.File(QStringLiteral("Data.mdb")),
+             QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber, Privilige, "
+                            "FPdata) values (?, ?, 0, ?)"),
+             {r[0], r[1], r[2] < 0 ? QVariant() : QVariant(QByteArray(r[2], char(r[0])))});
+    Store.OpenAll();
+    Working.TemplateBuffer = QByteArray("kept");
+  }
+  TEnrollStore Store;
+  TWorkingTemplate Working;
+  TRecordingReport Report;
+};
+
 }  // namespace
 
 class TestEnrolRestore : public QObject {
   Q_OBJECT
-  std::unique_ptr<TLocalDatabases> db;
-  std::unique_ptr<ScopedFakeSdk> fakes;
-  std::unique_ptr<TFKAttendObject> sdk;
-
-  void Store(const QList<Row>& Rows) {
-    for (const Row& r : Rows)
-      ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
-             QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber, Privilige, "
-                            "FPdata) values (?, ?, 0, ?)"),
-             {r[0], r[1], r[2] < 0 ? QVariant() : QVariant(QByteArray(r[2], char(r[0])))});
-  }
+  std::unique_ptr<TDatabasesAndFakeTerminal> t;
 
  private slots:
-  void init() {
-    db = std::make_unique<TLocalDatabases>();
-    fakes = std::make_unique<ScopedFakeSdk>();
-    sdk = std::make_unique<TFKAttendObject>(MakeFakeSdkLoader());
-    sdk->ConnectionHandle = 17;
-  }
-  void cleanup() {
-    sdk.reset();
-    fakes.reset();
-    db.reset();
-  }
+  void init() { t = std::make_unique<TDatabasesAndFakeTerminal>(); }
+  void cleanup() { t.reset(); }
 
   // With "clear first", the terminal is cleared only when the store has rows
   // and every one of them loads; otherwise it is not touched at all. Without
@@ -94,13 +92,11 @@ class TestEnrolRestore : public QObject {
     QFETCH(bool, clearFirst);
     QFETCH(QStringList, calls);
     QFETCH(QString, status);
-    Store(rows);
-    TEnrollStore store(db->Data);
-    store.OpenAll();
-    TWorkingTemplate working;
-    working.TemplateBuffer = QByteArray("kept");
-    TRecordingReport report;
-    RestoreAllEnrollData(*sdk, working, store, clearFirst, report);
+    TRestoreRun run(t->Db, rows);
+    TEnrollStore& store = run.Store;
+    TWorkingTemplate& working = run.Working;
+    TRecordingReport& report = run.Report;
+    RestoreAllEnrollData(t->Sdk, working, store, clearFirst, report);
     QCOMPARE(FakeSdk.Calls, calls);
     QCOMPARE(report.Lines.last(), status);
     if (calls.isEmpty()) {
@@ -141,24 +137,22 @@ class TestEnrolRestore : public QObject {
     QFETCH(int, user);
     QFETCH(QStringList, calls);
     QFETCH(QString, status);
-    Store(rows);
-    TEnrollStore store(db->Data);
-    store.OpenAll();
-    TWorkingTemplate working;
-    working.TemplateBuffer = QByteArray("kept");
-    TRecordingReport report;
+    TRestoreRun run(t->Db, rows);
+    TEnrollStore& store = run.Store;
+    TWorkingTemplate& working = run.Working;
+    TRecordingReport& report = run.Report;
     if (user == 0) {
       for (bool clearFirst : {false, true}) {
         FakeSdk.Calls.clear();
-        RestoreAllEnrollData(*sdk, working, store, clearFirst, report);
+        RestoreAllEnrollData(t->Sdk, working, store, clearFirst, report);
         QCOMPARE(FakeSdk.Calls, calls);
         QCOMPARE(report.Lines.last(), status);
       }
     } else {
-      TDataSet list(QStringLiteral("qryenroll"), db->Data);
+      TDataSet list(QStringLiteral("qryenroll"), t->Db.Data);
       list.OpenSQL(QStringLiteral("SELECT * FROM tblEnroll where EnrollNumber=?"), {user});
-      TDataSet perUser(QStringLiteral("ADOEnroll"), db->Data);
-      RestoreUserEnrollData(*sdk, working, list, perUser, report);
+      TDataSet perUser(QStringLiteral("ADOEnroll"), t->Db.Data);
+      RestoreUserEnrollData(t->Sdk, working, list, perUser, report);
       QCOMPARE(FakeSdk.Calls, calls);
       QCOMPARE(report.Lines.last(), status);
       QVERIFY(report.Shown.isEmpty());

@@ -17,33 +17,22 @@
 
 class TestNamesUsers : public QObject {
   Q_OBJECT
-  std::unique_ptr<TLocalDatabases> db;
-  std::unique_ptr<ScopedFakeSdk> fakes;
-  std::unique_ptr<TFKAttendObject> sdk;
+  std::unique_ptr<TDatabasesAndFakeTerminal> t;
 
   void AddName(const QString& Card, const QString& Name) {
-    ExecOn(db->Folder.File(QStringLiteral("Log.mdb")),
+    ExecOn(t->Db.Folder.File(QStringLiteral("Log.mdb")),
            QStringLiteral("insert into temp (kartno, isim) values (?, ?)"), {Card, Name});
   }
   void AddItem(int User, int Backup, int Privilege, int Password = 0) {
-    ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
+    ExecOn(t->Db.Folder.File(QStringLiteral("Data.mdb")),
            QStringLiteral("insert into tblEnroll (EnrollNumber, FingerNumber, Privilige, Password, "
                           "FPdata) values (?, ?, ?, ?, ?)"),
            {User, Backup, Privilege, Password, QByteArray(TemplateSize(Backup), '\5')});
   }
 
  private slots:
-  void init() {
-    db = std::make_unique<TLocalDatabases>();
-    fakes = std::make_unique<ScopedFakeSdk>();
-    sdk = std::make_unique<TFKAttendObject>(MakeFakeSdkLoader());
-    sdk->ConnectionHandle = 17;
-  }
-  void cleanup() {
-    sdk.reset();
-    fakes.reset();
-    db.reset();
-  }
+  void init() { t = std::make_unique<TDatabasesAndFakeTerminal>(); }
+  void cleanup() { t.reset(); }
 
   void toAsciiName_data() {
     QTest::addColumn<QString>("name");
@@ -100,9 +89,9 @@ class TestNamesUsers : public QObject {
     QFETCH(int, number);
     QFETCH(QByteArray, bytes);
     AddName(card, name);
-    TDataSet list(QStringLiteral("qryisim"), db->Log);
+    TDataSet list(QStringLiteral("qryisim"), t->Db.Log);
     TNameList(list, list, list).Open({});
-    const TSendResult result = SendUserName(*sdk, list);
+    const TSendResult result = SendUserName(t->Sdk, list);
     if (number < 0) {
       QCOMPARE(result, TSendResult::Skipped);
       QVERIFY(FakeSdk.Calls.isEmpty());
@@ -126,10 +115,10 @@ class TestNamesUsers : public QObject {
     AddName(QStringLiteral("00003"), QString());
     AddName(QStringLiteral("00004"), QStringLiteral("Hüsnü Öztürk"));
     FakeSdk.Queued[QStringLiteral("FK_SetUserName")] = {-8, 1, 1};
-    TDataSet list(QStringLiteral("qryisim"), db->Log);
+    TDataSet list(QStringLiteral("qryisim"), t->Db.Log);
     TNameList(list, list, list).Open({});
     QStringList lines;
-    const int failed = SendAllUserNames(*sdk, list, [&](const QString& t) { lines << t; });
+    const int failed = SendAllUserNames(t->Sdk, list, [&](const QString& t) { lines << t; });
     QCOMPARE(failed, 1);
     QCOMPARE(FakeSdk.Calls,
              (QStringList{"FK_SetUserName(17,1,Gul Sahin)", "FK_SetUserName(17,2,Ayse Yilmaz)",
@@ -137,15 +126,15 @@ class TestNamesUsers : public QObject {
     QCOMPARE(lines, (QStringList{"error", "SetUserName OK", "SetUserName OK", "error"}));
     lines.clear();
     FakeSdk.Calls.clear();
-    QCOMPARE(SendAllUserNames(*sdk, list, [&](const QString& t) { lines << t; }), 0);
+    QCOMPARE(SendAllUserNames(t->Sdk, list, [&](const QString& t) { lines << t; }), 0);
     QCOMPARE(lines.last(), QStringLiteral("SetUserName OK"));
   }
 
   void cardThatIsNoNumberStopsTheSend() {
     AddName(QStringLiteral("12a"), QStringLiteral("Ali"));
-    TDataSet list(QStringLiteral("qryisim"), db->Log);
+    TDataSet list(QStringLiteral("qryisim"), t->Db.Log);
     TNameList(list, list, list).Open({});
-    QVERIFY_THROWS_EXCEPTION(EConvertError, SendUserName(*sdk, list));
+    QVERIFY_THROWS_EXCEPTION(EConvertError, SendUserName(t->Sdk, list));
     QVERIFY(FakeSdk.Calls.isEmpty());
   }
 
@@ -167,7 +156,7 @@ class TestNamesUsers : public QObject {
     AddName(QStringLiteral("00002"), QStringLiteral("Ayşe Yılmaz"));
     AddName(QStringLiteral("00003"), QStringLiteral("O'Neil Şükrü"));
     AddName(QStringLiteral("00001"), QStringLiteral("Gül Şahin"));
-    TDataSet list(QStringLiteral("qryisim"), db->Log);
+    TDataSet list(QStringLiteral("qryisim"), t->Db.Log);
     TNameList(list, list, list).Open(search);
     QStringList found;
     for (list.First(); !list.Eof(); list.Next())
@@ -208,7 +197,7 @@ class TestNamesUsers : public QObject {
     QFETCH(int, filter);
     QFETCH(QString, passwordStatement);
     QFETCH(QString, listStatement);
-    TDataSet q(QStringLiteral("qryadmin"), db->Data);
+    TDataSet q(QStringLiteral("qryadmin"), t->Db.Data);
     OpenPasswordList(q, TPrivilegeFilter(filter));
     QCOMPARE(q.SQL(), passwordStatement);
     OpenActivePassiveList(q, TPrivilegeFilter(filter));
@@ -232,13 +221,13 @@ class TestNamesUsers : public QObject {
     AddItem(5, 0, 0);
     AddItem(5, 1, 0);
     AddItem(5, 11, 0);
-    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data);
+    TDataSet list(QStringLiteral("qryaktifpasif"), t->Db.Data);
     OpenActivePassiveList(list, TPrivilegeFilter::Users);
     list.SetRecNo(1);
-    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
+    TDataSet rows(QStringLiteral("ADOEnroll"), t->Db.Data);
     TRecordingReport report;
     TWorkingTemplate working;
-    RunUserCommand(*sdk, working, list, rows, TUserCommand(command), report);
+    RunUserCommand(t->Sdk, working, list, rows, TUserCommand(command), report);
     const QString off = QStringLiteral("FK_EnableDevice(17,0)");
     QCOMPARE(FakeSdk.Calls, (QStringList{off, call.arg(0), off, call.arg(1), off, call.arg(11),
                                          "FK_EnableDevice(17,1)"}));
@@ -290,13 +279,13 @@ class TestNamesUsers : public QObject {
     if (user > 0) AddItem(user, 1, 0);
     FakeSdk.Queued[QStringLiteral("FK_EnableUser")] = enableResults;
     FakeSdk.Queued[QStringLiteral("FK_EnableDevice")] = deviceResults;
-    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data);
+    TDataSet list(QStringLiteral("qryaktifpasif"), t->Db.Data);
     OpenActivePassiveList(list, TPrivilegeFilter::Users);
-    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
+    TDataSet rows(QStringLiteral("ADOEnroll"), t->Db.Data);
     TRecordingReport report;
     report.Answers = answers;
     TWorkingTemplate working;
-    RunUserCommand(*sdk, working, list, rows, TUserCommand::Enable, report);
+    RunUserCommand(t->Sdk, working, list, rows, TUserCommand::Enable, report);
     QCOMPARE(FakeSdk.Calls, calls);
     QCOMPARE(report.Lines, lines);
     QCOMPARE(report.Shown.size(), answers.size());
@@ -320,28 +309,29 @@ class TestNamesUsers : public QObject {
     QFETCH(QString, stored);
     AddItem(5, 0, 0);
     AddItem(5, 1, 0);
-    ExecOn(db->Folder.File(QStringLiteral("Data.mdb")),
+    ExecOn(t->Db.Folder.File(QStringLiteral("Data.mdb")),
            QStringLiteral("update tblEnroll set FingerNumber=%1 where FingerNumber=1").arg(stored));
-    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data);
+    TDataSet list(QStringLiteral("qryaktifpasif"), t->Db.Data);
     OpenActivePassiveList(list, TPrivilegeFilter::Users);
-    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
+    TDataSet rows(QStringLiteral("ADOEnroll"), t->Db.Data);
     TRecordingReport report;
     TWorkingTemplate working;
-    QCOMPARE(
-        ErrorOf([&] { RunUserCommand(*sdk, working, list, rows, TUserCommand::Disable, report); }),
-        QStringLiteral("'%1' is not a valid integer value").arg(stored));
+    QCOMPARE(ErrorOf([&] {
+               RunUserCommand(t->Sdk, working, list, rows, TUserCommand::Disable, report);
+             }),
+             QStringLiteral("'%1' is not a valid integer value").arg(stored));
     QCOMPARE(FakeSdk.Calls, QStringList());
     QCOMPARE(report.Lines, QStringList());
   }
 
   void userCommandOnEmptyList() {
-    TDataSet list(QStringLiteral("qryaktifpasif"), db->Data);
-    TDataSet rows(QStringLiteral("ADOEnroll"), db->Data);
+    TDataSet list(QStringLiteral("qryaktifpasif"), t->Db.Data);
+    TDataSet rows(QStringLiteral("ADOEnroll"), t->Db.Data);
     TRecordingReport report;
     TWorkingTemplate working;
-    RunUserCommand(*sdk, working, list, rows, TUserCommand::Enable, report);  // never opened
+    RunUserCommand(t->Sdk, working, list, rows, TUserCommand::Enable, report);  // never opened
     OpenActivePassiveList(list, TPrivilegeFilter::Admins);
-    RunUserCommand(*sdk, working, list, rows, TUserCommand::MakeUser, report);  // opened, empty
+    RunUserCommand(t->Sdk, working, list, rows, TUserCommand::MakeUser, report);  // opened, empty
     QCOMPARE(report.Lines, (QStringList{EmptyListText(), EmptyListText()}));
     QVERIFY(FakeSdk.Calls.isEmpty());
     QVERIFY(!rows.Active());
@@ -371,8 +361,8 @@ class TestNamesUsers : public QObject {
     QFETCH(QByteArray, ini);
     QFETCH(QStringList, values);
     QFETCH(QString, caption);
-    if (!ini.isEmpty()) db->Folder.WriteFile(QStringLiteral("Settings.ini"), ini);
-    const TPdksSettings s = ReadPdksSettings(db->Folder.File(QStringLiteral("Settings.ini")));
+    if (!ini.isEmpty()) t->Db.Folder.WriteFile(QStringLiteral("Settings.ini"), ini);
+    const TPdksSettings s = ReadPdksSettings(t->Db.Folder.File(QStringLiteral("Settings.ini")));
     QCOMPARE((QStringList{s.Server, s.Database, s.User, s.Password, s.Port}), values);
     QCOMPARE(PdksCaption(s), caption);
   }

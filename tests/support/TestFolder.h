@@ -58,3 +58,12 @@ struct TLocalDatabases {
   TADOConnection Data{QStringLiteral("data")};
   TADOConnection Log{QStringLiteral("log")};
 };
+
+// The same with the fake terminal behind a binding connected as handle 17,
+// for suites of the core's terminal routines. Torn down binding first.
+struct TDatabasesAndFakeTerminal {
+  TDatabasesAndFakeTerminal() { Sdk.ConnectionHandle = 17; }
+  TLocalDatabases Db;
+  ScopedFakeSdk Fakes;
+  TFKAttendObject Sdk{MakeFakeSdkLoader()};
+};
