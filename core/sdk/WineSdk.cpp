@@ -1,5 +1,7 @@
 #include "sdk/WineSdk.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -53,6 +55,15 @@ QString LoadErrorText(int Code) {
     default:
       return QStringLiteral("Windows hata kodu %1").arg(Code);
   }
+}
+
+// How long a host may take to say hello: 20 s, which a host on a real
+// machine never needs; MERIDOX_HOST_START_SECONDS sets another limit for a
+// slow machine (one that emulates the processor, say).
+int HostStartLimitMs() {
+  bool ok = false;
+  const int seconds = qEnvironmentVariableIntValue("MERIDOX_HOST_START_SECONDS", &ok);
+  return ok && seconds > 0 && seconds <= 3600 ? seconds * 1000 : 20000;
 }
 
 // The wine program for a library of this machine type; empty when none.
@@ -193,7 +204,9 @@ THostLaunch TWineLoader::Launch() const {
   launch.Bits = machine_ == kMachineI386 ? 32 : 64;
   const int given = options_.HelloTimeoutMs;
   launch.HelloLimitMs = [given] {
-    return given > 0 ? given : !kWineUsed || PrefixExists() ? 20000 : 180000;
+    if (given > 0) return given;
+    const int usual = HostStartLimitMs();
+    return !kWineUsed || PrefixExists() ? usual : std::max(usual, 180000);
   };
   return launch;
 }
