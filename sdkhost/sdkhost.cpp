@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "sdk/FKWire.h"
 
@@ -38,13 +39,24 @@ struct Row {
   bool second;      // from the second library (FKAttend)
   ServeFn serve;    // null: only looked up, never called
   RepeatFn repeat;  // a walk step: may be called several times in one request
+  int stackBytes;   // what its arguments take on the stack; -1: not known
 };
+
+// The bytes a __stdcall function's arguments take on a 32-bit stack, each
+// rounded up to four: the number a compiler puts in its decorated name.
+template <typename R, typename... A>
+constexpr int StackBytes(R(FK_API*)(A...)) {
+  return (0 + ... + static_cast<int>((sizeof(A) + 3) / 4 * 4));
+}
 
 #define HOST_SERVE_CALLED(kinds) &FKW_KINDS(kinds)::Serve, nullptr
 #define HOST_SERVE_WALK(kinds) &FKW_KINDS(kinds)::Serve, &FKW_KINDS(kinds)::Repeat
 #define HOST_SERVE_LISTED(kinds) nullptr, nullptr
+#define HOST_BYTES_CALLED(name) StackBytes(name##_t{})
+#define HOST_BYTES_WALK(name) StackBytes(name##_t{})
+#define HOST_BYTES_LISTED(name) -1
 #define HOST_ROW(name, library, use, params, kinds) \
-  {#name, #library[0] == 'B', HOST_SERVE_##use(kinds)},
+  {#name, #library[0] == 'B', HOST_SERVE_##use(kinds), HOST_BYTES_##use(name)},
 const Row kRows[] = {FK_ENTRY_POINTS_FULL(HOST_ROW)};
 #undef HOST_ROW
 static_assert(std::size(kRows) == FK_SLOT_COUNT);
@@ -113,6 +125,48 @@ HMODULE Load(const wchar_t* path, int32_t& status) {
   return module;
 }
 
+// The names a library's export table lists, for a name whose argument
+// bytes the table does not give.
+std::vector<std::string> ExportedNames(HMODULE module) {
+  std::vector<std::string> names;
+  const auto* base = reinterpret_cast<const unsigned char*>(module);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  if (dos->e_magic != IMAGE_DOS_SIGNATURE) return names;
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  if (dir.VirtualAddress == 0 || dir.Size == 0) return names;
+  const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+  const auto* offsets = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+  for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+    names.emplace_back(reinterpret_cast<const char*>(base + offsets[i]));
+  return names;
+}
+
+// Finds an entry point by its plain name, as the vendor's libraries export
+// it, or else by the name a 32-bit compiler gives a __stdcall function when
+// no export list renames it: "_FK_ConnectNet@24" (or, from mingw,
+// "FK_ConnectNet@24"), the number being the bytes of its arguments.
+void* Find(HMODULE module, const Row& row, const std::vector<std::string>& exported) {
+  if (void* plain = reinterpret_cast<void*>(GetProcAddress(module, row.name))) return plain;
+  std::vector<std::string> tried;
+  if (row.stackBytes >= 0) {
+    const std::string decorated = std::string(row.name) + '@' + std::to_string(row.stackBytes);
+    tried = {'_' + decorated, decorated};
+  } else {
+    // Only looked up: any "name@digits" of the export table.
+    for (const std::string& name : exported) {
+      const std::string rest = name.substr(name[0] == '_' ? 1 : 0);
+      const size_t at = rest.rfind('@');
+      if (at != std::string::npos && rest.compare(0, at, row.name) == 0 && at + 1 < rest.size() &&
+          rest.find_first_not_of("0123456789", at + 1) == std::string::npos)
+        tried.push_back(name);
+    }
+  }
+  for (const std::string& name : tried)
+    if (void* found = reinterpret_cast<void*>(GetProcAddress(module, name.c_str()))) return found;
+  return nullptr;
+}
+
 LONG WINAPI Crashed(EXCEPTION_POINTERS*) {
   TerminateProcess(GetCurrentProcess(), kCrashed);
   return EXCEPTION_EXECUTE_HANDLER;
@@ -157,9 +211,14 @@ int wmain(int argc, wchar_t** argv) {
   HMODULE first = Load(argv[1], hello.FirstStatus);
   HMODULE second = argc > 2 ? Load(argv[2], hello.SecondStatus) : nullptr;
   void* slots[FK_SLOT_COUNT] = {};
+  const std::vector<std::string> exportedFirst =
+      first ? ExportedNames(first) : std::vector<std::string>{};
+  const std::vector<std::string> exportedSecond =
+      second ? ExportedNames(second) : std::vector<std::string>{};
   for (int i = 0; i < FK_SLOT_COUNT; ++i) {
     HMODULE from = kRows[i].second ? second : first;
-    if (first && from) slots[i] = reinterpret_cast<void*>(GetProcAddress(from, kRows[i].name));
+    if (first && from)
+      slots[i] = Find(from, kRows[i], kRows[i].second ? exportedSecond : exportedFirst);
     hello.Found[i] = slots[i] != nullptr;
   }
 

@@ -3,7 +3,10 @@
 // DLLs are linked with --kill-at), as the vendor's have.
 #pragma once
 
-#ifdef _WIN32
+#if defined(_WIN32) && defined(FK_EXPORT_BY_LIST)
+// The names are exported by the library's export list (.def) alone.
+#define FK_EXPORT extern "C"
+#elif defined(_WIN32)
 #define FK_EXPORT extern "C" __declspec(dllexport)
 #else
 #define FK_EXPORT extern "C" __attribute__((visibility("default")))

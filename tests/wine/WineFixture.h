@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "ThirtyTwoBit.h"
 #include "sdk/FKDefine.h"
 #include "sdk/WineSdk.h"
 
@@ -52,34 +53,45 @@ inline void KeepWineServerRunning() {
   if (!server.isEmpty()) QProcess::execute(server, {QStringLiteral("-p30")});
 }
 
-// Why the stand-ins of Arch cannot run through Wine here; empty when they
-// can. Found out once per machine type by starting a host.
-inline QString WineUnavailable(const QString& Arch) {
-  static QHash<QString, QString> known;
+// Whether the stand-ins of Arch ("x86_64", "i686", or a variant such as
+// "i686-decorated") run through Wine here. Skip: why they cannot be tried
+// on this machine (not built, Wine missing, no 32-bit programs run).
+// Failure: they could be tried and did not run. Found out once per type.
+struct TWineCheck {
+  QString Skip;
+  QString Failure;
+};
+inline TWineCheck WineCheck(const QString& Arch) {
+  static QHash<QString, TWineCheck> known;
   if (known.contains(Arch)) return known.value(Arch);
   KeepWineServerRunning();
-  QString reason;
+  TWineCheck check;
+  const QString machine = Arch.section('-', 0, 0);
   const QString bin = QCoreApplication::applicationDirPath();
-  if (!QFileInfo::exists(bin + QStringLiteral("/sdkhost-") + Arch + QStringLiteral(".exe")) ||
+  if (!QFileInfo::exists(bin + QStringLiteral("/sdkhost-") + machine + QStringLiteral(".exe")) ||
       !QFileInfo::exists(StandInFolder(Arch) + QStringLiteral("/FK623Attend.dll"))) {
-    reason = QStringLiteral("the %1 Windows host and stand-ins were not built (mingw-w64 missing)")
-                 .arg(Arch);
+    check.Skip =
+        QStringLiteral("the %1 Windows host and stand-ins were not built (mingw-w64 missing)")
+            .arg(Arch);
   } else if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty()) {
-    reason = QStringLiteral("wine is not installed (scripts/install-deps.sh installs it)");
+    check.Skip = QStringLiteral("wine is not installed (scripts/install-deps.sh installs it)");
+  } else if (machine == QLatin1String("i686") && !No32BitReason().isEmpty()) {
+    check.Skip = No32BitReason();
   } else {
     TFKAttendObject probe(MakeWineLoader(StandInOptions(Arch)));
     if (!probe.FirstLibraryLoaded())
-      reason =
-          QStringLiteral("Wine cannot run the %1 host here: %2").arg(Arch, probe.LastErrorText());
+      check.Failure =
+          QStringLiteral("Wine did not run the %1 host: %2").arg(Arch, probe.LastErrorText());
   }
-  known.insert(Arch, reason);
-  return reason;
+  known.insert(Arch, check);
+  return check;
 }
 
-#define SKIP_UNLESS_WINE(Arch)                        \
-  do {                                                \
-    const QString reason = WineUnavailable(Arch);     \
-    if (!reason.isEmpty()) QSKIP(qPrintable(reason)); \
+#define SKIP_UNLESS_WINE(Arch)                                      \
+  do {                                                              \
+    const TWineCheck check = WineCheck(Arch);                       \
+    if (!check.Skip.isEmpty()) QSKIP(qPrintable(check.Skip));       \
+    if (!check.Failure.isEmpty()) QFAIL(qPrintable(check.Failure)); \
   } while (false)
 
 // The machine types as rows of a test's data table.
