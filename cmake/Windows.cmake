@@ -14,8 +14,10 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine
   @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
   WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+# A host may take a minute or more to start where the processor is
+# emulated: the tests give it five.
 set(MERIDOX_WINE_ENVIRONMENT WINEPREFIX=${MERIDOX_WINE_PREFIX} WINEARCH=win64
-  WINELOADER=${MERIDOX_WINE} WINEDEBUG=-all)
+  WINELOADER=${MERIDOX_WINE} WINEDEBUG=-all MERIDOX_HOST_START_SECONDS=300)
 
 # The Qt kit's folder, from the toolchain file that loaded it.
 get_filename_component(MERIDOX_QT_KIT ${Qt6_DIR}/../../.. ABSOLUTE)

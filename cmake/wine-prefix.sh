@@ -8,11 +8,22 @@
 set -eu
 prefix="$1"
 wine="$2"
-[ -f "$prefix/.meridox-ready" ] && exit 0
+# ready: made, and with its 32-bit system where 32-bit programs run (a
+# prefix made while they did not has none, and Wine never adds it later).
+ready() {
+  [ -f "$prefix/.meridox-ready" ] &&
+    { [ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] ||
+      ! /usr/lib/wine/wine --version >/dev/null 2>&1; }
+}
+ready && exit 0
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
-[ -f "$prefix/.meridox-ready" ] && exit 0
+ready && exit 0
+if [ -e "$prefix" ]; then
+  echo "The Wine prefix $prefix has no 32-bit system; making it again" >&2
+  rm -rf "$prefix"
+fi
 export WINEPREFIX="$prefix" WINEARCH=win64 WINELOADER="$wine" WINEDEBUG=-all
 echo "Creating the Wine prefix $prefix" >&2
 WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init >&2

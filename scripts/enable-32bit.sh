@@ -17,6 +17,13 @@
 # Exit status 0 when 32-bit programs run afterwards, 77 when they cannot here
 # (not root, no binfmt_misc, no qemu): the 32-bit tests then skip, saying why.
 #
+#
+#   scripts/enable-32bit.sh            as above
+#   scripts/enable-32bit.sh --emulate  registers qemu-user even where the
+#                                      kernel runs i386 code (to try the
+#                                      emulated path on such a machine)
+#   scripts/enable-32bit.sh --off      removes the entry again
+#
 # A Wine prefix must be made while 32-bit programs run: in one made before,
 # Wine's 32-bit system folder (syswow64) stays empty. The scripts that make
 # prefixes make them again when they find one like that.
@@ -58,11 +65,29 @@ runs_i386() {
 
 entry_on() { [ -f "$binfmt/$1" ] && head -n1 "$binfmt/$1" | grep -qx enabled; }
 
+mode="${1:-}"
+case "$mode" in
+  "" | --emulate) ;;
+  --off)
+    if [ -f "$binfmt/$name" ]; then
+      echo -1 >"$binfmt/$name"
+      say "removed the entry $name"
+    else
+      say "no entry $name; nothing to do"
+    fi
+    exit 0
+    ;;
+  *)
+    echo "usage: $0 [--emulate | --off]" >&2
+    exit 2
+    ;;
+esac
+
 if entry_on "$name" && runs_i386; then
   say "32-bit programs run here through qemu-user (entry $name); nothing to do"
   exit 0
 fi
-if ! entry_on "$name" && runs_i386; then
+if [ "$mode" != --emulate ] && ! entry_on "$name" && runs_i386; then
   say "this kernel runs 32-bit programs itself; nothing to do"
   exit 0
 fi

@@ -28,6 +28,9 @@ packages=(
   # run them; wine32 (32-bit libraries) comes from the i386 architecture,
   # added below when it is missing
   mingw-w64 wine wine64 wine32
+  # where the kernel runs no 32-bit code, wine32 runs through qemu-user's
+  # i386 emulation (scripts/enable-32bit.sh registers it)
+  qemu-user-static
   # the Windows program (scripts/build-windows.sh): the posix-thread mingw-w64
   # compiler the Qt kit was built with (Qt needs std::thread), makensis for
   # the installer, zip for the portable folder; its build steps and tests run

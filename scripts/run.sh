@@ -31,6 +31,13 @@ if [ -n "${MERIDOX_DEMO_WINE:-}" ] && [ "${MERIDOX_DEMO_WINE}" != 0 ]; then
     echo "MERIDOX_DEMO_WINE: the $arch Windows stand-ins were not built (is mingw-w64 installed?)" >&2
     exit 1
   fi
+  if [ "$arch" = i686 ]; then
+    # Wine runs the 32-bit host as an i386 program, which some kernels run
+    # only through qemu-user (as root; otherwise it says why).
+    "$root/scripts/enable-32bit.sh" || [ $? = 77 ]
+    # Where the processor is emulated, the host takes a minute to start.
+    export MERIDOX_HOST_START_SECONDS="${MERIDOX_HOST_START_SECONDS:-300}"
+  fi
   program="$build/demo-wine"
   mkdir -p "$program"
   # A link of its own (not a symbolic one): the program folder is the

@@ -23,6 +23,8 @@ export MERIDOX_WINDOWS_BUILD_DIR="$windows_build"
 # shellcheck source=windows-kit.sh
 . "$root/scripts/windows-kit.sh"
 meridox_find_qt_mingw "$root"
+# The 32-bit host rows run Wine's 32-bit loader (see scripts/test.sh).
+"$root/scripts/enable-32bit.sh" || [ $? = 77 ]
 
 started=$SECONDS
 step_started=$SECONDS

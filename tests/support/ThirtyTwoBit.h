@@ -9,8 +9,12 @@
 
 // Empty when 32-bit programs run here; otherwise why the 32-bit tests skip.
 // Asked of Wine's 32-bit loader itself (an i386 program), once.
+// MERIDOX_TESTS_WITHOUT_32BIT, when set, is a reason given by the caller
+// (the sanitizer pass leaves these rows to the plain one).
 inline QString No32BitReason() {
   static const QString reason = [] {
+    const QString given = qEnvironmentVariable("MERIDOX_TESTS_WITHOUT_32BIT");
+    if (!given.isEmpty()) return given;
     const QString loader = QStringLiteral("/usr/lib/wine/wine");
     if (!QFileInfo(loader).isExecutable())
       return QStringLiteral("wine32 is not installed (scripts/install-deps.sh installs it)");

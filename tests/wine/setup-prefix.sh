@@ -5,8 +5,15 @@
 set -eu
 prefix="$1"
 if [ -f "$prefix/system.reg" ]; then
-  echo "Wine prefix ready: $prefix"
-  exit 0
+  # A prefix made while this machine ran no 32-bit programs has no 32-bit
+  # system (syswow64 empty), and Wine never adds it later: made again.
+  if [ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] ||
+    ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "Wine prefix ready: $prefix"
+    exit 0
+  fi
+  echo "Wine prefix $prefix has no 32-bit system; making it again"
+  rm -rf "$prefix"
 fi
 # wine64 runs the 64-bit setup without the 32-bit loader, which a computer may
 # have installed but be unable to run.

@@ -66,7 +66,8 @@ class TestWineE2E : public QObject {
     t.Start();
     qunsetenv("MERIDOX_USB_ENDPOINT");
     qunsetenv("MERIDOX_COM3_ENDPOINT");
-    QVERIFY(Session().TerminalSdk->FirstLibraryLoaded());
+    QVERIFY2(Session().TerminalSdk->FirstLibraryLoaded(),
+             qPrintable(Session().TerminalSdk->LastErrorText()));
     QVERIFY(Session().TerminalSdk->SecondLibraryLoaded());
     QVERIFY(WineHostPid() > 0);
     for (int row = 0; row < 3; ++row) {
