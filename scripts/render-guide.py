@@ -21,6 +21,7 @@ Runs with Debian's python3 and python3-markdown (scripts/install-deps.sh).
 
 import html
 import os
+import re
 import shutil
 import sys
 import tempfile
@@ -29,7 +30,6 @@ from urllib.parse import unquote, urlsplit
 try:
     import markdown
     from markdown.extensions import Extension
-    from markdown.extensions.toc import slugify as ascii_slugify
     from markdown.treeprocessors import Treeprocessor
 except ImportError:
     sys.exit(
@@ -41,14 +41,12 @@ TITLE = "Meridox Kullanım Kılavuzu"
 STYLESHEET = "kilavuz.css"
 PICTURES = "resimler"
 
-# Turkish letters that Unicode decomposition leaves alone (dotless i) or
-# that an operator would read as the plain letter, so that "Kayıtları
-# almak" gets the anchor "kayitlari-almak", not "kaytlar-almak".
-_TURKISH = str.maketrans("ıİşŞğĞçÇöÖüÜ", "iIsSgGcCoOuU")
-
-
+# A heading's anchor as MyST makes it, so that the pages' links to sections
+# hold under either renderer: lower case, Turkish letters kept, punctuation
+# dropped, each blank a separator ("Kayıtları almak" gets
+# "kayıtları-almak").
 def slugify(value, separator):
-    return ascii_slugify(value.translate(_TURKISH), separator)
+    return re.sub(r"[^\w\- ]", "", value.strip().lower()).replace(" ", separator)
 
 
 class GuideError(Exception):
