@@ -58,14 +58,15 @@ done
 
 guide=./usr/share/doc/meridox/kilavuz
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents"
-expected=("$guide/index.html" "$guide/kilavuz.css")
+expected=("$guide/index.html" "$guide/_static/kilavuz.css" "$guide/search.html"
+  "$guide/searchindex.js" "$guide/genindex.html")
 for md in "$root"/docs/kilavuz/*.md; do
   page=$(basename "$md" .md)
   expected+=("$guide/$page.html")
 done
 while IFS='|' read -r picture _; do
   picture=$(echo "$picture" | xargs)
-  [ -z "$picture" ] || [ "${picture:0:1}" = "#" ] || expected+=("$guide/resimler/$picture")
+  [ -z "$picture" ] || [ "${picture:0:1}" = "#" ] || expected+=("$guide/_images/$picture")
 done <"$root/docs/kilavuz/resimler.txt"
 for f in "${expected[@]}"; do
   grep -qxF "$f" "$work/contents" || fail "the package lacks $f"
