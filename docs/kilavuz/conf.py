@@ -33,7 +33,7 @@ smartquotes = False
 
 html_theme = "alabaster"
 html_theme_options = {"show_relbars": True, "fixed_sidebar": True, "page_width": "1100px"}
-html_sidebars = {"**": ["searchbox.html", "navigation.html", "relations.html"]}
+html_sidebars = {"**": ["about.html", "searchbox.html", "navigation.html", "relations.html"]}
 html_static_path = ["kilavuz.css"]
 html_css_files = ["kilavuz.css"]
 html_copy_source = False
