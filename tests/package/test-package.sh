@@ -138,7 +138,7 @@ as_unit() { (cd "$home" && env -i HOME="$home" USER=root PATH=/usr/bin:/bin \
   XDG_RUNTIME_DIR="$work/runtime" "${unit_run[@]}"); }
 # The terminal answers slowly, so the run holds the lock long enough for the
 # window's download to meet it.
-/usr/lib/meridox/vterminal --port 0 --machine 1 --seed-users 3 --seed-records 12 --latency 400 \
+/usr/lib/meridox/vterminal --port 0 --machine 1 --seed-users 3 --seed-records 12 --latency 1000 \
   --state "$work/vt.json" >"$work/vt.out" 2>&1 &
 vt_pid=$!
 port=
