@@ -169,7 +169,7 @@ echo "$out"
 wait "$unit_pid" || { cat "$work/unit.out"; fail "the unit's run ended with $?"; }
 cat "$work/unit.out"
 [ "$(grep -c $'\r$' "$data/veri.txt")" = 12 ] || fail "veri.txt in $data does not hold 12 lines"
-[ "$(find "$home" "$work" -name veri.txt | wc -l)" = 1 ] || fail "more than one veri.txt: $(find "$home" "$work" -name veri.txt)"
+[ "$(find "$work" -name veri.txt | wc -l)" = 1 ] || fail "more than one veri.txt: $(find "$work" -name veri.txt)"
 kill "$vt_pid"
 wait "$vt_pid" 2>/dev/null || true
 vt_pid=
