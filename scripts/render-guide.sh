@@ -36,6 +36,9 @@ cp -r "$src"/. "$work/src/"
 rm -rf "$work/src/resimler"
 cp -r "$pictures" "$work/src/resimler"
 # -W: a warning fails; -n: every reference must resolve; -E: no old state.
+# The message index takes the windows' message boxes from the program's
+# sources beside this script, so that none goes unexplained.
+export MERIDOX_GUI_SOURCE="${MERIDOX_GUI_SOURCE:-$(cd "$(dirname "$0")/.." && pwd)/gui}"
 # Its messages name the pages in SRC_DIR, not in the copy.
 status=0
 LC_ALL=C.UTF-8 /usr/bin/python3 -m sphinx -b html -W -n -E -q --keep-going \
