@@ -12,14 +12,20 @@
 // on screen"; a name this program cannot make is an error naming it.
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QMap>
 #include <QPixmap>
 #include <QSaveFile>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -29,6 +35,7 @@
 #include "data/DM.h"
 #include "enrolldata/EnrollRecord.h"
 #include "session/ProgramFolder.h"
+#include "widgets/QtDialogs.h"
 
 namespace {
 
@@ -89,6 +96,8 @@ class TGuideWalk {
         {QStringLiteral("ana-pencere-menu.png"), [this] { MainPopupMenu(); }},
         {QStringLiteral("ana-pencere-toplu.png"), [this] { MainBatch(); }},
         {QStringLiteral("ana-pencere-bekleme.png"), [this] { MainLockWait(); }},
+        {QStringLiteral("baglan-hata.png"), [this] { MainConnectFailed(); }},
+        {QStringLiteral("program-klasoru.png"), [this] { ProgramFolderDialog(); }},
         {QStringLiteral("terminal-duzenle.png"),
          [this] { Editor(kEthernet, QStringLiteral("tcp/ip")); }},
         {QStringLiteral("terminal-duzenle-com.png"),
@@ -100,6 +109,7 @@ class TGuideWalk {
         {QStringLiteral("parmakizi-tek-data.png"), [this] { EnrolSingle(); }},
         {QStringLiteral("parmakizi-secili-kayit.png"), [this] { EnrolSelective(); }},
         {QStringLiteral("parmakizi-aktif-pasif.png"), [this] { EnrolActivePassive(); }},
+        {QStringLiteral("parmakizi-sifre.png"), [this] { EnrolPasswords(); }},
     };
   }
 
@@ -111,6 +121,7 @@ class TGuideWalk {
     failure_.clear();
     d_.OnModal = {};
     d_.OnProcessMessages = {};
+    d_.OnShown = {};
     d_.Shown.clear();
     makers_.value(Picture.File)();
     if (!failure_.isEmpty()) throw EPicture{failure_};
@@ -320,6 +331,103 @@ class TGuideWalk {
       Fail(QStringLiteral("the wait was not given up: ") + Main().Memo4->toPlainText());
   }
 
+  // The program's own Qt dialog, where the scripted one stood in: Open runs
+  // it modally; while it is open the picture is taken (Area: the part of
+  // the screen, from the dialog), then it is closed.
+  void TakeQtDialog(const std::function<void()>& Open, const std::function<QRect(QWidget&)>& Area) {
+    bool taken = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!box) {
+        if (waited.elapsed() > 10000) {
+          poll.stop();
+          Fail(QStringLiteral("the dialog did not open"));
+        }
+        return;
+      }
+      poll.stop();
+      taken = true;
+      try {
+        if (!QTest::qWaitForWindowExposed(box)) throw EPicture{QStringLiteral("dialog not shown")};
+        Take(Main(), Area(*box));
+      } catch (const EPicture& e) {
+        Fail(e.Text);
+      }
+      box->reject();
+    });
+    poll.start();
+    Open();
+    poll.stop();
+    if (!taken) Fail(QStringLiteral("the dialog was not taken"));
+  }
+
+  // BAGLAN to a terminal that does not answer: the serial demo terminal's
+  // line is pointed at a closed port for this one connect, so its row in the
+  // list stays as it is. The warning is shown as the program shows it, over
+  // the main window.
+  void MainConnectFailed() {
+    Disconnect();
+    MainOnPage(0);
+    Main().Memo4->clear();
+    const char* line = "MERIDOX_COM1_ENDPOINT";
+    const QByteArray before = qgetenv(line);
+    const bool had = qEnvironmentVariableIsSet(line);
+    qputenv(line, "127.0.0.1:1");
+    d_.ActiveTitle = Main().windowTitle();
+    bool shown = false;
+    d_.OnShown = [&](const ShownDialog& Box) {
+      if (Box.Kind != QStringLiteral("MessageBox") || shown) return;
+      shown = true;
+      TakeQtDialog([&] { QtDialogs().MessageBox(Box.Text, Box.Title, Box.Flags); },
+                   [this](QWidget& Dialog) {
+                     return Main().frameGeometry().united(Dialog.frameGeometry());
+                   });
+    };
+    SelectTerminal(QStringLiteral("Demo COM1"));
+    Main().BitBtn4->click();
+    d_.OnShown = {};
+    d_.ActiveTitle.clear();
+    if (had)
+      qputenv(line, before);
+    else
+      qunsetenv(line);
+    if (Session().Connected()) Fail(QStringLiteral("the connect did not fail"));
+    if (!shown) Fail(QStringLiteral("no warning was shown"));
+  }
+
+  // The program folder as the program's own file-open dialog shows it
+  // ("sdkart->text (veri.txt)" opens it there), after a download, so the
+  // attendance files are in it.
+  void ProgramFolderDialog() {
+    MainOnPage(0);
+    if (!QFileInfo::exists(QDir(Session().AppPath).filePath(QStringLiteral("veri.txt")))) {
+      Connect(kEthernet);
+      Main().BitBtn5->click();
+    }
+    Disconnect();
+    bool shown = false;
+    d_.OnShown = [&](const ShownDialog& Open) {
+      if (Open.Kind != QStringLiteral("OpenFile") || shown) return;
+      shown = true;
+      TakeQtDialog([&] { QtDialogs().OpenFileName(&Main(), Open.Text, Open.Title); },
+                   [](QWidget& Dialog) {
+                     // Wide enough for the sizes and times to be read.
+                     Dialog.resize(std::max(Dialog.width(), 760), Dialog.height());
+                     for (auto* view : Dialog.findChildren<QTreeView*>())
+                       view->header()->resizeSections(QHeaderView::ResizeToContents);
+                     Settle();
+                     return Dialog.frameGeometry();
+                   });
+    };
+    Main().Button1->click();
+    d_.OnShown = {};
+    if (!shown) Fail(QStringLiteral("the file-open dialog was not asked for"));
+  }
+
   // ---- The modal windows ---------------------------------------------------
 
   // Runs Press (which shows a window modally); while the window is shown,
@@ -438,6 +546,16 @@ class TGuideWalk {
       w.RadioButton3->click();
       Require(!w.qryaktifpasif.IsEmpty(), QStringLiteral("the list is empty"));
       w.DBGrid4->SelectRow(0);
+    });
+  }
+
+  void EnrolPasswords() {
+    InEnrol(3, [this](TfrmEnrol& w) {
+      BackupOnce(w);
+      // The tab lists the stored items of type 15; the demo terminal keeps
+      // its passwords as type 10, so the list may be empty here.
+      w.RadioButton1->click();
+      if (!w.qryadmin.IsEmpty()) w.DBGrid3->SelectRow(0);
     });
   }
 

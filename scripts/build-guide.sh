@@ -3,8 +3,8 @@
 # build/; built first, as build.sh does, when it is not there yet, brought
 # up to date otherwise): the pictures of the program's windows
 # (scripts/guide-pictures.sh, into guide-pictures/ of the build folder),
-# then the HTML of docs/kilavuz/ with those pictures (scripts/render-guide.py)
-# into bin/kilavuz/ of the build folder, beside the program, where F1 finds
+# then the HTML of docs/kilavuz/ with those pictures (scripts/render-guide.sh:
+# Sphinx and MyST) into bin/kilavuz/ of the build folder, beside the program, where F1 finds
 # it. Prints the guide's index page. The checkout itself is only read.
 #   build-guide.sh --when-needed
 # does nothing when the guide is newer than its pages, the program, the
@@ -18,7 +18,7 @@ guide="$build/bin/kilavuz"
 if [ "${1:-}" = --when-needed ]; then
   if [ -f "$guide/index.html" ] && [ -f "$build/bin/meridox" ] && [ -f "$build/bin/guide-pictures" ] &&
     [ -z "$(find "$root/docs/kilavuz" "$build/bin/meridox" "$build/bin/guide-pictures" \
-      "$root/scripts/render-guide.py" "$root/scripts/guide-pictures.sh" \
+      "$root/scripts/render-guide.sh" "$root/scripts/guide-pictures.sh" \
       -newer "$guide/index.html" -print -quit)" ]; then
     echo "$guide/index.html"
     exit 0
@@ -44,6 +44,5 @@ fi
 pictures="$build/guide-pictures"
 rm -rf "$pictures"
 MERIDOX_BUILD_DIR="$build" "$root/scripts/guide-pictures.sh" "$pictures"
-# Debian's python3 (python3-markdown), whatever python3 comes first in PATH.
-/usr/bin/python3 "$root/scripts/render-guide.py" "$root/docs/kilavuz" "$pictures" "$guide"
+"$root/scripts/render-guide.sh" "$root/docs/kilavuz" "$pictures" "$guide"
 echo "$guide/index.html"

@@ -40,9 +40,10 @@ packages=(
   # server of their own, xvfb-run's X authority through xauth, and a font
   # for Qt to draw the texts with (the server has none of its own)
   xvfb xauth fonts-dejavu-core
-  # the operator's guide in HTML (scripts/render-guide.py, run by
-  # build-guide.sh and the guide test with Debian's /usr/bin/python3)
-  python3-markdown
+  # the operator's guide in HTML (scripts/render-guide.sh, run by
+  # build-guide.sh and the guide tests): Sphinx with MyST under Debian's
+  # /usr/bin/python3; the search test opens it in a headless Chromium
+  python3-sphinx python3-myst-parser chromium
   # the formatting check (scripts/check-format.sh, run by CI)
   clang-format git
 )

@@ -79,7 +79,7 @@ step "silent install of $(basename "$setup")"
 "$server" -w
 for f in meridox.exe meridox.com meridox-demo.exe vterminal.exe sdkhost-x86_64.exe \
   stand-in/FK623Attend.dll Data.mdb Log.mdb demo/Data.mdb kilavuz/index.html \
-  kilavuz/kilavuz.css uninstall.exe; do
+  kilavuz/_static/kilavuz.css kilavuz/search.html uninstall.exe; do
   [ -f "$program/$f" ] || fail "not installed: $f"
 done
 
@@ -108,7 +108,7 @@ grep -qa 'meridox-demo.exe' "$menu/Meridox (deneme terminalleri).lnk" ||
   fail "the demo shortcut does not start meridox-demo.exe"
 grep -qa 'kilavuz\\index.html' "$menu/Kullanım Kılavuzu.lnk" ||
   fail "the guide's shortcut does not open kilavuz\\index.html"
-ls "$program"/kilavuz/resimler/*.png >/dev/null 2>&1 || fail "the guide has no pictures"
+ls "$program"/kilavuz/_images/*.png >/dev/null 2>&1 || fail "the guide has no pictures"
 
 step "uninstall key"
 [ "$(reg_value "$key" DisplayVersion)" = "$version" ] || fail "DisplayVersion is not $version"

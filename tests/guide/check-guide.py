@@ -5,8 +5,8 @@
 
 - every local href (page and anchor) and src of every page in HTML_DIR
   leads to a file that exists, and an anchor to an id on that page;
-- every picture of GUIDE_SRC/resimler.txt is in HTML_DIR/resimler/ and
-  shown by some page, and names a window class that GUI_SRC has;
+- every picture of GUIDE_SRC/resimler.txt is in HTML_DIR/_images/ (where
+  Sphinx puts the pictures) and shown by some page, and names a window class that GUI_SRC has;
 - every window class of GUI_SRC (a class derived directly from QDialog,
   QMainWindow or QWidget) has at least one picture in resimler.txt.
 
@@ -19,6 +19,7 @@ import sys
 from html.parser import HTMLParser
 from urllib.parse import unquote, urlsplit
 
+PICTURES = "_images"
 WINDOW_CLASS = re.compile(r"^\s*class\s+(\w+)\s*(?:final\s*)?:\s*public\s+(?:QDialog|QMainWindow|QWidget)\b",
                           re.MULTILINE)
 
@@ -111,9 +112,9 @@ def main(argv):
     if not classes:
         faults.append(f"{gui_src}: no window class found (QDialog, QMainWindow or QWidget)")
     for name, cls in pictures:
-        target = os.path.join("resimler", name)
+        target = os.path.join(PICTURES, name)
         if not os.path.isfile(os.path.join(html_dir, target)):
-            faults.append(f"resimler.txt: {name}: not in {html_dir}/resimler")
+            faults.append(f"resimler.txt: {name}: not in {html_dir}/{PICTURES}")
         if target not in shown:
             faults.append(f"resimler.txt: {name}: shown by no page")
         if cls not in classes:

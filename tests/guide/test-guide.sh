@@ -3,8 +3,8 @@
 #
 # Renders the operator's guide as build-guide.sh does, but into a temporary
 # folder: the pictures from the program of BUILD_DIR
-# (scripts/guide-pictures.sh), then the HTML (scripts/render-guide.py, which
-# itself fails on a link to a missing page, heading or picture). Then
+# (scripts/guide-pictures.sh), then the HTML (scripts/render-guide.sh, which
+# itself fails on a link to a missing page, section or picture). Then
 # check-guide.py reads the HTML: every local link and picture leads
 # somewhere, every picture of resimler.txt is shown, every window of gui/
 # has a picture.
@@ -12,8 +12,8 @@ set -euo pipefail
 build=$1
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 fail() { echo "FAIL: $*" >&2; exit 1; }
-/usr/bin/python3 -c 'import markdown' 2>/dev/null ||
-  fail "Debian's python3-markdown is missing (scripts/install-deps.sh installs it)"
+/usr/bin/python3 -c 'import sphinx, myst_parser' 2>/dev/null ||
+  fail "Debian's python3-sphinx or python3-myst-parser is missing (scripts/install-deps.sh installs them)"
 
 # In the sanitizer build the windows run on a real X server, whose
 # libraries the offscreen suites never load: the X keyboard library copies
@@ -29,8 +29,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 MERIDOX_BUILD_DIR="$build" "$root/scripts/guide-pictures.sh" "$work/pictures" ||
   fail "scripts/guide-pictures.sh ended with $?"
-/usr/bin/python3 "$root/scripts/render-guide.py" "$root/docs/kilavuz" "$work/pictures" "$work/kilavuz" ||
-  fail "render-guide.py ended with $?"
+"$root/scripts/render-guide.sh" "$root/docs/kilavuz" "$work/pictures" "$work/kilavuz" ||
+  fail "render-guide.sh ended with $?"
 /usr/bin/python3 "$root/tests/guide/check-guide.py" "$root/docs/kilavuz" "$root/gui" "$work/kilavuz" ||
   fail "the guide has faults (above)"
 echo PASS

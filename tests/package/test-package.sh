@@ -6,7 +6,8 @@
 # carries every page and picture of the guide, checks it with lintian,
 # installs it system-wide with dpkg, runs the installed program as a user
 # with a fresh home (version, help, check, the window, a download from the
-# package's own virtual terminal), then purges it. It changes the system, so
+# package's own virtual terminal; the user timer's run and the window on one
+# folder and one lock), then purges it. It changes the system, so
 # it runs only as root with CI=true (CI machines are thrown away) or
 # MERIDOX_PACKAGE_TEST=1, and is skipped (status 77) otherwise.
 set -euo pipefail
@@ -57,14 +58,15 @@ done
 
 guide=./usr/share/doc/meridox/kilavuz
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents"
-expected=("$guide/index.html" "$guide/kilavuz.css")
+expected=("$guide/index.html" "$guide/_static/kilavuz.css" "$guide/search.html"
+  "$guide/searchindex.js" "$guide/genindex.html")
 for md in "$root"/docs/kilavuz/*.md; do
   page=$(basename "$md" .md)
   expected+=("$guide/$page.html")
 done
 while IFS='|' read -r picture _; do
   picture=$(echo "$picture" | xargs)
-  [ -z "$picture" ] || [ "${picture:0:1}" = "#" ] || expected+=("$guide/resimler/$picture")
+  [ -z "$picture" ] || [ "${picture:0:1}" = "#" ] || expected+=("$guide/_images/$picture")
 done <"$root/docs/kilavuz/resimler.txt"
 for f in "${expected[@]}"; do
   grep -qxF "$f" "$work/contents" || fail "the package lacks $f"
@@ -104,18 +106,39 @@ grep -qF "Terminal: 0, Hatalı: 0" <<<"$out" || fail "--check did not find an em
 cmp "$data/Log.mdb" /usr/share/meridox/Log.mdb || fail "Log.mdb is not the package's"
 
 echo "== the window, offscreen"
+# From a fresh home again, so the folder it makes is the window's own.
+rm -rf "$data"
 as_user env QT_QPA_PLATFORM=offscreen timeout 60 meridox --quit-after-start ||
   fail "the window ended with $?"
+[ -f "$data/Data.mdb" ] || fail "the window made no Data.mdb in $data"
 
 echo "== menu entry, AppStream data, manual page"
 desktop-file-validate /usr/share/applications/org.meridox.Meridox.desktop
 appstreamcli validate --no-net /usr/share/metainfo/org.meridox.Meridox.metainfo.xml
 [ -f /usr/share/icons/hicolor/scalable/apps/meridox.svg ] || fail "no icon"
 [ -f /usr/share/man/man1/meridox.1.gz ] || fail "no manual page"
-[ -f /usr/share/doc/meridox/examples/meridox-download.timer ] || fail "no systemd example"
+units=/usr/lib/systemd/user
+for f in $units/meridox-download.service $units/meridox-download.timer \
+  /usr/share/doc/meridox/examples/meridox-download.service \
+  /usr/share/doc/meridox/examples/meridox-download.timer; do
+  [ -f "$f" ] || fail "no $f"
+done
 
-echo "== meridox --download-all from the package's virtual terminal"
-/usr/lib/meridox/vterminal --port 0 --machine 1 --seed-users 3 --seed-records 12 \
+echo "== the user timer's run and the window: one folder, one lock"
+# There is no user manager in a container, so the service's ExecStart line
+# is run as the manager would: as the user, from the home folder, with the
+# manager's environment (no XDG_* or MERIDOX_HOME of a login shell).
+exec_start=$(sed -n 's/^ExecStart=//p' $units/meridox-download.service)
+[ "$(wc -l <<<"$exec_start")" = 1 ] && [ -n "$exec_start" ] ||
+  fail "the user service has not exactly one ExecStart line: $exec_start"
+[[ "$exec_start" != *%* && "$exec_start" != *'$'* ]] ||
+  fail "ExecStart uses specifiers or variables this test does not expand: $exec_start"
+read -r -a unit_run <<<"$exec_start"
+as_unit() { (cd "$home" && env -i HOME="$home" USER=root PATH=/usr/bin:/bin \
+  XDG_RUNTIME_DIR="$work/runtime" "${unit_run[@]}"); }
+# The terminal answers slowly, so the run holds the lock long enough for the
+# window's download to meet it.
+/usr/lib/meridox/vterminal --port 0 --machine 1 --seed-users 3 --seed-records 12 --latency 1000 \
   --state "$work/vt.json" >"$work/vt.out" 2>&1 &
 vt_pid=$!
 port=
@@ -126,9 +149,27 @@ for _ in $(seq 100); do
 done
 [ -n "$port" ] || { cat "$work/vt.out"; fail "vterminal did not start"; }
 sqlite3 "$data/Data.mdb" "insert into Terminal (Terminal,TerminalNo,Tip,ComPort,ComBaud,Ip,NetPort,Sifre) values ('T1','1','ethernet','1','9600','127.0.0.1','$port','0')"
-out=$(as_user meridox --download-all) || fail "--download-all ended with $?: $out"
+as_unit >"$work/unit.out" 2>&1 &
+unit_pid=$!
+for _ in $(seq 100); do
+  [ -e "$data/download.lock" ] && break
+  sleep 0.1
+done
+[ -e "$data/download.lock" ] || { cat "$work/unit.out"; fail "the unit's run took no lock in $data"; }
+# The window's download, in the folder the window chose above, while the
+# unit's run is at work: it finds the lock held and, told not to wait, gives
+# up without touching the files.
+set +e
+out=$(as_user meridox --download-all --lock-wait 0 2>&1)
+status=$?
+set -e
 echo "$out"
+[ "$status" = 1 ] && grep -qF "$data/download.lock kilidini tutan veri aktarımı bitmedi" <<<"$out" ||
+  fail "a download in the window's folder did not meet the unit's lock (status $status)"
+wait "$unit_pid" || { cat "$work/unit.out"; fail "the unit's run ended with $?"; }
+cat "$work/unit.out"
 [ "$(grep -c $'\r$' "$data/veri.txt")" = 12 ] || fail "veri.txt in $data does not hold 12 lines"
+[ "$(find "$work" -name veri.txt | wc -l)" = 1 ] || fail "more than one veri.txt: $(find "$work" -name veri.txt)"
 kill "$vt_pid"
 wait "$vt_pid" 2>/dev/null || true
 vt_pid=
