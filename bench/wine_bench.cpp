@@ -16,7 +16,7 @@
 #include "TestProgram.h"
 #include "VTerminal.h"
 #include "attendance/Download.h"
-#include "sdk/WineSdk.h"
+#include "sdk/HostSdk.h"
 
 namespace {
 
@@ -64,13 +64,13 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  TWineSdkOptions options;
+  THostSdkOptions options;
   const QString folder = app.applicationDirPath() + QStringLiteral("/wine-") + arch;
   options.FirstLibrary = folder + QStringLiteral("/FK623Attend.dll");
   options.SecondLibrary = folder + QStringLiteral("/FKAttend.dll");
   QElapsedTimer started;
   started.start();
-  TFKAttendObject wine(MakeWineLoader(options));
+  TFKAttendObject wine(MakeHostLoader(options));
   if (!wine.FirstLibraryLoaded()) {
     std::fprintf(stderr, "the Wine path cannot be used: %s\n", qPrintable(wine.LastErrorText()));
     return 1;

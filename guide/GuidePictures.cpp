@@ -297,7 +297,7 @@ class TGuideWalk {
     MainOnPage(0);
     Connect(kEthernet);
     TLockHolder holder;
-    if (!holder.Start(Session().AppPath))
+    if (!holder.Start(Session().AppPath()))
       throw EPicture{QStringLiteral("no second process could take download.lock")};
     bool taken = false;
     QElapsedTimer waited;

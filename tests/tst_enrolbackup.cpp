@@ -272,7 +272,7 @@ class TestEnrolBackup : public QObject {
       deliver(n, b, p, data, pw);
       FakeSdk.UserIds.append({n + 1, 0, 0, 1});  // always one more
     };
-    const TBackupOutcome outcome = BackupEnrollData(*Session().TerminalSdk, t.W().Working,
+    const TBackupOutcome outcome = BackupEnrollData(Session().TerminalSdk(), t.W().Working,
                                                     t.W().Store, frmDM->Names, t.W().Report(), 50);
     QCOMPARE(int(outcome), int(TBackupOutcome::TooManyItems));
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_GetAllUserID")), 51);
@@ -329,8 +329,9 @@ class TestEnrolBackup : public QObject {
       QCOMPARE(tail[3], QStringLiteral("FK_EnableDevice(18,1)"));
       QCOMPARE(t.W().lblMessage->text(), ownStatus);
     } else {
-      QCOMPARE(t.W().lblMessage->text(), ownStatus + QStringLiteral(" - ") +
-                                             NotEnabledAgainText(Session().TerminalSdk->SdkResult));
+      QCOMPARE(t.W().lblMessage->text(),
+               ownStatus + QStringLiteral(" - ") +
+                   NotEnabledAgainText(Session().TerminalSdk().SdkResult()));
     }
     QVERIFY(t.W().BitBtn1->isEnabled() && t.W().BitBtn2->isEnabled() && t.W().BitBtn7->isEnabled());
     QVERIFY(!Session().Busy());

@@ -45,7 +45,7 @@ class TestMainWindow : public QObject {
     QVERIFY(AllEnabled(w, false));
     QVERIFY(w.BitBtn1->isEnabled() && w.BitBtn4->isEnabled() && w.Button2->isEnabled());
     QCOMPARE(w.PageControl1->currentIndex(), 0);
-    QCOMPARE(Session().AppPath, t.Folder.Path());
+    QCOMPARE(Session().AppPath(), t.Folder.Path());
     QVERIFY(t.Shown().isEmpty());
     // The list, ordered by name, with its three columns.
     auto* model = w.DBGrid1->model();
@@ -140,7 +140,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(shown[1].Flags, MB_OK | MB_ICONERROR);  // the database layer's error
     QCOMPARE(t.Main().DBGrid1->model()->rowCount(), 0);
     QVERIFY(!t.Main().CheckBox1->isChecked());  // start-up ended before the options
-    QVERIFY(Session().TerminalSdk);
+    QVERIFY(Session().HasTerminalSdk());
     QVERIFY(!QFile::exists(t.Folder.File(QStringLiteral("Data.mdb"))));
   }
 
@@ -215,7 +215,7 @@ class TestMainWindow : public QObject {
     w.close();
     QCOMPARE(FakeSdk.Calls,
              (QStringList{"FK_ConnectNet(1,192.168.0.100,5005,5000,0,0)", "FK_DisConnect(17)"}));
-    QVERIFY(!Session().TerminalSdk);
+    QVERIFY(!Session().HasTerminalSdk());
   }
 
   // While a terminal action runs and lets messages through, closing the
@@ -269,7 +269,49 @@ class TestMainWindow : public QObject {
     t.Main().BitBtn4->click();
     t.Main().close();
     QCOMPARE(FakeSdk.Calls.last(), QStringLiteral("FK_DisConnect(17)"));
-    QVERIFY(!Session().TerminalSdk);
+    QVERIFY(!Session().HasTerminalSdk());
+  }
+
+  // The library in use is shown: the stand-in beside the tests, or a
+  // vendor's DLL put into the program folder (a 32-bit one, which goes
+  // through the host on either system; not started here, the fakes stand
+  // in for it). A failed connect adds where the vendor's files go only
+  // while no vendor library is in use.
+  void libraryShown_data() {
+    QTest::addColumn<bool>("vendor");
+    QTest::addColumn<QString>("posix");
+    QTest::addColumn<QString>("windows");
+    QTest::newRow("stand-in")
+        << false << "Terminal kitaplığı: deneme kitaplığı (yalnızca deneme terminalleriyle konuşur)"
+        << "Terminal kitaplığı: deneme kitaplığı (yalnızca deneme terminalleriyle konuşur)";
+    QTest::newRow("vendor's DLL") << true << "Terminal kitaplığı: %1 (Wine ve sdkhost-i686.exe ile)"
+                                  << "Terminal kitaplığı: %1 (sdkhost-i686.exe ile)";
+  }
+  void libraryShown() {
+    QFETCH(bool, vendor);
+    QFETCH(QString, posix);
+    QFETCH(QString, windows);
+    TestProgram t;
+    const QString dll = t.Folder.File(QStringLiteral("FK623Attend.dll"));
+    if (vendor) {
+      const QString from = QCoreApplication::applicationDirPath() + "/wine-i686/FK623Attend.dll";
+      if (!QFileInfo::exists(from)) QSKIP("the 32-bit DLLs were not built (mingw-w64)");
+      QVERIFY(QFile::copy(from, dll));
+    }
+    FakeSdk.Results[QStringLiteral("FK_ConnectNet")] = -2;
+    t.Folder.AddTerminal(QStringLiteral("Ana Kapı"), QStringLiteral("1"),
+                         QStringLiteral("ethernet"));
+    t.Start();
+    const bool onWindows = QSysInfo::productType() == QLatin1String("windows");
+    QCOMPARE(t.Main().LabelLibrary->text(),
+             (onWindows ? windows : posix).arg(QDir::toNativeSeparators(dll)));
+    t.Main().BitBtn4->click();
+    const QString hint =
+        QStringLiteral(
+            "\nÜreticinin kitaplığı bulunamadı: FK623Attend.dll ve FKAttend.dll dosyalarını %1 "
+            "klasörüne koyun.")
+            .arg(QDir::toNativeSeparators(Session().SdkChoice().Folders.value(0)));
+    QCOMPARE(t.Shown(), QStringList{QStringLiteral("No Open Comm") + (vendor ? QString() : hint)});
   }
 
   void failedConnect_data() {
@@ -296,7 +338,14 @@ class TestMainWindow : public QObject {
                          QStringLiteral("ethernet"));
     t.Start();
     t.Main().BitBtn4->click();
-    QCOMPARE(t.Shown(), QStringList{text});
+    // The stand-ins beside the tests are the library in use: the box also
+    // says where the vendor's files go.
+    QCOMPARE(t.Shown().value(0).section(QLatin1Char('\n'), 0, 0), text);
+    QVERIFY2(t.Shown()
+                 .value(0)
+                 .section(QLatin1Char('\n'), 1)
+                 .startsWith(QStringLiteral("Üreticinin kitaplığı bulunamadı: ")),
+             qPrintable(t.Shown().value(0)));
     QCOMPARE(t.Dialogs->Shown[0].Flags, MB_OK | MB_ICONWARNING);
     QCOMPARE(t.Main().BitBtn4->text(), kBaglan);
     QVERIFY(AllEnabled(t.Main(), false));

@@ -80,8 +80,8 @@ class TestSdkBinding : public QObject {
     }
     QVERIFY(sdk.Connect(info));
     QCOMPARE(FakeSdk.Calls, QStringList{call});
-    QCOMPARE(sdk.ConnectionHandle, 17);
-    QCOMPARE(sdk.SdkResult, 1);
+    QCOMPARE(sdk.ConnectionHandle(), 17);
+    QCOMPARE(sdk.SdkResult(), 1);
   }
 
   void failedConnectKeepsCode_data() {
@@ -94,14 +94,13 @@ class TestSdkBinding : public QObject {
   void failedConnectKeepsCode() {
     QFETCH(int, code);
     QFETCH(QString, text);
-    TFKAttendObject sdk(MakeFakeSdkLoader());
+    TFakeConnectedSdk sdk(99);  // a held handle is closed first, never dropped
     FakeSdk.Results[QStringLiteral("FK_ConnectNet")] = code;
-    sdk.ConnectionHandle = 99;  // a held handle is closed first, never dropped
     TConnInfo info;
     info.Kind = QStringLiteral("LAN");
     QVERIFY(!sdk.Connect(info));
-    QCOMPARE(sdk.ConnectionHandle, 0);
-    QCOMPARE(sdk.SdkResult, code);
+    QCOMPARE(sdk.ConnectionHandle(), 0);
+    QCOMPARE(sdk.SdkResult(), code);
     QCOMPARE(sdk.LastErrorText(), text);
     QCOMPARE(FakeSdk.Calls.first(), QStringLiteral("FK_DisConnect(99)"));
     QCOMPARE(FakeSdk.CallCount(QStringLiteral("FK_DisConnect")), 1);
@@ -130,7 +129,7 @@ class TestSdkBinding : public QObject {
     FakeSdk.Results[QStringLiteral("FK_EnableDevice")] = -2;  // no connection
     QCOMPARE(int(sdk.EnableDeviceAgain()), int(TFKAttendObject::TEnableAgain::Failed));
     QCOMPARE(FakeSdk.Calls, QStringList{QStringLiteral("FK_EnableDevice(0,1)")});
-    QCOMPARE(sdk.ConnectionHandle, 0);
+    QCOMPARE(sdk.ConnectionHandle(), 0);
   }
 
   // Every disable is noted in the program folder before it is sent; the
@@ -293,17 +292,16 @@ class TestSdkBinding : public QObject {
     sdk.Disconnect();
     sdk.Disconnect();
     QCOMPARE(FakeSdk.Calls, (QStringList{"FK_ConnectUSB(0)", "FK_DisConnect(5)"}));
-    QCOMPARE(sdk.ConnectionHandle, 0);
-    QCOMPARE(sdk.SdkResult, 1);
+    QCOMPARE(sdk.ConnectionHandle(), 0);
+    QCOMPARE(sdk.SdkResult(), 1);
   }
 
   void wrappersPassHandleFirstAndSucceedOnlyOnOne() {
-    TFKAttendObject sdk(MakeFakeSdkLoader());
-    sdk.ConnectionHandle = 3;
+    TFakeConnectedSdk sdk(3);
     QVERIFY(sdk.FK_EnableDevice(0));
     FakeSdk.Results[QStringLiteral("FK_EnableUser")] = 2;
     QVERIFY(!sdk.FK_EnableUser(42, 11, 1));
-    QCOMPARE(sdk.SdkResult, 2);
+    QCOMPARE(sdk.SdkResult(), 2);
     QVERIFY(sdk.FK_ModifyPrivilege(42, 0, 1));
     QVERIFY(sdk.FK_SetDeviceTime(46000.5));
     QCOMPARE(FakeSdk.Calls,
@@ -321,14 +319,14 @@ class TestSdkBinding : public QObject {
     info.Kind = QStringLiteral("LAN");
     QVERIFY(!sdk.Connect(info));
     QCOMPARE(sdk.LastErrorText(), QStringLiteral("Unknown error"));
-    sdk.SdkResult = 55;
+    QCOMPARE(sdk.SdkResult(), -1);
     double dt = 0;
     int count = 0;
     QVERIFY(!sdk.FK_EnableDevice(0));
     QVERIFY(!sdk.FK_GetDeviceTime(dt));
     QVERIFY(!sdk.FK_ReadAllUserID());
     QVERIFY(!sdk.FK_GetBellTime(count, nullptr));
-    QCOMPARE(sdk.SdkResult, 55);
+    QCOMPARE(sdk.SdkResult(), -1);
     QVERIFY(FakeSdk.Calls.isEmpty());
   }
 
@@ -359,7 +357,8 @@ class TestSdkBinding : public QObject {
   void resultOfMissingEntryPoint() {
     FakeSdk.SecondLibraryMissing = true;
     TFKAttendObject sdk(MakeFakeSdkLoader());
-    sdk.SdkResult = -7;
+    FakeSdk.Results[QStringLiteral("FK_EnableDevice")] = -7;
+    QVERIFY(!sdk.FK_EnableDevice(0));
     QCOMPARE(sdk.ResultOf(FKSlot::FK_EnableDevice), -7);
     QCOMPARE(sdk.ResultOf(FKSlot::FK_ConnectGetIP), 0);
   }
@@ -461,9 +460,9 @@ class TestSdkBinding : public QObject {
     QCOMPARE(int(sdk.EnableDeviceAgain()), outcome);
     QCOMPARE(FakeSdk.Calls, calls);
     if (outcome == int(TFKAttendObject::TEnableAgain::Failed))
-      QVERIFY(sdk.SdkResult != 1);
+      QVERIFY(sdk.SdkResult() != 1);
     else
-      QCOMPARE(sdk.ConnectionHandle, reconnect);
+      QCOMPARE(sdk.ConnectionHandle(), reconnect);
   }
 
   // The real loading path: a library built beside this test, found by name.
@@ -483,15 +482,15 @@ class TestSdkBinding : public QObject {
     info.MachineNumber = 2;
     info.TcpPort = 5005;
     QVERIFY(sdk.Connect(info));
-    QCOMPARE(sdk.ConnectionHandle, 2005);
+    QCOMPARE(sdk.ConnectionHandle(), 2005);
     QVERIFY(sdk.FK_EnableDevice(0));
     QVERIFY(!sdk.FK_EnableDevice(1));
-    QCOMPARE(sdk.SdkResult, 2);
+    QCOMPARE(sdk.SdkResult(), 2);
     double dt;
     QVERIFY(!sdk.FK_GetDeviceTime(dt));  // not exported: nothing called
-    QCOMPARE(sdk.SdkResult, 2);
+    QCOMPARE(sdk.SdkResult(), 2);
     sdk.Disconnect();
-    QCOMPARE(sdk.ConnectionHandle, 0);
+    QCOMPARE(sdk.ConnectionHandle(), 0);
   }
 };
 

@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QSysInfo>
 #include <functional>
+#include <utility>
 
 #include "attendance/Batch.h"
 #include "attendance/DownloadLock.h"
@@ -168,10 +169,12 @@ class TConsoleBatch final : public TBatchReport {
   bool gaveUp_ = false;
 };
 
-// Runs Action on every terminal in turn, connected; one line each. Returns
-// the exit status.
+// Runs Action on every terminal in turn, connected; one line each, and
+// after the first failed connect the line ConnectHint when there is one.
+// Returns the exit status.
 int ForEveryTerminal(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Terminals,
-                     const std::function<QString(TFKAttendObject&, bool& Ok)>& Action) {
+                     const std::function<QString(TFKAttendObject&, bool& Ok)>& Action,
+                     QString ConnectHint) {
   int failed = 0;
   for (const TBatchTerminal& t : Terminals) {
     bool ok = false;
@@ -180,6 +183,7 @@ int ForEveryTerminal(TFKAttendObject& Sdk, const QList<TBatchTerminal>& Terminal
       text = QStringLiteral("HATA - ") + t.RowError;
     } else if (!Sdk.Connect(t.Info)) {
       text = QStringLiteral("HATA - ") + Sdk.LastErrorText();
+      if (!ConnectHint.isEmpty()) text += QLatin1Char('\n') + std::exchange(ConnectHint, {});
     } else {
       TScopeExit disconnect([&Sdk] { Sdk.Disconnect(); });
       // Enabled at the connect when an earlier run left it disabled: said
@@ -333,7 +337,8 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
   }
   TTerminalSession session(appFolder);
   session.Start();
-  const QString data = session.AppPath + QStringLiteral("Data.mdb");
+  if (Options.Command == TCommand::Check) Out(session.SdkDescription() + QLatin1Char('\n'));
+  const QString data = session.AppPath() + QStringLiteral("Data.mdb");
   if (!QFileInfo::exists(data)) {
     Err(QStringLiteral("Data dosyası bulunamadı: %1").arg(data));
     return kExitUsage;
@@ -354,9 +359,11 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
     Err(QStringLiteral("terminal listesi boş, hiçbir terminalle işlem yapılmadı: %1")
             .arg(QDir::toNativeSeparators(data)));
 
-  TFKAttendObject& sdk = *session.TerminalSdk;
-  if (Options.Command == TCommand::Check) return ForEveryTerminal(sdk, terminals, &CheckOne);
-  if (Options.Command == TCommand::SetTimeAll) return ForEveryTerminal(sdk, terminals, &SetTimeOne);
+  TFKAttendObject& sdk = session.TerminalSdk();
+  const QString hint = VendorLibraryHint(session.SdkChoice());
+  if (Options.Command == TCommand::Check) return ForEveryTerminal(sdk, terminals, &CheckOne, hint);
+  if (Options.Command == TCommand::SetTimeAll)
+    return ForEveryTerminal(sdk, terminals, &SetTimeOne, hint);
 
   // Downloading without the operator's options would leave the records
   // meant for veri2.txt out of it for good: the terminal counts them as
@@ -369,17 +376,17 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
     return kExitUsage;
   }
 
-  TConsoleBatch report(IsConsole(stdout), session.AppPath, Options.LockWaitSeconds);
+  TConsoleBatch report(IsConsole(stdout), session.AppPath(), Options.LockWaitSeconds);
   try {
     const TBatchTotals totals = DownloadAll(
         sdk, terminals,
-        {session.AppPath, options.SecondDataFile, QDate::currentDate(), Options.Retries}, report);
+        {session.AppPath(), options.SecondDataFile, QDate::currentDate(), Options.Retries}, report);
     if (report.GaveUp()) {
-      const QString holder = TDownloadLock::HolderText(session.AppPath);
+      const QString holder = TDownloadLock::HolderText(session.AppPath());
       Err(QStringLiteral("%1 saniye beklendi, %2 kilidini tutan veri aktarımı bitmedi%3; hiçbir "
                          "terminalden veri alınmadı")
               .arg(Options.LockWaitSeconds)
-              .arg(TDownloadLock::FileName(session.AppPath),
+              .arg(TDownloadLock::FileName(session.AppPath()),
                    holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder)));
       return kExitTerminalFailed;
     }

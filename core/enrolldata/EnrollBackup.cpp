@@ -79,7 +79,7 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
       return TBackupOutcome::NoDevice;
     }
     if (!Sdk.FK_ReadAllUserID()) {
-      const int result = Sdk.SdkResult;
+      const int result = Sdk.SdkResult();
       Sdk.FK_EnableDevice(1);
       // "No data" is the whole list of a terminal without users: an empty
       // store is then exactly what the terminal holds.
@@ -120,10 +120,10 @@ TBackupOutcome BackupEnrollData(TFKAttendObject& Sdk, TWorkingTemplate& Working,
       CheckActive(data, names);
     }
     // "No data" at once is the end of an empty terminal's walk.
-    const bool complete =
-        Sdk.SdkResult == FKResult::EndOfData || (Sdk.SdkResult == FKResult::NoData && items == 0);
+    const bool complete = Sdk.SdkResult() == FKResult::EndOfData ||
+                          (Sdk.SdkResult() == FKResult::NoData && items == 0);
     if (!complete) {
-      nothingKept(kWalkError + ResultText(Sdk.SdkResult) + QStringLiteral(" - ") +
+      nothingKept(kWalkError + ResultText(Sdk.SdkResult()) + QStringLiteral(" - ") +
                   kNothingReplaced);
       return TBackupOutcome::WalkBroken;
     }

@@ -1,36 +1,18 @@
 #include "sdk/FKDefine.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <cstring>
 
 #include "common/DayCount.h"
 #include "common/Encoding.h"
 #include "common/Errors.h"
-#include "sdk/WineSdk.h"
 
 static SdkLoaderFactory loaderFactory = nullptr;
 void SetSdkLoaderFactory(SdkLoaderFactory Factory) {
   loaderFactory = Factory;
 }
-std::unique_ptr<SdkLoader> MakeSdkLoader(const QStringList& ProgramFolders) {
-  if (loaderFactory) return loaderFactory();
-  QStringList folders;
-#ifdef Q_OS_WIN
-  // The operator's own DLLs in the program folder come first, then those
-  // beside the program, then the stand-ins installed with it: the first
-  // folder that holds FK623Attend.dll decides how it is loaded.
-  for (const QString& f : ProgramFolders)
-    if (!f.isEmpty()) folders << f;
-  if (QCoreApplication::instance())
-    folders << QCoreApplication::applicationDirPath()
-            << QCoreApplication::applicationDirPath() + QStringLiteral("/stand-in");
-#else
-  if (QCoreApplication::instance()) folders << QCoreApplication::applicationDirPath();
-  for (const QString& f : ProgramFolders)
-    if (!f.isEmpty()) folders << f;
-#endif
-  return MakeProgramLoader(folders);
+std::unique_ptr<SdkLoader> MakeSdkLoader(const TSdkChoice& Choice) {
+  return loaderFactory ? loaderFactory() : MakeChosenLoader(Choice);
 }
 
 QString ResultText(int Code) {
@@ -114,31 +96,31 @@ bool TFKAttendObject::Connect(const TConnInfo& Info) {
 
 bool TFKAttendObject::Open(const TConnInfo& Info) {
   if (Info.Kind == QLatin1String("USB")) {
-    ConnectionHandle = 0;
+    connectionHandle_ = 0;
     auto fn = reinterpret_cast<FK_ConnectUSB_t>(Slot(FKSlot::FK_ConnectUSB));
-    SdkResult = fn ? fn(Info.MachineNumber) : -1;
+    sdkResult_ = fn ? fn(Info.MachineNumber) : -1;
   } else if (Info.Kind == QLatin1String("RS232/485")) {
     const int port = StrToIntDef(Info.SerialPort.left(4), 0);
-    ConnectionHandle = 0;
+    connectionHandle_ = 0;
     auto fn = reinterpret_cast<FK_ConnectComm_t>(Slot(FKSlot::FK_ConnectComm));
     const QByteArray commText = ToWin1254(Info.CommText);
-    SdkResult = fn ? fn(Info.MachineNumber, port, Info.BaudRate, commText.constData(),
-                        Info.CommOption, Info.CommTimeout)
-                   : -1;
+    sdkResult_ = fn ? fn(Info.MachineNumber, port, Info.BaudRate, commText.constData(),
+                         Info.CommOption, Info.CommTimeout)
+                    : -1;
   } else if (Info.Kind == QLatin1String("LAN")) {
-    ConnectionHandle = 0;
+    connectionHandle_ = 0;
     auto fn = reinterpret_cast<FK_ConnectNet_t>(Slot(FKSlot::FK_ConnectNet));
     const QByteArray ip = ToWin1254(Info.IpAddress);
-    SdkResult = fn ? fn(Info.MachineNumber, ip.constData(), Info.TcpPort, Info.NetTimeout,
-                        Info.NetOption, Info.NetPassword)
-                   : -1;
+    sdkResult_ = fn ? fn(Info.MachineNumber, ip.constData(), Info.TcpPort, Info.NetTimeout,
+                         Info.NetOption, Info.NetPassword)
+                    : -1;
   } else {
     // No such kind: nothing is called and the last result stands.
     return false;
   }
-  if (SdkResult > 0) {
-    ConnectionHandle = SdkResult;
-    SdkResult = 1;
+  if (sdkResult_ > 0) {
+    connectionHandle_ = sdkResult_;
+    sdkResult_ = 1;
     return true;
   }
   return false;
@@ -148,15 +130,15 @@ TFKAttendObject::TEnableAgain TFKAttendObject::EnableDeviceAgain() {
   if (FK_EnableDevice(1)) return TEnableAgain::Enabled;
   // Only while connected: after a disconnect there is no request, and a
   // terminal the operator let go of is never connected behind the window.
-  if (!Slot(FKSlot::FK_EnableDevice) || !IsConnectionLost(SdkResult) ||
+  if (!Slot(FKSlot::FK_EnableDevice) || !IsConnectionLost(sdkResult_) ||
       connectedInfo_.Kind.isEmpty())
     return TEnableAgain::Failed;
-  const int lost = SdkResult;
+  const int lost = sdkResult_;
   // The owner is still connected to that terminal: the request stays, even
   // when the new connection fails, so a later action may try again.
   CloseHandle();
   if (!Open(connectedInfo_)) {
-    SdkResult = SdkResult == FKResult::Success ? lost : SdkResult;
+    sdkResult_ = sdkResult_ == FKResult::Success ? lost : sdkResult_;
     return TEnableAgain::Failed;
   }
   return FK_EnableDevice(1) ? TEnableAgain::EnabledAfterReconnect : TEnableAgain::Failed;
@@ -164,7 +146,7 @@ TFKAttendObject::TEnableAgain TFKAttendObject::EnableDeviceAgain() {
 
 QString TFKAttendObject::LastErrorText() const {
   const QString problem = loader_->Problem();
-  return problem.isEmpty() ? ResultText(SdkResult) : problem;
+  return problem.isEmpty() ? ResultText(sdkResult_) : problem;
 }
 
 void TFKAttendObject::Disconnect() {
@@ -174,9 +156,9 @@ void TFKAttendObject::Disconnect() {
 
 void TFKAttendObject::CloseHandle() {
   auto fn = reinterpret_cast<FK_DisConnect_t>(Slot(FKSlot::FK_DisConnect));
-  if (fn && ConnectionHandle != 0) {
-    fn(ConnectionHandle);
-    ConnectionHandle = 0;
+  if (fn && connectionHandle_ != 0) {
+    fn(connectionHandle_);
+    connectionHandle_ = 0;
   }
 }
 
@@ -189,7 +171,7 @@ bool TFKAttendObject::FK_EnableDevice(int EnableFlag) {
   const bool ok = Invoke<FKSlot::FK_EnableDevice>(EnableFlag);
   // A disable the terminal answered with a refusal left it as it was; one
   // whose answer was lost may have arrived, so its note stays.
-  if (noted && (ok ? EnableFlag != 0 : madeNow && !IsConnectionLost(SdkResult)))
+  if (noted && (ok ? EnableFlag != 0 : madeNow && !IsConnectionLost(sdkResult_)))
     record_->Enabled(connectedInfo_);
   return ok;
 }
@@ -341,7 +323,7 @@ QString TTerminalBracket::Enable() {
   if (!due_) return {};
   due_ = false;
   if (sdk_.EnableDeviceAgain() != TFKAttendObject::TEnableAgain::Failed) return {};
-  return NotEnabledAgainText(sdk_.SdkResult);
+  return NotEnabledAgainText(sdk_.SdkResult());
 }
 
 bool SetClockToComputerTime(TFKAttendObject& Sdk) {

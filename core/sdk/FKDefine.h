@@ -10,6 +10,7 @@
 
 #include "common/Errors.h"
 #include "sdk/FKEntryPoints.h"
+#include "sdk/SdkChoice.h"
 #include "sdk/SdkLoader.h"
 
 // The connection request handed to Connect. Fields a kind does not use stay
@@ -30,12 +31,12 @@ struct TConnInfo {
 };
 
 // The loader a new binding uses, unless a test installed a factory of its own
-// (nullptr restores the default): the vendor's Windows libraries through
-// Wine when FK623Attend.dll is beside the program or in one of
-// ProgramFolders (sdk/WineSdk.h), otherwise the library loader.
+// (nullptr restores the default): the loader of Choice (sdk/SdkChoice.h).
+// Without one, the libraries are chosen from the folders of a program
+// without a program folder of its own.
 using SdkLoaderFactory = std::unique_ptr<SdkLoader> (*)();
 void SetSdkLoaderFactory(SdkLoaderFactory Factory);
-std::unique_ptr<SdkLoader> MakeSdkLoader(const QStringList& ProgramFolders = {});
+std::unique_ptr<SdkLoader> MakeSdkLoader(const TSdkChoice& Choice = ChooseSdk(SdkFolders({})));
 
 // English text of an SDK result code; "Unknown" for codes without one.
 QString ResultText(int Code);
@@ -74,12 +75,15 @@ class TFKAttendObject {
   bool SecondLibraryLoaded() const { return secondLoaded_; }
   void* Slot(FKSlot S) const { return slots_[static_cast<int>(S)]; }
 
-  int ConnectionHandle = 0;  // 0: no connection
-  int SdkResult = 0;         // code of the last entry point actually called
+  // The handle of the open connection; 0: no connection. Only Connect,
+  // Disconnect and a reconnect change it.
+  int ConnectionHandle() const { return connectionHandle_; }
+  // The code of the last entry point actually called.
+  int SdkResult() const { return sdkResult_; }
   // The result of a call of Called: SdkResult when its slot is filled,
   // otherwise NoSupport, since a missing entry point was never called and
   // SdkResult still holds an earlier call's code.
-  int ResultOf(FKSlot Called) const { return Slot(Called) ? SdkResult : FKResult::NoSupport; }
+  int ResultOf(FKSlot Called) const { return Slot(Called) ? sdkResult_ : FKResult::NoSupport; }
 
   // Opens the connection (closing one still open first). A terminal the
   // record holds as left disabled is enabled right after; LeftDisabledAtConnect
@@ -153,6 +157,11 @@ class TFKAttendObject {
   // their loader knows (Wine missing, a library that does not load).
   QString LastErrorText() const;
 
+ protected:
+  // For a test double: a connection already open as Handle, without the
+  // request a reconnect would need.
+  void AdoptHandle(int Handle) { connectionHandle_ = Handle; }
+
  private:
   // The common rule: no call when the slot is empty; otherwise the handle
   // first, the result kept, success exactly when it is 1.
@@ -160,9 +169,12 @@ class TFKAttendObject {
   bool Invoke(Args... args) {
     auto fn = reinterpret_cast<FKSlotFunction<S>>(Slot(S));
     if (!fn) return false;
-    SdkResult = fn(ConnectionHandle, args...);
-    return SdkResult == FKResult::Success;
+    sdkResult_ = fn(connectionHandle_, args...);
+    return sdkResult_ == FKResult::Success;
   }
+
+  int connectionHandle_ = 0;
+  int sdkResult_ = 0;
 
   std::unique_ptr<SdkLoader> loader_;
   bool firstLoaded_ = false;

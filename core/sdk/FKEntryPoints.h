@@ -6,6 +6,11 @@
 // is generated from this one table.
 #pragma once
 
+// The entry points' calling convention: __stdcall in a 32-bit Windows
+// library, as the vendor's are built; every other target has only one.
+// Decided here by the compiler's target rather than by a platform file,
+// since the host and the stand-ins are built from this header alone for
+// each machine type.
 #if defined(_WIN32) && !defined(_WIN64)
 #define FK_API __stdcall
 #else
@@ -213,6 +218,10 @@ constexpr int ManagersFull = -14;
 constexpr int WrongFpVersion = -15;
 constexpr int WrongInOutMode = -16;
 }  // namespace FKResult
+
+// Text the project's stand-in libraries carry in their file, by which the
+// program tells them from a vendor's library without loading either.
+#define FK_STAND_IN_MARK "Meridox stand-in terminal library; talks to vterminal only"
 
 constexpr int FK_BELL_BLOCK_SIZE = 360;
 constexpr int FK_USER_NAME_BUFFER = 256;

@@ -2,7 +2,7 @@
 // Windows libraries in a process of its own (sdkhost/PROTOCOL.md): it
 // starts the host, reads its hello, and carries the calls of the binding's
 // slots to it one at a time, through forwarding functions of exactly each
-// slot's type. Whoever sets it up (sdk/WineSdk.cpp) says how to start the
+// slot's type. Whoever sets it up (sdk/HostSdk.cpp) says how to start the
 // host and words for the operator what went wrong (Trouble()).
 #pragma once
 #include <QString>

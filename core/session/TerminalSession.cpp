@@ -4,8 +4,6 @@
 
 #include "data/DM.h"
 #include "data/IniFile.h"
-#include "sdk/FolderLoader.h"
-#include "session/ProgramFolder.h"
 
 namespace {
 TTerminalSession* current = nullptr;
@@ -28,22 +26,28 @@ TTerminalSession::~TTerminalSession() {
 }
 
 void TTerminalSession::Start() {
-  AppPath = appFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : appFolder_;
-  if (!AppPath.endsWith(QLatin1Char('/'))) AppPath += QLatin1Char('/');
-  // The SDK libraries beside the program come first; then those the operator
-  // put into the program folder; last the stand-ins an installed package
-  // keeps apart, so that they never hide the vendor's.
-  const QString own = ProgramFileFolder();
-  TerminalSdk = std::make_unique<TFKAttendObject>(MakeLoaderWithFolders(
-      MakeSdkLoader({AppPath}),
-      {AppPath == own ? QString() : AppPath, own + QStringLiteral("stand-in")}));
-  disabled_ = std::make_unique<TDisabledTerminals>(AppPath);
-  TerminalSdk->SetDisabledRecord(disabled_.get());
+  appPath_ = appFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : appFolder_;
+  if (!appPath_.endsWith(QLatin1Char('/'))) appPath_ += QLatin1Char('/');
+  sdkChoice_ = ChooseSdk(SdkFolders(appPath_));
+  sdk_ = std::make_unique<TFKAttendObject>(MakeSdkLoader(sdkChoice_));
+  disabled_ = std::make_unique<TDisabledTerminals>(appPath_);
+  sdk_->SetDisabledRecord(disabled_.get());
+}
+
+QString TTerminalSession::SdkDescription() const {
+  return ::SdkDescription(sdkChoice_);
+}
+
+QString TTerminalSession::ConnectFailureText() const {
+  QString text = sdk_ ? sdk_->LastErrorText() : QString();
+  const QString hint = VendorLibraryHint(sdkChoice_);
+  if (!hint.isEmpty()) text += QLatin1Char('\n') + hint;
+  return text;
 }
 
 void TTerminalSession::OpenDatabases(
     TfrmDM& DM, const std::function<void(const QString& Text)>& Missing) const {
-  DM.OpenLocalDatabases(AppPath, Missing);
+  DM.OpenLocalDatabases(appPath_, Missing);
 }
 
 namespace {
@@ -70,14 +74,14 @@ void TTerminalSession::WriteDownloadOptions(const TDownloadOptions& Options) con
 }
 
 bool TTerminalSession::Connect(const TConnInfo& Info, const QString& TerminalName) {
-  const bool connected = TerminalSdk->Connect(Info);
+  const bool connected = sdk_->Connect(Info);
   SetConnected(connected, connected ? TConnectedTerminal{Info.MachineNumber, TerminalName}
                                     : TConnectedTerminal{});
   return connected;
 }
 
 void TTerminalSession::Disconnect() {
-  if (TerminalSdk) TerminalSdk->Disconnect();
+  if (sdk_) sdk_->Disconnect();
   SetConnected(false);
 }
 
@@ -89,9 +93,9 @@ void TTerminalSession::SetConnected(bool Connected, const TConnectedTerminal& Te
 }
 
 void TTerminalSession::Close() {
-  if (!TerminalSdk) return;
+  if (!sdk_) return;
   Disconnect();
-  TerminalSdk.reset();
+  sdk_.reset();
 }
 
 void TTerminalSession::AddBusyWatcher(QObject* Owner, std::function<void(bool)> Watch) {

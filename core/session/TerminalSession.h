@@ -36,8 +36,18 @@ class TTerminalSession {
   TTerminalSession(const TTerminalSession&) = delete;
   TTerminalSession& operator=(const TTerminalSession&) = delete;
 
-  std::unique_ptr<TFKAttendObject> TerminalSdk;
-  QString AppPath;  // with a trailing separator
+  // The SDK binding; only between Start and Close (HasTerminalSdk).
+  TFKAttendObject& TerminalSdk() const { return *sdk_; }
+  bool HasTerminalSdk() const { return sdk_ != nullptr; }
+  // The program folder, with a trailing separator; set by Start.
+  const QString& AppPath() const { return appPath_; }
+  // Where the terminal libraries in use come from, and what the operator
+  // reads of it: "Terminal kitaplığı: ...", and after a failed connect the
+  // binding's reason, with where to put the vendor's files while no vendor
+  // library is in use.
+  const TSdkChoice& SdkChoice() const { return sdkChoice_; }
+  QString SdkDescription() const;
+  QString ConnectFailureText() const;
   // The bell schedule of the last read or send, kept for the whole run and
   // shared by every showing of the bell window.
   TBellSchedule Bells;
@@ -52,11 +62,11 @@ class TTerminalSession {
   TDownloadOptions ReadDownloadOptions() const;
   // Writes them (EIniFileError when Settings.ini cannot be written).
   void WriteDownloadOptions(const TDownloadOptions& Options) const;
-  QString SettingsFile() const { return AppPath + QStringLiteral("Settings.ini"); }
+  QString SettingsFile() const { return appPath_ + QStringLiteral("Settings.ini"); }
 
   // Opens the connection; on success the session is connected to the
   // terminal of that machine number and name. A terminal an earlier run left
-  // disabled is enabled first; LeftDisabledText(*TerminalSdk) then says so.
+  // disabled is enabled first; LeftDisabledText(TerminalSdk()) then says so.
   bool Connect(const TConnInfo& Info, const QString& TerminalName);
   // Closes the connection if one is open; nothing reconnects to it after.
   void Disconnect();
@@ -80,6 +90,9 @@ class TTerminalSession {
   void SetBusy(bool Busy);
   void SetConnected(bool Connected, const TConnectedTerminal& Terminal = {});
   QString appFolder_;
+  QString appPath_;
+  TSdkChoice sdkChoice_;
+  std::unique_ptr<TFKAttendObject> sdk_;
   bool connected_ = false;
   TConnectedTerminal terminal_;
   std::unique_ptr<TDisabledTerminals> disabled_;

@@ -83,7 +83,7 @@ Tfrmgiris::Tfrmgiris() {
 }
 
 Tfrmgiris::~Tfrmgiris() {
-  if (HasSession() && Session().TerminalSdk) FormClose();
+  if (HasSession() && Session().HasTerminalSdk()) FormClose();
   if (frmgiris == this) frmgiris = nullptr;
 }
 
@@ -147,6 +147,9 @@ void Tfrmgiris::BuildControls() {
   Label1->hide();
   LabelTotal = MakeLabel(QStringLiteral("LabelTotal"), QStringLiteral("0"), this, {568, 368});
   LabelTotal->hide();
+  LabelLibrary = Named(new QLabel(this), QStringLiteral("LabelLibrary"), {8, 416, 560, 42});
+  LabelLibrary->setWordWrap(true);
+  LabelLibrary->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   BitBtn7 = MakeButton(QStringLiteral("BitBtn7"), QStringLiteral("Tarih-Saat Oku"), this,
                        {8, 464, 113, 41});
@@ -199,6 +202,7 @@ void Tfrmgiris::SetTerminalButtonsEnabled(bool Enabled) {
 void Tfrmgiris::FormCreate() {
   Session().Start();
   setWindowTitle(kTitle);
+  LabelLibrary->setText(Session().SdkDescription());
   PageControl1->setCurrentIndex(0);
   SetTerminalButtonsEnabled(false);
   frmDM->DataSource3.SetColumns({{QStringLiteral("Terminal"), QStringLiteral("Terminal"), 150},
@@ -242,12 +246,12 @@ void Tfrmgiris::BitBtn4Click() {
     connected = session.Connect(info, terminals.CurrentName());
   }
   if (!connected) {
-    ShowTerminalMessage(session.TerminalSdk->LastErrorText(), MB_OK | MB_ICONWARNING);
+    ShowTerminalMessage(session.ConnectFailureText(), MB_OK | MB_ICONWARNING);
     return;
   }
   // A terminal an earlier run left disabled was enabled first: said once,
   // in the log beside the download.
-  const QString leftDisabled = LeftDisabledText(*session.TerminalSdk);
+  const QString leftDisabled = LeftDisabledText(session.TerminalSdk());
   if (!leftDisabled.isEmpty()) Memo4->appendPlainText(leftDisabled);
 }
 

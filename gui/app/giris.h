@@ -50,6 +50,8 @@ class Tfrmgiris : public QWidget {
   QPushButton* BitBtn13;
   QLabel* Label1;
   QLabel* LabelTotal;
+  // Which terminal library is in use: the vendor's and how, or the stand-in.
+  QLabel* LabelLibrary;
   QPushButton* BitBtn7;
   QPushButton* BitBtn6;
   QPushButton* BitBtn8;

@@ -66,8 +66,8 @@ void Tfrmgiris::BitBtn11Click() {
   BitBtn13->setEnabled(true);
   TScopeExit cancelOff([this] { BitBtn13->setEnabled(false); });
   TBatchView view(Memo3, batchCancelled_);
-  DownloadAll(*session.TerminalSdk, terminals,
-              {session.AppPath, CheckBox1->isChecked(), QDate::currentDate()}, view);
+  DownloadAll(session.TerminalSdk(), terminals,
+              {session.AppPath(), CheckBox1->isChecked(), QDate::currentDate()}, view);
 }
 
 // Takes effect before the next terminal: a walk under way runs to its end.

@@ -9,7 +9,7 @@
 
 namespace {
 TFKAttendObject& Sdk() {
-  return *Session().TerminalSdk;
+  return Session().TerminalSdk();
 }
 // Each command's bracket. A connection lost meanwhile is opened once more to
 // enable the terminal, and the operator hears when even that failed.

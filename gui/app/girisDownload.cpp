@@ -134,7 +134,7 @@ class TWindowLock {
  public:
   explicit TWindowLock(Tfrmgiris& Window) : wait_(Window) {
     lock_.emplace(
-        Session().AppPath, [this] { wait_.Waiting(); }, [this] { return wait_.Cancelled(); },
+        Session().AppPath(), [this] { wait_.Waiting(); }, [this] { return wait_.Cancelled(); },
         [] { Dlg().ProcessMessages(); });
     wait_.Ended(lock_->Held());
   }
@@ -204,15 +204,15 @@ bool RunWindowDownload(Tfrmgiris& Window, TLockRelease Release, Walk&& Run) {
   TTerminalBusy terminalBusy;
   const TTerminalSession& session = Session();
   // A file that can never take the lines is told before any wait.
-  TAttendanceFiles::RefuseIfNotRegular(session.AppPath, Window.CheckBox1->isChecked(),
+  TAttendanceFiles::RefuseIfNotRegular(session.AppPath(), Window.CheckBox1->isChecked(),
                                        QDate::currentDate());
   TWindowLock lock(Window);
   if (!lock.Held()) return false;
   Window.Memo4->clear();
   TDownloadView view(Window, Release == TLockRelease::FilesClosed ? &lock : nullptr);
-  TDownloadRequest request{session.AppPath, session.Terminal().MachineNumber,
+  TDownloadRequest request{session.AppPath(), session.Terminal().MachineNumber,
                            Window.CheckBox1->isChecked(), QDate::currentDate()};
-  Run(*session.TerminalSdk, request, view);
+  Run(session.TerminalSdk(), request, view);
   return true;
 }
 
@@ -319,7 +319,7 @@ void Tfrmgiris::ShowClearOutcome(const TDownloadOutcome& Outcome, const QString&
 }
 
 void Tfrmgiris::Button1Click() {
-  const QString chosen = Dlg().OpenFileName(this, QString(), Session().AppPath);
+  const QString chosen = Dlg().OpenFileName(this, QString(), Session().AppPath());
   if (chosen.isEmpty()) return;
   Edit1->setText(chosen);
   ShowEmptyProgress();
@@ -329,7 +329,7 @@ void Tfrmgiris::Button1Click() {
   // waits for the download lock.
   TTerminalBusy busy;
   TCardView view(*this);
-  ConvertCardFile(Edit1->text(), Session().AppPath, view);
+  ConvertCardFile(Edit1->text(), Session().AppPath(), view);
   Dlg().ShowMessage(QStringLiteral("Aktarım işlemi tamamlandı.."));
   ShowEmptyProgress();
 }

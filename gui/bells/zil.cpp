@@ -129,7 +129,7 @@ void Tfrmzil::FormShow() {
 
 void Tfrmzil::Button1Click() {
   TBusyState busy(Button1);
-  TFKAttendObject& sdk = *Session().TerminalSdk;
+  TFKAttendObject& sdk = Session().TerminalSdk();
   if (!sdk.FK_EnableDevice(0)) {
     Dlg().ShowMessage(kNotFound);
     return;
@@ -155,7 +155,7 @@ void Tfrmzil::Button2Click() {
                        QStringLiteral("UYARI"), MB_YESNO) == IDNO)
     return;
   TBusyState busy(Button2);
-  TFKAttendObject& sdk = *Session().TerminalSdk;
+  TFKAttendObject& sdk = Session().TerminalSdk();
   if (!sdk.FK_EnableDevice(0)) {
     Dlg().ShowMessage(kFailed);
     return;

@@ -23,7 +23,7 @@ void TfrmEnrol::BitBtn1Click() {
       RefreshEnrollLists();
     });
   });
-  BackupEnrollData(*Session().TerminalSdk, Working, Store, frmDM->Names, Report());
+  BackupEnrollData(Session().TerminalSdk(), Working, Store, frmDM->Names, Report());
 }
 
 void TfrmEnrol::BitBtn2Click() {
@@ -32,11 +32,11 @@ void TfrmEnrol::BitBtn2Click() {
     return;
   TBusyState busy(BitBtn2);
   TTerminalBusy terminal;
-  RestoreAllEnrollData(*Session().TerminalSdk, Working, Store, CheckBox2->isChecked(), Report());
+  RestoreAllEnrollData(Session().TerminalSdk(), Working, Store, CheckBox2->isChecked(), Report());
 }
 
 void TfrmEnrol::BitBtn7Click() {
   TBusyState busy(BitBtn7);
   TTerminalBusy terminal;
-  RestoreUserEnrollData(*Session().TerminalSdk, Working, qryenroll, ADOEnroll, Report());
+  RestoreUserEnrollData(Session().TerminalSdk(), Working, qryenroll, ADOEnroll, Report());
 }

@@ -39,7 +39,7 @@ void TfrmEnrol::Edit8Change() {
 }
 
 void TfrmEnrol::SendUserName() {
-  const QString status = SendStatus(::SendUserName(*Session().TerminalSdk, frmDM->Names.List()));
+  const QString status = SendStatus(::SendUserName(Session().TerminalSdk(), frmDM->Names.List()));
   if (!status.isEmpty()) lblMessage->setText(status);
 }
 
@@ -64,6 +64,6 @@ void TfrmEnrol::BitBtn5Click() {
     lblMessage->setText(EmptyListText());
     return;
   }
-  SendAllUserNames(*Session().TerminalSdk, list,
+  SendAllUserNames(Session().TerminalSdk(), list,
                    [this](const QString& Status) { lblMessage->setText(Status); });
 }

@@ -9,7 +9,7 @@
 namespace {
 
 TFKAttendObject& Sdk() {
-  return *Session().TerminalSdk;
+  return Session().TerminalSdk();
 }
 
 }  // namespace
@@ -67,7 +67,7 @@ void TfrmEnrol::cmdSetEnrollDataClick() {
     lblMessage->repaint();
     if (Sdk().FK_SaveEnrollData()) lblMessage->setText(QStringLiteral("SetEnrollData OK"));
   }
-  if (Sdk().SdkResult != FKResult::Success)
+  if (Sdk().SdkResult() != FKResult::Success)
     lblMessage->setText(QStringLiteral("SetEnrollData Error: ") + Sdk().LastErrorText());
   Sdk().FK_EnableDevice(1);
 }

@@ -22,7 +22,7 @@ void UserCommand(TfrmEnrol& W, QPushButton* Button, TUserCommand Command) {
   Dlg().ProcessMessages();
   TBusyState busy(Button);
   TTerminalBusy terminal;
-  RunUserCommand(*Session().TerminalSdk, W.Working, W.qryaktifpasif, W.ADOEnroll, Command,
+  RunUserCommand(Session().TerminalSdk(), W.Working, W.qryaktifpasif, W.ADOEnroll, Command,
                  W.Report());
 }
 

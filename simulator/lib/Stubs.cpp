@@ -6,7 +6,7 @@
 
 #define FK_STUB(name)           \
   FK_EXPORT int FK_API name() { \
-    return 0;                   \
+    return FKResult::NoSupport; \
   }
 
 #ifdef FK_STUB_LIBRARY_A

@@ -31,18 +31,19 @@ constexpr int kUserNameMax = 255;  // bytes, without the closing NUL
 constexpr int kTextMax = 255;      // bytes of the hello's address or serial text
 constexpr int kMaxFetch = 16384;   // entries one bulk fetch hands over at most
 
-// Result codes, as the terminal reports them.
+// Result codes, as the terminal reports them: the SDK's own, defined once
+// in FKResult (sdk/FKEntryPoints.h), under the short names used here.
 namespace rc {
-constexpr int32_t Ok = 1;
-constexpr int32_t NoSupport = 0;
-constexpr int32_t Unknown = -1;  // also: wrong machine number
-constexpr int32_t NoOpenComm = -2;
-constexpr int32_t ReadError = -4;  // connection lost or timed out during a call
-constexpr int32_t Parameter = -5;
-constexpr int32_t EndOfData = -7;
-constexpr int32_t NoData = -8;
-constexpr int32_t WrongPassword = -10;
-constexpr int32_t Full = -11;
+constexpr int32_t Ok = FKResult::Success;
+constexpr int32_t NoSupport = FKResult::NoSupport;
+constexpr int32_t Unknown = FKResult::UnknownError;  // also: wrong machine number
+constexpr int32_t NoOpenComm = FKResult::NoOpenComm;
+constexpr int32_t ReadError = FKResult::ReadError;  // connection lost or timed out during a call
+constexpr int32_t Parameter = FKResult::ParameterError;
+constexpr int32_t EndOfData = FKResult::EndOfData;
+constexpr int32_t NoData = FKResult::NoData;
+constexpr int32_t WrongPassword = FKResult::WrongPassword;
+constexpr int32_t Full = FKResult::EnrollDataFull;
 }  // namespace rc
 
 enum class Kind : uint8_t { Lan = 0, Usb = 1, Comm = 2 };

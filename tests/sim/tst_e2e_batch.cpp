@@ -176,9 +176,18 @@ class TestE2EBatch : public QObject {
     const QList<QByteArray> first = TerminalLines(vt1, 1) + TerminalLines(vt3, 3);
     QCOMPARE(t.Folder.ReadFile("veri.txt"), FileText(first));
     QCOMPARE(t.Folder.ReadFile(BackupFile()), FileText(first));
+    // The check names the library in use first; the stand-in is, so the
+    // failed connect says once where the vendor's files go (the first
+    // folder looked in: the program's own).
     run = RunCommandLine(t.Folder, {"--check"});
     QCOMPARE(run.Exit, 1);
-    QVERIFY2(run.Out.startsWith(QStringLiteral("T1: bağlantı başarılı\nT2: HATA - No Open Comm\n")),
+    QVERIFY2(run.Out.startsWith(
+                 QStringLiteral("Terminal kitaplığı: deneme kitaplığı (yalnızca deneme "
+                                "terminalleriyle konuşur)\nT1: bağlantı başarılı\nT2: HATA - No "
+                                "Open Comm\nÜreticinin kitaplığı bulunamadı: FK623Attend.dll ve "
+                                "FKAttend.dll dosyalarını %1 klasörüne koyun.\nT3: bağlantı "
+                                "başarılı\n")
+                     .arg(QDir::cleanPath(t.Folder.Path()))),
              qPrintable(run.Out));
 
     dead.reset();

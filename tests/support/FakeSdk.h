@@ -63,3 +63,12 @@ class ScopedFakeSdk {
   }
   ~ScopedFakeSdk() { SetSdkLoaderFactory(nullptr); }
 };
+
+// A binding over the fakes that holds the connection Handle as if a connect
+// had opened it, without a request to reconnect with.
+class TFakeConnectedSdk : public TFKAttendObject {
+ public:
+  explicit TFakeConnectedSdk(int Handle) : TFKAttendObject(MakeFakeSdkLoader()) {
+    AdoptHandle(Handle);
+  }
+};

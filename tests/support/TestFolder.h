@@ -62,8 +62,7 @@ struct TLocalDatabases {
 // The same with the fake terminal behind a binding connected as handle 17,
 // for suites of the core's terminal routines. Torn down binding first.
 struct TDatabasesAndFakeTerminal {
-  TDatabasesAndFakeTerminal() { Sdk.ConnectionHandle = 17; }
   TLocalDatabases Db;
   ScopedFakeSdk Fakes;
-  TFKAttendObject Sdk{MakeFakeSdkLoader()};
+  TFakeConnectedSdk Sdk{17};
 };

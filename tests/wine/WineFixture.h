@@ -12,7 +12,7 @@
 
 #include "ThirtyTwoBit.h"
 #include "sdk/FKDefine.h"
-#include "sdk/WineSdk.h"
+#include "sdk/HostSdk.h"
 
 // The folder the build put a Windows stand-in pair of Arch in ("i686",
 // "x86_64"); Partial: the pair whose first library lacks FK_GetDeviceTime.
@@ -31,8 +31,8 @@ inline bool CopyStandIns(const QString& Arch, const QString& Folder, bool Partia
 }
 
 // Options of a loader over the pair of Arch where the build put it.
-inline TWineSdkOptions StandInOptions(const QString& Arch, bool Partial = false) {
-  TWineSdkOptions options;
+inline THostSdkOptions StandInOptions(const QString& Arch, bool Partial = false) {
+  THostSdkOptions options;
   options.FirstLibrary = StandInFolder(Arch, Partial) + QStringLiteral("/FK623Attend.dll");
   options.SecondLibrary = StandInFolder(Arch, Partial) + QStringLiteral("/FKAttend.dll");
   return options;

@@ -66,10 +66,10 @@ class TestWineE2E : public QObject {
     t.Start();
     qunsetenv("MERIDOX_USB_ENDPOINT");
     qunsetenv("MERIDOX_COM3_ENDPOINT");
-    QVERIFY2(Session().TerminalSdk->FirstLibraryLoaded(),
-             qPrintable(Session().TerminalSdk->LastErrorText()));
-    QVERIFY(Session().TerminalSdk->SecondLibraryLoaded());
-    QVERIFY(WineHostPid() > 0);
+    QVERIFY2(Session().TerminalSdk().FirstLibraryLoaded(),
+             qPrintable(Session().TerminalSdk().LastErrorText()));
+    QVERIFY(Session().TerminalSdk().SecondLibraryLoaded());
+    QVERIFY(HostPid() > 0);
     for (int row = 0; row < 3; ++row) {
       t.SelectTerminalRow(row);
       t.Main().BitBtn4->click();
@@ -161,7 +161,7 @@ class TestWineE2E : public QObject {
     QTemporaryDir dir;
     VTerminal vt(dir.path());
     QVERIFY2(vt.start({"--seed-users", "4"}), qPrintable(vt.error()));
-    TFKAttendObject sdk(MakeWineLoader(StandInOptions(arch)));
+    TFKAttendObject sdk(MakeHostLoader(StandInOptions(arch)));
     QVERIFY2(sdk.Connect(LoopbackLan(vt.port())), qPrintable(sdk.LastErrorText()));
 
     // A seeded name read, a new one sent and read back.
@@ -175,7 +175,7 @@ class TestWineE2E : public QObject {
     QVERIFY(sdk.FK_GetUserName(3, name));
     QCOMPARE(name, turkish);
     QVERIFY(!sdk.FK_GetUserName(99, name));
-    QCOMPARE(sdk.SdkResult, -8);
+    QCOMPARE(sdk.SdkResult(), -8);
     QVERIFY(name.isEmpty());
 
     const double when = 45000.5;  // 15.03.2023 12:00

@@ -22,7 +22,7 @@ class KillingReport final : public TDownloadReport {
   void Started(int) override {}
   void Line(const QByteArray&) override {
     if (++lines == at_) {
-      KilledHost = WineHostPid();
+      KilledHost = HostPid();
       ::kill(static_cast<pid_t>(KilledHost), SIGKILL);
     }
   }
@@ -163,12 +163,12 @@ class TestWineFaults : public QObject {
     f.write("#!/bin/sh\n" + script);
     f.close();
     f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    TWineSdkOptions options = StandInOptions(QStringLiteral("x86_64"));
+    THostSdkOptions options = StandInOptions(QStringLiteral("x86_64"));
     options.Wine = fake;
     options.HelloTimeoutMs = 1500;
     QElapsedTimer timer;
     timer.start();
-    TFKAttendObject sdk(MakeWineLoader(options));
+    TFKAttendObject sdk(MakeHostLoader(options));
     QVERIFY(timer.elapsed() < 5000);
     if (atOnce)
       QVERIFY2(timer.elapsed() < options.HelloTimeoutMs,
@@ -177,7 +177,7 @@ class TestWineFaults : public QObject {
     QVERIFY(!sdk.Connect(LoopbackLan(5005)));
     QVERIFY2(sdk.LastErrorText().startsWith(options.FirstLibrary), qPrintable(sdk.LastErrorText()));
     QVERIFY2(sdk.LastErrorText().contains(says), qPrintable(sdk.LastErrorText()));
-    QCOMPARE(WineHostPid(), 0);
+    QCOMPARE(HostPid(), 0);
   }
 
   // The host killed in the middle of a download: the call fails like a lost
@@ -192,7 +192,7 @@ class TestWineFaults : public QObject {
     QVERIFY2(vt.start({"--seed-users", "20", "--seed-records", "20000"}), qPrintable(vt.error()));
     const QList<QByteArray> lines = TerminalLines(vt, 1);
     ScopedScriptedDialogs dialogs;
-    TFKAttendObject sdk(MakeWineLoader(StandInOptions(arch)));
+    TFKAttendObject sdk(MakeHostLoader(StandInOptions(arch)));
     QVERIFY(sdk.Connect(LoopbackLan(vt.port())));
     const TDownloadRequest request{out.path() + '/', 1, false, QDate::currentDate()};
     KillingReport killing(5000);
@@ -204,7 +204,7 @@ class TestWineFaults : public QObject {
     QCOMPARE(error, QStringLiteral("Read Error.\n") + WrittenRecordsText(first));
     // The end of the walk's bracket found the connection lost, connected once
     // more (which started a new host) and enabled the terminal there.
-    QVERIFY(WineHostPid() > 0 && WineHostPid() != killing.KilledHost);
+    QVERIFY(HostPid() > 0 && HostPid() != killing.KilledHost);
     QVERIFY(vt.state().value("enabled").toBool());
 
     TSilentDownloadReport silent;
@@ -224,15 +224,15 @@ class TestWineFaults : public QObject {
   void secondLibraryOfAnotherTypeIsLeftOut() {
     SKIP_UNLESS_WINE(QStringLiteral("x86_64"));
     if (!Exists(QStringLiteral("i686"))) QSKIP("the i686 stand-ins were not built");
-    TWineSdkOptions options = StandInOptions(QStringLiteral("x86_64"));
+    THostSdkOptions options = StandInOptions(QStringLiteral("x86_64"));
     options.SecondLibrary = StandInFolder(QStringLiteral("i686")) + QStringLiteral("/FKAttend.dll");
-    TFKAttendObject sdk(MakeWineLoader(options));
+    TFKAttendObject sdk(MakeHostLoader(options));
     QVERIFY(sdk.FirstLibraryLoaded());
     QVERIFY(!sdk.SecondLibraryLoaded());
     QVERIFY(!sdk.Slot(FKSlot::FK_ConnectGetIP));
     QVERIFY(!sdk.Slot(FKSlot::FK_SetUDiskFileFKModel));
     QVERIFY(sdk.Slot(FKSlot::FK_ConnectNet));
-    QVERIFY(sdk.LastErrorText() == ResultText(sdk.SdkResult));
+    QVERIFY(sdk.LastErrorText() == ResultText(sdk.SdkResult()));
   }
 
   // The first library without FK_GetDeviceTime: that slot stays empty and
@@ -243,7 +243,7 @@ class TestWineFaults : public QObject {
     QTemporaryDir dir;
     VTerminal vt(dir.path());
     QVERIFY2(vt.start(), qPrintable(vt.error()));
-    TFKAttendObject sdk(MakeWineLoader(StandInOptions(arch, true)));
+    TFKAttendObject sdk(MakeHostLoader(StandInOptions(arch, true)));
     QVERIFY(sdk.FirstLibraryLoaded());
     QVERIFY(sdk.SecondLibraryLoaded());
     for (int i = 0; i < FK_SLOT_COUNT; ++i) {
@@ -253,7 +253,7 @@ class TestWineFaults : public QObject {
     QVERIFY(sdk.Connect(LoopbackLan(vt.port())));
     double time = 0;
     QVERIFY(!sdk.FK_GetDeviceTime(time));
-    QCOMPARE(sdk.SdkResult, 1);  // nothing was called
+    QCOMPARE(sdk.SdkResult(), 1);  // nothing was called
     QVERIFY(sdk.FK_SetDeviceTime(45000.25));
     sdk.Disconnect();
     QCOMPARE(vt.journal().filter(QStringLiteral("FK_GetDeviceTime")), QStringList());

@@ -1,4 +1,4 @@
-#include "sdk/WineSdk.h"
+#include "sdk/HostSdk.h"
 
 #include <algorithm>
 
@@ -6,37 +6,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLibrary>
-#include <QStandardPaths>
-#include <QtEndian>
 
 #include "sdk/HostBridge.h"
+#include "sdk/SdkChoice.h"
+#include "sdk/SdkPlatform.h"
 
 namespace {
 
-// On Windows the host runs directly; elsewhere through Wine. The operator's
-// texts name Wine only where it is involved.
-#ifdef Q_OS_WIN
-constexpr bool kWineUsed = false;
-const QString kWithWine;
-#else
-constexpr bool kWineUsed = true;
-const QString kWithWine = QStringLiteral("Wine ile ");
-#endif
-
 constexpr int kMachineI386 = 0x14c;
 constexpr int kMachineAmd64 = 0x8664;
-QString HostName(int Machine) {
-  return Machine == kMachineI386 ? QStringLiteral("sdkhost-i686.exe")
-                                 : QStringLiteral("sdkhost-x86_64.exe");
-}
-
-QString InstallCommand(int Machine) {
-  return Machine == kMachineI386 ? QStringLiteral(
-                                       "dpkg --add-architecture i386 && apt-get update && "
-                                       "apt-get install wine wine32")
-                                 : QStringLiteral("apt-get install wine wine64");
-}
 
 // What a Windows error code of LoadLibrary means for the operator.
 QString LoadErrorText(int Code) {
@@ -66,34 +44,14 @@ int HostStartLimitMs() {
   return ok && seconds > 0 && seconds <= 3600 ? seconds * 1000 : 20000;
 }
 
-// The wine program for a library of this machine type; empty when none.
-QString FindWine(int Machine) {
-  if (Machine == kMachineAmd64) {
-    // wine64 runs a 64-bit host without wine's 32-bit loader, which a
-    // computer may have installed but be unable to run.
-    QString wine64 = QStandardPaths::findExecutable(QStringLiteral("wine64"));
-    if (wine64.isEmpty() && QFileInfo(QStringLiteral("/usr/lib/wine/wine64")).isExecutable())
-      wine64 = QStringLiteral("/usr/lib/wine/wine64");
-    if (!wine64.isEmpty()) return wine64;
-  }
-  return QStandardPaths::findExecutable(QStringLiteral("wine"));
-}
-
-// True when Wine's prefix is already there (creating one takes a while).
-bool PrefixExists() {
-  QString prefix = qEnvironmentVariable("WINEPREFIX");
-  if (prefix.isEmpty()) prefix = QDir::homePath() + QStringLiteral("/.wine");
-  return QFileInfo::exists(prefix + QStringLiteral("/system.reg"));
-}
-
 // ---------------------------------------------------------------------------
 // The loader: finds what the host needs, starts it through the bridge, and
 // tells the operator why it cannot be used.
 
-class TWineLoader final : public SdkLoader {
+class THostLoader final : public SdkLoader {
  public:
-  explicit TWineLoader(const TWineSdkOptions& Options) : options_(Options) {}
-  ~TWineLoader() override {
+  explicit THostLoader(const THostSdkOptions& Options) : options_(Options) {}
+  ~THostLoader() override {
     if (THostBridge::InUse() == &bridge_) THostBridge::Use(nullptr);
   }
 
@@ -126,14 +84,14 @@ class TWineLoader final : public SdkLoader {
   THostLaunch Launch() const;
   QString TroubleText(const THostTrouble& Trouble) const;
 
-  TWineSdkOptions options_;
+  THostSdkOptions options_;
   int machine_ = 0;
   QString wine_, host_;
   THostBridge bridge_;
   QString problem_;  // what stood in the way before the host was started
 };
 
-bool TWineLoader::Open() {
+bool THostLoader::Open() {
   const QString file = options_.FirstLibrary;
   machine_ = PeMachine(file);
   if (machine_ != kMachineI386 && machine_ != kMachineAmd64) {
@@ -146,23 +104,25 @@ bool TWineLoader::Open() {
                          .arg(machine_, 4, 16, QLatin1Char('0'));
     return false;
   }
-  if (kWineUsed) wine_ = options_.Wine.isEmpty() ? FindWine(machine_) : options_.Wine;
-  if (kWineUsed && (wine_.isEmpty() || !QFileInfo(wine_).isExecutable())) {
+  const bool throughWine = SdkPlatform::HostThroughWine();
+  if (throughWine)
+    wine_ = options_.Wine.isEmpty() ? SdkPlatform::FindWine(machine_) : options_.Wine;
+  if (throughWine && (wine_.isEmpty() || !QFileInfo(wine_).isExecutable())) {
     problem_ =
         QStringLiteral(
             "%1 bir Windows kitaplığı (%2); Linux'ta Wine ile çalışır, ama Wine "
             "bulunamadı. Kurmak için root olarak: %3")
             .arg(file,
                  machine_ == kMachineI386 ? QStringLiteral("32 bit") : QStringLiteral("64 bit"),
-                 InstallCommand(machine_));
+                 SdkPlatform::WineInstallCommand(machine_));
     return false;
   }
   const QString hostFolder =
       options_.HostFolder.isEmpty() ? QCoreApplication::applicationDirPath() : options_.HostFolder;
-  host_ = QDir(hostFolder).filePath(HostName(machine_));
+  host_ = QDir(hostFolder).filePath(HostProgram(machine_));
   if (!QFileInfo::exists(host_)) {
     problem_ = QStringLiteral("%1 için gereken %2 bulunamadı (%3).")
-                   .arg(file, HostName(machine_), QDir::toNativeSeparators(hostFolder));
+                   .arg(file, HostProgram(machine_), QDir::toNativeSeparators(hostFolder));
     return false;
   }
   if (!options_.SecondLibrary.isEmpty() && PeMachine(options_.SecondLibrary) != machine_) {
@@ -184,13 +144,14 @@ bool TWineLoader::Open() {
 
 // wine with the host and the libraries' absolute paths; the host turns them
 // into the drive paths Wine gives them.
-THostLaunch TWineLoader::Launch() const {
+THostLaunch THostLoader::Launch() const {
   THostLaunch launch;
   const auto path = [](const QString& File) {
     return QDir::toNativeSeparators(QFileInfo(File).absoluteFilePath());
   };
-  launch.Command.Program = kWineUsed ? wine_ : host_;
-  if (kWineUsed) launch.Command.Arguments << host_;
+  const bool throughWine = SdkPlatform::HostThroughWine();
+  launch.Command.Program = throughWine ? wine_ : host_;
+  if (throughWine) launch.Command.Arguments << host_;
   launch.Command.Arguments << path(options_.FirstLibrary);
   if (!options_.SecondLibrary.isEmpty()) launch.Command.Arguments << path(options_.SecondLibrary);
   // Wine's own chatter off, and no offer to install its .NET or HTML
@@ -206,127 +167,65 @@ THostLaunch TWineLoader::Launch() const {
   launch.HelloLimitMs = [given] {
     if (given > 0) return given;
     const int usual = HostStartLimitMs();
-    return !kWineUsed || PrefixExists() ? usual : std::max(usual, 180000);
+    return SdkPlatform::WinePrefixMissing() ? std::max(usual, 180000) : usual;
   };
   return launch;
 }
 
-QString TWineLoader::TroubleText(const THostTrouble& Trouble) const {
+QString THostLoader::TroubleText(const THostTrouble& Trouble) const {
   const QString file = options_.FirstLibrary;
-  const QString hostName = HostName(machine_);
+  const QString hostName = HostProgram(machine_);
+  const bool throughWine = SdkPlatform::HostThroughWine();
+  const QString withWine = SdkPlatform::WithWine();
   QString text;
   switch (Trouble.Fault) {
     case THostFault::None:
       return {};
     case THostFault::NotStarted:
       return QStringLiteral("%1 açılamadı: %2 başlatılamadı (%3).")
-          .arg(file, QDir::toNativeSeparators(kWineUsed ? wine_ : host_), Trouble.StartError);
+          .arg(file, QDir::toNativeSeparators(throughWine ? wine_ : host_), Trouble.StartError);
     case THostFault::OtherRevision:
       return QStringLiteral("%1 %2açılamadı: %3 bu programın sürümüne ait değil.")
-          .arg(file, kWithWine, hostName);
+          .arg(file, withWine, hostName);
     case THostFault::LibraryChanged:
       return QStringLiteral("%1 program açıkken değişti; programı yeniden başlatın.").arg(file);
     case THostFault::Silent:
       text = QStringLiteral("%1 %2açılamadı: %3 %4 saniye içinde yanıt vermedi.")
-                 .arg(file, kWithWine, hostName)
+                 .arg(file, withWine, hostName)
                  .arg(Trouble.LimitMs / 1000.0);
       break;
     case THostFault::NotProtocol:
       text = QStringLiteral("%1 %2açılamadı: %3 bu programın protokolüne uymayan bir yanıt verdi.")
-                 .arg(file, kWithWine, hostName);
+                 .arg(file, withWine, hostName);
       break;
     case THostFault::Ended:
       text = QStringLiteral("%1 %2açılamadı: %3 başlar başlamaz kapandı.")
-                 .arg(file, kWithWine, hostName);
-      if (machine_ == kMachineI386 && kWineUsed)
+                 .arg(file, withWine, hostName);
+      if (machine_ == kMachineI386 && throughWine)
         text += QStringLiteral(
                     " 32 bit kitaplıklar için wine32 gerekli (ve 32 bit programları "
                     "çalıştırabilen bir sistem). Kurmak için root olarak: %1")
-                    .arg(InstallCommand(machine_));
+                    .arg(SdkPlatform::WineInstallCommand(machine_));
       break;
   }
   if (!Trouble.LastErrorLine.isEmpty())
     text += QStringLiteral(" (%1: %2)")
-                .arg(kWineUsed ? QStringLiteral("Wine") : hostName, Trouble.LastErrorLine);
+                .arg(throughWine ? QStringLiteral("Wine") : hostName, Trouble.LastErrorLine);
   return text;
 }
 
-// A library of our own machine type loaded into this process by its full
-// path, with the second one from the same folder when it is there. Why the
-// first cannot be loaded is for the operator to read: no stand-in may take
-// the place of a vendor library that is there but broken.
-class TInProcessLoader final : public SdkLoader {
- public:
-  TInProcessLoader(const QString& First, const QString& Second) {
-    first_.setFileName(First);
-    second_.setFileName(Second);
-  }
-  bool Load(SdkLibrary Library) override {
-    if (Library == SdkLibrary::FKAttend) return !second_.fileName().isEmpty() && second_.load();
-    if (first_.load()) return true;
-    problem_ = QStringLiteral("%1 yüklenemedi: %2.")
-                   .arg(QDir::toNativeSeparators(first_.fileName()), first_.errorString());
-    return false;
-  }
-  void* Resolve(SdkLibrary Library, const char* Name) override {
-    return reinterpret_cast<void*>(Of(Library).resolve(Name));
-  }
-  void Unload(SdkLibrary Library) override { Of(Library).unload(); }
-  QString Problem() const override { return problem_; }
-
- private:
-  QLibrary& Of(SdkLibrary Library) { return Library == SdkLibrary::FK623Attend ? first_ : second_; }
-  QLibrary first_, second_;
-  QString problem_;
-};
-
 }  // namespace
 
-QString FindLibraryFile(const QString& Folder, const QString& Name) {
-  if (Folder.isEmpty()) return {};
-  const QDir dir(Folder);
-  for (const QString& entry : dir.entryList(QDir::Files | QDir::Readable | QDir::Hidden))
-    if (entry.compare(Name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
-  return {};
+QString HostProgram(int Machine) {
+  return Machine == kMachineI386 ? QStringLiteral("sdkhost-i686.exe")
+                                 : QStringLiteral("sdkhost-x86_64.exe");
 }
 
-int PeMachine(const QString& File) {
-  QFile f(File);
-  if (!f.open(QIODevice::ReadOnly)) return 0;
-  const QByteArray dos = f.read(64);
-  if (dos.size() < 64 || !dos.startsWith("MZ")) return 0;
-  const quint32 at = qFromLittleEndian<quint32>(dos.constData() + 60);
-  if (!f.seek(at)) return 0;
-  const QByteArray pe = f.read(6);
-  if (pe.size() < 6 || !pe.startsWith(QByteArray("PE\0\0", 4))) return 0;
-  return qFromLittleEndian<quint16>(pe.constData() + 4);
+std::unique_ptr<SdkLoader> MakeHostLoader(const THostSdkOptions& Options) {
+  return std::make_unique<THostLoader>(Options);
 }
 
-std::unique_ptr<SdkLoader> MakeWineLoader(const TWineSdkOptions& Options) {
-  return std::make_unique<TWineLoader>(Options);
-}
-
-std::unique_ptr<SdkLoader> MakeProgramLoader(const QStringList& Folders,
-                                             const TWineSdkOptions& Base) {
-  for (const QString& folder : Folders) {
-    const QString first = FindLibraryFile(folder, QStringLiteral("FK623Attend.dll"));
-    if (first.isEmpty()) continue;
-    TWineSdkOptions options = Base;
-    options.FirstLibrary = first;
-    options.SecondLibrary = FindLibraryFile(folder, QStringLiteral("FKAttend.dll"));
-#ifdef Q_OS_WIN
-    // A library of our own machine type loads into this process by its full
-    // path (the other one from the same folder), unless the host is asked
-    // for; any other goes to the host, which also says what is wrong.
-    if (PeMachine(first) == kMachineAmd64 && qEnvironmentVariable("MERIDOX_SDK_HOST") != "1")
-      return std::make_unique<TInProcessLoader>(first, options.SecondLibrary);
-#endif
-    return MakeWineLoader(options);
-  }
-  return MakeLibraryLoader();
-}
-
-qint64 WineHostPid() {
+qint64 HostPid() {
   const THostBridge* bridge = THostBridge::InUse();
   return bridge ? bridge->Pid() : 0;
 }
