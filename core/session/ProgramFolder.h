@@ -22,6 +22,15 @@ QString ProgramFileFolder();
 // program runs from an installed package; empty otherwise.
 QString InstalledSeedFolder();
 
+// Whether the running program is an installed one, whose own folder belongs
+// to the system: on Linux, its package's empty databases are where the
+// package puts them; on Windows, it lies under Program Files.
+bool InstalledProgram();
+
+// The user's own data folder: $XDG_DATA_HOME/meridox (by default
+// ~/.local/share/meridox), on Windows %LOCALAPPDATA%\Meridox.
+QString UserDataFolder();
+
 // The program folder PrepareProgramFolder chooses, without making anything.
 QString ChooseProgramFolder(const QString& Requested = {});
 
@@ -36,18 +45,6 @@ QString ChooseProgramFolder(const QString& Requested = {});
 // executable's gets the package's empty Data.mdb and Log.mdb where they are
 // missing.
 TProgramFolder PrepareProgramFolder(const QString& Requested = {});
-
-// Makes a new entry (a rename, a new folder) inside Folder survive a crash.
-// Not possible (nor needed) everywhere: a folder that cannot be opened for it
-// is left as it is. Throws EInOutError when the sync fails.
-void SyncFolder(const QString& Folder);
-
-// Makes File in Folder with Bytes: through a temporary file that is synced
-// and then renamed, never over an existing file (then false, nothing
-// written), and the folder synced, so the file is whole or absent, also
-// after a crash. Throws EInOutError, What naming the step, on a failed step.
-bool WriteNewFileSynced(const QString& Folder, const QString& File, const QByteArray& Bytes,
-                        const QString& What);
 
 // Copies each of Data.mdb and Log.mdb from SeedFolder into Folder when it is
 // missing there: through a temporary file that is synced and then renamed,
