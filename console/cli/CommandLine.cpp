@@ -325,6 +325,7 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
       Err(QStringLiteral("boş %1 şuraya kopyalandı: %2")
               .arg(prepared.Copied.join(QStringLiteral(", ")),
                    QDir::toNativeSeparators(prepared.Path)));
+    if (!prepared.Notice.isEmpty()) Err(prepared.Notice);
     if (prepared.Path.isEmpty()) return kExitUsage;
     appFolder = prepared.Path;
   }

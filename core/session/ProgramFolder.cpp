@@ -90,11 +90,30 @@ TProgramFolder PrepareProgramFolder(const QString& Requested) {
   }
   result.Path = folder;
   const QString seed = InstalledSeedFolder();
-  if (seed.isEmpty()) return result;
-  try {
-    result.Copied = CopyMissingDatabases(seed, folder);
-  } catch (const EAppError& e) {
-    result.Error = e.Text();
-  }
+  if (!seed.isEmpty()) FillProgramFolder(seed, result);
   return result;
+}
+
+void FillProgramFolder(const QString& SeedFolder, TProgramFolder& Folder) {
+  const auto there = [&](const char* Name) {
+    // A dangling symbolic link counts as there: it is the operator's.
+    const QString file = WithSeparator(Folder.Path) + QLatin1String(Name);
+    return QFileInfo::exists(file) || QFileInfo(file).isSymLink();
+  };
+  // The terminal list and the fingerprint backup live in Data.mdb alone: in
+  // a folder the program has already run on, an empty one put in its place
+  // would pass for the operator's data without a word.
+  const bool lostData = !there("Data.mdb") && (there("Log.mdb") || there("Settings.ini"));
+  try {
+    Folder.Copied = CopyMissingDatabases(SeedFolder, Folder.Path);
+  } catch (const EAppError& e) {
+    Folder.Error = e.Text();
+  }
+  if (lostData && there("Data.mdb"))
+    Folder.Notice =
+        QStringLiteral(
+            "Program klasöründe Data.mdb yoktu; boş bir Data.mdb oluşturuldu. Terminal listesi "
+            "ve parmak izi yedeği boş. Bir klasör yedeğiniz varsa programı kapatın ve Data.mdb "
+            "dosyasını yedekten %1 klasörüne geri kopyalayın.")
+            .arg(QDir::toNativeSeparators(QDir::cleanPath(Folder.Path)));
 }

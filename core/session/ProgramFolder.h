@@ -13,6 +13,9 @@ struct TProgramFolder {
   bool BesideProgram = false;  // the executable's own folder
   QStringList Copied;          // the empty databases copied in this time
   QString Error;               // why the folder or a database could not be made
+  // For the operator, once: the folder had been used (it holds Log.mdb or
+  // Settings.ini) but had lost its Data.mdb, and an empty one was put there.
+  QString Notice;
 };
 
 // The folder of the running program file, with a trailing separator.
@@ -45,6 +48,12 @@ QString ChooseProgramFolder(const QString& Requested = {});
 // executable's gets the package's empty Data.mdb and Log.mdb where they are
 // missing.
 TProgramFolder PrepareProgramFolder(const QString& Requested = {});
+
+// Gives the program folder Folder.Path the databases it misses from
+// SeedFolder (CopyMissingDatabases), setting Copied, Error when a copy
+// failed, and Notice when the folder was used before and Data.mdb had to be
+// made anew. A folder's first use is silent.
+void FillProgramFolder(const QString& SeedFolder, TProgramFolder& Folder);
 
 // Copies each of Data.mdb and Log.mdb from SeedFolder into Folder when it is
 // missing there: through a temporary file that is synced and then renamed,
