@@ -404,7 +404,7 @@ class TGuideWalk {
   // attendance files are in it.
   void ProgramFolderDialog() {
     MainOnPage(0);
-    if (!QFileInfo::exists(QDir(Session().AppPath).filePath(QStringLiteral("veri.txt")))) {
+    if (!QFileInfo::exists(QDir(Session().AppPath()).filePath(QStringLiteral("veri.txt")))) {
       Connect(kEthernet);
       Main().BitBtn5->click();
     }

@@ -1,10 +1,16 @@
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 
 #include "ScriptedDialogs.h"
 #include "common/Cleanup.h"
+#include "common/DurableFile.h"
 #include "common/Encoding.h"
+#include "common/Errors.h"
 #include "common/LibFunctions.h"
 #include "widgets/ActionGuard.h"
 #include "widgets/BusyState.h"
@@ -133,6 +139,59 @@ class TestCommon : public QObject {
 
   // The guard ends the action at the error and shows the standard error
   // box; a silent abort shows nothing; clean-up runs on every path.
+  // The reason of a failed write in the system's words, the same on both
+  // systems: Qt's own text reads the number as a Windows error code there,
+  // where ENOSPC would say "Out of paper".
+  void failedWriteReason_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("full disk") << ENOSPC << "No space left on device";
+    QTest::newRow("refused") << EACCES << "Permission denied";
+  }
+  void failedWriteReason() {
+    QFETCH(int, error);
+    QFETCH(QString, reason);
+    QCOMPARE(ErrnoText(error), reason);
+  }
+
+  // A new file is there whole or not at all: a file already there is kept
+  // as it is, and no temporary file is left beside it; a folder that is not
+  // there is told with the step and the system's reason.
+  void newFileIsWholeOrAbsent_data() {
+    QTest::addColumn<QByteArray>("before");  // "-": no file there
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("new") << QByteArray("-") << true << QByteArray("new\r\n");
+    QTest::newRow("one there is kept") << QByteArray("old") << false << QByteArray("old");
+  }
+  void newFileIsWholeOrAbsent() {
+    QFETCH(QByteArray, before);
+    QFETCH(bool, written);
+    QFETCH(QByteArray, after);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("note.txt");
+    if (before != "-") {
+      QFile f(file);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      QCOMPARE(f.write(before), before.size());
+    }
+    QCOMPARE(WriteNewFileSynced(dir.path(), "note.txt", "new\r\n", "Not yazılamadı"), written);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), after);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"note.txt"});
+
+    try {
+      WriteNewFileSynced(dir.filePath("gone"), "note.txt", "new", "Not yazılamadı");
+      QFAIL("a file was made in a folder that is not there");
+    } catch (const EInOutError& e) {
+      const QString start =
+          "Not yazılamadı: " + QDir::toNativeSeparators(dir.filePath("gone/note.txt")) + " (";
+      QVERIFY2(e.Text().startsWith(start) && e.Text().size() > start.size() + 1,
+               qPrintable(e.Text()));
+    }
+  }
+
   void guardShowsErrorAndRunsCleanup() {
     ScopedScriptedDialogs dialogs;
     QPushButton button;

@@ -38,11 +38,7 @@ const char kUsage[] =
     "  --folder KLASÖR               program klasörü: Data.mdb, Log.mdb, Settings.ini ve\n"
     "                                veri dosyaları burada; verilmezse MERIDOX_HOME, o da\n"
     "                                yoksa programın kendi klasörü, oraya yazılamıyorsa\n"
-#ifdef Q_OS_WIN
-    "                                %LOCALAPPDATA%\\Meridox\n"
-#else
-    "                                $XDG_DATA_HOME/meridox (~/.local/share/meridox)\n"
-#endif
+    "                                %1\n"
     "                                (--folder ya da MERIDOX_HOME ile verilen klasör\n"
     "                                önceden var olmalı; kullanıcının klasörü ilk\n"
     "                                kullanımda oluşturulur)\n"
@@ -319,8 +315,9 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
   }
   if (Options.Command == TCommand::Help) {
     const QString where = AppFolder.isEmpty() ? ChooseProgramFolder(Options.Folder) : AppFolder;
-    Out(QString::fromUtf8(kUsage) + QStringLiteral("\n%1. Program klasörü: %2\n")
-                                        .arg(VersionText(), QDir::toNativeSeparators(where)));
+    Out(QString::fromUtf8(kUsage).arg(QString::fromUtf8(kUserDataFolderHelp)) +
+        QStringLiteral("\n%1. Program klasörü: %2\n")
+            .arg(VersionText(), QDir::toNativeSeparators(where)));
     return kExitOk;
   }
 
@@ -332,6 +329,7 @@ int RunCommandLine(const TProgramOptions& Options, const QString& AppFolder) {
       Err(QStringLiteral("boş %1 şuraya kopyalandı: %2")
               .arg(prepared.Copied.join(QStringLiteral(", ")),
                    QDir::toNativeSeparators(prepared.Path)));
+    if (!prepared.Notice.isEmpty()) Err(prepared.Notice);
     if (prepared.Path.isEmpty()) return kExitUsage;
     appFolder = prepared.Path;
   }

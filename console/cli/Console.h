@@ -4,7 +4,8 @@
 // with Turkish letters arrives whole), the window program (meridox.exe)
 // without standard handles writes to the console it was started from, and
 // bytes reach files and pipes unchanged (UTF-8, "\n" as written), while a
-// console gets the text as the console's own characters.
+// console gets the text as the console's own characters. ConsolePosix.cpp
+// and ConsoleWin.cpp hold the two sides.
 #pragma once
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,10 @@ void PrepareConsole();
 // Writes Text to Stream (stdout or stderr) and flushes it: UTF-8 to a file
 // or pipe, characters to a console.
 void WriteStream(std::FILE* Stream, const QString& Text);
+
+// How the help names the user's data folder, the program folder of last
+// resort.
+extern const char kUserDataFolderHelp[];
 
 // Whether Stream is a terminal or console (a progress bar is drawn there).
 bool IsConsole(std::FILE* Stream);

@@ -5,14 +5,8 @@
 #include <utility>
 
 #include "attendance/RegularFile.h"
+#include "common/DurableFile.h"
 #include "common/Errors.h"
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -22,44 +16,6 @@ constexpr qsizetype kBlock = 1 << 16;
 [[noreturn]] void ThrowFileError(const char* What, const QString& FileName, const QString& Reason) {
   throw EInOutError(QStringLiteral("%1 \"%2\". %3")
                         .arg(QLatin1String(What), QDir::toNativeSeparators(FileName), Reason));
-}
-
-// One write(2); the count written, or -1 with errno set.
-qint64 WriteSome(int Fd, const char* Bytes, qsizetype Size) {
-#ifdef Q_OS_WIN
-  // WriteFile on the file's own handle: the run-time's _write of a file
-  // opened for appending asks for the file's end before every write, which
-  // costs more than the write itself, per line of a download. Nothing else
-  // moves this handle's position, so it stays at the end.
-  DWORD written = 0;
-  if (WriteFile(reinterpret_cast<HANDLE>(_get_osfhandle(Fd)), Bytes,
-                static_cast<DWORD>(qMin<qsizetype>(Size, 1 << 30)), &written, nullptr))
-    return written;
-  const DWORD error = GetLastError();
-  errno = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC
-          : error == ERROR_ACCESS_DENIED                              ? EACCES
-                                                                      : EIO;
-  return -1;
-#else
-  return ::write(Fd, Bytes, static_cast<size_t>(Size));
-#endif
-}
-
-// Cuts the file to Size bytes; false when the system refuses.
-bool CutTo(int Fd, qint64 Size) {
-#ifdef Q_OS_WIN
-  return _chsize_s(Fd, Size) == 0;
-#else
-  return ::ftruncate(Fd, static_cast<off_t>(Size)) == 0;
-#endif
-}
-
-qint64 EndOf(int Fd) {
-#ifdef Q_OS_WIN
-  return _lseeki64(Fd, 0, SEEK_CUR);
-#else
-  return ::lseek(Fd, 0, SEEK_CUR);
-#endif
 }
 
 }  // namespace
@@ -116,17 +72,12 @@ void TAppendFile::Flush() {
 
 void TAppendFile::Sync() {
   Flush();
-#ifdef Q_OS_WIN
-  const int synced = _commit(file_.handle());
-#else
-  const int synced = fsync(file_.handle());
-#endif
-  if (synced != 0) ThrowFileError("Cannot write to file", name_, ErrnoText(errno));
+  if (!SyncFile(file_.handle())) ThrowFileError("Cannot write to file", name_, ErrnoText(errno));
 }
 
 void TAppendFile::CutBackToStart() {
   gathered_.clear();
-  if (!CutTo(file_.handle(), start_))
+  if (!CutFile(file_.handle(), start_))
     ThrowFileError("Cannot write to file", name_, ErrnoText(errno));
   openLine_ = 0;
 }
@@ -142,8 +93,8 @@ void TAppendFile::HandOver(const char* Bytes, qsizetype Size) {
       // Whatever part of a line reached the file goes again, so the next
       // line never starts in the middle of this one.
       if (openLine_ > 0) {
-        const qint64 end = EndOf(fd);
-        if (end >= openLine_ && CutTo(fd, end - openLine_)) openLine_ = 0;
+        const qint64 end = FilePosition(fd);
+        if (end >= openLine_ && CutFile(fd, end - openLine_)) openLine_ = 0;
       }
       ThrowFileError("Cannot write to file", name_, ErrnoText(error));
     }

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "attendance/LockFileSystem.h"
+#include "common/DurableFile.h"
 #include "common/Errors.h"
 
 namespace {
@@ -132,7 +133,7 @@ class TDownloadLock::TRefresher {
   TRefresher(const QString& FileName, std::chrono::milliseconds Every)
       : path_(FileName), thread_([this, Every] {
           std::unique_lock<std::mutex> lock(mutex_);
-          while (!wake_.wait_for(lock, Every, [this] { return stop_; })) lockfs::Touch(path_);
+          while (!wake_.wait_for(lock, Every, [this] { return stop_; })) SetModifiedNow(path_);
         }) {}
   ~TRefresher() {
     {

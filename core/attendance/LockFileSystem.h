@@ -13,10 +13,6 @@ bool ProcessRunning(qint64 Pid);
 // computer can hold it. False for a network folder, or when unsure.
 bool OnLocalDisk(const QString& File);
 
-// Sets File's modification time to now without disturbing a lock that this
-// process holds on it. A file already gone needs nothing.
-void Touch(const QString& File);
-
 enum class TRemoval {
   Removed,  // nobody held it, and it is gone now
   Missing,  // it was gone already, or another file took its place

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <climits>
 
-#include "common/Errors.h"
+#include "common/DurableFile.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -34,12 +34,6 @@ bool OnLocalDisk(const QString& File) {
   for (const QByteArray& local : kLocal)
     if (type == local) return true;
   return false;
-}
-
-void Touch(const QString& File) {
-  // By name: opening and closing the file here would drop the record lock
-  // that this process holds on it.
-  ::utimensat(AT_FDCWD, QFile::encodeName(File).constData(), nullptr, 0);
 }
 
 TRemoval RemoveUnheld(const QString& File, bool MustKnow, QString& Reason) {

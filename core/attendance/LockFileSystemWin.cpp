@@ -37,21 +37,6 @@ bool OnLocalDisk(const QString& File) {
   return type == DRIVE_FIXED || type == DRIVE_REMOVABLE || type == DRIVE_RAMDISK;
 }
 
-void Touch(const QString& File) {
-  // Through a handle of its own that shares everything and asks only to set
-  // times: the holder's handle, which keeps the file from being deleted, is
-  // not disturbed. (A waiter on this computer meets that handle; one on
-  // another computer, perhaps not Windows, sees the time.)
-  const HANDLE h = CreateFileW(Native(QDir::toNativeSeparators(File)), FILE_WRITE_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  SetFileTime(h, nullptr, nullptr, &now);
-  CloseHandle(h);
-}
-
 TRemoval RemoveUnheld(const QString& File, bool, QString& Reason) {
   // Qt's lock keeps its file open, sharing no deletion, from its creation
   // until it lets go; the system closes it with a holder that dies. So the

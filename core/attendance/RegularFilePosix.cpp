@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "attendance/RegularFile.h"
-#include "common/Errors.h"
+#include "common/DurableFile.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cerrno>
 
 #include "attendance/RegularFile.h"
-#include "common/Errors.h"
+#include "common/DurableFile.h"
 
 // Windows keeps its pipes and devices out of the folders' names (\\.\pipe,
 // \\.\COM1), so what can stand at an attendance file's name is a file or a

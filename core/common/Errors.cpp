@@ -1,6 +1,5 @@
 #include "common/Errors.h"
 
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -35,12 +34,4 @@ int StrToInt(const QString& Text) {
 
 int StrToIntDef(const QString& Text, int Default) {
   return ParseInt(Text).value_or(Default);
-}
-
-QString ErrnoText(int Errno) {
-#ifdef Q_OS_WIN
-  return QString::fromLocal8Bit(std::strerror(Errno));
-#else
-  return qt_error_string(Errno);
-#endif
 }

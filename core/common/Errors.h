@@ -39,11 +39,6 @@ class EAbort : public std::exception {
   const char* what() const noexcept override { return "Operation aborted"; }
 };
 
-// The system's text for an errno value (a failed write, sync or cut). Qt's
-// qt_error_string reads its number as a Windows error code on Windows, where
-// ENOSPC would say "Out of paper".
-QString ErrnoText(int Errno);
-
 // Whole 32-bit number from text: optional blanks in front, optional sign,
 // decimal digits. Anything else throws EConvertError with the usual text.
 int StrToInt(const QString& Text);

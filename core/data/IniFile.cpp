@@ -6,12 +6,8 @@
 #include <QSaveFile>
 #include <QStringList>
 #include <cerrno>
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
+#include "common/DurableFile.h"
 #include "common/Encoding.h"
 #include "common/Errors.h"
 
@@ -121,15 +117,6 @@ int FindSection(const QStringList& Lines, const QString& Section) {
   return -1;
 }
 
-// Asks the system to put the file's written bytes on the disk.
-bool SyncToDisk(QFileDevice& File) {
-#ifdef Q_OS_WIN
-  return _commit(File.handle()) == 0;
-#else
-  return fsync(File.handle()) == 0;
-#endif
-}
-
 }  // namespace
 
 QString TIniFile::ReadString(const QString& Section, const QString& Key,
@@ -186,6 +173,6 @@ void TIniFile::WriteString(const QString& Section, const QString& Key, const QSt
   // or cut file). The bytes are flushed and synced first; on any failure the
   // temporary file is dropped and the old file stays as it was.
   if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush() ||
-      !SyncToDisk(out) || !out.commit())
+      !SyncFile(out.handle()) || !out.commit())
     throw EIniFileError(QStringLiteral("Unable to write to %1").arg(fileName_));
 }

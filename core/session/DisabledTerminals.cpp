@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "common/DurableFile.h"
 #include "common/Errors.h"
 #include "session/ProgramFolder.h"
 

@@ -3,27 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <QTemporaryFile>
-#include <cerrno>
-#include <memory>
 
+#include "common/DurableFile.h"
 #include "common/Errors.h"
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
-// From the folder an installed program file lies in to the folder of the
-// package's empty databases (lib/meridox to share/meridox by default).
-#ifndef MERIDOX_SEED_FROM_PROGRAM
-#define MERIDOX_SEED_FROM_PROGRAM "../../share/meridox"
-#endif
 
 namespace {
 
@@ -34,79 +16,10 @@ QString WithSeparator(QString Folder) {
   return Folder;
 }
 
-[[noreturn]] void Fail(const QString& What, const QString& Name, const QString& Reason) {
-  throw EInOutError(
-      QStringLiteral("%1: %2 (%3)").arg(What, QDir::toNativeSeparators(Name), Reason));
-}
-
-bool SyncHandle(int Handle) {
-#ifdef Q_OS_WIN
-  return _commit(Handle) == 0;
-#else
-  return fsync(Handle) == 0;
-#endif
-}
-
-#ifdef Q_OS_WIN
-// %LOCALAPPDATA%\Meridox: the user's own data, not roamed to other computers.
-QString UserDataFolder() {
-  QString base = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA"));
-  if (base.isEmpty() || QDir::isRelativePath(base))
-    base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  return QDir::cleanPath(base + QStringLiteral("/Meridox"));
-}
-
-// Whether the program file lies under Program Files: installed there, its
-// folder belongs to the administrator even where the file system would let
-// this user write (Windows then redirects or refuses the writes).
-bool UnderProgramFiles(const QString& Folder) {
-  for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
-    const QString root = QDir::fromNativeSeparators(qEnvironmentVariable(name));
-    if (root.isEmpty()) continue;
-    const QString prefix = WithSeparator(QDir::cleanPath(root));
-    if (Folder.startsWith(prefix, Qt::CaseInsensitive)) return true;
-  }
-  return false;
-}
-#else
-// $XDG_DATA_HOME/meridox; the XDG rules ignore a relative XDG_DATA_HOME.
-QString UserDataFolder() {
-  QString base = qEnvironmentVariable("XDG_DATA_HOME");
-  if (base.isEmpty() || QDir::isRelativePath(base)) base = QDir::homePath() + "/.local/share";
-  return QDir::cleanPath(base + QStringLiteral("/meridox"));
-}
-#endif
-
 }  // namespace
-
-void SyncFolder(const QString& Folder) {
-#ifndef Q_OS_WIN
-  const int fd = ::open(QFile::encodeName(Folder).constData(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) return;
-  const bool synced = fsync(fd) == 0 || errno == EINVAL;
-  const QString reason = ErrnoText(errno);
-  ::close(fd);
-  if (!synced) Fail(QStringLiteral("Klasör diske yazılamadı"), Folder, reason);
-#else
-  Q_UNUSED(Folder);
-#endif
-}
 
 QString ProgramFileFolder() {
   return WithSeparator(QCoreApplication::applicationDirPath());
-}
-
-QString InstalledSeedFolder() {
-#ifdef Q_OS_WIN
-  // The installer puts the empty databases beside the program.
-  const QString own = ProgramFileFolder();
-  return UnderProgramFiles(own) && QFileInfo(own + QStringLiteral("Data.mdb")).isFile() ? own
-                                                                                        : QString();
-#else
-  const QString seed =
-      QDir::cleanPath(ProgramFileFolder() + QStringLiteral(MERIDOX_SEED_FROM_PROGRAM));
-  return QFileInfo(seed + QStringLiteral("/Data.mdb")).isFile() ? WithSeparator(seed) : QString();
-#endif
 }
 
 QStringList CopyMissingDatabases(const QString& SeedFolder, const QString& Folder) {
@@ -117,10 +30,11 @@ QStringList CopyMissingDatabases(const QString& SeedFolder, const QString& Folde
     // A dangling symbolic link counts as there: it is the operator's.
     if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) continue;
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) Fail(QStringLiteral("Okunamadı"), source, in.errorString());
+    if (!in.open(QIODevice::ReadOnly))
+      ThrowFileStepError(QStringLiteral("Okunamadı"), source, in.errorString());
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
-      Fail(QStringLiteral("Okunamadı"), source, in.errorString());
+      ThrowFileStepError(QStringLiteral("Okunamadı"), source, in.errorString());
 
     if (WriteNewFileSynced(Folder, QLatin1String(name), bytes,
                            QStringLiteral("Boş veritabanı kopyalanamadı")))
@@ -129,64 +43,12 @@ QStringList CopyMissingDatabases(const QString& SeedFolder, const QString& Folde
   return copied;
 }
 
-bool WriteNewFileSynced(const QString& Folder, const QString& File, const QByteArray& Bytes,
-                        const QString& What) {
-  const QString target = WithSeparator(Folder) + File;
-  auto out = std::make_unique<QTemporaryFile>(target + QStringLiteral(".XXXXXX"));
-  if (!out->open()) Fail(What, target, out->errorString());
-  // The system's own reason. Qt 6.4 on Linux reports a failed flush as
-  // "Unknown error"; on Windows Qt writes through WriteFile, so its own text
-  // has the reason and errno has none.
-  if (out->write(Bytes) != Bytes.size() || !out->flush()) {
-#ifdef Q_OS_WIN
-    Fail(What, target, out->errorString());
-#else
-    Fail(What, target, ErrnoText(errno));
-#endif
-  }
-  if (!SyncHandle(out->handle())) Fail(What, target, ErrnoText(errno));
-    // The rename never replaces an existing file: one made meanwhile (by a
-    // second program at the same moment) is kept and ours is dropped.
-#ifdef Q_OS_WIN
-  // Windows has no folder to sync: the rename itself is written through.
-  // It needs the file closed, which a QTemporaryFile only is when it goes.
-  out->setAutoRemove(false);
-  const QString temporary = QDir::toNativeSeparators(out->fileName());
-  out.reset();
-  if (!MoveFileExW(reinterpret_cast<const wchar_t*>(temporary.utf16()),
-                   reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(target).utf16()),
-                   MOVEFILE_WRITE_THROUGH)) {
-    const DWORD error = GetLastError();
-    QFile::remove(temporary);
-    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;
-    Fail(What, target, qt_error_string(int(error)));
-  }
-#else
-  // The temporary file is private; the new one gets the modes of any file
-  // the user makes.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(out->handle(), 0666 & ~mask);
-  if (!out->rename(target)) {
-    if (QFileInfo::exists(target)) return false;
-    Fail(What, target, out->errorString());
-  }
-  out->setAutoRemove(false);
-  SyncFolder(Folder);
-#endif
-  return true;
-}
-
 QString ChooseProgramFolder(const QString& Requested) {
   QString folder = Requested;
   if (folder.isEmpty()) folder = qEnvironmentVariable("MERIDOX_HOME");
   if (folder.isEmpty()) {
     const QString own = ProgramFileFolder();
-#ifdef Q_OS_WIN
-    if (QFileInfo(own).isWritable() && !UnderProgramFiles(own)) return own;
-#else
-    if (QFileInfo(own).isWritable() && InstalledSeedFolder().isEmpty()) return own;
-#endif
+    if (QFileInfo(own).isWritable() && !InstalledProgram()) return own;
     folder = UserDataFolder();
   }
   return WithSeparator(QDir(folder).absolutePath());
@@ -227,11 +89,30 @@ TProgramFolder PrepareProgramFolder(const QString& Requested) {
   }
   result.Path = folder;
   const QString seed = InstalledSeedFolder();
-  if (seed.isEmpty()) return result;
-  try {
-    result.Copied = CopyMissingDatabases(seed, folder);
-  } catch (const EAppError& e) {
-    result.Error = e.Text();
-  }
+  if (!seed.isEmpty()) FillProgramFolder(seed, result);
   return result;
+}
+
+void FillProgramFolder(const QString& SeedFolder, TProgramFolder& Folder) {
+  const auto there = [&](const char* Name) {
+    // A dangling symbolic link counts as there: it is the operator's.
+    const QString file = WithSeparator(Folder.Path) + QLatin1String(Name);
+    return QFileInfo::exists(file) || QFileInfo(file).isSymLink();
+  };
+  // The terminal list and the fingerprint backup live in Data.mdb alone: in
+  // a folder the program has already run on, an empty one put in its place
+  // would pass for the operator's data without a word.
+  const bool lostData = !there("Data.mdb") && (there("Log.mdb") || there("Settings.ini"));
+  try {
+    Folder.Copied = CopyMissingDatabases(SeedFolder, Folder.Path);
+  } catch (const EAppError& e) {
+    Folder.Error = e.Text();
+  }
+  if (lostData && there("Data.mdb"))
+    Folder.Notice =
+        QStringLiteral(
+            "Program klasöründe Data.mdb yoktu; boş bir Data.mdb oluşturuldu. Terminal listesi "
+            "ve parmak izi yedeği boş. Bir klasör yedeğiniz varsa programı kapatın ve Data.mdb "
+            "dosyasını yedekten %1 klasörüne geri kopyalayın.")
+            .arg(QDir::toNativeSeparators(QDir::cleanPath(Folder.Path)));
 }

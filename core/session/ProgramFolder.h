@@ -13,6 +13,9 @@ struct TProgramFolder {
   bool BesideProgram = false;  // the executable's own folder
   QStringList Copied;          // the empty databases copied in this time
   QString Error;               // why the folder or a database could not be made
+  // For the operator, once: the folder had been used (it holds Log.mdb or
+  // Settings.ini) but had lost its Data.mdb, and an empty one was put there.
+  QString Notice;
 };
 
 // The folder of the running program file, with a trailing separator.
@@ -21,6 +24,15 @@ QString ProgramFileFolder();
 // The folder with the empty databases an installed package ships, when this
 // program runs from an installed package; empty otherwise.
 QString InstalledSeedFolder();
+
+// Whether the running program is an installed one, whose own folder belongs
+// to the system: on Linux, its package's empty databases are where the
+// package puts them; on Windows, it lies under Program Files.
+bool InstalledProgram();
+
+// The user's own data folder: $XDG_DATA_HOME/meridox (by default
+// ~/.local/share/meridox), on Windows %LOCALAPPDATA%\Meridox.
+QString UserDataFolder();
 
 // The program folder PrepareProgramFolder chooses, without making anything.
 QString ChooseProgramFolder(const QString& Requested = {});
@@ -37,17 +49,11 @@ QString ChooseProgramFolder(const QString& Requested = {});
 // missing.
 TProgramFolder PrepareProgramFolder(const QString& Requested = {});
 
-// Makes a new entry (a rename, a new folder) inside Folder survive a crash.
-// Not possible (nor needed) everywhere: a folder that cannot be opened for it
-// is left as it is. Throws EInOutError when the sync fails.
-void SyncFolder(const QString& Folder);
-
-// Makes File in Folder with Bytes: through a temporary file that is synced
-// and then renamed, never over an existing file (then false, nothing
-// written), and the folder synced, so the file is whole or absent, also
-// after a crash. Throws EInOutError, What naming the step, on a failed step.
-bool WriteNewFileSynced(const QString& Folder, const QString& File, const QByteArray& Bytes,
-                        const QString& What);
+// Gives the program folder Folder.Path the databases it misses from
+// SeedFolder (CopyMissingDatabases), setting Copied, Error when a copy
+// failed, and Notice when the folder was used before and Data.mdb had to be
+// made anew. A folder's first use is silent.
+void FillProgramFolder(const QString& SeedFolder, TProgramFolder& Folder);
 
 // Copies each of Data.mdb and Log.mdb from SeedFolder into Folder when it is
 // missing there: through a temporary file that is synced and then renamed,

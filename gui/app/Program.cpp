@@ -11,6 +11,8 @@ QString OpenProgramFolder(const QString& Requested) {
   }
   if (!folder.Error.isEmpty())
     Dlg().MessageBox(folder.Error, QStringLiteral("UYARI"), MB_OK | MB_ICONWARNING);
+  if (!folder.Notice.isEmpty())
+    Dlg().MessageBox(folder.Notice, QStringLiteral("Meridox"), MB_OK | MB_ICONWARNING);
   return folder.Path;
 }
 

@@ -18,7 +18,8 @@
 // that does not exist, one that cannot be made) is told in the standard
 // error box and gives an empty result: the window never runs on a folder it
 // made up. A database that could not be copied in is told as a warning, and
-// the folder is used all the same.
+// the folder is used all the same. A folder that had lost its Data.mdb is
+// told once, as a warning.
 QString OpenProgramFolder(const QString& Requested);
 
 class TProgram {

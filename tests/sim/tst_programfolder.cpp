@@ -129,6 +129,15 @@ void AddTerminal(const QString& DataMdb, int Port) {
          {QString::number(Port)});
 }
 
+// What the program says of a folder that lost its Data.mdb.
+QString LostDataText(const QString& Folder) {
+  return QStringLiteral(
+             "Program klasöründe Data.mdb yoktu; boş bir Data.mdb oluşturuldu. Terminal listesi "
+             "ve parmak izi yedeği boş. Bir klasör yedeğiniz varsa programı kapatın ve Data.mdb "
+             "dosyasını yedekten %1 klasörüne geri kopyalayın.")
+      .arg(QDir::toNativeSeparators(Folder));
+}
+
 int LineCount(const QByteArray& Bytes) {
   return static_cast<int>(Bytes.count("\r\n"));
 }
@@ -375,6 +384,69 @@ class TestProgramFolder : public QObject {
     // Data.mdb, which does not fit, is neither there nor half-written under
     // a temporary name.
     QVERIFY2(left.isEmpty(), qPrintable(left.join(' ')));
+  }
+
+  // A folder the program has run on before (it holds Log.mdb or
+  // Settings.ini) that lost its Data.mdb gets an empty one and says so, once;
+  // a folder's first use gets its empty databases silently.
+  void lostDataIsTold_data() {
+    QTest::addColumn<QStringList>("there");  // in the folder before
+    QTest::addColumn<bool>("told");
+    QTest::newRow("first use") << QStringList{} << false;
+    QTest::newRow("Log.mdb there") << QStringList{"Log.mdb"} << true;
+    QTest::newRow("Settings.ini there") << QStringList{"Settings.ini"} << true;
+    QTest::newRow("Data.mdb there") << QStringList{"Data.mdb", "Settings.ini"} << false;
+  }
+  void lostDataIsTold() {
+    QFETCH(QStringList, there);
+    QFETCH(bool, told);
+    TSandbox box;
+    const QString seed = box.Path("seed");
+    QDir().mkpath(seed);
+    CreateDatabase(seed + "/Data.mdb", "Data");
+    CreateDatabase(seed + "/Log.mdb", "Log");
+    const QString folder = box.Path("data");
+    QDir().mkpath(folder);
+    for (const QString& name : there) {
+      if (name.endsWith(".mdb")) {
+        CreateDatabase(folder + "/" + name, name.chopped(4));
+      } else {
+        QFile f(folder + "/" + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Genel]\r\n");
+      }
+    }
+
+    TProgramFolder first;
+    first.Path = folder + "/";
+    FillProgramFolder(seed, first);
+    QVERIFY2(first.Error.isEmpty(), qPrintable(first.Error));
+    QVERIFY(QFileInfo(folder + "/Data.mdb").isFile());
+    QCOMPARE(first.Notice, told ? LostDataText(folder) : QString());
+
+    TProgramFolder next;
+    next.Path = first.Path;
+    FillProgramFolder(seed, next);
+    QCOMPARE(next.Notice, QString());
+    QCOMPARE(next.Copied, QStringList{});
+  }
+
+  // The command line tells it on the standard error, and only the first time.
+  void lostDataIsToldOnTheCommandLine() {
+    TSandbox box;
+    const QString program = InstallUnder(box);
+    const QString data = box.Path("home/.local/share/meridox");
+    QVERIFY(QDir().mkpath(data));
+    CreateDatabase(data + "/Log.mdb", "Log");
+
+    TRun run = box.Run(program, {"--check"});
+    QVERIFY2(run.Exit == 0, qPrintable(run.Out + run.Err));
+    QVERIFY2(run.Err.contains("meridox: " + LostDataText(data) + "\n"), qPrintable(run.Err));
+    QVERIFY(QFileInfo(data + "/Data.mdb").isFile());
+
+    run = box.Run(program, {"--check"});
+    QVERIFY2(run.Exit == 0, qPrintable(run.Out + run.Err));
+    QVERIFY2(!run.Err.contains("Data.mdb yoktu"), qPrintable(run.Err));
   }
 
   // Faults at start: a single-dash argument no longer opens a window that

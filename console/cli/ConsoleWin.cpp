@@ -1,14 +1,10 @@
-#include "cli/Console.h"
-
-#ifdef Q_OS_WIN
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
-#ifdef Q_OS_WIN
+#include "cli/Console.h"
+
+const char kUserDataFolderHelp[] = "%LOCALAPPDATA%\\Meridox";
 
 namespace {
 
@@ -72,25 +68,3 @@ bool IsConsole(std::FILE* Stream) {
   DWORD mode = 0;
   return GetConsoleMode(HandleOf(Stream), &mode) != 0;
 }
-
-#else
-
-QStringList ProgramArguments(int argc, char* argv[]) {
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  return arguments;
-}
-
-void PrepareConsole() {}
-
-void WriteStream(std::FILE* Stream, const QString& Text) {
-  const QByteArray bytes = Text.toUtf8();
-  std::fwrite(bytes.constData(), 1, size_t(bytes.size()), Stream);
-  std::fflush(Stream);
-}
-
-bool IsConsole(std::FILE* Stream) {
-  return isatty(fileno(Stream)) != 0;
-}
-
-#endif
