@@ -11,16 +11,13 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(realpath -m -- "${MERIDOX_BUILD_DIR:-$root/build}")"
 "$root/scripts/install-deps.sh"
-preset=plain
+# shellcheck source=scripts/preset.sh
+. "$root/scripts/preset.sh"
+preset="$(meridox_preset)"
 if [ "${MERIDOX_SANITIZE:-0}" = 1 ]; then
   build="$(realpath -m -- "${MERIDOX_SANITIZE_BUILD_DIR:-$build-sanitize}")"
-  preset=sanitize
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-fi
-if [ "${MERIDOX_WERROR:-0}" = 1 ]; then
-  preset="ci${preset#plain}"
-  [ "$preset" = cisanitize ] && preset=ci-sanitize
 fi
 MERIDOX_BUILD_DIR="$build" MERIDOX_PRESET="$preset" "$root/scripts/build.sh"
 cd "$build"
