@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the build and test scripts: the one place that turns the
 # environment into a CMake preset of CMakePresets.json.
 #
