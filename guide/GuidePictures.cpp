@@ -24,11 +24,11 @@
 #include <functional>
 
 #include "LockHolder.h"
-#include "ScriptedDialogs.h"
 #include "app/Program.h"
 #include "data/DM.h"
 #include "enrolldata/EnrollRecord.h"
 #include "session/ProgramFolder.h"
+#include "widgets/ScriptedDialogs.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ScriptedDialogs.h"
 #include "common/Cleanup.h"
 #include "common/Encoding.h"
 #include "common/LibFunctions.h"
 #include "widgets/ActionGuard.h"
 #include "widgets/BusyState.h"
+#include "widgets/ScriptedDialogs.h"
 
 class TestCommon : public QObject {
   Q_OBJECT
