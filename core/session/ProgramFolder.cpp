@@ -20,10 +20,8 @@
 #endif
 
 // From the folder an installed program file lies in to the folder of the
-// package's empty databases (lib/meridox to share/meridox by default).
-#ifndef MERIDOX_SEED_FROM_PROGRAM
-#define MERIDOX_SEED_FROM_PROGRAM "../../share/meridox"
-#endif
+// package's empty databases: InstallLayout::SeedFromProgram.
+#include "InstallLayout.h"
 
 namespace {
 
@@ -104,7 +102,7 @@ QString InstalledSeedFolder() {
                                                                                         : QString();
 #else
   const QString seed =
-      QDir::cleanPath(ProgramFileFolder() + QStringLiteral(MERIDOX_SEED_FROM_PROGRAM));
+      QDir::cleanPath(ProgramFileFolder() + QLatin1String(InstallLayout::SeedFromProgram));
   return QFileInfo(seed + QStringLiteral("/Data.mdb")).isFile() ? WithSeparator(seed) : QString();
 #endif
 }
