@@ -30,12 +30,12 @@
 #include <functional>
 
 #include "LockHolder.h"
-#include "ScriptedDialogs.h"
 #include "app/Program.h"
 #include "data/DM.h"
 #include "enrolldata/EnrollRecord.h"
 #include "session/ProgramFolder.h"
 #include "widgets/QtDialogs.h"
+#include "widgets/ScriptedDialogs.h"
 
 namespace {
 

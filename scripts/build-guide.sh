@@ -35,9 +35,9 @@ if [ -f "$build/CMakeCache.txt" ]; then
   cmake --build "$build" --parallel "$(nproc)"
 else
   # As test.sh configures it: MERIDOX_WERROR=1 makes warnings errors.
-  preset=plain
-  [ "${MERIDOX_WERROR:-0}" = 1 ] && preset=ci
-  MERIDOX_BUILD_DIR="$build" MERIDOX_PRESET="${MERIDOX_PRESET:-$preset}" "$root/scripts/build.sh"
+  # shellcheck source=scripts/preset.sh
+  . "$root/scripts/preset.sh"
+  MERIDOX_BUILD_DIR="$build" MERIDOX_PRESET="${MERIDOX_PRESET:-$(meridox_preset plain)}" "$root/scripts/build.sh"
 fi
 
 # Every picture is made again, so none shows a window as it was.

@@ -28,8 +28,11 @@ PREFIX=${1:?usage: scripts/build-qt-mingw.sh KIT_DIR [TARBALL]}
 TARBALL=${2:-}
 WORK=${WORK:-/tmp/qt-mingw-kit-work}
 JOBS=${JOBS:-$(nproc)}
-# The toolchain file and the deploy script the kit carries are the project's.
-HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")/../packaging/windows/kit" && pwd)
+# The toolchain file and the deploy script the kit carries are the project's:
+# its one Windows toolchain, and the kit's deploy script.
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+HERE=$ROOT/packaging/windows/kit
+PROJECT_TOOLCHAIN=$ROOT/cmake/mingw-w64.cmake
 TRIPLET=x86_64-w64-mingw32
 NICE=(nice -n 19)
 
@@ -181,10 +184,10 @@ fi
 # not make ninja re-run CMake over a newer file.)
 TOOLCHAIN=$PREFIX/mingw64-toolchain.cmake
 mkdir -p "$WORK/keep"
-if [[ -f $TOOLCHAIN ]] && cmp -s "$TOOLCHAIN" "$HERE/mingw64-toolchain.cmake"; then
+if [[ -f $TOOLCHAIN ]] && cmp -s "$TOOLCHAIN" "$PROJECT_TOOLCHAIN"; then
   cp -p "$TOOLCHAIN" "$WORK/keep/mingw64-toolchain.cmake"
 else
-  cp "$HERE/mingw64-toolchain.cmake" "$WORK/keep/mingw64-toolchain.cmake"
+  cp "$PROJECT_TOOLCHAIN" "$WORK/keep/mingw64-toolchain.cmake"
 fi
 rm -rf "$PREFIX"
 mkdir -p "$PREFIX"

@@ -49,9 +49,9 @@ status=0
 step "cross-built suites under Wine" $status
 
 if [ ! -f "$linux_build/CMakeCache.txt" ]; then
-  preset=plain
-  [ "${MERIDOX_WERROR:-0}" = 1 ] && preset=ci
-  MERIDOX_BUILD_DIR="$linux_build" MERIDOX_PRESET=$preset "$root/scripts/build.sh"
+  # shellcheck source=preset.sh
+  . "$root/scripts/preset.sh"
+  MERIDOX_BUILD_DIR="$linux_build" MERIDOX_PRESET="$(meridox_preset plain)" "$root/scripts/build.sh"
 else
   cmake --build "$linux_build" --parallel "$(nproc)"
 fi

@@ -15,20 +15,17 @@ build="$(realpath -m -- "${MERIDOX_BUILD_DIR:-$root/build}")"
 # kernel runs no i386 code, qemu-user is registered for it (as root; without
 # root, or where it cannot be, those tests skip and say why).
 "$root/scripts/enable-32bit.sh" || [ $? = 77 ]
-preset=plain
+# shellcheck source=scripts/preset.sh
+. "$root/scripts/preset.sh"
+preset="$(meridox_preset)"
 if [ "${MERIDOX_SANITIZE:-0}" = 1 ]; then
   build="$(realpath -m -- "${MERIDOX_SANITIZE_BUILD_DIR:-$build-sanitize}")"
-  preset=sanitize
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
   # The 32-bit host rows drive the Linux program as the 64-bit rows do, and
   # the host is not built with the sanitizers: they run in the plain pass
   # only (where the processor is emulated, each host start costs a minute).
   export MERIDOX_TESTS_WITHOUT_32BIT="${MERIDOX_TESTS_WITHOUT_32BIT:-the 32-bit rows run in the plain pass (scripts/test.sh without MERIDOX_SANITIZE)}"
-fi
-if [ "${MERIDOX_WERROR:-0}" = 1 ]; then
-  preset="ci${preset#plain}"
-  [ "$preset" = cisanitize ] && preset=ci-sanitize
 fi
 MERIDOX_BUILD_DIR="$build" MERIDOX_PRESET="$preset" "$root/scripts/build.sh"
 cd "$build"

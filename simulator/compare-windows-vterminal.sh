@@ -5,22 +5,33 @@
 # and a stop request (SIGINT; Wine turns it into Ctrl+C) during a session
 # must end the session and the program cleanly with the state saved.
 #
-# Usage: simulator/compare-windows-vterminal.sh LINUX_BIN WINDOWS_BIN [USERS RECORDS]
+# Usage: simulator/compare-windows-vterminal.sh LINUX_BIN [WINDOWS_BIN [USERS RECORDS]]
 #   LINUX_BIN    the Linux build's bin/ (meridox, vterminal, the stand-in
 #                libraries, the empty Data.mdb and Log.mdb)
-#   WINDOWS_BIN  the Windows build's bin/ (vterminal.exe)
+#   WINDOWS_BIN  the Windows build's bin/ (vterminal.exe); default
+#                $MERIDOX_WINDOWS_BIN, as the Linux build's Windows suites
 # Environment: WINEPREFIX (a booted 64-bit prefix; default a new one in the
 # work folder), MERIDOX_QT_MINGW (the Qt kit, for its DLLs when they are not
 # beside vterminal.exe), KEEP=1 to keep the work folder. Needs sqlite3.
-# Exit status 0 when everything matches.
+# Exit status 0 when everything matches; 77 (skipped, with the reason) without
+# a Windows build or wine64. The Linux build runs it as the test
+# vterminal_windows_compare (label windows; scripts/test-windows.sh).
 set -euo pipefail
 
-[[ $# == 2 || $# == 4 ]] || { sed -n 8,15p "$0" >&2; exit 2; }
+[[ $# == 1 || $# == 2 || $# == 4 ]] || { sed -n 8,18p "$0" >&2; exit 2; }
 LINUX_BIN=$(realpath -- "$1")
-WINDOWS_BIN=$(realpath -- "$2")
+WINDOWS_BIN=${2:-${MERIDOX_WINDOWS_BIN:-}}
 USERS=${3:-25}
 RECORDS=${4:-2000}
 WINE=/usr/lib/wine/wine64
+skip() {
+  echo "skipped: $*"
+  exit 77
+}
+[[ -n $WINDOWS_BIN ]] || skip "no Windows build named (MERIDOX_WINDOWS_BIN)"
+[[ -f $WINDOWS_BIN/vterminal.exe ]] || skip "no vterminal.exe in $WINDOWS_BIN"
+[[ -x $WINE ]] || skip "no $WINE (install wine64)"
+WINDOWS_BIN=$(realpath -- "$WINDOWS_BIN")
 work=$(mktemp -d "${TMPDIR:-/tmp}/vterminal-compare.XXXXXX")
 [[ ${KEEP:-} == 1 ]] || trap 'rm -rf "$work"' EXIT
 export WINEARCH=win64 WINELOADER=$WINE WINEDEBUG=-all

@@ -4,7 +4,8 @@
 #   start-demo.sh BIN_DIR STATE_DIR [DATA_MDB [PID_FILE]]   start (or keep) them
 #   start-demo.sh --stop STATE_DIR [PID_FILE]               stop them
 #
-# Three vterminals from BIN_DIR, all machine number 1 on 127.0.0.1:
+# The vterminals of demo-terminals.txt (beside this script) from BIN_DIR, all
+# machine number 1 on 127.0.0.1:
 #   - "ethernet": port $MERIDOX_DEMO_LAN_PORT (default 5005), password 0,
 #     25 users with Turkish names, 2,000 attendance records, a bell schedule;
 #   - "usb": where the terminal library looks for the USB kind
@@ -18,7 +19,7 @@
 # killing those ids. When the ids in that file still run, nothing new is started.
 #
 # With DATA_MDB (the program's Data.mdb, an SQLite file) whose table Terminal is
-# empty, three rows pointing at these terminals are added with sqlite3.
+# empty, a row for each of these terminals is added with sqlite3.
 set -euo pipefail
 
 usage() {
@@ -57,7 +58,7 @@ start_one() {  # start_one NAME PORT SEED_ARGS...
   rm -f "$portfile"
   "$BIN_DIR/vterminal" --port "$port" --machine 1 --state "$state" \
     --journal "$STATE_DIR/demo-$name.journal" --port-file "$portfile" "${seed[@]}" \
-    >"$STATE_DIR/demo-$name.log" 2>&1 &
+    </dev/null >"$STATE_DIR/demo-$name.log" 2>&1 &
   local pid=$!
   echo "$pid" >>"$PID_FILE"
   for _ in $(seq 100); do
@@ -70,17 +71,25 @@ start_one() {  # start_one NAME PORT SEED_ARGS...
   return 1
 }
 
+# The demo terminals, one "name|row|kind|variable|port|seed" a line.
+TERMINALS=$(dirname "$0")/demo-terminals.txt
+terminals() { grep -v -e '^#' -e '^[[:space:]]*$' "$TERMINALS"; }
+
 add_terminal_rows() {  # add_terminal_rows DATA_MDB LAN_PORT
   local db=$1 lan=$2
   [[ -f $db ]] || { echo "start-demo: $db not found; no terminal rows added" >&2; return 0; }
   local count
   count=$(sqlite3 "$db" "SELECT COUNT(*) FROM Terminal;")
   [[ $count == 0 ]] || return 0
+  # Every row names the network terminal's port, as the program's own
+  # terminal editor stores it for every kind.
+  local rows="" name row kind variable port seed
+  while IFS='|' read -r name row kind variable port seed; do
+    [[ -z $rows ]] || rows+=","
+    rows+=$'\n'"  ('$row', '1', '$kind', '1', '9600', '127.0.0.1', '$lan', '0')"
+  done < <(terminals)
   sqlite3 "$db" <<SQL
-INSERT INTO Terminal (Terminal, TerminalNo, Tip, ComPort, ComBaud, Ip, NetPort, Sifre) VALUES
-  ('Demo Ethernet', '1', 'ethernet', '1', '9600', '127.0.0.1', '$lan', '0'),
-  ('Demo USB', '1', 'usb', '1', '9600', '127.0.0.1', '$lan', '0'),
-  ('Demo COM1', '1', 'com', '1', '9600', '127.0.0.1', '$lan', '0');
+INSERT INTO Terminal (Terminal, TerminalNo, Tip, ComPort, ComBaud, Ip, NetPort, Sifre) VALUES$rows;
 SQL
 }
 
@@ -96,16 +105,22 @@ DATA_MDB=${3:-}
 PID_FILE=${4:-$STATE_DIR/demo.pids}
 mkdir -p "$STATE_DIR"
 
-LAN_PORT=${MERIDOX_DEMO_LAN_PORT:-5005}
-USB_PORT=$(port_of "${MERIDOX_USB_ENDPOINT:-}" 47010)
-COM_PORT=$(port_of "${MERIDOX_COM1_ENDPOINT:-}" 47101)
+# Each terminal's port: its variable's (a port, or host:port), else its own.
+# The network terminal's is the one the rows name.
+LAN_PORT=""
+declare -A PORTS
+while IFS='|' read -r name row kind variable port seed; do
+  PORTS[$name]=$(port_of "${!variable:-}" "$port")
+  [[ $kind != ethernet || -n $LAN_PORT ]] || LAN_PORT=${PORTS[$name]}
+done < <(terminals)
 
 if ! running "$PID_FILE"; then
   stop_demo "$PID_FILE"
   trap 'stop_demo "$PID_FILE"' ERR
-  start_one lan "$LAN_PORT" --seed-users 25 --seed-records 2000 --seed 1
-  start_one usb "$USB_PORT" --seed-users 10 --seed-records 300 --seed 2
-  start_one com "$COM_PORT" --seed-users 8 --seed-records 200 --seed 3
+  while IFS='|' read -r name row kind variable port seed; do
+    # shellcheck disable=SC2086  # the seed arguments are words
+    start_one "$name" "${PORTS[$name]}" $seed
+  done < <(terminals)
   trap - ERR
 fi
 

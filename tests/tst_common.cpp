@@ -6,7 +6,6 @@
 #include <QTest>
 #include <cerrno>
 
-#include "ScriptedDialogs.h"
 #include "common/Cleanup.h"
 #include "common/DurableFile.h"
 #include "common/Encoding.h"
@@ -14,6 +13,7 @@
 #include "common/LibFunctions.h"
 #include "widgets/ActionGuard.h"
 #include "widgets/BusyState.h"
+#include "widgets/ScriptedDialogs.h"
 
 class TestCommon : public QObject {
   Q_OBJECT

@@ -616,6 +616,30 @@ class TestDownloadLock : public QObject {
     QVERIFY(!QFile::exists(TDownloadLock::FileName(t.Folder.Path())));
   }
 
+  // A download from the window that waited for the lock shows its own lines
+  // alone: neither what the memo held before nor the waiting line.
+  void windowDownloadAfterTheWaitShowsItsLinesAlone() {
+    Connected t;
+    FakeSdk.LogRecords = Records(2);
+    t.Main().Memo4->setPlainText(QStringLiteral("an earlier download's line"));
+    QLockFile other(TDownloadLock::FileName(t.Folder.Path()));
+    QVERIFY(other.tryLock(0));
+    int pumps = 0;
+    bool waitingShown = true;
+    t.Dialogs->OnProcessMessages = [&] {
+      if (CancelButton(t.Main()))
+        waitingShown = waitingShown && t.Main().Memo4->toPlainText() == kWaiting;
+      if (++pumps == 3) other.unlock();
+    };
+    t.Main().BitBtn5->click();
+    QVERIFY(pumps >= 3);
+    QVERIFY(waitingShown);
+    const QByteArray file = t.Folder.ReadFile(QStringLiteral("veri.txt"));
+    QCOMPARE(file.count('\n'), 2);
+    QCOMPARE(t.Main().Memo4->toPlainText() + QLatin1Char('\n'),
+             QString::fromLatin1(file).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  }
+
   // A closing message waits for the operator's OK, perhaps for hours: by
   // then the files are on disk and closed and the lock is free, so a
   // scheduled download started meanwhile (the real command line, which

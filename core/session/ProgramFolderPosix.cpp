@@ -4,10 +4,8 @@
 #include "session/ProgramFolder.h"
 
 // From the folder an installed program file lies in to the folder of the
-// package's empty databases (lib/meridox to share/meridox by default).
-#ifndef MERIDOX_SEED_FROM_PROGRAM
-#define MERIDOX_SEED_FROM_PROGRAM "../../share/meridox"
-#endif
+// package's empty databases: InstallLayout::SeedFromProgram.
+#include "InstallLayout.h"
 
 // $XDG_DATA_HOME/meridox; the XDG rules ignore a relative XDG_DATA_HOME.
 QString UserDataFolder() {
@@ -18,7 +16,7 @@ QString UserDataFolder() {
 
 QString InstalledSeedFolder() {
   const QString seed =
-      QDir::cleanPath(ProgramFileFolder() + QStringLiteral(MERIDOX_SEED_FROM_PROGRAM));
+      QDir::cleanPath(ProgramFileFolder() + QLatin1String(InstallLayout::SeedFromProgram));
   return QFileInfo(seed + QStringLiteral("/Data.mdb")).isFile() ? seed + QLatin1Char('/')
                                                                 : QString();
 }

@@ -189,9 +189,10 @@ enum class TLockRelease {
 };
 
 // A download from the window, up to where Walk asks the terminal: Memo4
-// emptied, the hourglass, every control locked that could disturb the walk,
-// the download lock, and the view with a request from the window's options.
-// False, with Walk not run, when the operator gave up waiting for the lock.
+// emptied (once: a wait for the lock shows its line there and puts the empty
+// memo back when the lock is held), the hourglass, every control locked that could disturb the
+// walk, the download lock, and the view with a request from the window's options. False, with Walk
+// not run, when the operator gave up waiting for the lock.
 template <class Walk>
 bool RunWindowDownload(Tfrmgiris& Window, TLockRelease Release, Walk&& Run) {
   Window.Memo4->clear();
@@ -208,7 +209,6 @@ bool RunWindowDownload(Tfrmgiris& Window, TLockRelease Release, Walk&& Run) {
                                        QDate::currentDate());
   TWindowLock lock(Window);
   if (!lock.Held()) return false;
-  Window.Memo4->clear();
   TDownloadView view(Window, Release == TLockRelease::FilesClosed ? &lock : nullptr);
   TDownloadRequest request{session.AppPath(), session.Terminal().MachineNumber,
                            Window.CheckBox1->isChecked(), QDate::currentDate()};

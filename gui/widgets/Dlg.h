@@ -3,8 +3,9 @@
 // letting pending window messages run and opening a page in the browser.
 // The program installs the Qt dialogs (widgets/QtDialogs.h); until then
 // every message goes to standard error and every question gets its safe
-// answer, so nothing waits for an operator. Tests install a scripted
-// implementation that records and answers. The core never comes here: its
+// answer, so nothing waits for an operator. Unattended runs (the guide's
+// pictures, the tests) install the scripted dialogs
+// (widgets/ScriptedDialogs.h), which record and answer. The core never comes here: its
 // routines ask through their reports, which the windows answer through this
 // seam.
 #pragma once

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "InstallLayout.h"
 #include "widgets/Dlg.h"
 
 namespace {
@@ -29,13 +30,15 @@ QString GuideFolder() {
   const QString named = qEnvironmentVariable("MERIDOX_GUIDE_DIR");
   if (!named.isEmpty()) return QDir::cleanPath(named);
   const QString program = QCoreApplication::applicationDirPath();
-  const QString beside = QDir::cleanPath(program + QStringLiteral("/kilavuz"));
+  const QString beside = QDir::cleanPath(program + QLatin1Char('/') +
+                                         QLatin1String(InstallLayout::GuideBesideProgram));
   const QString packaged =
-      QDir::cleanPath(program + QStringLiteral("/../../share/doc/meridox/kilavuz"));
+      QDir::cleanPath(program + QLatin1Char('/') + QLatin1String(InstallLayout::GuideFromProgram));
   if (QFileInfo::exists(beside + QLatin1Char('/') + kIndex)) return beside;
   if (QFileInfo::exists(packaged + QLatin1Char('/') + kIndex)) return packaged;
   // Neither is there: name the one this installation should have.
-  return program.endsWith(QStringLiteral("/lib/meridox")) ? packaged : beside;
+  return program.endsWith(QLatin1Char('/') + QLatin1String(InstallLayout::ProgramDir)) ? packaged
+                                                                                       : beside;
 }
 
 void OpenGuidePage(const QString& Page) {

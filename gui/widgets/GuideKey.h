@@ -14,7 +14,7 @@ void InstallGuideKey(QWidget& Window, std::function<QString()> Page);
 
 // The folder of the built guide: MERIDOX_GUIDE_DIR when set, else kilavuz/
 // beside the program (the Windows folder, the build folder's bin/), else the
-// Debian package's /usr/share/doc/meridox/kilavuz seen from /usr/lib/meridox.
+// package's guide seen from the program's folder (InstallLayout.h).
 QString GuideFolder();
 
 // Opens Page of the guide, or tells the operator why it cannot.

@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "FakeSdk.h"
-#include "ScriptedDialogs.h"
 #include "TestFolder.h"
 #include "app/Program.h"
+#include "widgets/ScriptedDialogs.h"
 
 // Which terminal SDK the program talks to: the fake entry points, or the
 // libraries found beside the test program (the stand-ins and vterminal).

@@ -1,7 +1,8 @@
 // meridox-demo.exe: the Start menu's "Meridox (deneme terminalleri)". Starts
-// the three demo terminals (vterminal.exe beside this program, the same ones
-// simulator/start-demo.sh starts on Linux), gives the program a folder of its
-// own for the demo under %LOCALAPPDATA%\Meridox\demo with three terminal rows,
+// the demo terminals (vterminal.exe beside this program, the same ones
+// simulator/start-demo.sh starts on Linux: simulator/demo-terminals.txt),
+// gives the program a folder of its own for the demo under
+// %LOCALAPPDATA%\Meridox\demo with their terminal rows,
 // runs meridox.exe --folder on it and stops the terminals when it closes.
 // Arguments are handed to the program, so "meridox-demo --check" tries the
 // command line against the demo terminals.
@@ -27,14 +28,11 @@ struct TDemoTerminal {
   const wchar_t* Seed;
 };
 
-// As simulator/start-demo.sh: the network terminal answers the row of the
-// prepared Data.mdb (port 5005); the USB and serial ones sit where the
+// kTerminals, made by the build from simulator/demo-terminals.txt. As on
+// Linux, except that the network terminal keeps its port: it answers the row
+// of the Data.mdb the build prepared. The USB and serial ones sit where the
 // stand-in library looks for them.
-const TDemoTerminal kTerminals[] = {
-    {L"lan", nullptr, 5005, L"--seed-users 25 --seed-records 2000 --seed 1"},
-    {L"usb", L"MERIDOX_USB_ENDPOINT", 47010, L"--seed-users 10 --seed-records 300 --seed 2"},
-    {L"com", L"MERIDOX_COM1_ENDPOINT", 47101, L"--seed-users 8 --seed-records 200 --seed 3"},
-};
+#include "DemoTerminals.h"
 
 // Said on standard error when there is one (started from a console or a
 // script), else in a message box (started from the Start menu).
@@ -208,7 +206,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
       return Fail(folder + L": " + SystemText(GetLastError()));
 
-  // The demo's Data.mdb is the empty one with the three terminal rows,
+  // The demo's Data.mdb is the empty one with the demo terminals' rows,
   // prepared when the program was built (Windows has no sqlite3 to add them).
   std::wstring error;
   if (!CopyWhole(program + L"demo\\Data.mdb", demo + L"Data.mdb", error) ||

@@ -1,5 +1,6 @@
-// Dialogs for tests and unattended runs: records everything shown and
-// answers from a queue instead of waiting for the operator.
+// The unattended side of the dialogs seam, for runs with nobody at the
+// screen (the guide's picture program, the tests): records everything shown
+// and answers from a queue instead of waiting for the operator.
 #pragma once
 #include <QList>
 #include <QString>

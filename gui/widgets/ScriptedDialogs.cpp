@@ -1,4 +1,4 @@
-#include "ScriptedDialogs.h"
+#include "widgets/ScriptedDialogs.h"
 
 #include <QUrl>
 
