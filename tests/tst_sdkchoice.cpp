@@ -233,7 +233,10 @@ class TestSdkChoice : public QObject {
     const QString later = folder.File(QStringLiteral("later"));
     const QDir from(Bin() + '/' + kind);
     QVERIFY(QDir().mkpath(chosen) && QDir().mkpath(later));
-    QVERIFY(QFile::copy(from.filePath(QStringLiteral("FK623Attend.dll")), chosen + '/' + first));
+    // A vendor's library (the stand-in's mark wiped): a stand-in would give
+    // way to the vendor's library further down the list.
+    QVERIFY(
+        CopyLibrary(from.filePath(QStringLiteral("FK623Attend.dll")), chosen + '/' + first, true));
     if (!second.isEmpty())
       QVERIFY(QFile::copy(from.filePath(QStringLiteral("FKAttend.dll")), chosen + '/' + second));
     QVERIFY(Place(QStringLiteral("dll64"), later) != QLatin1String("!"));
