@@ -62,7 +62,13 @@ QStringList SdkFolders(const QString& ProgramFolder) {
   const auto clean = [](const QString& Folder) {
     return Folder.isEmpty() ? QString() : QDir::cleanPath(Folder);
   };
-  QStringList folders = SdkPlatform::LibraryFolders(clean(ProgramFolder), clean(own));
+  // The program folder first: the operator's own copy of the vendor's
+  // libraries, where no administrator is needed to put them (and where the
+  // hint of a failed connect sends them); then beside the program file
+  // (the portable folder, the build's bin/).
+  QStringList folders;
+  for (const QString& f : {clean(ProgramFolder), clean(own)})
+    if (!f.isEmpty() && !folders.contains(f)) folders << f;
   // The stand-ins last, so that they never hide the vendor's.
   if (!own.isEmpty()) folders << clean(own) + QStringLiteral("/stand-in");
   return folders;

@@ -9,11 +9,6 @@
 
 namespace SdkPlatform {
 
-// The folders to look for the libraries in, in order, before the stand-ins
-// of OwnFolder's stand-in folder. ProgramFolder: the program folder (the
-// data); OwnFolder: the program file's folder. Empty ones are left out.
-QStringList LibraryFolders(const QString& ProgramFolder, const QString& OwnFolder);
-
 // The file a library of the platform's own kind has: libX.so, X.dll.
 QString NativeLibraryFile(const QString& Name);
 

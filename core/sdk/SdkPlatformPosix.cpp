@@ -11,15 +11,6 @@ constexpr int kMachineAmd64 = 0x8664;
 constexpr int kMachineI386 = 0x14c;
 }  // namespace
 
-// Beside the program first, then the program folder an operator without
-// root rights can put the vendor's libraries into.
-QStringList LibraryFolders(const QString& ProgramFolder, const QString& OwnFolder) {
-  QStringList folders;
-  for (const QString& f : {OwnFolder, ProgramFolder})
-    if (!f.isEmpty() && !folders.contains(f)) folders << f;
-  return folders;
-}
-
 QString NativeLibraryFile(const QString& Name) {
   return QStringLiteral("lib%1.so").arg(Name);
 }

@@ -6,15 +6,6 @@ namespace {
 constexpr int kMachineAmd64 = 0x8664;
 }  // namespace
 
-// The operator's own DLLs in the program folder come first, then those
-// beside the program (the portable folder).
-QStringList LibraryFolders(const QString& ProgramFolder, const QString& OwnFolder) {
-  QStringList folders;
-  for (const QString& f : {ProgramFolder, OwnFolder})
-    if (!f.isEmpty() && !folders.contains(f)) folders << f;
-  return folders;
-}
-
 QString NativeLibraryFile(const QString& Name) {
   return Name + QStringLiteral(".dll");
 }
