@@ -27,10 +27,9 @@ struct TSdkChoice {
   QStringList Folders;  // the folders looked in, in order
 };
 
-// The folders to look in, in order: the platform's (sdk/SdkPlatform.h),
-// then the stand-ins' folder beside the program. ProgramFolder: the program
-// folder; empty when there is none (the program file's folder is used when
-// a QCoreApplication exists).
+// The folders to look in, in order: the program folder, the program file's
+// folder (when a QCoreApplication exists), then the stand-ins' folder
+// beside the program. ProgramFolder: empty when there is none.
 QStringList SdkFolders(const QString& ProgramFolder);
 
 // The first folder that holds FK623Attend.dll (any letter case) gives a
