@@ -40,6 +40,10 @@ packages=(
   # server of their own, xvfb-run's X authority through xauth, and a font
   # for Qt to draw the texts with (the server has none of its own)
   xvfb xauth fonts-dejavu-core
+  # the installer's pictures (scripts/installer-pictures.sh): xdotool finds
+  # the installer's window under Wine and presses its buttons, imagemagick's
+  # import saves the window as PNG
+  xdotool imagemagick
   # the operator's guide in HTML (scripts/render-guide.sh, run by
   # build-guide.sh and the guide tests): Sphinx with MyST under Debian's
   # /usr/bin/python3; the search test opens it in a headless Chromium

@@ -5,10 +5,12 @@
 #   render-guide.sh SRC_DIR PICTURES_DIR OUT_DIR
 #
 # SRC_DIR holds the Markdown pages (index.md links every page), conf.py and
-# kilavuz.css; PICTURES_DIR holds the pictures the pages show as
-# resimler/NAME. Warnings are errors, and every reference is checked: a link
-# to a missing page, section or picture, or a page that index.md does not
-# link, fails the run and names the page and the target. SRC_DIR is only
+# kilavuz.css, and in resimler/ the pictures kept with the pages (the
+# Windows installer's, from scripts/installer-pictures.sh); PICTURES_DIR
+# holds the pictures made from the program (scripts/guide-pictures.sh). The
+# pages show both as resimler/NAME. Warnings are errors, and every reference
+# is checked: a link to a missing page, section or picture, or a page that
+# index.md does not link, fails the run and names the page and the target. SRC_DIR is only
 # read. The guide is made in a new folder beside OUT_DIR and put in place
 # only when complete, so OUT_DIR holds the old guide or the new one, never a
 # part.
@@ -33,8 +35,8 @@ trap 'rm -rf "$work"' EXIT
 # Sphinx reads the pictures beside the pages; a copy keeps SRC_DIR read-only.
 mkdir "$work/src"
 cp -r "$src"/. "$work/src/"
-rm -rf "$work/src/resimler"
-cp -r "$pictures" "$work/src/resimler"
+mkdir -p "$work/src/resimler"
+cp -r "$pictures"/. "$work/src/resimler/"
 # -W: a warning fails; -n: every reference must resolve; -E: no old state.
 # The message index takes the windows' message boxes from the program's
 # sources beside this script, so that none goes unexplained.

@@ -7,6 +7,8 @@
   leads to a file that exists, and an anchor to an id on that page;
 - every picture of GUIDE_SRC/resimler.txt is in HTML_DIR/_images/ (where
   Sphinx puts the pictures) and shown by some page, and names a window class that GUI_SRC has;
+- so is every picture kept in GUIDE_SRC/resimler/ (the Windows installer's,
+  which the Linux build cannot make);
 - every window class of GUI_SRC (a class derived directly from QDialog,
   QMainWindow or QWidget) has at least one picture in resimler.txt.
 
@@ -119,6 +121,13 @@ def main(argv):
             faults.append(f"resimler.txt: {name}: shown by no page")
         if cls not in classes:
             faults.append(f"resimler.txt: {name}: {cls} is not a window class of {gui_src}")
+    kept = os.path.join(guide_src, "resimler")
+    for name in sorted(os.listdir(kept)) if os.path.isdir(kept) else []:
+        target = os.path.join(PICTURES, name)
+        if not os.path.isfile(os.path.join(html_dir, target)):
+            faults.append(f"resimler/{name}: not in {html_dir}/{PICTURES}")
+        if target not in shown:
+            faults.append(f"resimler/{name}: shown by no page")
     pictured = {cls for _, cls in pictures}
     for cls in sorted(classes - pictured):
         faults.append(f"{cls}: a window of the program without a picture in resimler.txt")

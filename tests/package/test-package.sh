@@ -68,6 +68,10 @@ while IFS='|' read -r picture _; do
   picture=$(echo "$picture" | xargs)
   [ -z "$picture" ] || [ "${picture:0:1}" = "#" ] || expected+=("$guide/_images/$picture")
 done <"$root/docs/kilavuz/resimler.txt"
+# The pictures kept with the pages (the Windows installer's).
+for picture in "$root"/docs/kilavuz/resimler/*; do
+  [ ! -f "$picture" ] || expected+=("$guide/_images/$(basename "$picture")")
+done
 for f in "${expected[@]}"; do
   grep -qxF "$f" "$work/contents" || fail "the package lacks $f"
 done
