@@ -74,6 +74,14 @@ struct TSandbox {
     QFile::setPermissions(Path("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   }
   QString Path(const QString& Name) const { return Root.path() + "/" + Name; }
+  // The folder "seed" with empty Data.mdb and Log.mdb, as a package has it.
+  QString Seed() const {
+    const QString seed = Path("seed");
+    QDir().mkpath(seed);
+    CreateDatabase(seed + "/Data.mdb", "Data");
+    CreateDatabase(seed + "/Log.mdb", "Log");
+    return seed;
+  }
   // The environment of a user with this home and no display.
   QProcessEnvironment Environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -358,10 +366,7 @@ class TestProgramFolder : public QObject {
   // temporary file behind.
   void copyIsWholeOrNothing() {
     TSandbox box;
-    const QString seed = box.Path("seed");
-    QDir().mkpath(seed);
-    CreateDatabase(seed + "/Data.mdb", "Data");
-    CreateDatabase(seed + "/Log.mdb", "Log");
+    const QString seed = box.Seed();
     const QString own = box.Path("own");
     QDir().mkpath(own);
     QFile mine(own + "/Data.mdb");
@@ -401,10 +406,7 @@ class TestProgramFolder : public QObject {
     QFETCH(QStringList, there);
     QFETCH(bool, told);
     TSandbox box;
-    const QString seed = box.Path("seed");
-    QDir().mkpath(seed);
-    CreateDatabase(seed + "/Data.mdb", "Data");
-    CreateDatabase(seed + "/Log.mdb", "Log");
+    const QString seed = box.Seed();
     const QString folder = box.Path("data");
     QDir().mkpath(folder);
     for (const QString& name : there) {
